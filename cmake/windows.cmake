@@ -1,0 +1,35 @@
+# The Windows program and the end-to-end test driver that runs it under Wine.
+target_compile_definitions(parlowen_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                                                _WIN32_WINNT=0x0601)
+if(MINGW)
+  # Without the C++ runtime linked in, Wine cannot start the program.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+add_library(parlowen_win32 STATIC
+  src/app/handles_win32.cpp
+  src/app/main_window_win32.cpp
+  src/app/main_window_layout_win32.cpp
+  src/app/menus_win32.cpp
+  src/app/tray_icon_win32.cpp
+)
+target_link_libraries(parlowen_win32 PUBLIC parlowen_core
+  comctl32 ole32 oleaut32 uuid shell32 gdi32 user32 comdlg32)
+
+add_executable(parlowen WIN32 src/app/entry_win32.cpp resources/parlowen.rc)
+target_link_libraries(parlowen PRIVATE parlowen_win32)
+
+add_executable(parlowen_e2e
+  tests/e2e/driver_win32.cpp
+  tests/e2e/program_win32.cpp
+  tests/e2e/main_window_test.cpp
+)
+target_link_libraries(parlowen_e2e PRIVATE parlowen_core user32 gdi32 comctl32 shell32)
+if(MINGW)
+  target_link_options(parlowen_e2e PRIVATE -municode)  # the driver's entry is wmain
+endif()
+
+add_library(parlowen_e2e_probe SHARED tests/e2e/probe_win32.cpp)
+set_target_properties(parlowen_e2e_probe PROPERTIES PREFIX "")
+target_link_libraries(parlowen_e2e_probe PRIVATE user32)
+add_dependencies(parlowen_e2e parlowen_e2e_probe parlowen)

@@ -1,0 +1,51 @@
+# Sourced by the run and test scripts: the Wine environment Parlowen runs in, a shared
+# prepared prefix, and a virtual X display.
+
+export WINEDEBUG=-all
+# No prefix may ever ask to download Mono or Gecko.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+# The ANSI code page is then 936 (GBK), as on the users' systems.
+export LANG=zh_CN.GBK LC_ALL=zh_CN.GBK
+
+# Creates (once) and prints a prepared prefix at $1; later runs reuse it.
+prepare_wine_prefix() {
+  local prefix=$1
+  if [[ ! -f $prefix/.parlowen-ready ]]; then
+    echo "wine: preparing the prefix $prefix (once)" >&2
+    rm -rf "$prefix"
+    mkdir -p "$(dirname "$prefix")"
+    WINEPREFIX=$prefix wine wineboot -i >/dev/null 2>&1 || true
+    # Wine draws the title bars itself: a bare virtual display has no window manager.
+    WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+    WINEPREFIX=$prefix wineserver -w
+    touch "$prefix/.parlowen-ready"
+  fi
+}
+
+# Starts Xvfb on a free display number and exports DISPLAY; XVFB_PID names it.
+start_virtual_display() {
+  local n=90
+  while [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  XVFB_PID=$!
+  export DISPLAY=":$n"
+  local i
+  for i in $(seq 1 50); do
+    [[ -e /tmp/.X11-unix/X$n ]] && return 0
+    sleep 0.1
+  done
+  echo "wine: Xvfb did not start on $DISPLAY" >&2
+  return 1
+}
+
+stop_virtual_display() {
+  [[ -n ${XVFB_PID:-} ]] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+  XVFB_PID=
+}
+
+# The Windows path Wine gives a Unix path (through the Z: drive).
+windows_path() {
+  local p
+  p=$(realpath -m "$1")
+  echo "Z:${p//\//\\}"
+}

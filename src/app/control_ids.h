@@ -1,0 +1,70 @@
+// Identifiers of the main window's controls, menu items and timers.
+#pragma once
+
+namespace parlowen::app {
+
+enum ControlId : unsigned {
+    IdPageControl1 = 100,
+    IdTabSheet1,
+    IdTabSheet2,
+    IdRichEdit1,
+    IdPanel1,
+    IdStatusBar1,
+
+    IdGroupBox3 = 200,
+    IdCBMe,
+    IdCBFriend,
+    IdCBmyname,
+    IdCBFriendsname,
+
+    // The two voice groups: the friend's twin of each mine control is the mine id + 20.
+    IdGroupBox1 = 300,
+    IdCBVoice,
+    IdTRate,
+    IdTVolume,
+    IdLRate,
+    IdLVolume,
+    IdBtnDefault1,
+    IdLabelEngine,
+    IdLabelRate,
+    IdLabelVolume,
+    IdGroupBox2 = IdGroupBox1 + 20,
+    IdCBVoice1,
+    IdTRate1,
+    IdTVolume1,
+    IdLRate1,
+    IdLVolume1,
+    IdBtnDefault2,
+    IdLabelEngine1,
+    IdLabelRate1,
+    IdLabelVolume1,
+};
+
+enum MenuId : unsigned {
+    // Main menu "主菜单" and "帮助".
+    IdNOpenMessage = 1000,
+    IdNClearMessage,
+    IdNSaveMessage,
+    IdExportMessageToWav1,
+    IdNShowTime1,
+    IdNOpenOnStartup,
+    IdNexit,
+    IdHelp1,
+    IdAbout1,
+    // Tray menu.
+    IdOpen1 = 1100,
+    IdNItemOptions,
+    IdStopSpeak1,
+    IdNOpenOnStartup2,
+    IdExit1,
+};
+
+enum TimerId : unsigned {
+    IdTimer2 = 2,  // capture tick
+    IdTimer3 = 3,  // chat window tracking tick
+};
+
+inline constexpr unsigned kTimerIntervalMs = 1000;
+inline constexpr unsigned kTrayIconId = 1;
+
+}  // namespace parlowen::app

@@ -1,0 +1,49 @@
+// Program entry: the single-instance test, COM, the main window and the message loop.
+// The command line is never read.
+#include "app/handles_win32.h"
+#include "app/main_window_win32.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+namespace {
+
+using parlowen::app::TFmain;
+
+// A second start ends silently while the main window of a running copy exists.
+bool AnotherInstanceRuns() {
+    return ::FindWindowW(parlowen::app::kMainWindowClass, parlowen::app::kMainWindowCaption) != nullptr;
+}
+
+int RunMessageLoop(HWND mainWindow) {
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (::IsDialogMessageW(mainWindow, &msg)) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    if (AnotherInstanceRuns()) return 0;
+
+    parlowen::win32::ComApartment com(COINIT_APARTMENTTHREADED);
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    const parlowen::win32::UniqueModule richEdit(::LoadLibraryW(L"riched20.dll"));
+
+    TFmain mainWindow(instance);
+    try {
+        mainWindow.Create();
+    } catch (const std::exception& e) {
+        ::MessageBoxA(nullptr, e.what(), "Parlowen2009", MB_OK | MB_ICONERROR);
+        return 1;
+    }
+    mainWindow.StartTimers();
+    RunMessageLoop(mainWindow.hwnd());
+    mainWindow.Destroy();
+    return 0;
+}

@@ -1,0 +1,210 @@
+#include "app/main_window_win32.h"
+
+#include "app/control_ids.h"
+#include "app/error_report.h"
+#include "app/menus_win32.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <exception>
+
+namespace parlowen::app {
+namespace {
+
+constexpr int kClientWidth = 305;
+constexpr int kClientHeight = 522;
+constexpr DWORD kMainWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+
+constexpr wchar_t kStartupBalloonTitle[] = L"Parlowen2009(使用帮助):";
+constexpr wchar_t kStartupBalloonText[] =
+    L"请打开登陆 QQ 或 TM 软件,\r\n发送文字消息给好友进行文字聊天,\r\n即可立即听到发送和接收的消息被朗读出来!";
+constexpr UINT kStartupBalloonMs = 3000;
+
+// Pages hand their children's notifications to the main window, where the handlers live.
+LRESULT CALLBACK TabSheetProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_HSCROLL:
+        return ::SendMessageW(::GetAncestor(hwnd, GA_ROOT), message, wParam, lParam);
+    default:
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+win32::UniqueFont CreateTahoma(BYTE charset) {
+    return win32::UniqueFont(::CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, charset,
+                                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                           DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
+}
+
+win32::UniqueIcon LoadProgramIcon(HINSTANCE instance, int size) {
+    return win32::UniqueIcon(static_cast<HICON>(
+        ::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+}
+
+}  // namespace
+
+TFmain::TFmain(HINSTANCE instance) : instance_(instance) {}
+
+TFmain::~TFmain() { Destroy(); }
+
+void TFmain::RegisterWindowClasses(HINSTANCE instance) {
+    const auto registerClass = [instance](const wchar_t* name, WNDPROC procedure) {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = procedure;
+        windowClass.hInstance = instance;
+        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = name;
+        win32::ThrowLastErrorIf(::RegisterClassExW(&windowClass) == 0, "RegisterClassEx");
+    };
+    registerClass(kMainWindowClass, &TFmain::WindowProc);
+    registerClass(kTabSheetClass, &TabSheetProc);
+}
+
+void TFmain::Create() {
+    RegisterWindowClasses(instance_);
+    icon_ = LoadProgramIcon(instance_, ::GetSystemMetrics(SM_CXICON));
+    smallIcon_ = LoadProgramIcon(instance_, ::GetSystemMetrics(SM_CXSMICON));
+    formFont_ = CreateTahoma(DEFAULT_CHARSET);
+    logFont_ = CreateTahoma(GB2312_CHARSET);
+
+    HMENU menuBar = BuildMainMenu();
+    RECT frame{0, 0, kClientWidth, kClientHeight};
+    ::AdjustWindowRectEx(&frame, kMainWindowStyle, TRUE, 0);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    const int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+
+    HWND hwnd = ::CreateWindowExW(0, kMainWindowClass, L"", kMainWindowStyle, x, y, width, height,
+                                  nullptr, menuBar, instance_, this);
+    if (hwnd == nullptr) {
+        ::DestroyMenu(menuBar);
+        win32::ThrowLastErrorIf(true, "CreateWindowEx TFmain");
+    }
+    ::ShowWindow(hwnd_, initialShowCommand_);
+    ::UpdateWindow(hwnd_);
+}
+
+void TFmain::StartTimers() {
+    ::SetTimer(hwnd_, IdTimer2, kTimerIntervalMs, nullptr);
+    ::SetTimer(hwnd_, IdTimer3, kTimerIntervalMs, nullptr);
+}
+
+void TFmain::Destroy() {
+    if (hwnd_) ::DestroyWindow(hwnd_);
+}
+
+LRESULT CALLBACK TFmain::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<TFmain*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<TFmain*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    // No exception may unwind into the system: whatever escapes a handler is reported
+    // here, the rest of that handler is skipped, and the program carries on.
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        self->ReportEscapedException();
+        return 0;
+    }
+}
+
+void TFmain::ReportEscapedException() noexcept {
+    std::string message = "Unknown error";
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        message = e.what();
+    } catch (...) {
+    }
+    const std::string text = ErrorReportText(message);
+    ::MessageBoxA(nullptr, text.c_str(), std::string(kApplicationTitle).c_str(),
+                  MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        taskbarCreatedMessage_ = ::RegisterWindowMessageW(L"TaskbarCreated");
+        ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
+        ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+        trayMenu_.reset(BuildTrayMenu());
+        CreateControls();
+        trayIcon1_ = std::make_unique<TrayIcon>(hwnd_, kTrayCallbackMessage, smallIcon_.get(), L"Parlowen");
+        trayIcon1_->Show();
+        FormCreate();
+        return 0;
+    case WM_DESTROY:
+        FormDestroy();
+        return 0;
+    case WM_NCDESTROY:
+        ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        hwnd_ = nullptr;
+        return 0;
+    case WM_CLOSE:
+        // Only a close request that is not the user's (the system, another program)
+        // gets here; it ends the program the orderly way.
+        ::PostQuitMessage(0);
+        return 0;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam));
+        return 0;
+    case WM_NOTIFY:
+        OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+        return 0;
+    case WM_TIMER:
+        if (wParam == IdTimer2) Timer2Timer();
+        if (wParam == IdTimer3) Timer3Timer();
+        return 0;
+    case kTrayCallbackMessage:
+        OnTrayMessage(lParam);
+        return 0;
+    default:
+        if (message == taskbarCreatedMessage_ && trayIcon1_) trayIcon1_->ShowAgainIfShown();
+        return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+}
+
+void TFmain::FormCreate() {
+    ::SetWindowTextW(hwnd_, kMainWindowCaption);
+    initialShowCommand_ = SW_SHOWMINIMIZED;
+    trayIcon1_->SetBalloon(kStartupBalloonTitle, kStartupBalloonText, NIIF_INFO, kStartupBalloonMs);
+    trayIcon1_->ShowBalloon();
+}
+
+void TFmain::FormDestroy() {
+    if (trayIcon1_) trayIcon1_->Hide();
+}
+
+void TFmain::OnCommand(unsigned id) {
+    (void)id;  // the menu and option commands arrive with their features
+}
+
+void TFmain::OnNotify(const NMHDR& header) {
+    if (header.hwndFrom == pageControl1_ && header.code == TCN_SELCHANGE)
+        ShowPage(static_cast<int>(::SendMessageW(pageControl1_, TCM_GETCURSEL, 0, 0)));
+}
+
+void TFmain::OnTrayMessage(LPARAM mouseMessage) {
+    if (mouseMessage != WM_RBUTTONUP) return;
+    POINT cursor;
+    ::GetCursorPos(&cursor);
+    // Without the foreground, the menu would not close when the user clicks elsewhere.
+    ::SetForegroundWindow(hwnd_);
+    ::TrackPopupMenu(trayMenu_.get(), TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd_, nullptr);
+    ::PostMessageW(hwnd_, WM_NULL, 0, 0);
+}
+
+void TFmain::Timer2Timer() {}
+
+void TFmain::Timer3Timer() {}
+
+}  // namespace parlowen::app

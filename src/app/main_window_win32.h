@@ -1,0 +1,99 @@
+// TFmain: the main window. It owns every control, menu, the tray icon and the timers
+// for the whole run, and turns window messages into calls of the subsystems' logic.
+#pragma once
+
+#include "app/handles_win32.h"
+#include "app/tray_icon_win32.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+namespace parlowen::app {
+
+inline constexpr wchar_t kMainWindowClass[] = L"TFmain";
+inline constexpr wchar_t kMainWindowCaption[] = L"Parlowen2009";
+inline constexpr wchar_t kTabSheetClass[] = L"TTabSheet";
+inline constexpr UINT kTrayCallbackMessage = WM_APP + 1;
+
+// The controls of the options page, by the names the program's handlers use.
+struct OptionControls {
+    HWND groupBox3 = nullptr;
+    HWND cbMe = nullptr;
+    HWND cbFriend = nullptr;
+    HWND cbMyname = nullptr;
+    HWND cbFriendsname = nullptr;
+    struct VoiceGroup {
+        HWND group = nullptr;
+        HWND cbVoice = nullptr;
+        HWND tRate = nullptr;
+        HWND tVolume = nullptr;
+        HWND lRate = nullptr;
+        HWND lVolume = nullptr;
+        HWND btnDefault = nullptr;
+    } mine, friend_;
+};
+
+class TFmain {
+public:
+    explicit TFmain(HINSTANCE instance);
+    TFmain(const TFmain&) = delete;
+    TFmain& operator=(const TFmain&) = delete;
+    ~TFmain();
+
+    // Creates the window (FormCreate runs inside) and shows it as FormCreate left it.
+    void Create();
+    // Starts the two one-second ticks; called right before the message loop runs.
+    void StartTimers();
+    // Destroys the window; FormDestroy runs inside.
+    void Destroy();
+
+    HWND hwnd() const noexcept { return hwnd_; }
+
+private:
+    static void RegisterWindowClasses(HINSTANCE instance);
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void ReportEscapedException() noexcept;
+
+    // Building the window (main_window_layout_win32.cpp).
+    void CreateControls();
+    void CreateNotebook();
+    void CreateLogPage(HWND page);
+    void CreateOptionsPage(HWND page);
+    OptionControls::VoiceGroup CreateVoiceGroup(HWND page, bool isFriend);
+    void CreateStatusBar();
+    void ShowPage(int index);
+
+    // Start-up and shut-down.
+    void FormCreate();
+    void FormDestroy();
+
+    // Handlers.
+    void OnCommand(unsigned id);
+    void OnNotify(const NMHDR& header);
+    void OnTrayMessage(LPARAM mouseMessage);
+    void Timer2Timer();
+    void Timer3Timer();
+
+    HINSTANCE instance_;
+    HWND hwnd_ = nullptr;
+    int initialShowCommand_ = SW_SHOWNORMAL;
+    UINT taskbarCreatedMessage_ = 0;
+
+    win32::UniqueFont formFont_;
+    win32::UniqueFont logFont_;
+    win32::UniqueIcon icon_;
+    win32::UniqueIcon smallIcon_;
+    win32::UniqueMenu trayMenu_;  // the menu bar belongs to the window and dies with it
+    std::unique_ptr<TrayIcon> trayIcon1_;
+
+    HWND pageControl1_ = nullptr;
+    HWND tabSheets_[2] = {nullptr, nullptr};
+    HWND richEdit1_ = nullptr;
+    HWND statusBar1_ = nullptr;
+    OptionControls options_;
+};
+
+}  // namespace parlowen::app

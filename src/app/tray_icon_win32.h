@@ -1,0 +1,43 @@
+// The program's icon in the notification area, with its hint and balloons.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+namespace parlowen::app {
+
+class TrayIcon {
+public:
+    // Tray messages reach `owner` as `callbackMessage` (lParam holds the mouse message).
+    TrayIcon(HWND owner, UINT callbackMessage, HICON icon, std::wstring hint);
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
+    ~TrayIcon();
+
+    void Show();
+    void Hide();
+    // Called when the taskbar was recreated (Explorer restarted): our icon is gone.
+    void ShowAgainIfShown();
+
+    // Balloon settings keep the values last set, as the next balloon uses them.
+    void SetBalloon(std::wstring title, std::wstring text, DWORD infoIcon, UINT timeoutMs);
+    void ShowBalloon();
+    UINT balloonTimeoutMs() const noexcept { return balloonTimeoutMs_; }
+
+private:
+    NOTIFYICONDATAW BaseData() const;
+
+    HWND owner_;
+    UINT callbackMessage_;
+    HICON icon_;
+    std::wstring hint_;
+    bool shown_ = false;
+    std::wstring balloonTitle_;
+    std::wstring balloonText_;
+    DWORD balloonIcon_ = NIIF_NONE;
+    UINT balloonTimeoutMs_ = 3000;
+};
+
+}  // namespace parlowen::app

@@ -1,0 +1,237 @@
+// Parsing the last message out of a messenger chat transcript.
+//
+// The capture tick runs the three parsers every second on a transcript that can
+// reach megabytes, so they never split the whole transcript: they scan back from
+// its end to the last header line and only touch the bytes of the last message.
+// SplitLines and FindLastHeaderLine remain as the plain, line-list forms of the
+// same rules.
+#include "capture/chat_text.h"
+
+#include <algorithm>
+#include <array>
+
+namespace parlowen::capture {
+namespace {
+
+constexpr std::size_t kNotFound = std::string_view::npos;
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The history control's buffer ends at the first NUL; anything after it is not text.
+// This is the one pass over the whole transcript that the parsers make.
+std::string_view UpToFirstNul(std::string_view text) { return text.substr(0, text.find('\0')); }
+
+std::string_view TrimmedView(std::string_view text) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && IsBlank(text[begin])) ++begin;
+    while (end > begin && IsBlank(text[end - 1])) --end;
+    return text.substr(begin, end - begin);
+}
+
+// Offset of the CR or LF that ends the line starting at `begin`, or the text's end.
+std::size_t LineEnd(std::string_view text, std::size_t begin) {
+    return std::min(text.find_first_of("\r\n", begin), text.size());
+}
+
+// Offset just past the line break at `pos`: one CR if there is one, then one LF if
+// there is one. So CR LF, CR and LF are each one break, and in LF CR the CR is the
+// break of a following empty line. At the end of the text this is `pos` itself.
+std::size_t SkipLineBreak(std::string_view text, std::size_t pos) {
+    if (pos < text.size() && text[pos] == '\r') ++pos;
+    if (pos < text.size() && text[pos] == '\n') ++pos;
+    return pos;
+}
+
+LineSpan LineStartingAt(std::string_view text, std::size_t begin) {
+    const std::size_t end = LineEnd(text, begin);
+    return {begin, end, SkipLineBreak(text, end)};
+}
+
+// `text` has already been cut at its first NUL.
+std::optional<LineSpan> FindLastHeaderLineSpanInText(std::string_view text) {
+    // A digit-colon pair holds no line break, so the last such pair of the text lies
+    // in the last header line. That line starts right after the last CR or LF before
+    // the pair, since a line holds no CR or LF and a break holds nothing else; its
+    // break is skipped forwards exactly as SplitLines does. Nothing before the line
+    // is read, so the cost follows the length of the last message.
+    for (std::size_t colon = text.rfind(':'); colon != kNotFound && colon > 0;
+         colon = text.rfind(':', colon - 1)) {
+        if (!IsAsciiDigit(text[colon - 1])) continue;
+        const std::size_t previousBreak = text.find_last_of("\r\n", colon);
+        return LineStartingAt(text, previousBreak == kNotFound ? 0 : previousBreak + 1);
+    }
+    return std::nullopt;
+}
+
+// The lines of `text` joined by CR LF and trimmed, the way the body is delivered.
+// Trimming first gives the same bytes as joining first (a break is all blanks and
+// every break of the trimmed text lies between two of its non-blank bytes), and
+// then each remaining break simply becomes CR LF.
+std::string JoinLinesWithCrLf(std::string_view text) {
+    const std::string_view trimmed = TrimmedView(text);
+    std::string joined;
+    joined.reserve(trimmed.size() + trimmed.size() / 16);
+    for (std::size_t begin = 0; begin < trimmed.size();) {
+        const LineSpan line = LineStartingAt(trimmed, begin);
+        joined.append(trimmed.substr(line.begin, line.end - line.begin));
+        if (line.end < trimmed.size()) joined.append("\r\n");
+        begin = line.next;
+    }
+    return joined;
+}
+
+// A name ends before a space and the hour of the time that follows it. There is no
+// entry for hour 0, which is why a sender writing "0:" or "00:" gets no name.
+constexpr std::array<std::string_view, 32> kNameEndMarkers = {
+    " 1",  " 2",  " 3",  " 4",  " 5",  " 6",  " 7",  " 8",  " 9",  " 10", " 11",
+    " 12", " 13", " 14", " 15", " 16", " 17", " 18", " 19", " 20", " 21", " 22",
+    " 23", " 01", " 02", " 03", " 04", " 05", " 06", " 07", " 08", " 09"};
+
+// Removed from the sender one after the other in this order; "《" and "》" are the
+// GBK characters A1 B6 and A1 B7.
+constexpr std::array<std::string_view, 10> kNameBrackets = {
+    "[", "]", "(", ")", "{", "}", "<", ">", "\xA1\xB6", "\xA1\xB7"};
+
+// The name in front of the time of a header line `line` (untrimmed). Every marker
+// found in the line replaces the cut of the markers before it in the list, so the
+// last marker in list order that occurs decides; checking from the end of the list
+// finds that one first. Presence is tested in the line as displayed, the cut is
+// made in the trimmed line: a marker seen only in the leading blanks gives no name.
+std::string_view NameBeforeTime(std::string_view line) {
+    const std::string_view trimmed = TrimmedView(line);
+    for (auto marker = kNameEndMarkers.rbegin(); marker != kNameEndMarkers.rend(); ++marker) {
+        if (line.find(*marker) == kNotFound) continue;
+        const std::size_t cut = trimmed.find(*marker);
+        return cut == kNotFound ? std::string_view{} : trimmed.substr(0, cut);
+    }
+    return {};
+}
+
+// Drops a bracketed suffix such as a number "(10001)" or an address "<m.x>" after
+// the name: when both brackets occur anywhere, the name ends before the first opening
+// one. Both brackets lie below 0x40, so a byte search only finds whole characters.
+std::string_view CutBeforeBracketPair(std::string_view name, char opening, char closing) {
+    if (name.find(closing) == kNotFound) return name;
+    return name.substr(0, name.find(opening));
+}
+
+}  // namespace
+
+std::vector<std::string> SplitLines(std::string_view text) {
+    text = UpToFirstNul(text);
+    std::vector<std::string> lines;
+    for (std::size_t begin = 0; begin < text.size();) {
+        const LineSpan line = LineStartingAt(text, begin);
+        lines.emplace_back(text.substr(line.begin, line.end - line.begin));
+        begin = line.next;
+    }
+    return lines;
+}
+
+std::string TrimBlanks(std::string_view text) { return std::string(TrimmedView(text)); }
+
+std::size_t GbkCharLength(std::string_view text, std::size_t pos) {
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    if (lead < 0x81 || lead > 0xFE || pos + 1 >= text.size()) return 1;
+    const auto trail = static_cast<unsigned char>(text[pos + 1]);
+    return trail >= 0x40 && trail <= 0xFE && trail != 0x7F ? 2 : 1;
+}
+
+std::string ReplaceAllGbk(std::string_view text, std::string_view pattern,
+                          std::string_view replacement) {
+    if (pattern.empty()) return std::string(text);
+    std::string result;
+    result.reserve(text.size());
+    std::size_t copiedUpTo = 0;
+    // Character starts are those of `text` decoded from its start; the decoder only
+    // moves forward, so the whole replacement stays linear in the text.
+    std::size_t characterStart = 0;
+    std::size_t searchFrom = 0;
+    while (true) {
+        const std::size_t match = text.find(pattern, searchFrom);
+        if (match == kNotFound) break;
+        while (characterStart < match) characterStart += GbkCharLength(text, characterStart);
+        if (characterStart != match) {  // the match starts on a second byte
+            searchFrom = match + 1;
+            continue;
+        }
+        result.append(text.substr(copiedUpTo, match - copiedUpTo));
+        result.append(replacement);
+        copiedUpTo = searchFrom = match + pattern.size();
+    }
+    result.append(text.substr(copiedUpTo));
+    return result;
+}
+
+bool IsHeaderLine(std::string_view line) {
+    // Any clock time holds a digit directly followed by a colon; nothing else is
+    // needed to recognise the header line of a message.
+    for (std::size_t colon = line.find(':', 1); colon != kNotFound;
+         colon = line.find(':', colon + 1)) {
+        if (IsAsciiDigit(line[colon - 1])) return true;
+    }
+    return false;
+}
+
+std::optional<std::size_t> FindLastHeaderLine(const std::vector<std::string>& lines) {
+    for (std::size_t index = lines.size(); index-- > 0;) {
+        if (IsHeaderLine(lines[index])) return index;
+    }
+    return std::nullopt;
+}
+
+std::optional<LineSpan> FindLastHeaderLineSpan(std::string_view transcript) {
+    return FindLastHeaderLineSpanInText(UpToFirstNul(transcript));
+}
+
+std::string LastMessageHeader(std::string_view transcript) {
+    const std::string_view text = UpToFirstNul(transcript);
+    const std::optional<LineSpan> header = FindLastHeaderLineSpanInText(text);
+    if (!header) return {};
+    return TrimBlanks(text.substr(header->begin, header->end - header->begin));
+}
+
+std::string LastMessageBody(std::string_view transcript) {
+    const std::string_view text = UpToFirstNul(transcript);
+    std::optional<LineSpan> header = FindLastHeaderLineSpanInText(text);
+    // Without any header line the first line stands in for it.
+    if (!header) header = LineStartingAt(text, 0);
+    return JoinLinesWithCrLf(text.substr(header->next));
+}
+
+std::string LastMessageSender(std::string_view transcript) {
+    const std::string_view text = UpToFirstNul(transcript);
+    std::string_view name;
+    if (const std::optional<LineSpan> header = FindLastHeaderLineSpanInText(text)) {
+        name = NameBeforeTime(text.substr(header->begin, header->end - header->begin));
+    }
+    name = CutBeforeBracketPair(name, '(', ')');
+    name = CutBeforeBracketPair(name, '<', '>');
+    // A friend known only by number shows it as the name; spaced out, the speech
+    // engine reads it digit by digit instead of as one large number.
+    std::string sender = IsAllDigits(name) ? SpaceOutDigits(name) : std::string(name);
+    for (const std::string_view bracket : kNameBrackets) {
+        sender = ReplaceAllGbk(sender, bracket, {});
+    }
+    return sender;
+}
+
+bool IsAllDigits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), IsAsciiDigit);
+}
+
+std::string SpaceOutDigits(std::string_view text) {
+    std::string spaced(text);
+    for (char digit = '0'; digit <= '9'; ++digit) {
+        const std::string withSpace{' ', digit};
+        spaced = ReplaceAllGbk(spaced, std::string_view(&digit, 1), withSpace);
+    }
+    for (const std::string_view bracket : {"[", "]", "(", ")"}) {
+        spaced = ReplaceAllGbk(spaced, bracket, {});
+    }
+    return TrimBlanks(spaced);
+}
+
+}  // namespace parlowen::capture

@@ -1,0 +1,155 @@
+// The end-to-end driver: runs every registered case against the real program and
+// prints one closing line "N passed, N failed". Usage: parlowen_e2e <screenshot folder> [case...]
+#include "e2e.h"
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <exception>
+
+namespace e2e {
+namespace {
+
+int g_failures = 0;
+std::wstring g_screenshotFolder = L".";
+
+}  // namespace
+
+std::vector<Case>& Registry() {
+    static std::vector<Case> cases;
+    return cases;
+}
+
+const std::wstring& ScreenshotFolder() { return g_screenshotFolder; }
+
+void Fail(const char* file, int line, const std::string& what) {
+    ++g_failures;
+    const char* base = file;
+    for (const char* p = file; *p; ++p)
+        if (*p == '/' || *p == '\\') base = p + 1;
+    std::printf("    %s:%d: %s\n", base, line, what.c_str());
+    std::fflush(stdout);
+}
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string out(size, '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
+                          nullptr, nullptr);
+    return out;
+}
+
+std::string Describe(const std::wstring& text) { return "\"" + Utf8(text) + "\""; }
+
+std::string Describe(const std::string& bytes) {
+    std::string out = "\"";
+    for (unsigned char c : bytes) {
+        if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        }
+    }
+    return out + "\"";
+}
+
+std::string Describe(long long value) { return std::to_string(value); }
+
+void Pump(DWORD ms) {
+    const DWORD start = ::GetTickCount();
+    do {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    } while (::GetTickCount() - start < ms);
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    while (!condition()) {
+        if (::GetTickCount() - start >= timeoutMs) return condition();
+        Pump(20);
+    }
+    return true;
+}
+
+void SaveScreenshot(HWND window, const std::wstring& name) {
+    RECT area{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    if (window) ::GetWindowRect(window, &area);
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    ::SelectObject(memory, old);
+
+    const DWORD stride = ((width * 3 + 3) / 4) * 4;
+    const DWORD imageSize = stride * height;
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
+    file.bfSize = file.bfOffBits + imageSize;
+    const std::wstring path = g_screenshotFolder + L"\\" + name + L".bmp";
+    HANDLE out = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (out != INVALID_HANDLE_VALUE) {
+        DWORD written;
+        ::WriteFile(out, &file, sizeof(file), &written, nullptr);
+        ::WriteFile(out, &info.bmiHeader, sizeof(info.bmiHeader), &written, nullptr);
+        ::WriteFile(out, bits, imageSize, &written, nullptr);
+        ::CloseHandle(out);
+    }
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+}
+
+}  // namespace e2e
+
+int wmain(int argc, wchar_t** argv) {
+    // Wine's console turns "\n" into "\r\n" in text mode.
+    _setmode(_fileno(stdout), _O_BINARY);
+    if (argc > 1) e2e::g_screenshotFolder = argv[1];
+
+    int passed = 0;
+    int failed = 0;
+    for (const e2e::Case& c : e2e::Registry()) {
+        bool selected = argc <= 2;
+        for (int i = 2; i < argc; ++i)
+            if (e2e::Utf8(argv[i]) == c.name) selected = true;
+        if (!selected) continue;
+
+        std::printf("[ RUN  ] %s\n", c.name);
+        std::fflush(stdout);
+        const int failuresBefore = e2e::g_failures;
+        try {
+            c.body();
+        } catch (const std::exception& e) {
+            e2e::Fail("driver", 0, std::string("exception: ") + e.what());
+        }
+        const bool ok = e2e::g_failures == failuresBefore;
+        (ok ? passed : failed)++;
+        std::printf("[ %s ] %s\n", ok ? " OK " : "FAIL", c.name);
+        std::fflush(stdout);
+    }
+    std::printf("%d passed, %d failed\n", passed, failed);
+    return failed == 0 ? 0 : 1;
+}

@@ -1,0 +1,84 @@
+// A small test framework for the end-to-end driver: named cases, checks that record
+// failures and go on, and a closing line "N passed, N failed".
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+struct Case {
+    const char* name;
+    std::function<void()> body;
+};
+
+std::vector<Case>& Registry();
+
+struct Registrar {
+    Registrar(const char* name, std::function<void()> body) {
+        Registry().push_back({name, std::move(body)});
+    }
+};
+
+// Records a failed check of the running case, with where it was made.
+void Fail(const char* file, int line, const std::string& what);
+std::string Utf8(const std::wstring& text);
+std::string Describe(const std::wstring& text);
+std::string Describe(const std::string& text);
+std::string Describe(long long value);
+inline std::string Describe(int value) { return Describe(static_cast<long long>(value)); }
+inline std::string Describe(unsigned value) { return Describe(static_cast<long long>(value)); }
+inline std::string Describe(long value) { return Describe(static_cast<long long>(value)); }
+inline std::string Describe(unsigned long value) { return Describe(static_cast<long long>(value)); }
+inline std::string Describe(unsigned long long value) { return Describe(static_cast<long long>(value)); }
+inline std::string Describe(bool value) { return value ? "true" : "false"; }
+inline std::string Describe(const wchar_t* text) { return Describe(std::wstring(text)); }
+inline std::string Describe(const char* text) { return Describe(std::string(text)); }
+
+// Where screenshots go (a folder given on the command line).
+const std::wstring& ScreenshotFolder();
+// Saves the screen area of `window` (the whole screen for nullptr) as a BMP file.
+void SaveScreenshot(HWND window, const std::wstring& name);
+
+// Pumps this thread's messages for `ms` milliseconds.
+void Pump(DWORD ms);
+// Pumps messages until `condition` holds or `timeoutMs` passes; returns whether it held.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+
+}  // namespace e2e
+
+#define E2E_CONCAT_INNER(a, b) a##b
+#define E2E_CONCAT(a, b) E2E_CONCAT_INNER(a, b)
+#define E2E_TEST(name)                                                              \
+    static void E2E_CONCAT(e2e_case_, name)();                                      \
+    static const ::e2e::Registrar E2E_CONCAT(e2e_registrar_, name)(#name,           \
+                                                                  &E2E_CONCAT(e2e_case_, name)); \
+    static void E2E_CONCAT(e2e_case_, name)()
+
+#define CHECK(condition)                                                          \
+    do {                                                                          \
+        if (!(condition)) ::e2e::Fail(__FILE__, __LINE__, "CHECK(" #condition ")"); \
+    } while (0)
+
+#define CHECK_EQ(actual, expected)                                                         \
+    do {                                                                                   \
+        const auto& e2e_actual = (actual);                                                 \
+        const auto& e2e_expected = (expected);                                             \
+        if (!(e2e_actual == e2e_expected))                                                 \
+            ::e2e::Fail(__FILE__, __LINE__,                                                \
+                        std::string(#actual " == " #expected ": got ") +                   \
+                            ::e2e::Describe(e2e_actual) + ", want " +                      \
+                            ::e2e::Describe(e2e_expected));                                \
+    } while (0)
+
+// Ends the running case at once (a precondition for the rest of it failed).
+#define REQUIRE(condition)                                                          \
+    do {                                                                            \
+        if (!(condition)) {                                                         \
+            ::e2e::Fail(__FILE__, __LINE__, "REQUIRE(" #condition ")");             \
+            return;                                                                 \
+        }                                                                           \
+    } while (0)

@@ -1,0 +1,140 @@
+#include "program_win32.h"
+
+#include "e2e.h"
+
+#include <stdexcept>
+
+namespace e2e {
+
+Program::~Program() {
+    if (Running()) {
+        ::TerminateProcess(process_, 1);
+        ::WaitForSingleObject(process_, 5000);
+    }
+    if (process_) ::CloseHandle(process_);
+}
+
+std::wstring DriverFolder() {
+    wchar_t path[MAX_PATH];
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
+}
+
+void Program::Start(const std::wstring& arguments) {
+    const std::wstring exe = DriverFolder() + L"parlowen.exe";
+    std::wstring commandLine = L"\"" + exe + L"\"" + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &info))
+        throw std::runtime_error("cannot start parlowen.exe");
+    ::CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    processId_ = info.dwProcessId;
+    ::WaitForInputIdle(process_, 10000);
+}
+
+HWND Program::MainWindow(DWORD timeoutMs) {
+    WaitUntil(
+        [&] {
+            for (HWND window : TopLevelWindows(L"TFmain")) {
+                DWORD owner = 0;
+                ::GetWindowThreadProcessId(window, &owner);
+                if (owner == processId_) mainWindow_ = window;
+            }
+            return mainWindow_ != nullptr;
+        },
+        timeoutMs);
+    return mainWindow_;
+}
+
+bool Program::Running() const {
+    return process_ && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+DWORD Program::WaitForExit(DWORD timeoutMs) {
+    WaitUntil([&] { return !Running(); }, timeoutMs);
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(process_, &code);
+    return code;
+}
+
+DWORD Program::Close(DWORD timeoutMs) {
+    if (HWND window = MainWindow(0)) ::PostMessageW(window, WM_CLOSE, 0, 0);
+    return WaitForExit(timeoutMs);
+}
+
+std::vector<HWND> TopLevelWindows(const wchar_t* windowClass) {
+    std::vector<HWND> found;
+    HWND window = nullptr;
+    while ((window = ::FindWindowExW(nullptr, window, windowClass, nullptr)) != nullptr)
+        found.push_back(window);
+    return found;
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[1024] = L"";
+    ::GetWindowTextW(window, text, 1024);
+    return text;
+}
+
+std::wstring ControlText(HWND control) {
+    std::wstring text(65536, L'\0');
+    const LRESULT length = ::SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(length > 0 ? static_cast<size_t>(length) : 0);
+    return text;
+}
+
+std::string ControlTextAnsi(HWND control) {
+    std::string text(1 << 20, '\0');
+    const LRESULT length = ::SendMessageA(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(length > 0 ? static_cast<size_t>(length) : 0);
+    return text;
+}
+
+std::wstring ClassName(HWND window) {
+    wchar_t name[256] = L"";
+    ::GetClassNameW(window, name, 256);
+    return name;
+}
+
+RECT RectInParent(HWND child) {
+    RECT r;
+    ::GetWindowRect(child, &r);
+    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+}  // namespace e2e
+
+namespace e2e {
+
+std::wstring ProbeMenuBar(HWND window) {
+    wchar_t folder[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, folder);
+    const std::wstring path = std::wstring(folder) + L"parlowen-e2e-probe.txt";
+    ::DeleteFileW(path.c_str());
+
+    HMODULE probe = ::LoadLibraryW((DriverFolder() + L"parlowen_e2e_probe.dll").c_str());
+    if (!probe) return L"(probe library missing)";
+    auto* proc = reinterpret_cast<HOOKPROC>(::GetProcAddress(probe, "ProbeCallWndProc"));
+    HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, proc, probe, ::GetWindowThreadProcessId(window, nullptr));
+    DWORD_PTR result;
+    ::SendMessageTimeoutW(window, ::RegisterWindowMessageW(L"ParlowenE2EProbe"), 0, 0, SMTO_NORMAL, 5000, &result);
+    if (hook) ::UnhookWindowsHookEx(hook);
+    ::FreeLibrary(probe);
+
+    std::wstring text;
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return L"(no answer from the probe)";
+    wchar_t buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        text.append(buffer, read / sizeof(wchar_t));
+    ::CloseHandle(file);
+    return text;
+}
+
+}  // namespace e2e

@@ -1,0 +1,351 @@
+#include "capture/chat_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <optional>
+#include <ostream>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using namespace std::string_literals;  // "...\0..."s keeps embedded NUL bytes
+
+using Lines = std::vector<std::string>;
+
+// Readable form of a byte string for failure messages: bytes outside 0x21-0x7E in hex.
+std::string Shown(std::string_view text) {
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte > 0x20 && byte < 0x7F && byte != '\\') {
+            shown += c;
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+            shown += hex;
+        }
+    }
+    return shown;
+}
+
+// ---------------------------------------------------------------------------
+// The parsers written plainly after their description, on the split transcript,
+// with the marker lists spelled out. The property test holds the tail scan to them.
+namespace reference {
+
+const std::vector<std::string>& TimeMarkers() {
+    static const std::vector<std::string> markers = [] {
+        std::vector<std::string> list;
+        for (int hour = 0; hour <= 23; ++hour) list.push_back(std::to_string(hour) + ":");
+        for (int hour = 1; hour <= 9; ++hour) list.push_back("0" + std::to_string(hour) + ":");
+        return list;
+    }();
+    return markers;
+}
+
+std::vector<std::string> NameEndMarkers() {
+    std::vector<std::string> markers;
+    for (int hour = 1; hour <= 23; ++hour) markers.push_back(" " + std::to_string(hour));
+    for (int hour = 1; hour <= 9; ++hour) markers.push_back(" 0" + std::to_string(hour));
+    return markers;
+}
+
+std::optional<std::size_t> LastHeaderIndex(const Lines& lines) {
+    for (std::size_t i = lines.size(); i-- > 0;) {
+        for (const std::string& marker : TimeMarkers()) {
+            if (lines[i].find(marker) != std::string::npos) return i;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string Header(std::string_view transcript) {
+    const Lines lines = parlowen::capture::SplitLines(transcript);
+    const auto h = LastHeaderIndex(lines);
+    return h ? parlowen::capture::TrimBlanks(lines[*h]) : "";
+}
+
+std::string Body(std::string_view transcript) {
+    const Lines lines = parlowen::capture::SplitLines(transcript);
+    std::string joined;
+    for (std::size_t i = LastHeaderIndex(lines).value_or(0) + 1; i < lines.size(); ++i) {
+        joined += lines[i] + "\r\n";
+    }
+    return parlowen::capture::TrimBlanks(joined);
+}
+
+std::string Sender(std::string_view transcript) {
+    const Lines lines = parlowen::capture::SplitLines(transcript);
+    std::string r;
+    if (const auto h = LastHeaderIndex(lines)) {
+        const std::string& l = lines[*h];
+        const std::string t = parlowen::capture::TrimBlanks(l);
+        for (const std::string& m : NameEndMarkers()) {
+            if (l.find(m) == std::string::npos) continue;
+            const std::size_t at = t.find(m);
+            r = (at == std::string::npos || at == 0) ? "" : t.substr(0, at);
+        }
+    }
+    if (r.find('(') != std::string::npos && r.find(')') != std::string::npos) r = r.substr(0, r.find('('));
+    if (r.find('<') != std::string::npos && r.find('>') != std::string::npos) r = r.substr(0, r.find('<'));
+    if (parlowen::capture::IsAllDigits(r)) r = parlowen::capture::SpaceOutDigits(r);
+    for (const char* bracket : {"[", "]", "(", ")", "{", "}", "<", ">", "\xA1\xB6", "\xA1\xB7"}) {
+        r = parlowen::capture::ReplaceAllGbk(r, bracket, "");
+    }
+    return r;
+}
+
+}  // namespace reference
+
+// ---------------------------------------------------------------------------
+
+TEST(SplitLines, BreaksNulAndEmptyLines) {
+    const struct { std::string text; Lines lines; } cases[] = {
+        {"", {}},
+        {"a", {"a"}},
+        {"a\r\nb", {"a", "b"}},
+        {"a\rb", {"a", "b"}},
+        {"a\nb", {"a", "b"}},
+        {"a\n\rb", {"a", "", "b"}},      // LF CR: the CR ends an empty line
+        {"a\r\r\nb", {"a", "", "b"}},    // the CR before LF pairs with it
+        {"a\r\n\r\nb", {"a", "", "b"}},
+        {"a\n", {"a"}},                  // no empty last line
+        {"a\n\r", {"a", ""}},
+        {"\n", {""}},
+        {" x \t", {" x \t"}},            // not trimmed
+        {"a\0b\nc"s, {"a"}},             // NUL ends the text
+        {"\0a"s, {}},
+        {"a\r\0\nb"s, {"a"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(parlowen::capture::SplitLines(c.text), c.lines) << Shown(c.text);
+    }
+}
+
+TEST(TrimBlanks, DropsBytesUpTo0x20AtBothEnds) {
+    const struct { std::string text, trimmed; } cases[] = {
+        {"", ""},
+        {" \t\r\n\0\x1F"s, ""},
+        {"\0 a \0 b\x20\x01"s, "a \0 b"s},
+        {"\x80 x \xA1", "\x80 x \xA1"},  // high bytes are never blanks
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(parlowen::capture::TrimBlanks(c.text), c.trimmed) << Shown(c.text);
+    }
+}
+
+TEST(ReplaceAllGbk, MatchesOnlyAtCharacterStarts) {
+    const struct { std::string text, pattern, replacement, result; } cases[] = {
+        {"a[b[", "[", "", "ab"},
+        {"aaa", "aa", "b", "ba"},                      // no overlap
+        {"ab", "a", "aa", "aab"},                      // replacement not searched again
+        {"x", "", "y", "x"},                           // empty pattern: nothing replaced
+        {"\x81[", "[", "", "\x81["},                   // 0x5B as a second byte
+        {"[\x81]\x81{\x81}", "]", "", "[\x81]\x81{\x81}"},
+        {"\xB0\xA1\xB6\xC0", "\xA1\xB6", "", "\xB0\xA1\xB6\xC0"},  // straddles two characters
+        {"\xA1\xB6x\xA1\xB6", "\xA1\xB6", "", "x"},
+        {"a\x81", "\x81", "X", "aX"},                  // lead byte at the very end
+        {std::string("a\x81\x40", 2), "\x81", "X", "aX"},
+        {"\x81(", "(", "", "\x81"},                    // 0x28 cannot be a second byte
+        {"\x81\x7F[", "\x7F", "", "\x81["},            // 0x7F cannot be a second byte
+        {"\x81\x7F[", "[", "", "\x81\x7F"},
+        {"\x81\x40@", "@", "", "\x81\x40"},            // 0x40 can
+        {"\x81\xFE[", "[", "", "\x81\xFE"},
+        {"\x80[\xFF[", "[", "", "\x80\xFF"},           // 0x80 and 0xFF are not lead bytes
+        {"a\x81\x40" "a\x81\x40", "a\x81", "X", "X\x40X\x40"},  // boundaries of the original text
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(parlowen::capture::ReplaceAllGbk(c.text, c.pattern, c.replacement), c.result)
+            << Shown(c.text) << " / " << Shown(c.pattern);
+    }
+}
+
+TEST(GbkCharLength, NeverStepsPastTheText) {
+    const struct { std::string_view text; std::size_t length; } cases[] = {
+        {"a", 1}, {"\x81\x40", 2}, {"\xFE\xFE", 2}, {"\xA1\xB6", 2},
+        {std::string_view("\x81\x40", 1), 1},  // the view ends after the lead byte
+        {"\x81\x7F", 1}, {"\x81\x3F", 1}, {"\x81\xFF", 1}, {"\x80\x40", 1}, {"\xFF\x40", 1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(parlowen::capture::GbkCharLength(c.text, 0), c.length) << Shown(c.text);
+    }
+}
+
+TEST(IsHeaderLine, DigitDirectlyFollowedByColon) {
+    const struct { std::string line; bool header; } cases[] = {
+        {"9:", true}, {"sky 20:15:08", true}, {"x0:", true}, {"", false}, {":", false},
+        {":9", false}, {"12 :00", false}, {"a:b", false}, {"\xA3\xB1:", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(parlowen::capture::IsHeaderLine(c.line), c.header) << Shown(c.line);
+    }
+}
+
+TEST(DigitHelpers, IsAllDigitsAndSpaceOutDigits) {
+    EXPECT_TRUE(parlowen::capture::IsAllDigits(""));
+    EXPECT_TRUE(parlowen::capture::IsAllDigits("0123456789"));
+    EXPECT_FALSE(parlowen::capture::IsAllDigits("12a"));
+    EXPECT_FALSE(parlowen::capture::IsAllDigits("1 2"));
+    EXPECT_FALSE(parlowen::capture::IsAllDigits("\xA3\xB1"));  // full-width one
+
+    const struct { std::string text, spaced; } cases[] = {
+        {"", ""},
+        {"10001", "1 0 0 0 1"},
+        {"a1b22", "a 1b 2 2"},
+        {"[1](2)", "1 2"},
+        {" 7 ", "7"},
+        {"\x81[x\x81]", "\x81[x\x81]"},  // double-byte characters stay whole
+        {"\xA3\xB1", "\xA3\xB1"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(parlowen::capture::SpaceOutDigits(c.text), c.spaced) << Shown(c.text);
+    }
+}
+
+TEST(FindLastHeaderLine, WorkedExampleAndNone) {
+    const Lines lines = {"sky 20:15:08", "hello", "moon(10001) 20:16:30", "see you at the gate", "bye"};
+    EXPECT_EQ(parlowen::capture::FindLastHeaderLine(lines), 2u);
+    EXPECT_EQ(parlowen::capture::FindLastHeaderLine({"hello", "world"}), std::nullopt);
+    EXPECT_EQ(parlowen::capture::FindLastHeaderLine({}), std::nullopt);
+}
+
+TEST(FindLastHeaderLineSpan, OffsetsOfLineAndBreak) {
+    using parlowen::capture::FindLastHeaderLineSpan;
+    const std::string text = "sky 20:15:08\r\nhi\r\n moon 20:16:30 \r\nbody";
+    const auto span = FindLastHeaderLineSpan(text);
+    ASSERT_TRUE(span);
+    EXPECT_EQ(span->begin, 18u);
+    EXPECT_EQ(span->end, 33u);
+    EXPECT_EQ(span->next, 35u);
+
+    const auto beforeNul = FindLastHeaderLineSpan("a\nmoon 1:00\0\r\nb 2:00"s);
+    ASSERT_TRUE(beforeNul);
+    EXPECT_EQ(beforeNul->begin, 2u);
+    EXPECT_EQ(beforeNul->end, 11u);
+    EXPECT_EQ(beforeNul->next, 11u);  // the NUL ends the text, it is no break
+
+    EXPECT_FALSE(FindLastHeaderLineSpan("hello\r\nworld"));
+    EXPECT_FALSE(FindLastHeaderLineSpan(":"));
+}
+
+struct TranscriptCase {
+    const char* name;
+    std::string transcript;
+    std::string header, body, sender;
+};
+
+void PrintTo(const TranscriptCase& c, std::ostream* out) { *out << c.name; }
+
+class LastMessage : public testing::TestWithParam<TranscriptCase> {};
+
+TEST_P(LastMessage, HeaderBodyAndSender) {
+    const TranscriptCase& c = GetParam();
+    SCOPED_TRACE(Shown(c.transcript));
+    EXPECT_EQ(parlowen::capture::LastMessageHeader(c.transcript), c.header);
+    EXPECT_EQ(parlowen::capture::LastMessageBody(c.transcript), c.body);
+    EXPECT_EQ(parlowen::capture::LastMessageSender(c.transcript), c.sender);
+}
+
+const TranscriptCase kTranscripts[] = {
+    {"WorkedExampleOne",
+     "sky 20:15:08\r\nhello\r\nmoon(10001) 20:16:30\r\nsee you at the gate\r\nbye",
+     "moon(10001) 20:16:30", "see you at the gate\r\nbye", "moon"},
+    {"WorkedExampleTwo", "10001 9:05:00\r\nok", "10001 9:05:00", "ok", "1 0 0 0 1"},
+    {"Empty", "", "", "", ""},
+    {"OneLineWithoutTime", "hello", "", "", ""},
+    {"NoHeaderDropsFirstLine", "hello\r\nworld", "", "world", ""},
+    {"LastHeaderWins", "sky 20:15:08\r\nhi\r\nmoon 20:16:30", "moon 20:16:30", "", "moon"},
+    {"TimeInsideMessage", "sky 20:15:08\r\nmeet at 5:30", "meet at 5:30", "", "meet at"},
+    {"BlankLinesInBody", "sky 20:15:08\r\n\r\n  hi  \r\n\r\nthere", "sky 20:15:08",
+     "hi  \r\n\r\nthere", "sky"},
+    {"TwoSpacesBeforeTime", "sky  20:15:08", "sky  20:15:08", "", "sky "},
+    {"LastMarkerInListDecides", "sky 2009-1-6 20:05:00", "sky 2009-1-6 20:05:00", "", "sky"},
+    {"LastMarkerInListDecides21", "sky 2009-1-6 21:05:00", "sky 2009-1-6 21:05:00", "", "sky 2009-1-6"},
+    {"HourZero", "moon 0:15:00", "moon 0:15:00", "", ""},
+    {"HourZeroZero", "moon 00:15:00", "moon 00:15:00", "", ""},
+    {"NoSpaceBeforeTime", "moon20:15:08", "moon20:15:08", "", ""},
+    {"TabBeforeTime", "moon\t20:15:08", "moon\t20:15:08", "", ""},
+    {"MarkerOnlyInLeadingBlank", "sky 20:15:08\r\n 7x7:00", "7x7:00", "", ""},
+    {"SquareBrackets", "[vip]moon 20:15:08", "[vip]moon 20:15:08", "", "vipmoon"},
+    {"AngleBracketCut", "moon<m.x> 20:15:08", "moon<m.x> 20:15:08", "", "moon"},
+    {"TitleMarks", "\xA1\xB6sky\xA1\xB7 20:15:08", "\xA1\xB6sky\xA1\xB7 20:15:08", "", "sky"},
+    {"NumberOnlyInParentheses", "(10001) 20:15:08", "(10001) 20:15:08", "", ""},
+    {"LoneParenthesis", "moon(x 20:15:08", "moon(x 20:15:08", "", "moonx"},
+    {"LoneAngleBracket", "moon<x 20:15:08", "moon<x 20:15:08", "", "moonx"},
+    {"BracketBytesAsSecondBytes", "[\x81[\x81]\x81{\x81}] 20:15:08", "[\x81[\x81]\x81{\x81}] 20:15:08",
+     "", "\x81[\x81]\x81{\x81}"},
+    {"TitleMarkBytesAcrossCharacters", "\xB0\xA1\xB6\xC0 20:15:08", "\xB0\xA1\xB6\xC0 20:15:08", "",
+     "\xB0\xA1\xB6\xC0"},
+    {"BreaksCr", "sky 20:15:08\rhi\rthere", "sky 20:15:08", "hi\r\nthere", "sky"},
+    {"BreaksLf", "sky 20:15:08\nhi\nthere", "sky 20:15:08", "hi\r\nthere", "sky"},
+    {"BreaksLfCr", "sky 20:15:08\nhi\n\rthere", "sky 20:15:08", "hi\r\n\r\nthere", "sky"},
+    {"BreaksCrCrLf", "sky 20:15:08\r\r\nhi\r\r\nthere", "sky 20:15:08", "hi\r\n\r\nthere", "sky"},
+    {"NulEndsText", "sky 20:15:08\r\nhi\0\r\nmoon 20:16:30\r\nlater"s, "sky 20:15:08", "hi", "sky"},
+    {"NulFirst", "\0sky 20:15:08\r\nhi"s, "", "", ""},
+    {"LeadByteEndsBody", "moon 20:15:08\r\nhi\x81", "moon 20:15:08", "hi\x81", "moon"},
+    {"LeadByteEndsHeader", "moon 20:15:08\x81", "moon 20:15:08\x81", "", "moon"},
+    {"LeadByteEndsSender", "moon[\x81 20:15:08", "moon[\x81 20:15:08", "", "moon\x81"},
+    {"LeadByteBefore0x7F", "\x81\x7F[x 20:15:08", "\x81\x7F[x 20:15:08", "", "\x81\x7Fx"},
+    {"LeadingBlanksOfHeaderTrimmed", "a\r\n \t moon 20:15:08 \r\nbody \t", "moon 20:15:08", "body", "moon"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Transcripts, LastMessage, testing::ValuesIn(kTranscripts),
+                         [](const testing::TestParamInfo<TranscriptCase>& param) {
+                             return std::string(param.param.name);
+                         });
+
+// Random transcripts over a small alphabet rich in line breaks, times, brackets and
+// broken GBK: the tail scan must agree with the whole-text reference everywhere.
+TEST(LastMessageProperty, TailScanAgreesWithWholeTextReference) {
+    // Digits, spaces and colons appear twice as often as the other bytes.
+    constexpr std::string_view kAlphabet = "\r\n \t0129:a()<>[\x81\xA1\xB6\x7F\x40" " 0129:";
+    std::mt19937 random(20240611u);
+    std::uniform_int_distribution<std::size_t> lengthOf(0, 40), pick(0, kAlphabet.size() - 1),
+        nulChance(0, 150);
+    int headerFound = 0;
+    int senderFound = 0;
+    for (int round = 0; round < 4000; ++round) {
+        std::string text;
+        for (std::size_t n = lengthOf(random); n > 0; --n) {
+            text += nulChance(random) == 0 ? '\0' : kAlphabet[pick(random)];
+        }
+        SCOPED_TRACE(Shown(text));
+        // The library reads through a view of a heap block of exactly the text's size,
+        // so that the address sanitizer catches any read one byte past its end.
+        const std::vector<char> exactCopy(text.begin(), text.end());
+        const std::string_view view(exactCopy.data(), exactCopy.size());
+
+        const Lines lines = parlowen::capture::SplitLines(view);
+        const auto index = parlowen::capture::FindLastHeaderLine(lines);
+        ASSERT_EQ(index, reference::LastHeaderIndex(lines));
+        const auto span = parlowen::capture::FindLastHeaderLineSpan(view);
+        ASSERT_EQ(span.has_value(), index.has_value());
+        if (span) {
+            ++headerFound;
+            ASSERT_LE(span->begin, span->end);
+            ASSERT_LE(span->end, span->next);
+            ASSERT_LE(span->next, text.size());
+            EXPECT_EQ(text.substr(span->begin, span->end - span->begin), lines[*index]);
+            EXPECT_EQ(parlowen::capture::SplitLines(text.substr(0, span->begin)).size(), *index);
+            EXPECT_EQ(parlowen::capture::SplitLines(text.substr(span->next)),
+                      Lines(lines.begin() + static_cast<std::ptrdiff_t>(*index) + 1, lines.end()));
+        }
+        EXPECT_EQ(parlowen::capture::LastMessageHeader(view), reference::Header(text));
+        EXPECT_EQ(parlowen::capture::LastMessageBody(view), reference::Body(text));
+        const std::string sender = parlowen::capture::LastMessageSender(view);
+        EXPECT_EQ(sender, reference::Sender(text));
+        senderFound += sender.empty() ? 0 : 1;
+        if (HasFailure()) break;
+    }
+    // The alphabet must keep both kinds of transcript frequent, or the test proves little.
+    EXPECT_GT(headerFound, 800);
+    EXPECT_LT(headerFound, 3600);
+    EXPECT_GT(senderFound, 100);
+}
+
+}  // namespace
