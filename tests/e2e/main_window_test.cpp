@@ -167,7 +167,7 @@ E2E_TEST(MenuBarHoldsTheMainAndHelpMenus) {
     program.Start();
     HWND main = program.MainWindow();
     REQUIRE(main != nullptr);
-    CHECK_EQ(ProbeMenuBar(main), std::wstring(L"0 - 主菜单\n"
+    CHECK_EQ(ProbeMenu(main, ProbedMenu::MenuBar), std::wstring(L"0 - 主菜单\n"
                                               L"1 - 打开消息\n"
                                               L"1 - 清空消息\n"
                                               L"1 - 保存消息\n"
@@ -182,6 +182,28 @@ E2E_TEST(MenuBarHoldsTheMainAndHelpMenus) {
                                               L"1 - 帮助\n"
                                               L"1 S \n"
                                               L"1 - 关于\n"));
+    CHECK_EQ(program.Close(), 0ul);
+}
+
+E2E_TEST(TrayIconRightClickOpensTheTrayMenu) {
+    Program program;
+    program.Start();
+    HWND main = program.MainWindow();
+    REQUIRE(main != nullptr);
+    // What the notification area sends the program when the user right-clicks its icon.
+    ::PostMessageW(main, WM_APP + 1, 1, WM_RBUTTONUP);
+    REQUIRE(WaitUntil([] { return ::FindWindowW(L"#32768", nullptr) != nullptr; }, 5000));
+    Pump(300);
+    SaveScreenshot(nullptr, L"tray-menu");
+    CHECK_EQ(ProbeMenu(main, ProbedMenu::OpenPopup), std::wstring(L"0 - 查看消息\n"
+                                                                  L"0 - 选项设置\n"
+                                                                  L"0 S \n"
+                                                                  L"0 - 停止朗读\n"
+                                                                  L"0 - 开机时运行\n"
+                                                                  L"0 S \n"
+                                                                  L"0 - 退出\n"));
+    ::PostMessageW(::FindWindowW(L"#32768", nullptr), WM_KEYDOWN, VK_ESCAPE, 0);
+    CHECK(WaitUntil([] { return ::FindWindowW(L"#32768", nullptr) == nullptr; }, 5000));
     CHECK_EQ(program.Close(), 0ul);
 }
 

@@ -1,7 +1,8 @@
 // A hook library the driver places into the program's GUI thread, so that it can read
 // what Wine keeps inside the program's process (menus), as a user sees it on screen.
-// On the registered message "ParlowenE2EProbe" it writes the window's menu bar, with
-// every submenu, into %TEMP%\parlowen-e2e-probe.txt as UTF-16 lines:
+// On the registered message "ParlowenE2EProbe" it writes a menu, with every submenu,
+// into %TEMP%\parlowen-e2e-probe.txt as UTF-16 lines: with wParam 0 the window's menu
+// bar, with wParam 1 the pop-up menu open on screen.
 //   <depth> <S|C|-> <caption>      S separator, C checked, - plain item
 #include <windows.h>
 
@@ -42,7 +43,12 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeCallWndProc(int code, WPA
         const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
         if (call->message == ::RegisterWindowMessageW(L"ParlowenE2EProbe")) {
             std::wstring out;
-            if (HMENU bar = ::GetMenu(call->hwnd)) DumpMenu(bar, 0, out);
+            HMENU menu = ::GetMenu(call->hwnd);
+            if (call->wParam == 1) {
+                HWND popup = ::FindWindowW(L"#32768", nullptr);
+                menu = popup ? reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0)) : nullptr;
+            }
+            if (menu) DumpMenu(menu, 0, out);
             WriteProbeFile(out);
         }
     }

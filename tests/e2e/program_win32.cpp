@@ -111,7 +111,7 @@ RECT RectInParent(HWND child) {
 
 namespace e2e {
 
-std::wstring ProbeMenuBar(HWND window) {
+std::wstring ProbeMenu(HWND window, ProbedMenu which) {
     wchar_t folder[MAX_PATH];
     ::GetTempPathW(MAX_PATH, folder);
     const std::wstring path = std::wstring(folder) + L"parlowen-e2e-probe.txt";
@@ -122,7 +122,7 @@ std::wstring ProbeMenuBar(HWND window) {
     auto* proc = reinterpret_cast<HOOKPROC>(::GetProcAddress(probe, "ProbeCallWndProc"));
     HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, proc, probe, ::GetWindowThreadProcessId(window, nullptr));
     DWORD_PTR result;
-    ::SendMessageTimeoutW(window, ::RegisterWindowMessageW(L"ParlowenE2EProbe"), 0, 0, SMTO_NORMAL, 5000, &result);
+    ::SendMessageTimeoutW(window, ::RegisterWindowMessageW(L"ParlowenE2EProbe"), static_cast<WPARAM>(which), 0, SMTO_NORMAL, 5000, &result);
     if (hook) ::UnhookWindowsHookEx(hook);
     ::FreeLibrary(probe);
 

@@ -48,8 +48,9 @@ RECT RectInParent(HWND child);
 
 namespace e2e {
 
-// The menu bar of another process's window, read from inside that process: one line
-// per item, "<depth> <S|C|-> <caption>" (S separator, C checked, - plain).
-std::wstring ProbeMenuBar(HWND window);
+// A menu of another process, read from inside that process: one line per item,
+// "<depth> <S|C|-> <caption>" (S separator, C checked, - plain).
+enum class ProbedMenu { MenuBar = 0, OpenPopup = 1 };
+std::wstring ProbeMenu(HWND window, ProbedMenu which);
 
 }  // namespace e2e
