@@ -13,6 +13,7 @@ include(GoogleTest)
 add_executable(unit_tests
   tests/unit/chat_text_test.cpp
   tests/unit/error_report_test.cpp
+  tests/unit/voice_profiles_test.cpp
 )
 target_link_libraries(unit_tests PRIVATE parlowen_core GTest::gtest_main)
 gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)

@@ -12,9 +12,11 @@ add_library(parlowen_win32 STATIC
   src/app/main_window_layout_win32.cpp
   src/app/menus_win32.cpp
   src/app/tray_icon_win32.cpp
+  src/speech/profile_controls_win32.cpp
+  src/speech/sapi_voice_engine_win32.cpp
 )
 target_link_libraries(parlowen_win32 PUBLIC parlowen_core
-  comctl32 ole32 oleaut32 uuid shell32 gdi32 user32 comdlg32)
+  comctl32 ole32 oleaut32 uuid sapi shell32 gdi32 user32 comdlg32)
 
 add_executable(parlowen WIN32 src/app/entry_win32.cpp resources/parlowen.rc)
 target_link_libraries(parlowen PRIVATE parlowen_win32)

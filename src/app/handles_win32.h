@@ -3,9 +3,11 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <oleauto.h>
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace parlowen::win32 {
@@ -61,6 +63,39 @@ using UniqueFont = UniqueHandle<NullIsInvalid<HFONT, DeleteGdiObject>>;
 using UniqueKey = UniqueHandle<NullIsInvalid<HKEY, ::RegCloseKey>>;
 using UniqueModule = UniqueHandle<NullIsInvalid<HMODULE, ::FreeLibrary>>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+
+// An owned BSTR, as COM calls take and return text.
+class UniqueBstr {
+public:
+    UniqueBstr() noexcept = default;
+    explicit UniqueBstr(BSTR text) noexcept : text_(text) {}
+    UniqueBstr(UniqueBstr&& other) noexcept : text_(std::exchange(other.text_, nullptr)) {}
+    UniqueBstr& operator=(UniqueBstr&& other) noexcept {
+        if (this != &other) {
+            ::SysFreeString(text_);
+            text_ = std::exchange(other.text_, nullptr);
+        }
+        return *this;
+    }
+    UniqueBstr(const UniqueBstr&) = delete;
+    UniqueBstr& operator=(const UniqueBstr&) = delete;
+    ~UniqueBstr() { ::SysFreeString(text_); }
+
+    BSTR get() const noexcept { return text_; }
+    BSTR* put() noexcept {
+        ::SysFreeString(text_);
+        text_ = nullptr;
+        return &text_;
+    }
+
+private:
+    BSTR text_ = nullptr;
+};
+
+// Text in the system ANSI code page to and from UTF-16.
+std::wstring AnsiToWide(std::string_view ansi);
+std::string WideToAnsi(std::wstring_view wide);
+UniqueBstr AnsiToBstr(std::string_view ansi);
 
 // The platform's own text for an error code, in the ANSI code page, without the
 // trailing line break that FormatMessage adds.

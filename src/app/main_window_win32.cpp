@@ -138,6 +138,7 @@ LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
         trayMenu_.reset(BuildTrayMenu());
         CreateControls();
+        CreateVoiceProfiles();
         trayIcon1_ = std::make_unique<TrayIcon>(hwnd_, kTrayCallbackMessage, smallIcon_.get(), L"Parlowen");
         trayIcon1_->Show();
         FormCreate();
@@ -155,7 +156,10 @@ LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ::PostQuitMessage(0);
         return 0;
     case WM_COMMAND:
-        OnCommand(LOWORD(wParam));
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_HSCROLL:
+        OnTrackBar(reinterpret_cast<HWND>(lParam), LOWORD(wParam));
         return 0;
     case WM_NOTIFY:
         OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
@@ -175,6 +179,7 @@ LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void TFmain::FormCreate() {
     ::SetWindowTextW(hwnd_, kMainWindowCaption);
+    LoadVoiceProfiles({});
     initialShowCommand_ = SW_SHOWMINIMIZED;
     trayIcon1_->SetBalloon(kStartupBalloonTitle, kStartupBalloonText, NIIF_INFO, kStartupBalloonMs);
     trayIcon1_->ShowBalloon();
@@ -184,8 +189,48 @@ void TFmain::FormDestroy() {
     if (trayIcon1_) trayIcon1_->Hide();
 }
 
-void TFmain::OnCommand(unsigned id) {
-    (void)id;  // the menu and option commands arrive with their features
+void TFmain::CreateVoiceProfiles() {
+    const auto controlsOf = [](const OptionControls::VoiceGroup& g) {
+        return std::make_unique<speech::ProfileControlsWin32>(g.cbVoice, g.tRate, g.tVolume, g.lRate, g.lVolume);
+    };
+    mineControls_ = controlsOf(options_.mine);
+    friendControls_ = controlsOf(options_.friend_);
+    profiles_ = std::make_unique<speech::VoiceProfiles>(spVoice_, *mineControls_, spVoice1_, *friendControls_);
+}
+
+void TFmain::LoadVoiceProfiles(const speech::SavedVoiceSettings& saved) { profiles_->Load(saved); }
+
+void TFmain::OnCommand(unsigned id, unsigned notification) {
+    using speech::Speaker;
+    switch (id) {
+    case IdCBVoice:
+    case IdCBVoice1:  // CBVoiceChange, CBVoice1Change
+        if (notification == CBN_SELCHANGE || notification == CBN_EDITCHANGE)
+            profiles_->VoiceChanged(id == IdCBVoice ? Speaker::Mine : Speaker::Friend);
+        break;
+    case IdBtnDefault1:
+        profiles_->ResetRateAndVolume(Speaker::Mine);
+        break;
+    case IdBtnDefault2:
+        profiles_->ResetRateAndVolume(Speaker::Friend);
+        break;
+    case IdStopSpeak1:
+        profiles_->StopSpeaking();
+        break;
+    default:
+        break;
+    }
+}
+
+// TRateChange, TRate1Change, TVolumeChange, TVolume1Change.
+void TFmain::OnTrackBar(HWND slider, unsigned request) {
+    // The end of a drag or key press repeats the position already reported.
+    if (request == TB_ENDTRACK || request == TB_THUMBPOSITION) return;
+    using speech::Speaker;
+    if (slider == options_.mine.tRate) profiles_->RateChanged(Speaker::Mine);
+    if (slider == options_.friend_.tRate) profiles_->RateChanged(Speaker::Friend);
+    if (slider == options_.mine.tVolume) profiles_->VolumeChanged(Speaker::Mine);
+    if (slider == options_.friend_.tVolume) profiles_->VolumeChanged(Speaker::Friend);
 }
 
 void TFmain::OnNotify(const NMHDR& header) {

@@ -4,11 +4,15 @@
 
 #include "app/handles_win32.h"
 #include "app/tray_icon_win32.h"
+#include "speech/profile_controls_win32.h"
+#include "speech/sapi_voice_engine_win32.h"
+#include "speech/voice_profiles.h"
 
 #include <windows.h>
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace parlowen::app {
 
@@ -64,6 +68,7 @@ private:
     void CreateOptionsPage(HWND page);
     OptionControls::VoiceGroup CreateVoiceGroup(HWND page, bool isFriend);
     void CreateStatusBar();
+    void CreateVoiceProfiles();
     void ShowPage(int index);
 
     // Start-up and shut-down.
@@ -71,11 +76,17 @@ private:
     void FormDestroy();
 
     // Handlers.
-    void OnCommand(unsigned id);
+    void OnCommand(unsigned id, unsigned notification);
+    void OnTrackBar(HWND slider, unsigned request);
     void OnNotify(const NMHDR& header);
     void OnTrayMessage(LPARAM mouseMessage);
     void Timer2Timer();
     void Timer3Timer();
+
+    // Speech.
+    void LoadVoiceProfiles(const speech::SavedVoiceSettings& saved);
+    void SpeakMine(std::string_view text) noexcept { profiles_->Speak(speech::Speaker::Mine, text); }
+    void SpeakFriend(std::string_view text) noexcept { profiles_->Speak(speech::Speaker::Friend, text); }
 
     HINSTANCE instance_;
     HWND hwnd_ = nullptr;
@@ -94,6 +105,14 @@ private:
     HWND richEdit1_ = nullptr;
     HWND statusBar1_ = nullptr;
     OptionControls options_;
+
+    // Mine and the friend's voice objects, and the stream the WAV export renders into.
+    speech::SapiVoiceEngine spVoice_;
+    speech::SapiVoiceEngine spVoice1_;
+    speech::SapiFileStream spFileStream1_;
+    std::unique_ptr<speech::ProfileControlsWin32> mineControls_;
+    std::unique_ptr<speech::ProfileControlsWin32> friendControls_;
+    std::unique_ptr<speech::VoiceProfiles> profiles_;
 };
 
 }  // namespace parlowen::app

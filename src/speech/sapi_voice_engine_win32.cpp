@@ -1,0 +1,134 @@
+#include "speech/sapi_voice_engine_win32.h"
+
+#include "app/handles_win32.h"
+
+#include <stdexcept>
+
+namespace parlowen::speech {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+using win32::ThrowIfFailed;
+
+class SapiVoiceToken : public VoiceToken {
+public:
+    explicit SapiVoiceToken(ComPtr<ISpeechObjectToken> token) : token_(std::move(token)) {}
+    ISpeechObjectToken* get() const { return token_.Get(); }
+
+private:
+    ComPtr<ISpeechObjectToken> token_;
+};
+
+// E_NOTIMPL means the platform has no speech behind its objects (Wine's own SAPI
+// answers so): the call did nothing, and that is not an error of the program.
+bool Implemented(HRESULT hr, const char* operation) {
+    if (hr == E_NOTIMPL) return false;
+    ThrowIfFailed(hr, operation);
+    return true;
+}
+
+}  // namespace
+
+ISpeechVoice* SapiVoiceEngine::Connected() {
+    if (!voice_) {
+        const HRESULT hr = ::CoCreateInstance(CLSID_SpVoice, nullptr, CLSCTX_ALL, IID_ISpeechVoice,
+                                              reinterpret_cast<void**>(voice_.ReleaseAndGetAddressOf()));
+        if (hr == REGDB_E_CLASSNOTREG) return nullptr;  // no SAPI on this system
+        ThrowIfFailed(hr, "SpVoice");
+    }
+    return voice_.Get();
+}
+
+void SapiVoiceEngine::Disconnect() noexcept { voice_.Reset(); }
+
+std::vector<InstalledVoice> SapiVoiceEngine::GetVoices() {
+    std::vector<InstalledVoice> voices;
+    ISpeechVoice* voice = Connected();
+    if (!voice) return voices;
+    ComPtr<ISpeechObjectTokens> tokens;
+    const win32::UniqueBstr none(::SysAllocString(L""));
+    if (!Implemented(voice->GetVoices(none.get(), none.get(), &tokens), "SpVoice.GetVoices") || !tokens)
+        return voices;
+    long count = 0;
+    ThrowIfFailed(tokens->get_Count(&count), "ISpeechObjectTokens.Count");
+    for (long i = 0; i < count; ++i) {
+        ComPtr<ISpeechObjectToken> token;
+        ThrowIfFailed(tokens->Item(i, &token), "ISpeechObjectTokens.Item");
+        win32::UniqueBstr description;
+        if (!Implemented(token->GetDescription(0, description.put()), "ISpeechObjectToken.GetDescription"))
+            return {};
+        voices.push_back({win32::WideToAnsi(description.get() ? description.get() : L""),
+                          std::make_shared<SapiVoiceToken>(std::move(token))});
+    }
+    return voices;
+}
+
+void SapiVoiceEngine::SetVoice(const VoiceToken& token) {
+    if (ISpeechVoice* voice = Connected())
+        Implemented(voice->putref_Voice(static_cast<const SapiVoiceToken&>(token).get()), "SpVoice.Voice");
+}
+
+void SapiVoiceEngine::SetRate(int rate) {
+    if (ISpeechVoice* voice = Connected()) Implemented(voice->put_Rate(rate), "SpVoice.Rate");
+}
+
+void SapiVoiceEngine::SetVolume(int volume) {
+    if (ISpeechVoice* voice = Connected()) Implemented(voice->put_Volume(volume), "SpVoice.Volume");
+}
+
+void SapiVoiceEngine::Speak(std::string_view ansiText) {
+    ISpeechVoice* voice = Connected();
+    if (!voice) return;
+    const win32::UniqueBstr text = win32::AnsiToBstr(ansiText);
+    long streamNumber = 0;
+    Implemented(voice->Speak(text.get(), SVSFlagsAsync, &streamNumber), "SpVoice.Speak");
+}
+
+void SapiVoiceEngine::SetAllowAudioOutputFormatChanges(bool allow) {
+    if (ISpeechVoice* voice = Connected())
+        Implemented(voice->put_AllowAudioOutputFormatChangesOnNextSet(allow ? VARIANT_TRUE : VARIANT_FALSE),
+                    "SpVoice.AllowAudioOutputFormatChangesOnNextSet");
+}
+
+void SapiVoiceEngine::SetOutputStream(AudioFileStream& stream) {
+    if (ISpeechVoice* voice = Connected())
+        Implemented(voice->putref_AudioOutputStream(static_cast<SapiFileStream&>(stream).BaseStream()),
+                    "SpVoice.AudioOutputStream");
+}
+
+void SapiVoiceEngine::WaitUntilDone() {
+    if (ISpeechVoice* voice = Connected()) {
+        VARIANT_BOOL done = VARIANT_FALSE;
+        Implemented(voice->WaitUntilDone(-1, &done), "SpVoice.WaitUntilDone");
+    }
+}
+
+void SapiVoiceEngine::ResetOutputToDefaultDevice() {
+    if (ISpeechVoice* voice = Connected()) Implemented(voice->putref_AudioOutput(nullptr), "SpVoice.AudioOutput");
+}
+
+ISpeechFileStream& SapiFileStream::Connected() {
+    if (!stream_) {
+        ThrowIfFailed(::CoCreateInstance(CLSID_SpFileStream, nullptr, CLSCTX_ALL, IID_ISpeechFileStream,
+                                         reinterpret_cast<void**>(stream_.ReleaseAndGetAddressOf())),
+                      "SpFileStream");
+    }
+    return *stream_.Get();
+}
+
+ISpeechBaseStream* SapiFileStream::BaseStream() { return &Connected(); }
+
+void SapiFileStream::SetFormat16kHz16BitMono() {
+    ComPtr<ISpeechAudioFormat> format;
+    ThrowIfFailed(Connected().get_Format(&format), "SpFileStream.Format");
+    ThrowIfFailed(format->put_Type(SAFT16kHz16BitMono), "SpAudioFormat.Type");
+}
+
+void SapiFileStream::OpenForWrite(std::string_view ansiPath) {
+    const win32::UniqueBstr path = win32::AnsiToBstr(ansiPath);
+    ThrowIfFailed(Connected().Open(path.get(), SSFMCreateForWrite, VARIANT_FALSE), "SpFileStream.Open");
+}
+
+void SapiFileStream::Close() { ThrowIfFailed(Connected().Close(), "SpFileStream.Close"); }
+
+}  // namespace parlowen::speech

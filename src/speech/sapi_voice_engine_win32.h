@@ -1,0 +1,46 @@
+// The voice engine over the system's SAPI 5 automation objects.
+#pragma once
+
+#include "speech/voice_engine.h"
+
+#include <windows.h>
+#include <sapi.h>
+#include <wrl/client.h>
+
+namespace parlowen::speech {
+
+class SapiFileStream : public AudioFileStream {
+public:
+    void SetFormat16kHz16BitMono() override;
+    void OpenForWrite(std::string_view ansiPath) override;
+    void Close() override;
+    ISpeechBaseStream* BaseStream();
+
+private:
+    ISpeechFileStream& Connected();
+    Microsoft::WRL::ComPtr<ISpeechFileStream> stream_;
+};
+
+// One SpVoice object, created on first use. Without SAPI on the system (the class is
+// not registered), or when the platform answers E_NOTIMPL, the voice is silent: it
+// lists no voices and every operation does nothing.
+class SapiVoiceEngine : public VoiceEngine {
+public:
+    void Disconnect() noexcept override;
+    std::vector<InstalledVoice> GetVoices() override;
+    void SetVoice(const VoiceToken& token) override;
+    void SetRate(int rate) override;
+    void SetVolume(int volume) override;
+    void Speak(std::string_view ansiText) override;
+    void SetAllowAudioOutputFormatChanges(bool allow) override;
+    void SetOutputStream(AudioFileStream& stream) override;
+    void WaitUntilDone() override;
+    void ResetOutputToDefaultDevice() override;
+
+private:
+    // The connected voice, or nullptr when the system offers no usable speech.
+    ISpeechVoice* Connected();
+    Microsoft::WRL::ComPtr<ISpeechVoice> voice_;
+};
+
+}  // namespace parlowen::speech

@@ -1,0 +1,57 @@
+// What the program needs of the speech platform: one voice object per speaker that
+// connects on first use, the installed voices, and a WAV file to render into.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace parlowen::speech {
+
+// One installed voice. The same token object serves both voice boxes for the whole run.
+class VoiceToken {
+public:
+    virtual ~VoiceToken() = default;
+};
+using VoiceTokenPtr = std::shared_ptr<const VoiceToken>;
+
+struct InstalledVoice {
+    std::string description;  // ANSI, as the voice boxes show it
+    VoiceTokenPtr token;
+};
+
+// A WAV file the voice can render into (16 kHz, 16-bit, mono PCM).
+class AudioFileStream {
+public:
+    virtual ~AudioFileStream() = default;
+    virtual void SetFormat16kHz16BitMono() = 0;
+    virtual void OpenForWrite(std::string_view ansiPath) = 0;  // creates or empties the file
+    virtual void Close() = 0;
+};
+
+// One voice object. Every operation connects it when it is not connected; errors are
+// thrown with the platform's message. A platform that does not implement speech at
+// all behaves as a system with no voice installed: no voices, and silence.
+class VoiceEngine {
+public:
+    virtual ~VoiceEngine() = default;
+
+    // Drops the voice object: whatever it is saying or has queued ends at once.
+    virtual void Disconnect() noexcept = 0;
+
+    virtual std::vector<InstalledVoice> GetVoices() = 0;
+    virtual void SetVoice(const VoiceToken& token) = 0;
+    virtual void SetRate(int rate) = 0;      // -10..10
+    virtual void SetVolume(int volume) = 0;  // 0..100
+    // Starts speaking ANSI text and returns at once.
+    virtual void Speak(std::string_view ansiText) = 0;
+
+    // Rendering into a file instead of the sound device.
+    virtual void SetAllowAudioOutputFormatChanges(bool allow) = 0;
+    virtual void SetOutputStream(AudioFileStream& stream) = 0;
+    virtual void WaitUntilDone() = 0;
+    virtual void ResetOutputToDefaultDevice() = 0;
+};
+
+}  // namespace parlowen::speech

@@ -1,0 +1,232 @@
+#include "speech/voice_profiles.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace parlowen::speech;
+
+struct FakeToken : VoiceToken {
+    explicit FakeToken(std::string n) : name(std::move(n)) {}
+    std::string name;
+};
+
+// Records every call as "<voice>.<operation> <argument>" into one shared journal, so a
+// test sees the order across both voices. A name in `failing` makes that call throw.
+class RecordingVoice : public VoiceEngine {
+public:
+    RecordingVoice(std::string name, std::vector<std::string>& journal) : name_(std::move(name)), journal_(journal) {}
+
+    std::vector<InstalledVoice> installed;
+    std::vector<std::string> failing;
+
+    void Disconnect() noexcept override { journal_.push_back(name_ + ".Disconnect"); }
+    std::vector<InstalledVoice> GetVoices() override {
+        Record("GetVoices", "");
+        return installed;
+    }
+    void SetVoice(const VoiceToken& token) override { Record("SetVoice", static_cast<const FakeToken&>(token).name); }
+    void SetRate(int rate) override { Record("SetRate", std::to_string(rate)); }
+    void SetVolume(int volume) override { Record("SetVolume", std::to_string(volume)); }
+    void Speak(std::string_view text) override { Record("Speak", std::string(text)); }
+    void SetAllowAudioOutputFormatChanges(bool) override {}
+    void SetOutputStream(AudioFileStream&) override {}
+    void WaitUntilDone() override {}
+    void ResetOutputToDefaultDevice() override {}
+
+private:
+    void Record(const std::string& operation, const std::string& argument) {
+        if (std::find(failing.begin(), failing.end(), operation) != failing.end())
+            throw std::runtime_error(operation + " failed");
+        journal_.push_back(name_ + "." + operation + (argument.empty() ? "" : " " + argument));
+    }
+    std::string name_;
+    std::vector<std::string>& journal_;
+};
+
+// Behaves as the option page's controls do: sliders clamp to their ranges.
+class FakeControls : public ProfileControls {
+public:
+    std::vector<std::string> entries;
+    int selected = -1;
+    int rate = 0, volume = 0;
+    std::string rateLabel = "?", volumeLabel = "?";
+
+    void AddVoice(const std::string& d) override { entries.push_back(d); }
+    int VoiceCount() const override { return static_cast<int>(entries.size()); }
+    std::string VoiceText(int i) const override { return entries.at(static_cast<size_t>(i)); }
+    int SelectedVoice() const override { return selected; }
+    void SelectVoice(int i) override { selected = i; }
+    int RatePosition() const override { return rate; }
+    void SetRatePosition(int p) override { rate = std::clamp(p, kMinRate, kMaxRate); }
+    int VolumePosition() const override { return volume; }
+    void SetVolumePosition(int p) override { volume = std::clamp(p, kMinVolume, kMaxVolume); }
+    void ShowRateValue(const std::string& t) override { rateLabel = t; }
+    void ShowVolumeValue(const std::string& t) override { volumeLabel = t; }
+};
+
+class VoiceProfilesTest : public ::testing::Test {
+protected:
+    std::vector<std::string> journal;
+    RecordingVoice mineVoice{"mine", journal};
+    RecordingVoice friendVoice{"friend", journal};
+    FakeControls mine, friend_;
+    VoiceProfiles profiles{mineVoice, mine, friendVoice, friend_};
+
+    void InstallVoices(std::initializer_list<const char*> names) {
+        for (const char* n : names) mineVoice.installed.push_back({n, std::make_shared<FakeToken>(n)});
+    }
+    void LoadAndForget(const SavedVoiceSettings& saved = {}) {
+        profiles.Load(saved);
+        journal.clear();
+    }
+};
+
+TEST_F(VoiceProfilesTest, LoadListsVoicesSelectsSavedOnesAndAppliesClampedValuesInOrder) {
+    InstallVoices({"Alpha", "Beta"});
+    profiles.Load({.engine = 5, .engine1 = 1, .rate = 15, .rate1 = -3, .volume = 40, .volume1 = -5});
+
+    EXPECT_EQ(mine.entries, (std::vector<std::string>{"Alpha", "Beta"}));
+    EXPECT_EQ(friend_.entries, mine.entries);
+    EXPECT_EQ(mine.selected, 0);  // index 5 is past the end
+    EXPECT_EQ(friend_.selected, 1);
+    EXPECT_EQ(journal, (std::vector<std::string>{
+                           "mine.GetVoices", "mine.SetVoice Alpha", "friend.SetVoice Beta",
+                           "mine.SetRate 10", "friend.SetRate -3", "mine.SetVolume 40", "friend.SetVolume 0"}));
+    EXPECT_EQ(mine.rateLabel, "10");
+    EXPECT_EQ(friend_.rateLabel, "-3");
+    EXPECT_EQ(mine.volumeLabel, "40");
+    EXPECT_EQ(friend_.volumeLabel, "0");
+}
+
+TEST_F(VoiceProfilesTest, SavedIndexFallsBackToFirstEntry) {
+    struct Case {
+        int saved;
+        int expected;
+    };
+    for (const Case c : {Case{-1, 0}, Case{-7, 0}, Case{1, 0} /* empty text */, Case{2, 2}, Case{3, 0}}) {
+        std::vector<std::string> log;
+        RecordingVoice a{"mine", log}, b{"friend", log};
+        a.installed = {{"A", std::make_shared<FakeToken>("A")},
+                       {"", std::make_shared<FakeToken>("unnamed")},
+                       {"C", std::make_shared<FakeToken>("C")}};
+        FakeControls ca, cb;
+        VoiceProfiles p{a, ca, b, cb};
+        p.Load({.engine = c.saved});
+        EXPECT_EQ(ca.selected, c.expected) << "saved " << c.saved;
+    }
+}
+
+TEST_F(VoiceProfilesTest, NoVoiceInstalledLeavesBoxesUnselectedAndSpeakingSilent) {
+    LoadAndForget({.engine = 3, .rate = 2});
+    EXPECT_EQ(mine.selected, -1);
+    EXPECT_EQ(friend_.selected, -1);
+    EXPECT_EQ(mine.rate, 2);
+
+    profiles.Speak(Speaker::Mine, "hello");
+    profiles.Speak(Speaker::Friend, "hello");
+    EXPECT_EQ(journal, (std::vector<std::string>{"mine.Disconnect", "friend.Disconnect"}));
+    EXPECT_EQ(profiles.SelectedToken(Speaker::Mine), nullptr);
+}
+
+TEST_F(VoiceProfilesTest, UtteranceUsesTheControlsAsTheyAreAtThatMoment) {
+    InstallVoices({"Alpha", "Beta"});
+    LoadAndForget();
+    friend_.selected = 1;  // the user picked another voice, then moved the sliders
+    friend_.rate = -4;
+    friend_.volume = 30;
+
+    profiles.Speak(Speaker::Friend, "\xC4\xE3\xBA\xC3");  // GBK text passes through untouched
+    EXPECT_EQ(journal, (std::vector<std::string>{"friend.Disconnect", "friend.SetVoice Beta", "friend.SetRate -4",
+                                                 "friend.SetVolume 30", "friend.Speak \xC4\xE3\xBA\xC3"}));
+}
+
+TEST_F(VoiceProfilesTest, NewUtteranceCutsOffOnlyItsOwnProfile) {
+    InstallVoices({"Alpha"});
+    LoadAndForget();
+    profiles.Speak(Speaker::Mine, "one");
+    profiles.Speak(Speaker::Mine, "two");
+    const auto friendCalls = std::count_if(journal.begin(), journal.end(),
+                                           [](const std::string& s) { return s.rfind("friend.", 0) == 0; });
+    EXPECT_EQ(friendCalls, 0);
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), "mine.Disconnect"), 2);
+    EXPECT_EQ(journal.back(), "mine.Speak two");
+}
+
+TEST_F(VoiceProfilesTest, StopDisconnectsBothVoices) {
+    InstallVoices({"Alpha"});
+    LoadAndForget();
+    profiles.StopSpeaking();
+    EXPECT_EQ(journal, (std::vector<std::string>{"mine.Disconnect", "friend.Disconnect"}));
+}
+
+TEST_F(VoiceProfilesTest, SpeakingSwallowsEngineFailuresAtEveryStep) {
+    for (const char* failing : {"SetVoice", "SetRate", "SetVolume", "Speak"}) {
+        InstallVoices({"Alpha"});
+        LoadAndForget();
+        mineVoice.failing = {failing};
+        EXPECT_NO_THROW(profiles.Speak(Speaker::Mine, "hi")) << failing;
+        EXPECT_EQ(std::count(journal.begin(), journal.end(), "mine.Speak hi"), 0) << failing;
+        mineVoice.failing.clear();
+        mineVoice.installed.clear();
+    }
+}
+
+TEST_F(VoiceProfilesTest, OptionHandlersLetEngineFailuresThroughAndKeepTheLabel) {
+    InstallVoices({"Alpha"});
+    LoadAndForget();
+    mineVoice.failing = {"SetRate", "SetVolume", "SetVoice"};
+    mine.rate = 7;
+    EXPECT_THROW(profiles.RateChanged(Speaker::Mine), std::runtime_error);
+    EXPECT_EQ(mine.rateLabel, "0");  // the rest of the handler was skipped
+    EXPECT_EQ(mine.rate, 7);          // the slider keeps what the user gave it
+    EXPECT_THROW(profiles.VolumeChanged(Speaker::Mine), std::runtime_error);
+    EXPECT_THROW(profiles.VoiceChanged(Speaker::Mine), std::runtime_error);
+    EXPECT_THROW(profiles.ResetRateAndVolume(Speaker::Mine), std::runtime_error);
+}
+
+TEST_F(VoiceProfilesTest, SliderHandlersSetTheVoiceAndShowThePosition) {
+    InstallVoices({"Alpha"});
+    LoadAndForget();
+    mine.rate = -3;
+    profiles.RateChanged(Speaker::Mine);
+    friend_.volume = 55;
+    profiles.VolumeChanged(Speaker::Friend);
+    EXPECT_EQ(journal, (std::vector<std::string>{"mine.SetRate -3", "friend.SetVolume 55"}));
+    EXPECT_EQ(mine.rateLabel, "-3");
+    EXPECT_EQ(friend_.volumeLabel, "55");
+}
+
+TEST_F(VoiceProfilesTest, DefaultButtonResetsOnlyThatProfilesRateAndVolume) {
+    InstallVoices({"Alpha", "Beta"});
+    LoadAndForget({.engine1 = 1, .rate = 4, .rate1 = 6, .volume = 20, .volume1 = 30});
+    profiles.ResetRateAndVolume(Speaker::Friend);
+    EXPECT_EQ(journal, (std::vector<std::string>{"friend.SetRate 0", "friend.SetVolume 100"}));
+    EXPECT_EQ(friend_.rate, 0);
+    EXPECT_EQ(friend_.volume, 100);
+    EXPECT_EQ(friend_.rateLabel, "0");
+    EXPECT_EQ(friend_.volumeLabel, "100");
+    EXPECT_EQ(friend_.selected, 1);
+    EXPECT_EQ(mine.rate, 4);
+    EXPECT_EQ(mine.volume, 20);
+}
+
+TEST_F(VoiceProfilesTest, TypedVoiceTextLeavesTheVoiceAsItWas) {
+    InstallVoices({"Alpha"});
+    LoadAndForget();
+    mine.selected = -1;
+    profiles.VoiceChanged(Speaker::Mine);
+    EXPECT_TRUE(journal.empty());
+}
+
+TEST_F(VoiceProfilesTest, LoadFailureOfTheVoiceListPropagates) {
+    mineVoice.failing = {"GetVoices"};
+    EXPECT_THROW(profiles.Load({}), std::runtime_error);
+}
+
+}  // namespace
