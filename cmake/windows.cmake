@@ -12,6 +12,7 @@ add_library(parlowen_win32 STATIC
   src/app/main_window_layout_win32.cpp
   src/app/menus_win32.cpp
   src/app/tray_icon_win32.cpp
+  src/app/window_commands_win32.cpp
   src/speech/profile_controls_win32.cpp
   src/speech/sapi_voice_engine_win32.cpp
 )
@@ -25,6 +26,7 @@ add_executable(parlowen_e2e
   tests/e2e/driver_win32.cpp
   tests/e2e/program_win32.cpp
   tests/e2e/main_window_test.cpp
+  tests/e2e/window_commands_test.cpp
 )
 target_link_libraries(parlowen_e2e PRIVATE parlowen_core user32 gdi32 comctl32 shell32)
 if(MINGW)

@@ -174,7 +174,8 @@ void TFmain::CreateStatusBar() {
 
 void TFmain::ShowPage(int index) {
     ::SendMessageW(pageControl1_, TCM_SETCURSEL, index, 0);
-    for (int i = 0; i < 2; ++i) ::ShowWindow(tabSheets_[i], i == index ? SW_SHOW : SW_HIDE);
+    ::ShowWindow(tabSheets_[1 - index], SW_HIDE);
+    ::ShowWindow(tabSheets_[index], SW_SHOW);
 }
 
 }  // namespace parlowen::app

@@ -150,10 +150,17 @@ LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         hwnd_ = nullptr;
         return 0;
+    case WM_SYSCOMMAND:
+        // Minimising or closing hides the window to the tray; the program goes on.
+        if (wParam == SC_MINIMIZE || wParam == SC_CLOSE) {
+            HideToTray();
+            return 0;
+        }
+        return ::DefWindowProcW(hwnd_, message, wParam, lParam);
     case WM_CLOSE:
         // Only a close request that is not the user's (the system, another program)
         // gets here; it ends the program the orderly way.
-        ::PostQuitMessage(0);
+        ExitProgram();
         return 0;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));
@@ -217,6 +224,22 @@ void TFmain::OnCommand(unsigned id, unsigned notification) {
     case IdStopSpeak1:
         profiles_->StopSpeaking();
         break;
+    case IdOpen1:
+        RestoreMainWindowWithPage(0);
+        break;
+    case IdNItemOptions:
+        RestoreMainWindowWithPage(1);
+        break;
+    case IdNexit:
+    case IdExit1:
+        ExitProgram();
+        break;
+    case IdHelp1:
+        Help1Click();
+        break;
+    case IdAbout1:
+        About1Click();
+        break;
     default:
         break;
     }
@@ -239,6 +262,8 @@ void TFmain::OnNotify(const NMHDR& header) {
 }
 
 void TFmain::OnTrayMessage(LPARAM mouseMessage) {
+    // TrayIcon1Click and TrayIcon1DblClick both bring the window back.
+    if (mouseMessage == WM_LBUTTONUP || mouseMessage == WM_LBUTTONDBLCLK) RestoreMainWindow();
     if (mouseMessage != WM_RBUTTONUP) return;
     POINT cursor;
     ::GetCursorPos(&cursor);

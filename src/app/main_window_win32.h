@@ -83,6 +83,14 @@ private:
     void Timer2Timer();
     void Timer3Timer();
 
+    // Window commands (window_commands_win32.cpp).
+    void HideToTray();
+    void RestoreMainWindow();
+    void RestoreMainWindowWithPage(int page);
+    void ExitProgram();
+    void Help1Click();
+    void About1Click();
+
     // Speech.
     void LoadVoiceProfiles(const speech::SavedVoiceSettings& saved);
     void SpeakMine(std::string_view text) noexcept { profiles_->Speak(speech::Speaker::Mine, text); }
