@@ -37,3 +37,27 @@ add_library(parlowen_e2e_probe SHARED tests/e2e/probe_win32.cpp)
 set_target_properties(parlowen_e2e_probe PROPERTIES PREFIX "")
 target_link_libraries(parlowen_e2e_probe PRIVATE user32)
 add_dependencies(parlowen_e2e parlowen_e2e_probe parlowen)
+
+# A recording stand-in for the SAPI 5 speech objects, registered in the test prefix by
+# the driver, so that the end-to-end cases see what the program asks the platform to do.
+add_library(parlowen_sapi_recorder SHARED
+  tests/e2e/sapi_recorder/sapi_recorder_win32.cpp
+  tests/e2e/sapi_recorder/call_log_win32.cpp
+  tests/e2e/sapi_recorder/voice_win32.cpp
+  tests/e2e/sapi_recorder/file_stream_win32.cpp
+  tests/e2e/sapi_recorder/wav_file_win32.cpp
+  tests/e2e/sapi_recorder/parlowen_sapi_recorder.def
+)
+set_target_properties(parlowen_sapi_recorder PROPERTIES PREFIX "")
+target_compile_definitions(parlowen_sapi_recorder PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                                                          _WIN32_WINNT=0x0601)
+target_include_directories(parlowen_sapi_recorder PRIVATE src)
+target_link_libraries(parlowen_sapi_recorder PRIVATE sapi ole32 oleaut32 uuid advapi32)
+
+target_sources(parlowen_e2e PRIVATE
+  tests/e2e/sapi_registration_win32.cpp
+  tests/e2e/sapi_recorder_test.cpp
+)
+target_link_libraries(parlowen_e2e PRIVATE sapi ole32 oleaut32 uuid advapi32)
+add_dependencies(parlowen_e2e parlowen_sapi_recorder)
+target_sources(parlowen_e2e PRIVATE tests/e2e/speech_test.cpp)

@@ -9,11 +9,9 @@ namespace {
 
 using namespace e2e;
 
-constexpr int kTabSheet1 = 101, kTabSheet2 = 102, kRichEdit1 = 103, kStatusBar1 = 105;
+using namespace ids;
 
 HWND Child(HWND parent, int id) { return ::GetDlgItem(parent, id); }
-
-HWND Notebook(HWND main) { return ::FindWindowExW(main, nullptr, WC_TABCONTROLW, nullptr); }
 
 // Clicks a tab of the notebook the way a user does; tabs are laid out from the left.
 void ClickTab(HWND notebook, int index) {
@@ -68,15 +66,15 @@ E2E_TEST(NotebookShowsTheEmptyLogAndTheOptionsPage) {
     CHECK_EQ(::SendMessageW(notebook, TCM_GETITEMCOUNT, 0, 0), 2);
     CHECK_EQ(::SendMessageW(notebook, TCM_GETCURSEL, 0, 0), 0);
 
-    HWND messages = Child(notebook, kTabSheet1);
-    HWND options = Child(notebook, kTabSheet2);
+    HWND messages = Child(notebook, TabSheet1);
+    HWND options = Child(notebook, TabSheet2);
     REQUIRE(messages && options);
     CHECK_EQ(WindowText(messages), std::wstring(L"消息"));
     CHECK_EQ(WindowText(options), std::wstring(L"选项"));
     CHECK(::IsWindowVisible(messages));
     CHECK(!::IsWindowVisible(options));
 
-    HWND log = Child(messages, kRichEdit1);
+    HWND log = Child(messages, RichEdit1);
     REQUIRE(log != nullptr);
     CHECK_EQ(ClassName(log), std::wstring(L"RichEdit20A"));
     CHECK_EQ(ControlTextAnsi(log), std::string());
@@ -85,7 +83,7 @@ E2E_TEST(NotebookShowsTheEmptyLogAndTheOptionsPage) {
     CHECK_EQ(logRect.left, 1);  // the 1-pixel panel stands to its left
     CHECK_EQ(logRect.right - logRect.left, 296);
 
-    HWND status = Child(main, kStatusBar1);
+    HWND status = Child(main, StatusBar1);
     REQUIRE(status != nullptr);
     CHECK_EQ(ControlText(status), std::wstring(L"  Parlowen2009：即时朗读QQ消息，让你的QQ会说话！"));
     CHECK_EQ(RectInParent(status).bottom - RectInParent(status).top, 19);
@@ -110,7 +108,7 @@ E2E_TEST(OptionsPageHoldsEveryControlInPlace) {
     program.Start();
     HWND main = program.MainWindow();
     REQUIRE(main != nullptr);
-    HWND options = Child(Notebook(main), kTabSheet2);
+    HWND options = Child(Notebook(main), TabSheet2);
     REQUIRE(options != nullptr);
 
     // Group positions plus the control's position inside its group.

@@ -138,3 +138,51 @@ std::wstring ProbeMenu(HWND window, ProbedMenu which) {
 }
 
 }  // namespace e2e
+
+namespace e2e {
+
+HWND Notebook(HWND main) { return ::FindWindowExW(main, nullptr, L"SysTabControl32", nullptr); }
+
+HWND Page(HWND main, int pageId) { return ::GetDlgItem(Notebook(main), pageId); }
+
+HWND OptionControl(HWND main, int id) { return ::GetDlgItem(Page(main, ids::TabSheet2), id); }
+
+bool Shown(HWND main) { return ::IsWindowVisible(main) && !::IsIconic(main); }
+
+void ShowOptionsPage(HWND main) {
+    ::PostMessageW(main, WM_COMMAND, ids::NItemOptions, 0);
+    WaitUntil([&] { return Shown(main) && ::IsWindowVisible(Page(main, ids::TabSheet2)); }, 5000);
+}
+
+HWND WaitForMessageBox(const wchar_t* caption, DWORD timeoutMs) {
+    HWND box = nullptr;
+    WaitUntil([&] { return (box = ::FindWindowW(L"#32770", caption)) != nullptr; }, timeoutMs);
+    return box;
+}
+
+std::wstring MessageBoxText(HWND box) {
+    std::wstring longest;
+    for (HWND child = nullptr; (child = ::FindWindowExW(box, child, L"Static", nullptr)) != nullptr;) {
+        const std::wstring text = WindowText(child);
+        if (text.size() > longest.size()) longest = text;
+    }
+    return longest;
+}
+
+bool MessageBoxHasIcon(HWND box) {
+    for (HWND child = nullptr; (child = ::FindWindowExW(box, child, L"Static", nullptr)) != nullptr;)
+        if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && ::IsWindowVisible(child)) return true;
+    return false;
+}
+
+bool DismissMessageBox(HWND box) {
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return WaitUntil([&] { return !::IsWindow(box); }, 5000);
+}
+
+void PressKey(HWND control, UINT key) {
+    ::PostMessageW(control, WM_KEYDOWN, key, 1);
+    ::PostMessageW(control, WM_KEYUP, key, 0xC0000001);
+}
+
+}  // namespace e2e

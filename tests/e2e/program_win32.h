@@ -54,3 +54,40 @@ enum class ProbedMenu { MenuBar = 0, OpenPopup = 1 };
 std::wstring ProbeMenu(HWND window, ProbedMenu which);
 
 }  // namespace e2e
+
+namespace e2e {
+
+// Controls of the program's main window, by the ids the program gives them.
+namespace ids {
+inline constexpr int TabSheet1 = 101, TabSheet2 = 102, RichEdit1 = 103, StatusBar1 = 105;
+inline constexpr int CBMe = 201, CBFriend = 202, CBmyname = 203, CBFriendsname = 204;
+inline constexpr int CBVoice = 301, TRate = 302, TVolume = 303, LRate = 304, LVolume = 305, BtnDefault1 = 306;
+inline constexpr int CBVoice1 = 321, TRate1 = 322, TVolume1 = 323, LRate1 = 324, LVolume1 = 325, BtnDefault2 = 326;
+// Menu commands.
+inline constexpr int NOpenMessage = 1000, NClearMessage = 1001, NSaveMessage = 1002, ExportMessageToWav1 = 1003,
+                     NShowTime1 = 1004, NOpenOnStartup = 1005, Nexit = 1006, Help1 = 1007, About1 = 1008;
+inline constexpr int Open1 = 1100, NItemOptions = 1101, StopSpeak1 = 1102, NOpenOnStartup2 = 1103, Exit1 = 1104;
+}  // namespace ids
+
+// What the notification area sends the program for its tray icon.
+inline constexpr UINT kTrayMessage = WM_APP + 1;
+
+HWND Notebook(HWND main);
+HWND Page(HWND main, int pageId);
+// A control on the options page.
+HWND OptionControl(HWND main, int id);
+// Visible and not minimised.
+bool Shown(HWND main);
+// Restores the window from the tray and brings the options page to the front.
+void ShowOptionsPage(HWND main);
+// Waits for a message box of any process with this caption.
+HWND WaitForMessageBox(const wchar_t* caption, DWORD timeoutMs = 5000);
+// The text of a message box, and whether it shows the error icon.
+std::wstring MessageBoxText(HWND box);
+bool MessageBoxHasIcon(HWND box);
+// Presses OK and waits until the box is gone.
+bool DismissMessageBox(HWND box);
+// A key press on a control, as the keyboard delivers it.
+void PressKey(HWND control, UINT key);
+
+}  // namespace e2e

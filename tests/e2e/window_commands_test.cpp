@@ -3,38 +3,11 @@
 #include "e2e.h"
 #include "program_win32.h"
 
-#include <commctrl.h>
-
 namespace {
 
 using namespace e2e;
 
-constexpr UINT kTrayMessage = WM_APP + 1;
-constexpr int kTabSheet1 = 101, kTabSheet2 = 102;
-constexpr WPARAM kOpen1 = 1100, kNItemOptions = 1101, kExit1 = 1104, kHelp1 = 1007, kAbout1 = 1008;
-
-HWND Page(HWND main, int id) {
-    return ::GetDlgItem(::FindWindowExW(main, nullptr, WC_TABCONTROLW, nullptr), id);
-}
-
-bool Shown(HWND main) { return ::IsWindowVisible(main) && !::IsIconic(main); }
-
-// A message box of the program's, found by its caption.
-HWND WaitForBox(const wchar_t* caption) {
-    HWND box = nullptr;
-    WaitUntil([&] { return (box = ::FindWindowW(L"#32770", caption)) != nullptr; }, 5000);
-    return box;
-}
-
-// The text of a message box: its static control that is not the icon.
-std::wstring BoxText(HWND box) {
-    std::wstring longest;
-    for (HWND child = nullptr; (child = ::FindWindowExW(box, child, L"Static", nullptr)) != nullptr;) {
-        const std::wstring text = WindowText(child);
-        if (text.size() > longest.size()) longest = text;
-    }
-    return longest;
-}
+using namespace ids;
 
 E2E_TEST(MinimiseAndCloseHideToTheTrayAndTheProgramGoesOn) {
     Program program;
@@ -72,27 +45,27 @@ E2E_TEST(TrayMenuShowsEitherPageAndExitEndsTheProgramWhileHidden) {
     HWND main = program.MainWindow();
     REQUIRE(main != nullptr);
 
-    ::PostMessageW(main, WM_COMMAND, kNItemOptions, 0);  // "选项设置"
-    CHECK(WaitUntil([&] { return Shown(main) && ::IsWindowVisible(Page(main, kTabSheet2)); }, 5000));
-    CHECK(!::IsWindowVisible(Page(main, kTabSheet1)));
+    ::PostMessageW(main, WM_COMMAND, NItemOptions, 0);  // "选项设置"
+    CHECK(WaitUntil([&] { return Shown(main) && ::IsWindowVisible(Page(main, TabSheet2)); }, 5000));
+    CHECK(!::IsWindowVisible(Page(main, TabSheet1)));
 
     ::PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
     CHECK(WaitUntil([&] { return !::IsWindowVisible(main); }, 5000));
-    ::PostMessageW(main, WM_COMMAND, kOpen1, 0);  // "查看消息"
-    CHECK(WaitUntil([&] { return Shown(main) && ::IsWindowVisible(Page(main, kTabSheet1)); }, 5000));
-    CHECK(!::IsWindowVisible(Page(main, kTabSheet2)));
+    ::PostMessageW(main, WM_COMMAND, Open1, 0);  // "查看消息"
+    CHECK(WaitUntil([&] { return Shown(main) && ::IsWindowVisible(Page(main, TabSheet1)); }, 5000));
+    CHECK(!::IsWindowVisible(Page(main, TabSheet2)));
 
     // A tray click keeps whichever page was in front.
-    ::PostMessageW(main, WM_COMMAND, kNItemOptions, 0);
+    ::PostMessageW(main, WM_COMMAND, NItemOptions, 0);
     ::PostMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     CHECK(WaitUntil([&] { return !::IsWindowVisible(main); }, 5000));
     ::PostMessageW(main, kTrayMessage, 1, WM_LBUTTONUP);
     CHECK(WaitUntil([&] { return Shown(main); }, 5000));
-    CHECK(::IsWindowVisible(Page(main, kTabSheet2)));
+    CHECK(::IsWindowVisible(Page(main, TabSheet2)));
 
     ::PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
     CHECK(WaitUntil([&] { return !::IsWindowVisible(main); }, 5000));
-    ::PostMessageW(main, WM_COMMAND, kExit1, 0);  // tray "退出"
+    ::PostMessageW(main, WM_COMMAND, Exit1, 0);  // tray "退出"
     CHECK_EQ(program.WaitForExit(10000), 0ul);
 }
 
@@ -104,10 +77,10 @@ E2E_TEST(HelpAndAboutBoxesShowTheirTextsAndLeaveTheWindowUsable) {
     ::PostMessageW(main, kTrayMessage, 1, WM_LBUTTONUP);
     REQUIRE(WaitUntil([&] { return Shown(main); }, 5000));
 
-    ::PostMessageW(main, WM_COMMAND, kHelp1, 0);
-    HWND help = WaitForBox(L"帮助");
+    ::PostMessageW(main, WM_COMMAND, Help1, 0);
+    HWND help = WaitForMessageBox(L"帮助");
     REQUIRE(help != nullptr);
-    const std::wstring helpText = BoxText(help);
+    const std::wstring helpText = MessageBoxText(help);
     CHECK_EQ(helpText, std::wstring(L"如何使用本软件?\r\n\r\n1. 打开并登陆 QQ 或 TM 软件。 \r\n\r\n2. 开始与QQ或TM上的好朋友进行文字聊天。\r\n\r\n3. 即可立即发送和接收到的消息被朗读出来。\r\n\r\n----------------------------------------------\r\n\r\n在朗读时如何使QQ静音?\r\n\r\n1.点击QQ主菜单,\r\n\r\n2.点击 静音 菜单项,\r\n\r\n3.这样即可在朗读消息时听着更加清楚和舒适。"));
     CHECK(::IsWindowEnabled(main));
     Pump(300);
@@ -115,10 +88,10 @@ E2E_TEST(HelpAndAboutBoxesShowTheirTextsAndLeaveTheWindowUsable) {
     ::PostMessageW(help, WM_COMMAND, IDOK, 0);
     CHECK(WaitUntil([] { return ::FindWindowW(L"#32770", L"帮助") == nullptr; }, 5000));
 
-    ::PostMessageW(main, WM_COMMAND, kAbout1, 0);
-    HWND about = WaitForBox(L"关于");
+    ::PostMessageW(main, WM_COMMAND, About1, 0);
+    HWND about = WaitForMessageBox(L"关于");
     REQUIRE(about != nullptr);
-    const std::wstring aboutText = BoxText(about);
+    const std::wstring aboutText = MessageBoxText(about);
     CHECK(aboutText.rfind(L"Parlowen2009\r\n" + std::wstring(37, L'-') + L"\r\n", 0) == 0);
     CHECK(aboutText.size() > 14 + 37 + 2);
     CHECK(::IsWindowEnabled(main));
