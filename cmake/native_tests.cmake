@@ -11,8 +11,14 @@ enable_testing()
 include(GoogleTest)
 
 add_executable(unit_tests
+  tests/unit/capture_tick_test.cpp
   tests/unit/chat_text_test.cpp
+  tests/unit/chat_tracking_test.cpp
+  tests/unit/message_log_test.cpp
   tests/unit/error_report_test.cpp
+  tests/unit/get_path_test.cpp
+  tests/unit/ini_text_test.cpp
+  tests/unit/settings_test.cpp
   tests/unit/voice_profiles_test.cpp
 )
 target_link_libraries(unit_tests PRIVATE parlowen_core GTest::gtest_main)
@@ -28,3 +34,7 @@ target_compile_options(parlowen_core_optimised PRIVATE -O2)
 add_executable(chat_text_bench bench/chat_text_bench.cpp)
 target_compile_options(chat_text_bench PRIVATE -O2)
 target_link_libraries(chat_text_bench PRIVATE parlowen_core_optimised benchmark::benchmark)
+
+add_executable(capture_tick_bench bench/capture_tick_bench.cpp)
+target_compile_options(capture_tick_bench PRIVATE -O2)
+target_link_libraries(capture_tick_bench PRIVATE parlowen_core_optimised benchmark::benchmark)

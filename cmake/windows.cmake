@@ -11,7 +11,11 @@ add_library(parlowen_win32 STATIC
   src/app/main_window_win32.cpp
   src/app/main_window_layout_win32.cpp
   src/app/menus_win32.cpp
+  src/app/settings/get_path_win32.cpp
+  src/app/settings/profile_store_win32.cpp
   src/app/tray_icon_win32.cpp
+  src/capture/chat_windows_win32.cpp
+  src/log/log_pane_win32.cpp
   src/app/window_commands_win32.cpp
   src/speech/profile_controls_win32.cpp
   src/speech/sapi_voice_engine_win32.cpp
@@ -25,10 +29,14 @@ target_link_libraries(parlowen PRIVATE parlowen_win32)
 add_executable(parlowen_e2e
   tests/e2e/driver_win32.cpp
   tests/e2e/program_win32.cpp
+  tests/e2e/chat_windows_test.cpp
+  tests/e2e/log_pane_test.cpp
   tests/e2e/main_window_test.cpp
+  tools/demo_chat/chat_window_win32.cpp
+  tests/e2e/profile_store_test.cpp
   tests/e2e/window_commands_test.cpp
 )
-target_link_libraries(parlowen_e2e PRIVATE parlowen_core user32 gdi32 comctl32 shell32)
+target_link_libraries(parlowen_e2e PRIVATE parlowen_win32 user32 gdi32 comctl32 shell32)
 if(MINGW)
   target_link_options(parlowen_e2e PRIVATE -municode)  # the driver's entry is wmain
 endif()
@@ -37,6 +45,18 @@ add_library(parlowen_e2e_probe SHARED tests/e2e/probe_win32.cpp)
 set_target_properties(parlowen_e2e_probe PROPERTIES PREFIX "")
 target_link_libraries(parlowen_e2e_probe PRIVATE user32)
 add_dependencies(parlowen_e2e parlowen_e2e_probe parlowen)
+
+# A stand-in messenger chat window for trying the program by hand; the end-to-end cases
+# start it to read a chat window of another process.
+add_executable(parlowen_demo_chat WIN32
+  tools/demo_chat/demo_chat_win32.cpp
+  tools/demo_chat/chat_window_win32.cpp
+)
+set_target_properties(parlowen_demo_chat PROPERTIES OUTPUT_NAME parlowen-demo-chat)
+target_compile_definitions(parlowen_demo_chat PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                                                      _WIN32_WINNT=0x0601)
+target_link_libraries(parlowen_demo_chat PRIVATE user32 gdi32)
+add_dependencies(parlowen_e2e parlowen_demo_chat)
 
 # A recording stand-in for the SAPI 5 speech objects, registered in the test prefix by
 # the driver, so that the end-to-end cases see what the program asks the platform to do.
@@ -61,3 +81,4 @@ target_sources(parlowen_e2e PRIVATE
 target_link_libraries(parlowen_e2e PRIVATE sapi ole32 oleaut32 uuid advapi32)
 add_dependencies(parlowen_e2e parlowen_sapi_recorder)
 target_sources(parlowen_e2e PRIVATE tests/e2e/speech_test.cpp)
+target_sources(parlowen_e2e PRIVATE tests/e2e/settings_test.cpp)

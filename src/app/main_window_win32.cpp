@@ -3,11 +3,15 @@
 #include "app/control_ids.h"
 #include "app/error_report.h"
 #include "app/menus_win32.h"
+#include "app/settings/get_path_win32.h"
+#include "app/settings/profile_store_win32.h"
+#include "app/settings/settings.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
 #include <exception>
+#include <optional>
 
 namespace parlowen::app {
 namespace {
@@ -42,6 +46,12 @@ win32::UniqueFont CreateTahoma(BYTE charset) {
 win32::UniqueIcon LoadProgramIcon(HINSTANCE instance, int size) {
     return win32::UniqueIcon(static_cast<HICON>(
         ::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+}
+
+bool IsChecked(HWND checkBox) { return ::SendMessageW(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void SetChecked(HWND checkBox, bool checked) {
+    ::SendMessageW(checkBox, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 }  // namespace
@@ -157,6 +167,13 @@ LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+    case WM_ENDSESSION:
+        // Windows is logging off: end the orderly way now, or the settings are lost.
+        if (wParam) {
+            ExitProgram();
+            ::DestroyWindow(hwnd_);
+        }
+        return 0;
     case WM_CLOSE:
         // Only a close request that is not the user's (the system, another program)
         // gets here; it ends the program the orderly way.
@@ -186,7 +203,13 @@ LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void TFmain::FormCreate() {
     ::SetWindowTextW(hwnd_, kMainWindowCaption);
-    LoadVoiceProfiles({});
+
+    settings::WindowsProfileStore store(settings::SettingsPath());
+    const settings::StoredSettings stored = settings::LoadSettings(store);
+    LoadVoiceProfiles({stored.engine, stored.engine1, stored.rate, stored.rate1, stored.volume, stored.volume1});
+    LoadReadingOptions(stored);
+    settingsLoaded_ = true;
+
     initialShowCommand_ = SW_SHOWMINIMIZED;
     trayIcon1_->SetBalloon(kStartupBalloonTitle, kStartupBalloonText, NIIF_INFO, kStartupBalloonMs);
     trayIcon1_->ShowBalloon();
@@ -194,6 +217,41 @@ void TFmain::FormCreate() {
 
 void TFmain::FormDestroy() {
     if (trayIcon1_) trayIcon1_->Hide();
+    // Controls that never received the stored settings would overwrite them with their
+    // design-time values: a run whose start-up failed leaves the file as it was.
+    if (settingsLoaded_) SaveSettings();
+}
+
+void TFmain::LoadReadingOptions(const settings::StoredSettings& stored) {
+    SetChecked(options_.cbMe, stored.cbme);
+    SetChecked(options_.cbFriend, stored.cbfriend);
+    SetChecked(options_.cbMyname, stored.cbmyname);
+    SetChecked(options_.cbFriendsname, stored.cbfriendsname);
+    SetMenuItemChecked(::GetMenu(hwnd_), IdNShowTime1, stored.showtime);
+}
+
+void TFmain::SaveSettings() {
+    const auto selectedVoice = [](HWND box) -> std::optional<int> {
+        const LRESULT index = ::SendMessageW(box, CB_GETCURSEL, 0, 0);
+        return index == CB_ERR ? std::nullopt : std::optional<int>(static_cast<int>(index));
+    };
+    const auto position = [](HWND slider) { return static_cast<int>(::SendMessageW(slider, TBM_GETPOS, 0, 0)); };
+
+    settings::SettingsToSave values;
+    values.rate = position(options_.mine.tRate);
+    values.volume = position(options_.mine.tVolume);
+    values.engine = selectedVoice(options_.mine.cbVoice);
+    values.rate1 = position(options_.friend_.tRate);
+    values.volume1 = position(options_.friend_.tVolume);
+    values.engine1 = selectedVoice(options_.friend_.cbVoice);
+    values.cbme = IsChecked(options_.cbMe);
+    values.cbfriend = IsChecked(options_.cbFriend);
+    values.cbmyname = IsChecked(options_.cbMyname);
+    values.cbfriendsname = IsChecked(options_.cbFriendsname);
+    values.showtime = IsMenuItemChecked(::GetMenu(hwnd_), IdNShowTime1);
+
+    settings::WindowsProfileStore store(settings::SettingsPath());
+    settings::SaveSettings(store, values);
 }
 
 void TFmain::CreateVoiceProfiles() {

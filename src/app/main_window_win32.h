@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/handles_win32.h"
+#include "app/settings/settings.h"
 #include "app/tray_icon_win32.h"
 #include "speech/profile_controls_win32.h"
 #include "speech/sapi_voice_engine_win32.h"
@@ -91,6 +92,10 @@ private:
     void Help1Click();
     void About1Click();
 
+    // Settings.
+    void LoadReadingOptions(const settings::StoredSettings& stored);
+    void SaveSettings();
+
     // Speech.
     void LoadVoiceProfiles(const speech::SavedVoiceSettings& saved);
     void SpeakMine(std::string_view text) noexcept { profiles_->Speak(speech::Speaker::Mine, text); }
@@ -99,6 +104,7 @@ private:
     HINSTANCE instance_;
     HWND hwnd_ = nullptr;
     int initialShowCommand_ = SW_SHOWNORMAL;
+    bool settingsLoaded_ = false;
     UINT taskbarCreatedMessage_ = 0;
 
     win32::UniqueFont formFont_;

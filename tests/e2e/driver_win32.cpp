@@ -1,6 +1,7 @@
 // The end-to-end driver: runs every registered case against the real program and
 // prints one closing line "N passed, N failed". Usage: parlowen_e2e <screenshot folder> [case...]
 #include "e2e.h"
+#include "program_win32.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -140,6 +141,7 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("[ RUN  ] %s\n", c.name);
         std::fflush(stdout);
         const int failuresBefore = e2e::g_failures;
+        e2e::RemoveSettings();
         try {
             c.body();
         } catch (const std::exception& e) {

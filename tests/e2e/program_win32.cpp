@@ -2,6 +2,8 @@
 
 #include "e2e.h"
 
+#include <shlobj.h>
+
 #include <stdexcept>
 
 namespace e2e {
@@ -140,6 +142,21 @@ std::wstring ProbeMenu(HWND window, ProbedMenu which) {
 }  // namespace e2e
 
 namespace e2e {
+
+std::wstring SettingsFolder() {
+    wchar_t appData[MAX_PATH] = L"";
+    ::SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData);
+    return std::wstring(appData) + L"\\parlowen";
+}
+
+std::wstring SettingsPath() { return SettingsFolder() + L"\\set.ini"; }
+
+void RemoveSettings() {
+    ::DeleteFileW(SettingsPath().c_str());
+    ::DeleteFileW((SettingsPath() + L".tmp").c_str());
+    ::RemoveDirectoryW(SettingsFolder().c_str());
+    ::DeleteFileW(SettingsFolder().c_str());
+}
 
 HWND Notebook(HWND main) { return ::FindWindowExW(main, nullptr, L"SysTabControl32", nullptr); }
 

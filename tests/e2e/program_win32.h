@@ -69,6 +69,12 @@ inline constexpr int NOpenMessage = 1000, NClearMessage = 1001, NSaveMessage = 1
 inline constexpr int Open1 = 1100, NItemOptions = 1101, StopSpeak1 = 1102, NOpenOnStartup2 = 1103, Exit1 = 1104;
 }  // namespace ids
 
+// The program's settings folder and file for this user.
+std::wstring SettingsFolder();
+std::wstring SettingsPath();
+// A fresh account: no settings folder at all. Every case starts from here.
+void RemoveSettings();
+
 // What the notification area sends the program for its tray icon.
 inline constexpr UINT kTrayMessage = WM_APP + 1;
 

@@ -2,6 +2,8 @@
 
 #include "capture/chat_text.h"
 
+#include <algorithm>
+
 namespace parlowen::settings {
 namespace {
 
@@ -110,7 +112,7 @@ IniText::IniText(std::string_view bytes) {
         bytes.remove_prefix(kUtf8Bom.size());
     }
     sections_.push_back({});
-    const Entry* previous = nullptr;  // the last key added to the current section
+    bool previousUnnamed = false;  // the last key added to the current section has no name
 
     std::size_t pos = 0;
     while (pos < bytes.size()) {
@@ -123,7 +125,7 @@ IniText::IniText(std::string_view bytes) {
             const std::size_t close = LastClosingBracket(line);
             if (close != std::string_view::npos) {
                 sections_.push_back({std::string(UpToNul(Trim(line.substr(1, close - 1)))), {}});
-                previous = nullptr;
+                previousUnnamed = false;
                 continue;
             }
         }
@@ -136,11 +138,11 @@ IniText::IniText(std::string_view bytes) {
             entry.name = UpToNul(TrimRight(line.substr(0, equals)));
             entry.value = std::string(UpToNul(TrimLeft(line.substr(equals + 1))));
         }
-        // Wine keeps a line with an empty name ("=value") only when the key before it
-        // in the section has a name.
-        if (entry.name.empty() && previous && previous->name.empty()) continue;
+        // Wine drops a line with an empty name ("=value") that follows another such
+        // line in the same section.
+        if (entry.name.empty() && previousUnnamed) continue;
+        previousUnnamed = entry.name.empty();
         sections_.back().entries.push_back(std::move(entry));
-        previous = &sections_.back().entries.back();
     }
 }
 

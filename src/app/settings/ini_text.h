@@ -11,7 +11,7 @@
 //   "=" (a key without a value; comments starting ";" are such lines, or keys when
 //   they hold "="). Lines before the first section belong to an unnamed section.
 // - Section and key names match without regard to ASCII letter case; only the first
-//   section of a name is searched, and the first key of a name in it counts.
+//   section of a name is searched, and in it the first key of that name counts.
 // - A read strips one pair of matching surrounding quotes (" or ') and returns what a
 //   2048-byte buffer holds: at most 2047 bytes, never half a double-byte character.
 // - A write strips leading blanks from the value. When the key already holds exactly
@@ -20,15 +20,21 @@
 //   are gone, every line ends in CR LF, a missing key is added at the end of its
 //   section and a missing section at the end of the file; other sections, keys and
 //   comments are kept, in their order and spelling.
-//   (Windows documents, and does, an in-place edit of the one line instead; Wine
-//   normalises the whole file, and this follows Wine.)
+//   (Windows edits the one line in place and keeps the rest of the file as it was;
+//   Wine normalises the whole file, and this follows Wine.)
+// - Every call here starts from the file's bytes, as a fresh process does. Wine keeps
+//   the parsed file between calls and parses it again only when it changed or was
+//   written less than 2.1 seconds ago; so a value written with trailing blanks can
+//   keep them in Wine's later rewrites where a fresh parse drops them. The program
+//   never writes such values.
 //
 // Text is bytes in the ANSI code page, GBK here: double-byte characters are stepped
 // over whole, so a trail byte that looks like "]" or a letter is never taken for one.
 // Where Wine's conversion through UTF-16 changes bytes, this keeps them: bytes that
 // are not valid GBK (Wine writes "?"), NUL bytes (names and values end at the first
-// NUL here; Wine may lose such a file), UTF-16 files (not understood here) and the
-// case of non-ASCII letters (Wine folds fullwidth, Greek and Cyrillic letters too).
+// NUL here; Wine was seen to write such a file back empty), UTF-16 files (not
+// understood here) and the case of letters beyond ASCII (Wine compares names as
+// UTF-16, where those letters have case too).
 // A UTF-8 byte-order mark is kept and the rest is taken as bytes.
 #pragma once
 

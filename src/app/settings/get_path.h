@@ -1,0 +1,16 @@
+// Unit GetPath, the part that needs no platform: the executable's base name.
+// The folder routines are in get_path_win32.h.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace parlowen::settings {
+
+// The file name without its folder and its extension: the text after the last "\" or
+// ":", cut at its last "." ("C:\a\parlowen.exe" gives "parlowen"; a name without "."
+// is kept whole). The path is ANSI (GBK) text: a "\" that is the second byte of a
+// double-byte character is not a separator.
+std::string ExeBaseName(std::string_view path);
+
+}  // namespace parlowen::settings

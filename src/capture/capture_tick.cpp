@@ -1,0 +1,76 @@
+#include "capture/capture_tick.h"
+
+#include "capture/chat_text.h"
+
+#include <optional>
+#include <utility>
+
+namespace parlowen::capture {
+namespace {
+
+// "说：" in GBK, spoken between nickname and body; the log puts a space before it.
+constexpr std::string_view kSpokenJoiner = "\xCB\xB5\xA3\xBA";
+constexpr std::string_view kLogJoiner = " \xCB\xB5\xA3\xBA";
+
+// A one-to-one chat window's title carries the friend's nickname, so a sender found in
+// it is the friend. An empty sender is never found: it counts as the user's own.
+bool IsFriendsMessage(std::string_view sender, std::string_view chatTitle) {
+    return !sender.empty() && chatTitle.find(sender) != std::string_view::npos;
+}
+
+// TrimBlanks without a second copy of a transcript that can run to megabytes.
+std::string_view TrimmedTranscript(std::string_view text) {
+    const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+std::optional<std::string> SpokenText(bool readMessage, bool readName, std::string_view sender,
+                                      std::string_view body) {
+    if (readMessage && readName) return std::string(sender).append(kSpokenJoiner).append(body);
+    if (readMessage) return std::string(body);
+    if (readName) return std::string(sender).append(kSpokenJoiner);
+    return std::nullopt;
+}
+
+}  // namespace
+
+void CaptureTick::Run(const ChatTracking& tracking, ChatWindows& windows,
+                      CaptureOutput& output) {
+    // Every piece of the message comes from this one read, so a message arriving
+    // during the tick can never pair one message's sender with another's body.
+    const std::string history = tracking.ReadChatText(windows);
+    const std::string_view transcript = TrimmedTranscript(history);
+
+    const std::string body = LastMessageBody(transcript);
+    if (body.empty()) return;
+    std::string header = LastMessageHeader(transcript);
+    if (header == lastHeaderSeen_) return;
+    // Marked before anything else happens, so a message is handled once whatever
+    // becomes of its speech.
+    lastHeaderSeen_ = header;
+
+    const std::string sender = LastMessageSender(transcript);
+    const bool fromFriend = IsFriendsMessage(sender, tracking.CurrentChatTitle());
+    const ReadingOptions options = output.Options();
+
+    const std::optional<std::string> spoken =
+        fromFriend ? SpokenText(options.readFriend, options.readFriendsName, sender, body)
+                   : SpokenText(options.readMine, options.readMyName, sender, body);
+    if (spoken) {
+        if (fromFriend) {
+            output.SpeakFriend(*spoken);
+        } else {
+            output.SpeakMine(*spoken);
+        }
+    }
+
+    // Logged whatever the reading options say: a message not spoken is still written.
+    std::string logHeader = options.showTime ? std::move(header) : sender;
+    logHeader.append(kLogJoiner);
+    output.AppendLogEntry(logHeader, body,
+                          fromFriend ? log::kFriendHeaderColour : log::kMineHeaderColour);
+}
+
+}  // namespace parlowen::capture

@@ -1,0 +1,47 @@
+// The capture tick: once a second, the last message of the tracked chat window is
+// taken out of its transcript and, when it is new, spoken and written to the log.
+#pragma once
+
+#include "capture/chat_tracking.h"
+#include "capture/chat_windows.h"
+#include "log/message_log.h"
+
+#include <string>
+#include <string_view>
+
+namespace parlowen::capture {
+
+// The reading options as the user has set them at the moment of asking.
+struct ReadingOptions {
+    bool readMine = true;         // CBMe
+    bool readMyName = true;       // CBmyname
+    bool readFriend = true;       // CBFriend
+    bool readFriendsName = true;  // CBFriendsname
+    bool showTime = true;         // NShowTime1
+};
+
+// Where a handled message goes: the reading options, the two voices and the log.
+class CaptureOutput {
+public:
+    virtual ~CaptureOutput() = default;
+    virtual ReadingOptions Options() = 0;
+    virtual void SpeakMine(std::string_view text) = 0;
+    virtual void SpeakFriend(std::string_view text) = 0;
+    virtual void AppendLogEntry(std::string_view header, std::string_view body,
+                                log::Colour colour) = 0;
+};
+
+class CaptureTick {
+public:
+    // One tick (Timer2Timer): reads the tracked window's transcript once and handles its
+    // last message when it has a body and its header differs from LastHeaderSeen.
+    void Run(const ChatTracking& tracking, ChatWindows& windows, CaptureOutput& output);
+
+    // The header line of the last message handled; empty until one has been.
+    const std::string& LastHeaderSeen() const noexcept { return lastHeaderSeen_; }
+
+private:
+    std::string lastHeaderSeen_;
+};
+
+}  // namespace parlowen::capture

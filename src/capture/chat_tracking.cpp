@@ -1,0 +1,55 @@
+#include "capture/chat_tracking.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+#include <utility>
+
+namespace parlowen::capture {
+namespace {
+
+// Parts of the titles the QQ and TM clients give their chat windows, in their
+// simplified Chinese, traditional Chinese and English versions. They are compared as
+// Unicode, so a marker's GBK bytes straddling two characters of a title never match.
+// U+FF0D is the fullwidth hyphen-minus the clients put between title parts.
+constexpr std::array<std::u16string_view, 15> kTitleMarkers = {
+    u"聊天中",
+    u"交谈中",
+    u"发送消息",
+    u"查看消息",
+    u"Chatting with",
+    u"Send Message",
+    u"View message",
+    u"發送消息",
+    u"交談中",
+    u"群",
+    u"\uFF0D 企业",
+    u"Group \uFF0D",
+    u"临时会话 \uFF0D",
+    u"in Session with",
+    u"会话中",
+};
+
+bool IsChatWindowTitle(std::u16string_view title) {
+    return std::any_of(kTitleMarkers.begin(), kTitleMarkers.end(),
+                       [&](std::u16string_view marker) {
+                           return title.find(marker) != std::u16string_view::npos;
+                       });
+}
+
+}  // namespace
+
+void ChatTracking::Timer3Tick(ChatWindows& windows) {
+    std::string title = windows.ForegroundTitle();
+    // The title is what the platform put into a zero-filled buffer: it ends at its first NUL.
+    title.resize(std::min(title.size(), title.find('\0')));
+    if (title.empty()) return;
+    if (IsChatWindowTitle(windows.AnsiToUnicode(title))) currentChatTitle_ = std::move(title);
+}
+
+std::string ChatTracking::ReadChatText(ChatWindows& windows) const {
+    if (currentChatTitle_.empty()) return {};
+    return windows.ReadHistory(currentChatTitle_);
+}
+
+}  // namespace parlowen::capture

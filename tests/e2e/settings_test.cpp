@@ -1,0 +1,224 @@
+// The options survive restarts through set.ini in the user's application-data folder.
+#include "e2e.h"
+#include "program_win32.h"
+#include "sapi_registration_win32.h"
+
+#include <commctrl.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+namespace {
+
+using namespace e2e;
+using namespace ids;
+
+std::optional<std::string> ReadSettingsFile() {
+    std::ifstream in(std::filesystem::path(SettingsPath()), std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteSettingsFile(const std::string& bytes) {
+    ::CreateDirectoryW(SettingsFolder().c_str(), nullptr);
+    std::ofstream(std::filesystem::path(SettingsPath()), std::ios::binary | std::ios::trunc) << bytes;
+}
+
+HWND StartedMainWindow(Program& program) {
+    HWND main = program.MainWindow();
+    if (main) WaitUntil([&] { return ::IsWindowVisible(main) != FALSE; }, 10000);
+    return main;
+}
+
+DWORD ExitFromTray(Program& program, HWND main) {
+    ::PostMessageW(main, WM_COMMAND, Exit1, 0);
+    return program.WaitForExit(10000);
+}
+
+LRESULT Position(HWND main, int slider) { return ::SendMessageW(OptionControl(main, slider), TBM_GETPOS, 0, 0); }
+LRESULT Selected(HWND main, int box) { return ::SendMessageW(OptionControl(main, box), CB_GETCURSEL, 0, 0); }
+bool Checked(HWND main, int box) {
+    return ::SendMessageW(OptionControl(main, box), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+const std::string kDefaultFile =
+    "[set]\r\nRate=0\r\nVolume=100\r\nEngine=0\r\nRate1=0\r\nVolume1=100\r\nEngine1=0\r\n"
+    "cbme=1\r\ncbfriend=1\r\ncbmyname=1\r\ncbfriendsname=1\r\nshowtime=1\r\n";
+
+E2E_TEST(FirstStartCreatesTheFolderAndExitWritesEveryOption) {
+    RecordingSpeech speech;
+    InstallTestVoices({L"Test Voice One"});
+    RemoveSettings();
+
+    Program program;
+    program.Start();
+    HWND main = StartedMainWindow(program);
+    REQUIRE(main != nullptr);
+    CHECK(::IsIconic(main));
+    CHECK(::GetFileAttributesW(SettingsFolder().c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    CHECK(!ReadSettingsFile().has_value());  // nothing is written while the program runs
+
+    CHECK_EQ(ExitFromTray(program, main), 0ul);
+    CHECK_EQ(ReadSettingsFile().value_or("(none)"), kDefaultFile);
+}
+
+E2E_TEST(OptionsChangedThroughTheControlsComeBackAfterARestart) {
+    RecordingSpeech speech;
+    InstallTestVoices({L"Test Voice One", L"Test Voice Two"});
+    RemoveSettings();
+    {
+        Program program;
+        program.Start();
+        HWND main = StartedMainWindow(program);
+        REQUIRE(main != nullptr);
+        ShowOptionsPage(main);
+        ::SendMessageW(OptionControl(main, CBMe), BM_CLICK, 0, 0);
+        ::SendMessageW(OptionControl(main, CBFriendsname), BM_CLICK, 0, 0);
+        HWND friendBox = OptionControl(main, CBVoice1);
+        ::SendMessageW(friendBox, CB_SETCURSEL, 1, 0);
+        ::PostMessageW(Page(main, TabSheet2), WM_COMMAND, MAKEWPARAM(CBVoice1, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(friendBox));
+        for (int i = 0; i < 4; ++i) PressKey(OptionControl(main, TRate), VK_LEFT);
+        PressKey(OptionControl(main, TVolume1), VK_PRIOR);
+        REQUIRE(WaitUntil([&] { return WindowText(OptionControl(main, LVolume1)) == L"98"; }, 5000));
+        // Hidden to the tray first: exit from there still writes the settings.
+        ::PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+        CHECK(WaitUntil([&] { return !::IsWindowVisible(main); }, 5000));
+        CHECK_EQ(ExitFromTray(program, main), 0ul);
+    }
+    CHECK_EQ(ReadSettingsFile().value_or("(none)"),
+             std::string("[set]\r\nRate=-4\r\nVolume=100\r\nEngine=0\r\nRate1=0\r\nVolume1=98\r\nEngine1=1\r\n"
+                         "cbme=0\r\ncbfriend=1\r\ncbmyname=1\r\ncbfriendsname=0\r\nshowtime=1\r\n"));
+
+    Program again;
+    again.Start();
+    HWND main = StartedMainWindow(again);
+    REQUIRE(main != nullptr);
+    CHECK_EQ(Position(main, TRate), -4);
+    CHECK_EQ(WindowText(OptionControl(main, LRate)), std::wstring(L"-4"));
+    CHECK_EQ(Position(main, TVolume1), 98);
+    CHECK_EQ(Selected(main, CBVoice), 0);
+    CHECK_EQ(Selected(main, CBVoice1), 1);
+    CHECK(!Checked(main, CBMe));
+    CHECK(Checked(main, CBFriend));
+    CHECK(!Checked(main, CBFriendsname));
+
+    // Killing the process loses only that run's changes, never the file.
+    const std::optional<std::string> before = ReadSettingsFile();
+    ::SendMessageW(OptionControl(main, CBFriend), BM_CLICK, 0, 0);
+    Pump(300);
+    ::TerminateProcess(::OpenProcess(PROCESS_TERMINATE, FALSE, again.processId()), 9);
+    again.WaitForExit(5000);
+    CHECK_EQ(ReadSettingsFile().value_or("(none)"), before.value_or("(gone)"));
+}
+
+E2E_TEST(HandEditedValuesAreReadAsTheProgramReadsThemAndWrittenBackClean) {
+    RecordingSpeech speech;
+    InstallTestVoices({L"Test Voice One", L"Test Voice Two"});
+    WriteSettingsFile("; edited by hand\r\n[other]\r\nRate=7\r\n[set]\r\nRATE=15\r\nVolume1=-5\r\nRate1=0x0A\r\n"
+                      "Volume=$1F\r\nEngine=7\r\nEngine1=1\r\ncbme=2\r\ncbfriend=yes\r\ncbmyname=0\r\n");
+    Program program;
+    program.Start();
+    HWND main = StartedMainWindow(program);
+    REQUIRE(main != nullptr);
+    CHECK(::IsIconic(main));
+    CHECK_EQ(Position(main, TRate), 10);
+    CHECK_EQ(WindowText(OptionControl(main, LRate)), std::wstring(L"10"));
+    CHECK_EQ(Position(main, TVolume1), 0);
+    CHECK_EQ(WindowText(OptionControl(main, LVolume1)), std::wstring(L"0"));
+    CHECK_EQ(Position(main, TRate1), 10);
+    CHECK_EQ(Position(main, TVolume), 31);
+    CHECK_EQ(Selected(main, CBVoice), 0);  // entry 7 does not exist
+    CHECK_EQ(Selected(main, CBVoice1), 1);
+    CHECK(Checked(main, CBMe));
+    CHECK(Checked(main, CBFriend));  // "yes" is no number: the default
+    CHECK(!Checked(main, CBmyname));
+    CHECK_EQ(ExitFromTray(program, main), 0ul);
+    CHECK_EQ(ReadSettingsFile().value_or("(none)"),
+             std::string("; edited by hand\r\n[other]\r\nRate=7\r\n[set]\r\nRATE=10\r\nVolume1=0\r\nRate1=10\r\n"
+                         "Volume=31\r\nEngine=0\r\nEngine1=1\r\ncbme=1\r\ncbfriend=1\r\ncbmyname=0\r\n"
+                         "cbfriendsname=1\r\nshowtime=1\r\n"));
+}
+
+E2E_TEST(WithoutVoicesTheSavedVoiceChoicesStayAsTheyWere) {
+    WriteSettingsFile("[set]\r\nEngine=3\r\nEngine1=2\r\n");
+    Program program;
+    program.Start();
+    HWND main = StartedMainWindow(program);
+    REQUIRE(main != nullptr);
+    CHECK_EQ(ExitFromTray(program, main), 0ul);
+    const std::string file = ReadSettingsFile().value_or("");
+    CHECK(file.find("Engine=3\r\n") != std::string::npos);
+    CHECK(file.find("Engine1=2\r\n") != std::string::npos);
+    CHECK(file.find("showtime=1\r\n") != std::string::npos);
+}
+
+E2E_TEST(BrokenSettingsFilesStartWithDefaultsAndAreWrittenValid) {
+    std::string binary;
+    for (unsigned i = 0; i < 300000; ++i) binary += static_cast<char>((i * 7919u) % 256u);
+    const std::string inputs[] = {
+        binary,
+        std::string(3'000'000, 'x'),                                  // no line break at all
+        "[set]\r\nRate=" + std::string(2000, '9') + "\r\ncbme=" + std::string(2000, 'a') + "\r\n",
+    };
+    for (const std::string& input : inputs) {
+        WriteSettingsFile(input);
+        Program program;
+        program.Start();
+        HWND main = StartedMainWindow(program);
+        REQUIRE(main != nullptr);
+        CHECK(::IsIconic(main));  // start-up completed
+        CHECK(WaitForMessageBox(L"Parlowen2009", 500) == nullptr);
+        CHECK_EQ(Position(main, TRate), 0);
+        CHECK(Checked(main, CBMe));
+        CHECK_EQ(ExitFromTray(program, main), 0ul);
+        const std::string file = ReadSettingsFile().value_or("");
+        CHECK(file.find("[set]\r\n") != std::string::npos);
+        CHECK(file.find("Rate=0\r\n") != std::string::npos);
+        CHECK(file.find("showtime=1\r\n") != std::string::npos);
+    }
+    RemoveSettings();
+}
+
+E2E_TEST(SettingsFolderThatCannotBeCreatedIsReportedAndNothingIsOverwritten) {
+    RemoveSettings();
+    // A file where the folder belongs.
+    std::ofstream(std::filesystem::path(SettingsFolder()), std::ios::binary) << "not a folder";
+
+    Program program;
+    program.Start();
+    HWND box = WaitForMessageBox(L"Parlowen2009", 10000);
+    REQUIRE(box != nullptr);
+    CHECK(MessageBoxText(box).find(L"parlowen") != std::wstring::npos);
+    CHECK(MessageBoxHasIcon(box));
+    CHECK(DismissMessageBox(box));
+    HWND main = program.MainWindow();
+    REQUIRE(main != nullptr);
+    CHECK(WaitUntil([&] { return Shown(main); }, 5000));  // the rest of start-up was skipped
+    CHECK_EQ(ExitFromTray(program, main), 0ul);
+    CHECK(WaitForMessageBox(L"Parlowen2009", 500) == nullptr);
+    RemoveSettings();
+}
+
+E2E_TEST(FailedStartUpLeavesTheStoredSettingsUntouched) {
+    RecordingSpeech speech;
+    InstallTestVoices({L"Test Voice One"});
+    FailSpeechCalls(L"voice.put_Rate");
+    const std::string stored = "[set]\r\nRate=5\r\nVolume=40\r\ncbme=0\r\n";
+    WriteSettingsFile(stored);
+
+    Program program;
+    program.Start();
+    HWND box = WaitForMessageBox(L"Parlowen2009", 10000);
+    REQUIRE(box != nullptr);
+    CHECK(DismissMessageBox(box));
+    HWND main = program.MainWindow();
+    REQUIRE(main != nullptr);
+    CHECK_EQ(ExitFromTray(program, main), 0ul);
+    CHECK_EQ(ReadSettingsFile().value_or("(none)"), stored);
+    RemoveSettings();
+}
+
+}  // namespace

@@ -1,0 +1,93 @@
+#include "capture/chat_tracking.h"
+
+#include "fake_chat_windows.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using parlowen::capture::ChatTracking;
+using parlowen::testing::FakeChatWindows;
+using parlowen::testing::Gbk;
+
+class ChatTrackingTest : public ::testing::Test {
+protected:
+    void Foreground(const std::string& title) {
+        windows.foregroundTitle = title;
+        tracking.Timer3Tick(windows);
+    }
+
+    FakeChatWindows windows;
+    ChatTracking tracking;
+};
+
+TEST_F(ChatTrackingTest, EachOfTheFifteenMarkersTracksTheTitle) {
+    const char* const titles[] = {
+        "与 moon 聊天中",        "与 moon 交谈中",      "发送消息",
+        "查看消息 - moon",       "Chatting with moon",  "Send Message",
+        "View message",          "發送消息",            "與 moon 交談中",
+        "快乐一家群",            "moon － 企业",        "Group － friends",
+        "临时会话 － moon",      "in Session with moon", "moon 会话中",
+    };
+    for (const char* title : titles) {
+        SCOPED_TRACE(title);
+        Foreground(Gbk("记事本"));
+        Foreground(Gbk(title));
+        EXPECT_EQ(tracking.CurrentChatTitle(), Gbk(title));
+    }
+}
+
+TEST_F(ChatTrackingTest, TitlesWithoutAMarkerKeepTheTrackedTitle) {
+    const std::string tracked = Gbk("与 moon 交谈中");
+    const std::string titles[] = {
+        "",
+        "View Message",          // capital M
+        "Send message",          // small m
+        "chatting with moon",
+        Gbk("moon －企业"),      // no space after the fullwidth hyphen
+        "Group - friends",       // ASCII hyphen
+        // The GBK bytes of "群" (C8 BA) straddling two characters: not the character.
+        "\xB0\xC8\xBA\xA1",
+        // The title query's buffer ends at its first NUL.
+        std::string("moon\0", 5) + Gbk("交谈中"),
+    };
+    Foreground(tracked);
+    for (const std::string& title : titles) {
+        SCOPED_TRACE(title);
+        Foreground(title);
+        EXPECT_EQ(tracking.CurrentChatTitle(), tracked);
+    }
+}
+
+TEST_F(ChatTrackingTest, A254ByteTitleIsStoredWholeAndRead) {
+    std::string title = Gbk("与 moon 交谈中");
+    title += std::string(254 - title.size(), 'x');
+    windows.historyByTitle[title] = "moon 20:16:30\r\nhi";
+    Foreground(title);
+    EXPECT_EQ(tracking.CurrentChatTitle().size(), 254u);
+    EXPECT_EQ(tracking.ReadChatText(windows), "moon 20:16:30\r\nhi");
+}
+
+TEST_F(ChatTrackingTest, NothingIsReadBeforeAChatWindowIsSeen) {
+    windows.historyByTitle[""] = "moon 20:16:30\r\nhi";
+    Foreground("Notepad");
+    EXPECT_EQ(tracking.ReadChatText(windows), "");
+    EXPECT_EQ(windows.historyReads, 0);
+}
+
+TEST_F(ChatTrackingTest, TheTrackedWindowIsReadAfterItLeavesTheForegroundUntilItCloses) {
+    const std::string chat = Gbk("与 moon 交谈中");
+    windows.historyByTitle[chat] = "moon 20:16:30\r\nhi";
+    Foreground(chat);
+    Foreground("Notepad");
+    EXPECT_EQ(tracking.ReadChatText(windows), "moon 20:16:30\r\nhi");
+
+    windows.historyByTitle.erase(chat);  // closed
+    EXPECT_EQ(tracking.ReadChatText(windows), "");
+    windows.historyByTitle[chat] = "moon 20:18:00\r\nback";  // the same chat reopened
+    EXPECT_EQ(tracking.ReadChatText(windows), "moon 20:18:00\r\nback");
+}
+
+}  // namespace
