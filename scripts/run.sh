@@ -23,6 +23,10 @@ trap 'wineserver -k 2>/dev/null; stop_virtual_display' EXIT INT TERM
 
 wine build/windows/parlowen.exe 2>/dev/null &
 program=$!
+# A stand-in chat window beside it, for trying Parlowen without a messenger: type a
+# line and send it as yourself or as the friend, and hear it read.
+sleep 2
+wine build/windows/parlowen-demo-chat.exe 2>/dev/null &
 
 if [[ -n $headless ]]; then
   sleep 6

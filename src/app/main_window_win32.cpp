@@ -331,8 +331,18 @@ void TFmain::OnTrayMessage(LPARAM mouseMessage) {
     ::PostMessageW(hwnd_, WM_NULL, 0, 0);
 }
 
-void TFmain::Timer2Timer() {}
+void TFmain::Timer2Timer() { captureTick_.Run(tracking_, chatWindows_, *this); }
 
-void TFmain::Timer3Timer() {}
+void TFmain::Timer3Timer() { tracking_.Timer3Tick(chatWindows_); }
+
+capture::ReadingOptions TFmain::Options() {
+    return {IsChecked(options_.cbMe), IsChecked(options_.cbMyname), IsChecked(options_.cbFriend),
+            IsChecked(options_.cbFriendsname), IsMenuItemChecked(::GetMenu(hwnd_), IdNShowTime1)};
+}
+
+void TFmain::AppendLogEntry(std::string_view header, std::string_view body, log::Colour colour) {
+    log::LogPaneWin32 pane(richEdit1_);
+    log::AppendLogEntry(pane, header, body, colour);
+}
 
 }  // namespace parlowen::app

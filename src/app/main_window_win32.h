@@ -5,6 +5,10 @@
 #include "app/handles_win32.h"
 #include "app/settings/settings.h"
 #include "app/tray_icon_win32.h"
+#include "capture/capture_tick.h"
+#include "capture/chat_tracking.h"
+#include "capture/chat_windows_win32.h"
+#include "log/log_pane_win32.h"
 #include "speech/profile_controls_win32.h"
 #include "speech/sapi_voice_engine_win32.h"
 #include "speech/voice_profiles.h"
@@ -40,12 +44,14 @@ struct OptionControls {
     } mine, friend_;
 };
 
-class TFmain {
+// The capture tick hands each message to the window: it reads the reading options
+// from the controls, speaks through the profiles and writes the log.
+class TFmain : private capture::CaptureOutput {
 public:
     explicit TFmain(HINSTANCE instance);
     TFmain(const TFmain&) = delete;
     TFmain& operator=(const TFmain&) = delete;
-    ~TFmain();
+    ~TFmain() override;
 
     // Creates the window (FormCreate runs inside) and shows it as FormCreate left it.
     void Create();
@@ -98,8 +104,12 @@ private:
 
     // Speech.
     void LoadVoiceProfiles(const speech::SavedVoiceSettings& saved);
-    void SpeakMine(std::string_view text) noexcept { profiles_->Speak(speech::Speaker::Mine, text); }
-    void SpeakFriend(std::string_view text) noexcept { profiles_->Speak(speech::Speaker::Friend, text); }
+
+    // What the capture tick hands a message to.
+    capture::ReadingOptions Options() override;
+    void SpeakMine(std::string_view text) noexcept override { profiles_->Speak(speech::Speaker::Mine, text); }
+    void SpeakFriend(std::string_view text) noexcept override { profiles_->Speak(speech::Speaker::Friend, text); }
+    void AppendLogEntry(std::string_view header, std::string_view body, log::Colour colour) override;
 
     HINSTANCE instance_;
     HWND hwnd_ = nullptr;
@@ -127,6 +137,11 @@ private:
     std::unique_ptr<speech::ProfileControlsWin32> mineControls_;
     std::unique_ptr<speech::ProfileControlsWin32> friendControls_;
     std::unique_ptr<speech::VoiceProfiles> profiles_;
+
+    // The messenger's chat windows, the one followed, and the last message handled.
+    capture::ChatWindowsWin32 chatWindows_;
+    capture::ChatTracking tracking_;
+    capture::CaptureTick captureTick_;
 };
 
 }  // namespace parlowen::app

@@ -2,10 +2,17 @@
 // what Wine keeps inside the program's process (menus), as a user sees it on screen.
 // On the registered message "ParlowenE2EProbe" it writes a menu, with every submenu,
 // into %TEMP%\parlowen-e2e-probe.txt as UTF-16 lines: with wParam 0 the window's menu
-// bar, with wParam 1 the pop-up menu open on screen.
+// bar, with wParam 1 the pop-up menu open on screen. With wParam 2 it writes the log
+// pane instead: "sel <start> <end>", then one line per run of one colour,
+// "<rrggbb> <text>" (the text with CR written as \r; "auto" for the automatic colour),
+// read through the text object model so that the selection is left alone.
 //   <depth> <S|C|-> <caption>      S separator, C checked, - plain item
 #include <windows.h>
+#include <richedit.h>
+#include <richole.h>
+#include <tom.h>
 
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -23,6 +30,75 @@ void DumpMenu(HMENU menu, int depth, std::wstring& out) {
         out += std::to_wstring(depth) + L" " + kind + L" " + caption + L"\n";
         if (info.hSubMenu) DumpMenu(info.hSubMenu, depth + 1, out);
     }
+}
+
+// {8CC497C0-A1DF-11CE-8098-00AA0047BE5D}
+const IID kTextDocumentId = {0x8CC497C0, 0xA1DF, 0x11CE, {0x80, 0x98, 0x00, 0xAA, 0x00, 0x47, 0xBE, 0x5D}};
+
+HWND FindRichEdit(HWND window) {
+    HWND found = nullptr;
+    ::EnumChildWindows(
+        window,
+        [](HWND child, LPARAM result) -> BOOL {
+            char name[32] = "";
+            ::GetClassNameA(child, name, sizeof name);
+            if (lstrcmpA(name, "RichEdit20A") != 0) return TRUE;
+            *reinterpret_cast<HWND*>(result) = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+std::wstring ColourName(long colour) {
+    if (colour == tomAutoColor) return L"auto";
+    wchar_t text[8];
+    std::swprintf(text, 8, L"%02x%02x%02x", GetRValue(colour), GetGValue(colour), GetBValue(colour));
+    return text;
+}
+
+void DumpLog(HWND window, std::wstring& out) {
+    HWND edit = FindRichEdit(window);
+    if (!edit) return;
+    CHARRANGE selection{};
+    ::SendMessageW(edit, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    out += L"sel " + std::to_wstring(selection.cpMin) + L" " + std::to_wstring(selection.cpMax) + L"\n";
+
+    IRichEditOle* ole = nullptr;
+    ::SendMessageW(edit, EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(&ole));
+    if (!ole) return;
+    ITextDocument* document = nullptr;
+    ole->QueryInterface(kTextDocumentId, reinterpret_cast<void**>(&document));
+    ole->Release();
+    if (!document) return;
+    GETTEXTLENGTHEX length{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    const long count = static_cast<long>(::SendMessageW(edit, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
+    std::wstring runColour, runText;
+    for (long i = 0; i <= count; ++i) {
+        std::wstring colour, text;
+        ITextRange* range = nullptr;
+        if (i < count && SUCCEEDED(document->Range(i, i + 1, &range)) && range) {
+            ITextFont* font = nullptr;
+            long value = 0;
+            if (SUCCEEDED(range->GetFont(&font)) && font) {
+                font->GetForeColor(&value);
+                font->Release();
+            }
+            BSTR characters = nullptr;
+            range->GetText(&characters);
+            colour = ColourName(value);
+            text = characters ? characters : L"";
+            ::SysFreeString(characters);
+            range->Release();
+        }
+        if (i == count || colour != runColour) {
+            if (!runText.empty()) out += runColour + L" " + runText + L"\n";
+            runColour = colour;
+            runText.clear();
+        }
+        for (wchar_t c : text) runText += c == L'\r' ? std::wstring(L"\\r") : std::wstring(1, c);
+    }
+    document->Release();
 }
 
 void WriteProbeFile(const std::wstring& text) {
@@ -44,7 +120,10 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeCallWndProc(int code, WPA
         if (call->message == ::RegisterWindowMessageW(L"ParlowenE2EProbe")) {
             std::wstring out;
             HMENU menu = ::GetMenu(call->hwnd);
-            if (call->wParam == 1) {
+            if (call->wParam == 2) {
+                menu = nullptr;
+                DumpLog(call->hwnd, out);
+            } else if (call->wParam == 1) {
                 HWND popup = ::FindWindowW(L"#32768", nullptr);
                 menu = popup ? reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0)) : nullptr;
             }

@@ -113,7 +113,10 @@ RECT RectInParent(HWND child) {
 
 namespace e2e {
 
-std::wstring ProbeMenu(HWND window, ProbedMenu which) {
+namespace {
+
+// Hooks the probe library into the window's thread and asks it for `what`.
+std::wstring Probe(HWND window, WPARAM what) {
     wchar_t folder[MAX_PATH];
     ::GetTempPathW(MAX_PATH, folder);
     const std::wstring path = std::wstring(folder) + L"parlowen-e2e-probe.txt";
@@ -124,7 +127,7 @@ std::wstring ProbeMenu(HWND window, ProbedMenu which) {
     auto* proc = reinterpret_cast<HOOKPROC>(::GetProcAddress(probe, "ProbeCallWndProc"));
     HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, proc, probe, ::GetWindowThreadProcessId(window, nullptr));
     DWORD_PTR result;
-    ::SendMessageTimeoutW(window, ::RegisterWindowMessageW(L"ParlowenE2EProbe"), static_cast<WPARAM>(which), 0, SMTO_NORMAL, 5000, &result);
+    ::SendMessageTimeoutW(window, ::RegisterWindowMessageW(L"ParlowenE2EProbe"), what, 0, SMTO_NORMAL, 5000, &result);
     if (hook) ::UnhookWindowsHookEx(hook);
     ::FreeLibrary(probe);
 
@@ -138,6 +141,13 @@ std::wstring ProbeMenu(HWND window, ProbedMenu which) {
     ::CloseHandle(file);
     return text;
 }
+
+}  // namespace
+
+std::wstring ProbeLog(HWND mainWindow) { return Probe(mainWindow, 2); }
+
+std::wstring ProbeMenu(HWND window, ProbedMenu which) { return Probe(window, static_cast<WPARAM>(which)); }
+
 
 }  // namespace e2e
 

@@ -53,6 +53,11 @@ namespace e2e {
 enum class ProbedMenu { MenuBar = 0, OpenPopup = 1 };
 std::wstring ProbeMenu(HWND window, ProbedMenu which);
 
+// The log pane of the program, read from inside it without touching its selection:
+// "sel <start> <end>\n", then "<rrggbb> <text>\n" for each run of one colour (a line
+// break inside the text is written \r).
+std::wstring ProbeLog(HWND mainWindow);
+
 }  // namespace e2e
 
 namespace e2e {

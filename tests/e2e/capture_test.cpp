@@ -1,0 +1,193 @@
+// The heart of the program: the driver plays the messenger with its own chat windows,
+// and checks what the program said, with which voice, and what its log shows.
+#include "../../tools/demo_chat/chat_window_win32.h"
+#include "app/handles_win32.h"
+#include "e2e.h"
+#include "program_win32.h"
+#include "sapi_registration_win32.h"
+
+#include <fstream>
+#include <thread>
+
+namespace {
+
+using namespace e2e;
+using namespace ids;
+using parlowen::demo::ChatWindow;
+using parlowen::win32::WideToAnsi;
+using Calls = std::vector<std::vector<std::string>>;
+
+HWND StartedMainWindow(Program& program) {
+    HWND main = program.MainWindow();
+    if (main) WaitUntil([&] { return ::IsWindowVisible(main) != FALSE; }, 10000);
+    return main;
+}
+
+// What the program asked the voices to say since `skip` earlier calls: "voice:text".
+std::vector<std::string> SpokenSince(const Program& program, size_t skip, size_t* total = nullptr) {
+    const Calls calls = SpeechCallsOf(program.processId());
+    if (total) *total = calls.size();
+    std::vector<std::string> spoken;
+    for (size_t i = skip; i < calls.size(); ++i)
+        if (calls[i].at(1) == "Speak") spoken.push_back(calls[i].at(0) + ":" + calls[i].at(3));
+    return spoken;
+}
+
+std::string Utf8Of(const wchar_t* text) { return Utf8(text); }
+
+bool LogEquals(HWND main, const std::wstring& expected, DWORD timeoutMs = 6000) {
+    return WaitUntil([&] { return ProbeLog(main) == expected; }, timeoutMs);
+}
+
+E2E_TEST(OneToOneChatSpeaksAndLogsEachNewMessageOnce) {
+    RecordingSpeech speech;
+    InstallTestVoices({L"Test Voice One", L"Test Voice Two"});
+    Program program;
+    program.Start();
+    HWND main = StartedMainWindow(program);
+    REQUIRE(main != nullptr);
+    size_t calls = 0;
+    SpokenSince(program, 0, &calls);
+
+    // The user brings a chat window to the front: its last message is the friend's.
+    ChatWindow chat(std::wstring_view(L"与 moon 交谈中"));
+    chat.SetHistory(WideToAnsi(L"sky 20:15:08\r\n你好\r\nmoon 20:16:30\r\n见到你很高兴\r\n明天见"));
+    chat.BringToFront();
+    const std::wstring firstEntry = L"0000ff moon 20:16:30 说：\\r\n000000 见到你很高兴\\r明天见\\r\n";
+    CHECK(LogEquals(main, L"sel 17 17\n" + firstEntry));
+    CHECK_EQ(SpokenSince(program, calls), (std::vector<std::string>{"voice3:" + Utf8Of(L"moon说：见到你很高兴\r\n明天见")}));
+
+    // The user answers: mine, in green, spoken with the mine profile.
+    chat.AppendMessage("sky", WideToAnsi(L"我也是"), "20:17:02");
+    const std::wstring secondEntry = L"008000 sky 20:17:02 说：\\r\n000000 我也是\\r\n";
+    CHECK(LogEquals(main, L"sel 44 44\n" + firstEntry + secondEntry));
+    CHECK_EQ(SpokenSince(program, calls),
+             (std::vector<std::string>{"voice3:" + Utf8Of(L"moon说：见到你很高兴\r\n明天见"),
+                                       "voice4:" + Utf8Of(L"sky说：我也是")}));
+
+    // A later message with the same header line is the same message to the program.
+    size_t before = 0;
+    SpokenSince(program, 0, &before);
+    chat.AppendMessage("sky", WideToAnsi(L"还在吗"), "20:17:02");
+    Pump(2500);
+    CHECK(SpokenSince(program, before).empty());
+    CHECK_EQ(ProbeLog(main), L"sel 44 44\n" + firstEntry + secondEntry);
+
+    // The chat window moves aside so that the screenshot shows the whole log.
+    ::SetWindowPos(chat.hwnd(), nullptr, 0, 420, 340, 300, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::PostMessageW(main, kTrayMessage, 1, WM_LBUTTONUP);
+    WaitUntil([&] { return Shown(main); }, 5000);
+    Pump(3500);  // until the start-up balloon is gone
+    SaveScreenshot(nullptr, L"log-with-entries");
+    CHECK_EQ(program.Close(), 0ul);
+}
+
+E2E_TEST(GroupAndEnglishTitlesAndWindowsWithoutAMarker) {
+    RecordingSpeech speech;
+    InstallTestVoices({L"Test Voice One"});
+    Program program;
+    program.Start();
+    HWND main = StartedMainWindow(program);
+    REQUIRE(main != nullptr);
+    size_t calls = 0;
+    SpokenSince(program, 0, &calls);
+
+    // A window without any marker is never followed, even with a history control.
+    ChatWindow other(std::wstring_view(L"记事本 - moon"));
+    other.SetHistory("moon 20:00:00\r\nnot a chat");
+    other.BringToFront();
+    Pump(2500);
+    CHECK(SpokenSince(program, calls).empty());
+
+    // In a group chat no sender's name is in the title: every message counts as mine.
+    ChatWindow group(std::wstring_view(L"技术交流群"));
+    group.SetHistory("moon 21:00:00\r\nhello group");
+    group.BringToFront();
+    CHECK(LogEquals(main, L"sel 17 17\n008000 moon 21:00:00 说：\\r\n000000 hello group\\r\n"));
+
+    // An English one-to-one window: the sender in the title is the friend.
+    ChatWindow english(std::wstring_view(L"Chatting with moon"));
+    english.SetHistory("moon 21:05:00\r\nhi from the english client");
+    english.BringToFront();
+    CHECK(WaitUntil([&] { return SpokenSince(program, calls).size() == 2; }, 6000));
+    const std::vector<std::string> spoken = SpokenSince(program, calls);
+    REQUIRE(spoken.size() == 2);
+    CHECK_EQ(spoken[0], "voice3:" + Utf8Of(L"moon说：hello group"));   // mine voice renewed
+    CHECK_EQ(spoken[1], "voice4:" + Utf8Of(L"moon说：hi from the english client"));  // friend's
+    CHECK(ProbeLog(main).find(L"0000ff moon 21:05:00 说：\\r\n000000 hi from the english client\\r\n") !=
+          std::wstring::npos);
+
+    // Back to the group window: its last message is handled again.
+    group.BringToFront();
+    CHECK(WaitUntil([&] { return SpokenSince(program, calls).size() == 3; }, 6000));
+    CHECK_EQ(program.Close(), 0ul);
+}
+
+E2E_TEST(ReadingOptionsAndTimeDisplayDecideWhatIsSaidAndShown) {
+    RecordingSpeech speech;
+    InstallTestVoices({L"Test Voice One"});
+    ::CreateDirectoryW(SettingsFolder().c_str(), nullptr);
+    std::ofstream(SettingsPath().c_str(), std::ios::binary) << "[set]\r\ncbme=0\r\ncbfriendsname=0\r\nshowtime=0\r\n";
+    Program program;
+    program.Start();
+    HWND main = StartedMainWindow(program);
+    REQUIRE(main != nullptr);
+    size_t calls = 0;
+    SpokenSince(program, 0, &calls);
+
+    ChatWindow chat(std::wstring_view(L"与 moon 交谈中"));
+    chat.SetHistory("moon 09:00:01\r\nmorning");
+    chat.BringToFront();
+    const std::wstring friendEntry = L"0000ff moon 说：\\r\n000000 morning\\r\n";
+    CHECK(LogEquals(main, L"sel 8 8\n" + friendEntry));
+    CHECK(WaitUntil([&] { return !SpokenSince(program, calls).empty(); }, 3000));
+    CHECK_EQ(SpokenSince(program, calls), (std::vector<std::string>{"voice3:morning"}));  // the body alone
+
+    // Of my own message only my nickname is spoken; the whole message is logged.
+    chat.AppendMessage("sky", "good morning", "09:00:05");
+    CHECK(LogEquals(main, L"sel 23 23\n" + friendEntry + L"008000 sky 说：\\r\n000000 good morning\\r\n"));
+    CHECK(WaitUntil([&] { return SpokenSince(program, calls).size() == 2; }, 3000));
+    CHECK_EQ(SpokenSince(program, calls), (std::vector<std::string>{"voice3:morning", "voice4:" + Utf8Of(L"sky说：")}));
+    CHECK_EQ(program.Close(), 0ul);
+}
+
+E2E_TEST(AMessengerThatStopsAnsweringNeverHangsTheProgram) {
+    Program program;
+    program.Start();
+    HWND main = StartedMainWindow(program);
+    REQUIRE(main != nullptr);
+
+    // The messenger's window lives on a thread that stops taking messages for 8 s.
+    HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread messenger([&] {
+        ChatWindow chat(std::wstring_view(L"与 sun 交谈中"));
+        chat.SetHistory("sun 10:00:00\r\nbefore the hang");
+        chat.BringToFront();
+        ::SetEvent(ready);
+        ::Sleep(8000);
+        chat.AppendMessage("sun", "after the hang", "10:00:09");
+        const DWORD until = ::GetTickCount() + 4000;
+        MSG msg;
+        while (::GetTickCount() < until) {
+            while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+            ::Sleep(10);
+        }
+    });
+    ::WaitForSingleObject(ready, 5000);
+
+    // While the messenger hangs, the program keeps answering within a few seconds.
+    int answered = 0;
+    for (int i = 0; i < 4; ++i) {
+        DWORD_PTR result;
+        if (::SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 3000, &result)) ++answered;
+        Pump(1000);
+    }
+    CHECK_EQ(answered, 4);
+    // And once the messenger answers again, its new message is logged.
+    CHECK(WaitUntil([&] { return ProbeLog(main).find(L"after the hang") != std::wstring::npos; }, 8000));
+    messenger.join();
+    ::CloseHandle(ready);
+    CHECK_EQ(program.Close(), 0ul);
+}
+
+}  // namespace
