@@ -134,6 +134,9 @@ E2E_TEST(ReadingOptionsAndTimeDisplayDecideWhatIsSaidAndShown) {
     REQUIRE(main != nullptr);
     size_t calls = 0;
     SpokenSince(program, 0, &calls);
+    // Hidden in the tray, the program goes on capturing.
+    ::PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    CHECK(WaitUntil([&] { return !::IsWindowVisible(main); }, 5000));
 
     ChatWindow chat(std::wstring_view(L"与 moon 交谈中"));
     chat.SetHistory("moon 09:00:01\r\nmorning");

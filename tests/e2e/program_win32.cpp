@@ -183,8 +183,10 @@ void ShowOptionsPage(HWND main) {
 
 HWND WaitForMessageBox(const wchar_t* caption, DWORD timeoutMs) {
     HWND box = nullptr;
-    WaitUntil([&] { return (box = ::FindWindowW(L"#32770", caption)) != nullptr; }, timeoutMs);
-    return box;
+    // Found only once it is on screen, with all its controls.
+    WaitUntil([&] { return (box = ::FindWindowW(L"#32770", caption)) != nullptr && ::IsWindowVisible(box); },
+              timeoutMs);
+    return box && ::IsWindowVisible(box) ? box : nullptr;
 }
 
 std::wstring MessageBoxText(HWND box) {

@@ -202,6 +202,26 @@ E2E_TEST(SettingsFolderThatCannotBeCreatedIsReportedAndNothingIsOverwritten) {
     RemoveSettings();
 }
 
+E2E_TEST(ASettingsFileThatCannotBeWrittenIsReportedAtExit) {
+    // A folder where the file belongs: it reads as empty and cannot be written.
+    ::CreateDirectoryW(SettingsFolder().c_str(), nullptr);
+    ::CreateDirectoryW(SettingsPath().c_str(), nullptr);
+    Program program;
+    program.Start();
+    HWND main = StartedMainWindow(program);
+    REQUIRE(main != nullptr);
+    ::PostMessageW(main, WM_COMMAND, Nexit, 0);
+    HWND box = WaitForMessageBox(L"Parlowen2009", 10000);
+    REQUIRE(box != nullptr);
+    const std::wstring text = MessageBoxText(box);
+    CHECK(text.rfind(L"Unable to write to ", 0) == 0);
+    CHECK(text.find(L"\\parlowen\\set.ini") != std::wstring::npos);
+    CHECK(MessageBoxHasIcon(box));
+    CHECK(DismissMessageBox(box));
+    CHECK_EQ(program.WaitForExit(10000), 0ul);
+    ::RemoveDirectoryW(SettingsPath().c_str());
+}
+
 E2E_TEST(FailedStartUpLeavesTheStoredSettingsUntouched) {
     RecordingSpeech speech;
     InstallTestVoices({L"Test Voice One"});
