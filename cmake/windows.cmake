@@ -26,9 +26,18 @@ target_link_libraries(parlowen_win32 PUBLIC parlowen_core
 add_executable(parlowen WIN32 src/app/entry_win32.cpp resources/parlowen.rc)
 target_link_libraries(parlowen PRIVATE parlowen_win32)
 
+# What the driver and the speech benchmark share: starting and reading the program,
+# and putting the recording speech server in place.
+add_library(parlowen_e2e_support STATIC
+  tests/e2e/e2e_support_win32.cpp
+  tests/e2e/program_win32.cpp
+  tests/e2e/sapi_registration_win32.cpp
+)
+target_include_directories(parlowen_e2e_support PUBLIC tests/e2e)
+target_link_libraries(parlowen_e2e_support PUBLIC parlowen_win32 sapi ole32 oleaut32 uuid advapi32)
+
 add_executable(parlowen_e2e
   tests/e2e/driver_win32.cpp
-  tests/e2e/program_win32.cpp
   tests/e2e/chat_windows_test.cpp
   tests/e2e/log_pane_test.cpp
   tests/e2e/main_window_test.cpp
@@ -36,7 +45,7 @@ add_executable(parlowen_e2e
   tests/e2e/profile_store_test.cpp
   tests/e2e/window_commands_test.cpp
 )
-target_link_libraries(parlowen_e2e PRIVATE parlowen_win32 user32 gdi32 comctl32 shell32)
+target_link_libraries(parlowen_e2e PRIVATE parlowen_e2e_support user32 gdi32 comctl32 shell32)
 if(MINGW)
   target_link_options(parlowen_e2e PRIVATE -municode)  # the driver's entry is wmain
 endif()
@@ -74,12 +83,16 @@ target_compile_definitions(parlowen_sapi_recorder PRIVATE UNICODE _UNICODE WIN32
 target_include_directories(parlowen_sapi_recorder PRIVATE src)
 target_link_libraries(parlowen_sapi_recorder PRIVATE sapi ole32 oleaut32 uuid advapi32)
 
-target_sources(parlowen_e2e PRIVATE
-  tests/e2e/sapi_registration_win32.cpp
-  tests/e2e/sapi_recorder_test.cpp
-)
-target_link_libraries(parlowen_e2e PRIVATE sapi ole32 oleaut32 uuid advapi32)
+target_sources(parlowen_e2e PRIVATE tests/e2e/sapi_recorder_test.cpp)
 add_dependencies(parlowen_e2e parlowen_sapi_recorder)
 target_sources(parlowen_e2e PRIVATE tests/e2e/speech_test.cpp)
 target_sources(parlowen_e2e PRIVATE tests/e2e/settings_test.cpp)
 target_sources(parlowen_e2e PRIVATE tests/e2e/capture_test.cpp)
+
+# How long speaking holds the GUI thread; run by bench/run-speak-latency.sh, never as a test.
+add_executable(parlowen_speak_bench bench/speak_latency_win32.cpp)
+target_link_libraries(parlowen_speak_bench PRIVATE parlowen_e2e_support)
+if(MINGW)
+  target_link_options(parlowen_speak_bench PRIVATE -municode)
+endif()
+add_dependencies(parlowen_speak_bench parlowen_sapi_recorder)
