@@ -43,15 +43,13 @@ void CaptureTick::Run(const ChatTracking& tracking, ChatWindows& windows,
     const std::string history = tracking.ReadChatText(windows);
     const std::string_view transcript = TrimmedTranscript(history);
 
-    const std::string body = LastMessageBody(transcript);
+    const auto [header, sender, body] = ParseLastMessage(transcript);
     if (body.empty()) return;
-    std::string header = LastMessageHeader(transcript);
     if (header == lastHeaderSeen_) return;
     // Marked before anything else happens, so a message is handled once whatever
     // becomes of its speech.
     lastHeaderSeen_ = header;
 
-    const std::string sender = LastMessageSender(transcript);
     const bool fromFriend = IsFriendsMessage(sender, tracking.CurrentChatTitle());
     const ReadingOptions options = output.Options();
 
@@ -67,7 +65,7 @@ void CaptureTick::Run(const ChatTracking& tracking, ChatWindows& windows,
     }
 
     // Logged whatever the reading options say: a message not spoken is still written.
-    std::string logHeader = options.showTime ? std::move(header) : sender;
+    std::string logHeader = options.showTime ? header : sender;
     logHeader.append(kLogJoiner);
     output.AppendLogEntry(logHeader, body,
                           fromFriend ? log::kFriendHeaderColour : log::kMineHeaderColour);

@@ -186,27 +186,22 @@ std::optional<LineSpan> FindLastHeaderLineSpan(std::string_view transcript) {
     return FindLastHeaderLineSpanInText(UpToFirstNul(transcript));
 }
 
-std::string LastMessageHeader(std::string_view transcript) {
-    const std::string_view text = UpToFirstNul(transcript);
-    const std::optional<LineSpan> header = FindLastHeaderLineSpanInText(text);
+namespace {
+
+std::string HeaderOf(std::string_view text, const std::optional<LineSpan>& header) {
     if (!header) return {};
     return TrimBlanks(text.substr(header->begin, header->end - header->begin));
 }
 
-std::string LastMessageBody(std::string_view transcript) {
-    const std::string_view text = UpToFirstNul(transcript);
-    std::optional<LineSpan> header = FindLastHeaderLineSpanInText(text);
+std::string BodyOf(std::string_view text, std::optional<LineSpan> header) {
     // Without any header line the first line stands in for it.
     if (!header) header = LineStartingAt(text, 0);
     return JoinLinesWithCrLf(text.substr(header->next));
 }
 
-std::string LastMessageSender(std::string_view transcript) {
-    const std::string_view text = UpToFirstNul(transcript);
+std::string SenderOf(std::string_view text, const std::optional<LineSpan>& header) {
     std::string_view name;
-    if (const std::optional<LineSpan> header = FindLastHeaderLineSpanInText(text)) {
-        name = NameBeforeTime(text.substr(header->begin, header->end - header->begin));
-    }
+    if (header) name = NameBeforeTime(text.substr(header->begin, header->end - header->begin));
     name = CutBeforeBracketPair(name, '(', ')');
     name = CutBeforeBracketPair(name, '<', '>');
     // A friend known only by number shows it as the name; spaced out, the speech
@@ -216,6 +211,29 @@ std::string LastMessageSender(std::string_view transcript) {
         sender = ReplaceAllGbk(sender, bracket, {});
     }
     return sender;
+}
+
+}  // namespace
+
+std::string LastMessageHeader(std::string_view transcript) {
+    const std::string_view text = UpToFirstNul(transcript);
+    return HeaderOf(text, FindLastHeaderLineSpanInText(text));
+}
+
+std::string LastMessageBody(std::string_view transcript) {
+    const std::string_view text = UpToFirstNul(transcript);
+    return BodyOf(text, FindLastHeaderLineSpanInText(text));
+}
+
+std::string LastMessageSender(std::string_view transcript) {
+    const std::string_view text = UpToFirstNul(transcript);
+    return SenderOf(text, FindLastHeaderLineSpanInText(text));
+}
+
+LastMessage ParseLastMessage(std::string_view transcript) {
+    const std::string_view text = UpToFirstNul(transcript);
+    const std::optional<LineSpan> header = FindLastHeaderLineSpanInText(text);
+    return {HeaderOf(text, header), SenderOf(text, header), BodyOf(text, header)};
 }
 
 bool IsAllDigits(std::string_view text) {

@@ -52,6 +52,14 @@ std::string LastMessageHeader(std::string_view transcript);
 std::string LastMessageBody(std::string_view transcript);
 std::string LastMessageSender(std::string_view transcript);
 
+// All three at once, from one look at the transcript: what the capture tick needs.
+struct LastMessage {
+    std::string header;
+    std::string sender;
+    std::string body;
+};
+LastMessage ParseLastMessage(std::string_view transcript);
+
 bool IsAllDigits(std::string_view text);
 std::string SpaceOutDigits(std::string_view text);
 

@@ -339,6 +339,10 @@ TEST(LastMessageProperty, TailScanAgreesWithWholeTextReference) {
         EXPECT_EQ(parlowen::capture::LastMessageBody(view), reference::Body(text));
         const std::string sender = parlowen::capture::LastMessageSender(view);
         EXPECT_EQ(sender, reference::Sender(text));
+        const parlowen::capture::LastMessage all = parlowen::capture::ParseLastMessage(view);
+        EXPECT_EQ(all.header, reference::Header(text));
+        EXPECT_EQ(all.sender, sender);
+        EXPECT_EQ(all.body, reference::Body(text));
         senderFound += sender.empty() ? 0 : 1;
         if (HasFailure()) break;
     }
