@@ -3,6 +3,8 @@
 // last message, so it should cost little more than BM_CopyTranscript.
 #include "capture/capture_tick.h"
 
+#include "transcripts.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -12,18 +14,12 @@
 
 namespace {
 
-using namespace parlowen;
+using parlowen::bench::kOneMegabyte;
+using parlowen::bench::kTenKilobytes;
+using parlowen::bench::kTenMegabytes;
+using parlowen::bench::TranscriptOfSize;
 
-std::string TranscriptOfSize(std::size_t size) {
-    constexpr std::string_view kEarlierMessage =
-        "sky 20:15:08\r\nhello, are you coming to the meeting this afternoon?\r\n";
-    constexpr std::string_view kLastMessage = "moon(10001) 20:16:30\r\nsee you at the gate";
-    std::string transcript;
-    transcript.reserve(size + kEarlierMessage.size());
-    while (transcript.size() + kLastMessage.size() < size) transcript += kEarlierMessage;
-    transcript += kLastMessage;
-    return transcript;
-}
+using namespace parlowen;
 
 // A chat window in this process; every read hands out a fresh copy of its transcript.
 class InProcessChatWindow : public capture::ChatWindows {
@@ -73,10 +69,6 @@ void BM_CopyTranscript(benchmark::State& state) {
     }
     state.SetBytesProcessed(state.iterations() * state.range(0));
 }
-
-constexpr std::int64_t kTenKilobytes = 10 << 10;
-constexpr std::int64_t kOneMegabyte = 1 << 20;
-constexpr std::int64_t kTenMegabytes = 10 << 20;
 
 BENCHMARK(BM_CaptureTickNothingNew)->Arg(kTenKilobytes)->Arg(kOneMegabyte)->Arg(kTenMegabytes)
     ->Unit(benchmark::kMicrosecond);

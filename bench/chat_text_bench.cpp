@@ -4,6 +4,8 @@
 // text; BM_FindNul shows that share on its own.
 #include "capture/chat_text.h"
 
+#include "transcripts.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -12,18 +14,10 @@
 
 namespace {
 
-// Earlier messages fill the transcript up to about `size` bytes; it always ends in
-// the same short message, a header line and a one-line body.
-std::string TranscriptOfSize(std::size_t size) {
-    constexpr std::string_view kEarlierMessage =
-        "sky 20:15:08\r\nhello, are you coming to the meeting this afternoon?\r\n";
-    constexpr std::string_view kLastMessage = "moon(10001) 20:16:30\r\nsee you at the gate";
-    std::string transcript;
-    transcript.reserve(size + kEarlierMessage.size());
-    while (transcript.size() + kLastMessage.size() < size) transcript += kEarlierMessage;
-    transcript += kLastMessage;
-    return transcript;
-}
+using parlowen::bench::kOneMegabyte;
+using parlowen::bench::kTenKilobytes;
+using parlowen::bench::kTenMegabytes;
+using parlowen::bench::TranscriptOfSize;
 
 void BM_CaptureTickParsers(benchmark::State& state) {
     const std::string transcript = TranscriptOfSize(static_cast<std::size_t>(state.range(0)));
@@ -44,10 +38,6 @@ void BM_FindNul(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
 }
-
-constexpr std::int64_t kTenKilobytes = 10 << 10;
-constexpr std::int64_t kOneMegabyte = 1 << 20;
-constexpr std::int64_t kTenMegabytes = 10 << 20;
 
 BENCHMARK(BM_CaptureTickParsers)->Arg(kTenKilobytes)->Arg(kOneMegabyte)->Arg(kTenMegabytes)
     ->Unit(benchmark::kMicrosecond);

@@ -62,9 +62,7 @@ add_executable(parlowen_demo_chat WIN32
   tools/demo_chat/chat_window_win32.cpp
 )
 set_target_properties(parlowen_demo_chat PROPERTIES OUTPUT_NAME parlowen-demo-chat)
-target_compile_definitions(parlowen_demo_chat PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
-                                                      _WIN32_WINNT=0x0601)
-target_link_libraries(parlowen_demo_chat PRIVATE user32 gdi32)
+target_link_libraries(parlowen_demo_chat PRIVATE parlowen_win32)
 add_dependencies(parlowen_e2e parlowen_demo_chat)
 
 # A recording stand-in for the SAPI 5 speech objects, registered in the test prefix by

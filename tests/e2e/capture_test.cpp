@@ -17,12 +17,6 @@ using parlowen::demo::ChatWindow;
 using parlowen::win32::WideToAnsi;
 using Calls = std::vector<std::vector<std::string>>;
 
-HWND StartedMainWindow(Program& program) {
-    HWND main = program.MainWindow();
-    if (main) WaitUntil([&] { return ::IsWindowVisible(main) != FALSE; }, 10000);
-    return main;
-}
-
 // What the program asked the voices to say since `skip` earlier calls: "voice:text".
 std::vector<std::string> SpokenSince(const Program& program, size_t skip, size_t* total = nullptr) {
     const Calls calls = SpeechCallsOf(program.processId());
@@ -44,7 +38,7 @@ E2E_TEST(OneToOneChatSpeaksAndLogsEachNewMessageOnce) {
     InstallTestVoices({L"Test Voice One", L"Test Voice Two"});
     Program program;
     program.Start();
-    HWND main = StartedMainWindow(program);
+    HWND main = program.MainWindowAfterStartUp();
     REQUIRE(main != nullptr);
     size_t calls = 0;
     SpokenSince(program, 0, &calls);
@@ -87,7 +81,7 @@ E2E_TEST(GroupAndEnglishTitlesAndWindowsWithoutAMarker) {
     InstallTestVoices({L"Test Voice One"});
     Program program;
     program.Start();
-    HWND main = StartedMainWindow(program);
+    HWND main = program.MainWindowAfterStartUp();
     REQUIRE(main != nullptr);
     size_t calls = 0;
     SpokenSince(program, 0, &calls);
@@ -130,7 +124,7 @@ E2E_TEST(ReadingOptionsAndTimeDisplayDecideWhatIsSaidAndShown) {
     std::ofstream(SettingsPath().c_str(), std::ios::binary) << "[set]\r\ncbme=0\r\ncbfriendsname=0\r\nshowtime=0\r\n";
     Program program;
     program.Start();
-    HWND main = StartedMainWindow(program);
+    HWND main = program.MainWindowAfterStartUp();
     REQUIRE(main != nullptr);
     size_t calls = 0;
     SpokenSince(program, 0, &calls);
@@ -157,7 +151,7 @@ E2E_TEST(ReadingOptionsAndTimeDisplayDecideWhatIsSaidAndShown) {
 E2E_TEST(AMessengerThatStopsAnsweringNeverHangsTheProgram) {
     Program program;
     program.Start();
-    HWND main = StartedMainWindow(program);
+    HWND main = program.MainWindowAfterStartUp();
     REQUIRE(main != nullptr);
 
     // The messenger's window lives on a thread that stops taking messages for 8 s.

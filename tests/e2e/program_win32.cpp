@@ -52,6 +52,12 @@ HWND Program::MainWindow(DWORD timeoutMs) {
     return mainWindow_;
 }
 
+HWND Program::MainWindowAfterStartUp() {
+    HWND main = MainWindow();
+    if (main) WaitUntil([&] { return ::IsWindowVisible(main) != FALSE; }, 10000);
+    return main;
+}
+
 bool Program::Running() const {
     return process_ && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
 }

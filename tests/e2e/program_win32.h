@@ -20,6 +20,8 @@ public:
     void Start(const std::wstring& arguments = L"");
     // The main window of this process, waiting up to `timeoutMs` for it to appear.
     HWND MainWindow(DWORD timeoutMs = 15000);
+    // The main window once start-up is over: the window is first shown when it ends.
+    HWND MainWindowAfterStartUp();
     // Asks the program to end the orderly way and waits; returns its exit code, or
     // STILL_ACTIVE when it did not end in time.
     DWORD Close(DWORD timeoutMs = 15000);

@@ -26,12 +26,6 @@ void WriteSettingsFile(const std::string& bytes) {
     std::ofstream(std::filesystem::path(SettingsPath()), std::ios::binary | std::ios::trunc) << bytes;
 }
 
-HWND StartedMainWindow(Program& program) {
-    HWND main = program.MainWindow();
-    if (main) WaitUntil([&] { return ::IsWindowVisible(main) != FALSE; }, 10000);
-    return main;
-}
-
 DWORD ExitFromTray(Program& program, HWND main) {
     ::PostMessageW(main, WM_COMMAND, Exit1, 0);
     return program.WaitForExit(10000);
@@ -54,7 +48,7 @@ E2E_TEST(FirstStartCreatesTheFolderAndExitWritesEveryOption) {
 
     Program program;
     program.Start();
-    HWND main = StartedMainWindow(program);
+    HWND main = program.MainWindowAfterStartUp();
     REQUIRE(main != nullptr);
     CHECK(::IsIconic(main));
     CHECK(::GetFileAttributesW(SettingsFolder().c_str()) & FILE_ATTRIBUTE_DIRECTORY);
@@ -71,7 +65,7 @@ E2E_TEST(OptionsChangedThroughTheControlsComeBackAfterARestart) {
     {
         Program program;
         program.Start();
-        HWND main = StartedMainWindow(program);
+        HWND main = program.MainWindowAfterStartUp();
         REQUIRE(main != nullptr);
         ShowOptionsPage(main);
         ::SendMessageW(OptionControl(main, CBMe), BM_CLICK, 0, 0);
@@ -94,7 +88,7 @@ E2E_TEST(OptionsChangedThroughTheControlsComeBackAfterARestart) {
 
     Program again;
     again.Start();
-    HWND main = StartedMainWindow(again);
+    HWND main = again.MainWindowAfterStartUp();
     REQUIRE(main != nullptr);
     CHECK_EQ(Position(main, TRate), -4);
     CHECK_EQ(WindowText(OptionControl(main, LRate)), std::wstring(L"-4"));
@@ -121,7 +115,7 @@ E2E_TEST(HandEditedValuesAreReadAsTheProgramReadsThemAndWrittenBackClean) {
                       "Volume=$1F\r\nEngine=7\r\nEngine1=1\r\ncbme=2\r\ncbfriend=yes\r\ncbmyname=0\r\n");
     Program program;
     program.Start();
-    HWND main = StartedMainWindow(program);
+    HWND main = program.MainWindowAfterStartUp();
     REQUIRE(main != nullptr);
     CHECK(::IsIconic(main));
     CHECK_EQ(Position(main, TRate), 10);
@@ -146,7 +140,7 @@ E2E_TEST(WithoutVoicesTheSavedVoiceChoicesStayAsTheyWere) {
     WriteSettingsFile("[set]\r\nEngine=3\r\nEngine1=2\r\n");
     Program program;
     program.Start();
-    HWND main = StartedMainWindow(program);
+    HWND main = program.MainWindowAfterStartUp();
     REQUIRE(main != nullptr);
     CHECK_EQ(ExitFromTray(program, main), 0ul);
     const std::string file = ReadSettingsFile().value_or("");
@@ -167,7 +161,7 @@ E2E_TEST(BrokenSettingsFilesStartWithDefaultsAndAreWrittenValid) {
         WriteSettingsFile(input);
         Program program;
         program.Start();
-        HWND main = StartedMainWindow(program);
+        HWND main = program.MainWindowAfterStartUp();
         REQUIRE(main != nullptr);
         CHECK(::IsIconic(main));  // start-up completed
         CHECK(WaitForMessageBox(L"Parlowen2009", 500) == nullptr);
@@ -208,7 +202,7 @@ E2E_TEST(ASettingsFileThatCannotBeWrittenIsReportedAtExit) {
     ::CreateDirectoryW(SettingsPath().c_str(), nullptr);
     Program program;
     program.Start();
-    HWND main = StartedMainWindow(program);
+    HWND main = program.MainWindowAfterStartUp();
     REQUIRE(main != nullptr);
     ::PostMessageW(main, WM_COMMAND, Nexit, 0);
     HWND box = WaitForMessageBox(L"Parlowen2009", 10000);

@@ -31,12 +31,6 @@ Calls CallsSince(const Program& program, size_t skip) {
 }
 
 // Start-up is over once FormCreate has minimised the window.
-HWND StartedMainWindow(Program& program) {
-    HWND main = program.MainWindow();
-    if (main) WaitUntil([&] { return ::IsWindowVisible(main) != FALSE; }, 10000);
-    return main;
-}
-
 E2E_TEST(VoiceBoxesListTheInstalledVoicesAndStartUpConfiguresBothVoices) {
     RecordingSpeech speech;
     InstallTestVoices({L"Test Voice One", L"测试语音 Chinese", L"Test Voice Three"});
@@ -46,7 +40,7 @@ E2E_TEST(VoiceBoxesListTheInstalledVoicesAndStartUpConfiguresBothVoices) {
 
     Program program;
     program.Start();
-    HWND main = StartedMainWindow(program);
+    HWND main = program.MainWindowAfterStartUp();
     REQUIRE(main != nullptr);
     CHECK(::IsIconic(main));  // start-up ran to its end
 
@@ -87,7 +81,7 @@ E2E_TEST(OptionControlsSetTheVoicesAsTheUserChangesThem) {
 
     Program program;
     program.Start();
-    HWND main = StartedMainWindow(program);
+    HWND main = program.MainWindowAfterStartUp();
     REQUIRE(main != nullptr);
     ShowOptionsPage(main);
     const size_t startUp = SpeechCallsOf(program.processId()).size();
@@ -134,7 +128,7 @@ E2E_TEST(OptionControlsSetTheVoicesAsTheUserChangesThem) {
 E2E_TEST(WineOwnSpeechMeansNoVoicesAndNoError) {
     Program program;
     program.Start();
-    HWND main = StartedMainWindow(program);
+    HWND main = program.MainWindowAfterStartUp();
     REQUIRE(main != nullptr);
     CHECK(::IsIconic(main));  // start-up was not cut short
     CHECK(WaitForMessageBox(L"Parlowen2009", 1500) == nullptr);

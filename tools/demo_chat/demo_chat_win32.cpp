@@ -3,6 +3,8 @@
 // the program, tracking this window, reads the new message aloud and logs it.
 #include "chat_window_win32.h"
 
+#include "app/handles_win32.h"
+
 #include <exception>
 #include <string>
 #include <string_view>
@@ -27,15 +29,6 @@ HWND CreateChild(HWND parent, DWORD exStyle, const wchar_t* windowClass, const w
     ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)),
                    FALSE);
     return child;
-}
-
-std::string ToAnsi(std::wstring_view text) {
-    const int size = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string ansi(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), ansi.data(), size, nullptr,
-                          nullptr);
-    return ansi;
 }
 
 // The typed line in the ANSI code page, as a messenger's history holds it.
@@ -72,7 +65,7 @@ int Run() {
     };
     chat.onClose = [] { ::PostQuitMessage(0); };
     // A first message from the friend, so the program has something to read at once.
-    chat.AppendMessage(kFriendsNickname, ToAnsi(L"你好！在下面打字，再按一个发送按钮，就能听到它被朗读出来。"));
+    chat.AppendMessage(kFriendsNickname, parlowen::win32::WideToAnsi(L"你好！在下面打字，再按一个发送按钮，就能听到它被朗读出来。"));
     ::SetFocus(input);
 
     MSG msg;
