@@ -18,14 +18,6 @@ bool IsFriendsMessage(std::string_view sender, std::string_view chatTitle) {
     return !sender.empty() && chatTitle.find(sender) != std::string_view::npos;
 }
 
-// TrimBlanks without a second copy of a transcript that can run to megabytes.
-std::string_view TrimmedTranscript(std::string_view text) {
-    const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
-    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
 std::optional<std::string> SpokenText(bool readMessage, bool readName, std::string_view sender,
                                       std::string_view body) {
     if (readMessage && readName) return std::string(sender).append(kSpokenJoiner).append(body);
@@ -41,7 +33,7 @@ void CaptureTick::Run(const ChatTracking& tracking, ChatWindows& windows,
     // Every piece of the message comes from this one read, so a message arriving
     // during the tick can never pair one message's sender with another's body.
     const std::string history = tracking.ReadChatText(windows);
-    const std::string_view transcript = TrimmedTranscript(history);
+    const std::string_view transcript = TrimmedView(history);
 
     const auto [header, sender, body] = ParseLastMessage(transcript);
     if (body.empty()) return;

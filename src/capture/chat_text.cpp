@@ -22,14 +22,6 @@ bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 // This is the one pass over the whole transcript that the parsers make.
 std::string_view UpToFirstNul(std::string_view text) { return text.substr(0, text.find('\0')); }
 
-std::string_view TrimmedView(std::string_view text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
-    return text.substr(begin, end - begin);
-}
-
 // Offset of the CR or LF that ends the line starting at `begin`, or the text's end.
 std::size_t LineEnd(std::string_view text, std::size_t begin) {
     return std::min(text.find_first_of("\r\n", begin), text.size());
@@ -128,6 +120,14 @@ std::vector<std::string> SplitLines(std::string_view text) {
         begin = line.next;
     }
     return lines;
+}
+
+std::string_view TrimmedView(std::string_view text) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && IsBlank(text[begin])) ++begin;
+    while (end > begin && IsBlank(text[end - 1])) --end;
+    return text.substr(begin, end - begin);
 }
 
 std::string TrimBlanks(std::string_view text) { return std::string(TrimmedView(text)); }

@@ -19,6 +19,8 @@ std::vector<std::string> SplitLines(std::string_view text);
 
 // The text without its leading and trailing bytes 0x00-0x20.
 std::string TrimBlanks(std::string_view text);
+// The same without a copy, for a transcript that can run to megabytes.
+std::string_view TrimmedView(std::string_view text);
 
 // Length in bytes (1 or 2) of the GBK character that starts at `pos` (< text.size()).
 // Invalid GBK (a lead byte 0x81-0xFE at the end, or followed by a byte outside

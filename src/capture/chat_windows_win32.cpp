@@ -1,5 +1,7 @@
 #include "capture/chat_windows_win32.h"
 
+#include "app/handles_win32.h"
+
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -81,15 +83,8 @@ std::string ChatWindowsWin32::ForegroundTitle() {
 }
 
 std::u16string ChatWindowsWin32::AnsiToUnicode(std::string_view text) {
-    if (text.empty()) return {};
-    const int size = static_cast<int>(text.size());
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
-    if (length <= 0) return {};
-    std::u16string wide(static_cast<std::size_t>(length), u'\0');
-    // wchar_t is UTF-16 on Windows.
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, reinterpret_cast<wchar_t*>(wide.data()),
-                          length);
-    return wide;
+    const std::wstring wide = win32::AnsiToWide(text);  // wchar_t is UTF-16 on Windows
+    return std::u16string(wide.begin(), wide.end());
 }
 
 std::string ChatWindowsWin32::ReadHistory(std::string_view title) {
