@@ -26,7 +26,7 @@ void ColourSince(LogPane& pane, long start, Colour colour, bool scrollIntoView) 
 
 void AppendLogLine(LogPane& pane, std::string_view text) noexcept {
     try {
-        const std::string trimmed = capture::TrimBlanks(text);
+        const std::string_view trimmed = capture::TrimmedView(text);
         if (trimmed.empty() || trimmed == kBareJoiner) return;
         // The line starts on its own line even after text the user typed without a
         // final break; in that case it ends without one, like the text before it.
