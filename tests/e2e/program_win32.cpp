@@ -115,10 +115,6 @@ RECT RectInParent(HWND child) {
     return r;
 }
 
-}  // namespace e2e
-
-namespace e2e {
-
 namespace {
 
 // Hooks the probe library into the window's thread and asks it for `what`.
@@ -154,10 +150,6 @@ std::wstring ProbeLog(HWND mainWindow) { return Probe(mainWindow, 2); }
 
 std::wstring ProbeMenu(HWND window, ProbedMenu which) { return Probe(window, static_cast<WPARAM>(which)); }
 
-
-}  // namespace e2e
-
-namespace e2e {
 
 std::wstring SettingsFolder() {
     wchar_t appData[MAX_PATH] = L"";

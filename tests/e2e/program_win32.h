@@ -46,10 +46,6 @@ std::wstring ClassName(HWND window);
 // A child's rectangle in its parent's client coordinates.
 RECT RectInParent(HWND child);
 
-}  // namespace e2e
-
-namespace e2e {
-
 // A menu of another process, read from inside that process: one line per item,
 // "<depth> <S|C|-> <caption>" (S separator, C checked, - plain).
 enum class ProbedMenu { MenuBar = 0, OpenPopup = 1 };
@@ -59,10 +55,6 @@ std::wstring ProbeMenu(HWND window, ProbedMenu which);
 // "sel <start> <end>\n", then "<rrggbb> <text>\n" for each run of one colour (a line
 // break inside the text is written \r).
 std::wstring ProbeLog(HWND mainWindow);
-
-}  // namespace e2e
-
-namespace e2e {
 
 // Controls of the program's main window, by the ids the program gives them.
 namespace ids {

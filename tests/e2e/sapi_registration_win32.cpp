@@ -103,14 +103,6 @@ std::string ReadFileBytes(const std::wstring& path) {
     return bytes;
 }
 
-std::wstring Environment(const wchar_t* name) {
-    const DWORD size = ::GetEnvironmentVariableW(name, nullptr, 0);
-    if (size == 0) return {};
-    std::wstring value(size, L'\0');
-    value.resize(::GetEnvironmentVariableW(name, value.data(), size));
-    return value;
-}
-
 }  // namespace
 
 std::wstring RecordingSpeechServerPath() { return DriverFolder() + L"parlowen_sapi_recorder.dll"; }
@@ -163,10 +155,7 @@ std::vector<std::wstring> InstalledVoiceIds() {
     return ids;
 }
 
-std::wstring SpeechLogPath() {
-    const std::wstring path = Environment(parlowen::speech_log::kPathVariable);
-    return path.empty() ? parlowen::speech_log::kDefaultPath : path;
-}
+std::wstring SpeechLogPath() { return parlowen::speech_log::LogPath(); }
 
 std::vector<SpeechCall> ReadSpeechLog() {
     const std::string text = ReadFileBytes(SpeechLogPath());

@@ -12,19 +12,6 @@ namespace {
 
 using win32::UniqueKernelHandle;
 
-std::wstring Environment(const wchar_t* name) {
-    const DWORD size = ::GetEnvironmentVariableW(name, nullptr, 0);
-    if (size == 0) return {};
-    std::wstring value(size, L'\0');
-    value.resize(::GetEnvironmentVariableW(name, value.data(), size));
-    return value;
-}
-
-std::wstring LogPath() {
-    std::wstring path = Environment(speech_log::kPathVariable);
-    return path.empty() ? speech_log::kDefaultPath : path;
-}
-
 // Processes that load this server share the log; the mutex keeps their lines whole.
 HANDLE LogMutex() {
     static const UniqueKernelHandle mutex(::CreateMutexW(nullptr, FALSE, L"Local\\ParlowenSapiLog"));
@@ -37,7 +24,7 @@ void AppendToLog(const std::string& line) {
     {
         // Opened for each line, so that the driver may delete the log between cases.
         const UniqueFile file(
-            ::CreateFileW(LogPath().c_str(), FILE_APPEND_DATA,
+            ::CreateFileW(speech_log::LogPath().c_str(), FILE_APPEND_DATA,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file) {
@@ -59,7 +46,7 @@ Identity NextIdentity(const char* kind) {
 }
 
 bool FailureRequested(const Identity& who, std::string_view method) {
-    const std::string list = Utf8(Environment(speech_log::kFailVariable));
+    const std::string list = Utf8(speech_log::Environment(speech_log::kFailVariable));
     const std::string qualified = who.kind + "." + std::string(method);
     std::size_t start = 0;
     while (start <= list.size()) {

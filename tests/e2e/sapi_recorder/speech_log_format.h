@@ -5,6 +5,8 @@
 // \t \r \n \\ so that every line splits back into exactly the fields that were written.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +16,21 @@ namespace parlowen::speech_log {
 // Where the log goes: this environment variable, or the default path when it is unset.
 inline constexpr wchar_t kPathVariable[] = L"PARLOWEN_SAPI_LOG";
 inline constexpr wchar_t kDefaultPath[] = L"C:\\users\\Public\\parlowen-sapi.log";
+
+// An environment variable of this process; empty when it is unset.
+inline std::wstring Environment(const wchar_t* name) {
+    const DWORD size = ::GetEnvironmentVariableW(name, nullptr, 0);
+    if (size == 0) return {};
+    std::wstring value(size, L'\0');
+    value.resize(::GetEnvironmentVariableW(name, value.data(), size));
+    return value;
+}
+
+// The log the server writes and the driver reads: both ask here, so they agree.
+inline std::wstring LogPath() {
+    const std::wstring path = Environment(kPathVariable);
+    return path.empty() ? kDefaultPath : path;
+}
 
 // Comma-separated method names that fail with E_FAIL. "create" fails the class
 // factory; "voice.create" or "stream.Open" limit a name to one kind of object.
