@@ -3,7 +3,8 @@
 // asynchronous Speak does), so the figures are the program's own cost: a fresh voice
 // object, its voice, rate and volume, and the text's conversion. Run it under Wine
 // with bench/run-speak-latency.sh.
-#include "app/handles_win32.h"
+#include "win32/com_win32.h"
+#include "win32/text_win32.h"
 #include "sapi_registration_win32.h"
 #include "speech/sapi_voice_engine_win32.h"
 #include "speech/voice_profiles.h"

@@ -14,27 +14,25 @@ add_executable(unit_tests
   tests/unit/capture_tick_test.cpp
   tests/unit/chat_text_test.cpp
   tests/unit/chat_tracking_test.cpp
+  tests/unit/log_file_format_test.cpp
   tests/unit/message_log_test.cpp
   tests/unit/error_report_test.cpp
   tests/unit/get_path_test.cpp
-  tests/unit/ini_text_test.cpp
   tests/unit/settings_test.cpp
+  tests/unit/text_test.cpp
   tests/unit/voice_profiles_test.cpp
+  tests/unit/wav_export_test.cpp
 )
 target_link_libraries(unit_tests PRIVATE parlowen_core GTest::gtest_main)
 gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
 
-# Benchmarks print their figures; they are built with the tests but never run as tests.
-# They link an optimised copy of the core without sanitizers, so the figures are real.
-find_package(benchmark REQUIRED)
-add_library(parlowen_core_optimised STATIC ${PARLOWEN_CORE_SOURCES})
-target_include_directories(parlowen_core_optimised PUBLIC src)
-target_compile_options(parlowen_core_optimised PRIVATE -O2)
-
-add_executable(chat_text_bench bench/chat_text_bench.cpp)
-target_compile_options(chat_text_bench PRIVATE -O2)
-target_link_libraries(chat_text_bench PRIVATE parlowen_core_optimised benchmark::benchmark)
-
-add_executable(capture_tick_bench bench/capture_tick_bench.cpp)
-target_compile_options(capture_tick_bench PRIVATE -O2)
-target_link_libraries(capture_tick_bench PRIVATE parlowen_core_optimised benchmark::benchmark)
+# Benchmarks print their figures; they are built by the "bench" preset and run by hand,
+# never as tests. That build has no sanitizers, so the figures are real.
+option(PARLOWEN_BENCHMARKS "Build the benchmarks (needs Google Benchmark)" OFF)
+if(PARLOWEN_BENCHMARKS)
+  find_package(benchmark REQUIRED)
+  foreach(bench chat_text_bench capture_tick_bench)
+    add_executable(${bench} bench/${bench}.cpp)
+    target_link_libraries(${bench} PRIVATE parlowen_core benchmark::benchmark)
+  endforeach()
+endif()

@@ -7,14 +7,21 @@ if(MINGW)
 endif()
 
 add_library(parlowen_win32 STATIC
-  src/app/handles_win32.cpp
+  src/win32/errors_win32.cpp
+  src/win32/registry_win32.cpp
+  src/win32/text_win32.cpp
+  src/app/child_window_win32.cpp
+  src/app/file_dialogs_win32.cpp
+  src/app/log_commands_win32.cpp
   src/app/main_window_win32.cpp
   src/app/main_window_layout_win32.cpp
   src/app/menus_win32.cpp
+  src/app/options_page_win32.cpp
   src/app/settings/get_path_win32.cpp
   src/app/settings/profile_store_win32.cpp
   src/app/tray_icon_win32.cpp
   src/capture/chat_windows_win32.cpp
+  src/log/log_file_win32.cpp
   src/log/log_pane_win32.cpp
   src/app/window_commands_win32.cpp
   src/speech/profile_controls_win32.cpp
@@ -30,19 +37,22 @@ target_link_libraries(parlowen PRIVATE parlowen_win32)
 # and putting the recording speech server in place.
 add_library(parlowen_e2e_support STATIC
   tests/e2e/e2e_support_win32.cpp
+  tests/e2e/files_win32.cpp
   tests/e2e/program_win32.cpp
   tests/e2e/sapi_registration_win32.cpp
 )
 target_include_directories(parlowen_e2e_support PUBLIC tests/e2e)
 target_link_libraries(parlowen_e2e_support PUBLIC parlowen_win32 sapi ole32 oleaut32 uuid advapi32)
 
+# CTest runs the driver under Wine, in a fresh prefix on a private virtual display.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)
 add_executable(parlowen_e2e
   tests/e2e/driver_win32.cpp
   tests/e2e/chat_windows_test.cpp
+  tests/e2e/log_commands_test.cpp
   tests/e2e/log_pane_test.cpp
   tests/e2e/main_window_test.cpp
-  tools/demo_chat/chat_window_win32.cpp
-  tests/e2e/profile_store_test.cpp
+  tests/e2e/get_path_test.cpp
   tests/e2e/window_commands_test.cpp
 )
 target_link_libraries(parlowen_e2e PRIVATE parlowen_e2e_support user32 gdi32 comctl32 shell32)
@@ -56,13 +66,16 @@ target_link_libraries(parlowen_e2e_probe PRIVATE user32)
 add_dependencies(parlowen_e2e parlowen_e2e_probe parlowen)
 
 # A stand-in messenger chat window for trying the program by hand; the end-to-end cases
-# start it to read a chat window of another process.
-add_executable(parlowen_demo_chat WIN32
-  tools/demo_chat/demo_chat_win32.cpp
-  tools/demo_chat/chat_window_win32.cpp
-)
+# play the messenger with the same window, and start the demo to read a chat window of
+# another process.
+add_library(parlowen_demo_chat_window STATIC tools/demo_chat/chat_window_win32.cpp)
+target_include_directories(parlowen_demo_chat_window PUBLIC tools)
+target_link_libraries(parlowen_demo_chat_window PUBLIC parlowen_win32)
+target_link_libraries(parlowen_e2e PRIVATE parlowen_demo_chat_window)
+
+add_executable(parlowen_demo_chat WIN32 tools/demo_chat/demo_chat_win32.cpp)
 set_target_properties(parlowen_demo_chat PROPERTIES OUTPUT_NAME parlowen-demo-chat)
-target_link_libraries(parlowen_demo_chat PRIVATE parlowen_win32)
+target_link_libraries(parlowen_demo_chat PRIVATE parlowen_demo_chat_window)
 add_dependencies(parlowen_e2e parlowen_demo_chat)
 
 # A recording stand-in for the SAPI 5 speech objects, registered in the test prefix by
@@ -74,6 +87,8 @@ add_library(parlowen_sapi_recorder SHARED
   tests/e2e/sapi_recorder/file_stream_win32.cpp
   tests/e2e/sapi_recorder/wav_file_win32.cpp
   tests/e2e/sapi_recorder/parlowen_sapi_recorder.def
+  src/win32/registry_win32.cpp
+  src/win32/text_win32.cpp
 )
 set_target_properties(parlowen_sapi_recorder PROPERTIES PREFIX "")
 target_compile_definitions(parlowen_sapi_recorder PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
@@ -94,3 +109,9 @@ if(MINGW)
   target_link_options(parlowen_speak_bench PRIVATE -municode)
 endif()
 add_dependencies(parlowen_speak_bench parlowen_sapi_recorder)
+
+enable_testing()
+set(e2e_screenshots ${CMAKE_SOURCE_DIR}/build/screenshots)
+string(REPLACE "/" "\\" e2e_screenshots_windows "Z:${e2e_screenshots}")
+add_test(NAME e2e COMMAND parlowen_e2e ${e2e_screenshots_windows})
+set_tests_properties(e2e PROPERTIES ENVIRONMENT "PARLOWEN_SCREENSHOTS=${e2e_screenshots}" TIMEOUT 900)

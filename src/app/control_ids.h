@@ -1,5 +1,7 @@
-// Identifiers of the main window's controls, menu items and timers.
+// Identifiers of the main window's controls, menu items, timers and tray icon.
 #pragma once
+
+#include <windows.h>
 
 namespace parlowen::app {
 
@@ -66,5 +68,7 @@ enum TimerId : unsigned {
 
 inline constexpr unsigned kTimerIntervalMs = 1000;
 inline constexpr unsigned kTrayIconId = 1;
+// What the notification area sends the main window about the tray icon.
+inline constexpr UINT kTrayCallbackMessage = WM_APP + 1;
 
 }  // namespace parlowen::app

@@ -1,6 +1,7 @@
 // Program entry: the single-instance test, COM, the main window and the message loop.
 // The command line is never read.
-#include "app/handles_win32.h"
+#include "win32/com_win32.h"
+#include "win32/handles_win32.h"
 #include "app/main_window_win32.h"
 
 #include <windows.h>

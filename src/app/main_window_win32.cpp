@@ -6,18 +6,17 @@
 #include "app/settings/get_path_win32.h"
 #include "app/settings/profile_store_win32.h"
 #include "app/settings/settings.h"
+#include "log/log_pane_win32.h"
+#include "win32/errors_win32.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
 #include <exception>
-#include <optional>
 
 namespace parlowen::app {
 namespace {
 
-constexpr int kClientWidth = 305;
-constexpr int kClientHeight = 522;
 constexpr DWORD kMainWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
 constexpr wchar_t kStartupBalloonTitle[] = L"Parlowen2009(使用帮助):";
@@ -46,12 +45,6 @@ win32::UniqueFont CreateTahoma(BYTE charset) {
 win32::UniqueIcon LoadProgramIcon(HINSTANCE instance, int size) {
     return win32::UniqueIcon(static_cast<HICON>(
         ::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
-}
-
-bool IsChecked(HWND checkBox) { return ::SendMessageW(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
-void SetChecked(HWND checkBox, bool checked) {
-    ::SendMessageW(checkBox, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 }  // namespace
@@ -148,7 +141,6 @@ LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
         trayMenu_.reset(BuildTrayMenu());
         CreateControls();
-        CreateVoiceProfiles();
         trayIcon1_ = std::make_unique<TrayIcon>(hwnd_, kTrayCallbackMessage, smallIcon_.get(), L"Parlowen");
         trayIcon1_->Show();
         FormCreate();
@@ -183,7 +175,7 @@ LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
     case WM_HSCROLL:
-        OnTrackBar(reinterpret_cast<HWND>(lParam), LOWORD(wParam));
+        optionsPage_->OnTrackBar(reinterpret_cast<HWND>(lParam), LOWORD(wParam));
         return 0;
     case WM_NOTIFY:
         OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
@@ -206,7 +198,7 @@ void TFmain::FormCreate() {
 
     settings::WindowsProfileStore store(settings::SettingsPath());
     const settings::StoredSettings stored = settings::LoadSettings(store);
-    LoadVoiceProfiles({stored.engine, stored.engine1, stored.rate, stored.rate1, stored.volume, stored.volume1});
+    optionsPage_->LoadVoiceProfiles(stored);
     LoadReadingOptions(stored);
     settingsLoaded_ = true;
 
@@ -223,64 +215,23 @@ void TFmain::FormDestroy() {
 }
 
 void TFmain::LoadReadingOptions(const settings::StoredSettings& stored) {
-    SetChecked(options_.cbMe, stored.cbme);
-    SetChecked(options_.cbFriend, stored.cbfriend);
-    SetChecked(options_.cbMyname, stored.cbmyname);
-    SetChecked(options_.cbFriendsname, stored.cbfriendsname);
+    optionsPage_->LoadReadingOptions(stored);
     SetMenuItemChecked(::GetMenu(hwnd_), IdNShowTime1, stored.showtime);
 }
 
 void TFmain::SaveSettings() {
-    const auto selectedVoice = [](HWND box) -> std::optional<int> {
-        const LRESULT index = ::SendMessageW(box, CB_GETCURSEL, 0, 0);
-        return index == CB_ERR ? std::nullopt : std::optional<int>(static_cast<int>(index));
-    };
-    const auto position = [](HWND slider) { return static_cast<int>(::SendMessageW(slider, TBM_GETPOS, 0, 0)); };
-
     settings::SettingsToSave values;
-    values.rate = position(options_.mine.tRate);
-    values.volume = position(options_.mine.tVolume);
-    values.engine = selectedVoice(options_.mine.cbVoice);
-    values.rate1 = position(options_.friend_.tRate);
-    values.volume1 = position(options_.friend_.tVolume);
-    values.engine1 = selectedVoice(options_.friend_.cbVoice);
-    values.cbme = IsChecked(options_.cbMe);
-    values.cbfriend = IsChecked(options_.cbFriend);
-    values.cbmyname = IsChecked(options_.cbMyname);
-    values.cbfriendsname = IsChecked(options_.cbFriendsname);
+    optionsPage_->CollectSettings(values);
     values.showtime = IsMenuItemChecked(::GetMenu(hwnd_), IdNShowTime1);
-
     settings::WindowsProfileStore store(settings::SettingsPath());
     settings::SaveSettings(store, values);
 }
 
-void TFmain::CreateVoiceProfiles() {
-    const auto controlsOf = [](const OptionControls::VoiceGroup& g) {
-        return std::make_unique<speech::ProfileControlsWin32>(g.cbVoice, g.tRate, g.tVolume, g.lRate, g.lVolume);
-    };
-    mineControls_ = controlsOf(options_.mine);
-    friendControls_ = controlsOf(options_.friend_);
-    profiles_ = std::make_unique<speech::VoiceProfiles>(spVoice_, *mineControls_, spVoice1_, *friendControls_);
-}
-
-void TFmain::LoadVoiceProfiles(const speech::SavedVoiceSettings& saved) { profiles_->Load(saved); }
-
 void TFmain::OnCommand(unsigned id, unsigned notification) {
-    using speech::Speaker;
+    if (optionsPage_->OnCommand(id, notification)) return;
     switch (id) {
-    case IdCBVoice:
-    case IdCBVoice1:  // CBVoiceChange, CBVoice1Change
-        if (notification == CBN_SELCHANGE || notification == CBN_EDITCHANGE)
-            profiles_->VoiceChanged(id == IdCBVoice ? Speaker::Mine : Speaker::Friend);
-        break;
-    case IdBtnDefault1:
-        profiles_->ResetRateAndVolume(Speaker::Mine);
-        break;
-    case IdBtnDefault2:
-        profiles_->ResetRateAndVolume(Speaker::Friend);
-        break;
     case IdStopSpeak1:
-        profiles_->StopSpeaking();
+        optionsPage_->profiles().StopSpeaking();
         break;
     case IdOpen1:
         RestoreMainWindowWithPage(0);
@@ -292,6 +243,21 @@ void TFmain::OnCommand(unsigned id, unsigned notification) {
     case IdExit1:
         ExitProgram();
         break;
+    case IdNOpenMessage:
+        NOpenMessageClick();
+        break;
+    case IdNClearMessage:
+        NClearMessageClick();
+        break;
+    case IdNSaveMessage:
+        NSaveMessageClick();
+        break;
+    case IdNShowTime1:
+        NShowTime1Click();
+        break;
+    case IdExportMessageToWav1:
+        ExportMessageToWav1Click();
+        break;
     case IdHelp1:
         Help1Click();
         break;
@@ -301,17 +267,6 @@ void TFmain::OnCommand(unsigned id, unsigned notification) {
     default:
         break;
     }
-}
-
-// TRateChange, TRate1Change, TVolumeChange, TVolume1Change.
-void TFmain::OnTrackBar(HWND slider, unsigned request) {
-    // The end of a drag or key press repeats the position already reported.
-    if (request == TB_ENDTRACK || request == TB_THUMBPOSITION) return;
-    using speech::Speaker;
-    if (slider == options_.mine.tRate) profiles_->RateChanged(Speaker::Mine);
-    if (slider == options_.friend_.tRate) profiles_->RateChanged(Speaker::Friend);
-    if (slider == options_.mine.tVolume) profiles_->VolumeChanged(Speaker::Mine);
-    if (slider == options_.friend_.tVolume) profiles_->VolumeChanged(Speaker::Friend);
 }
 
 void TFmain::OnNotify(const NMHDR& header) {
@@ -336,8 +291,15 @@ void TFmain::Timer2Timer() { captureTick_.Run(tracking_, chatWindows_, *this); }
 void TFmain::Timer3Timer() { tracking_.Timer3Tick(chatWindows_); }
 
 capture::ReadingOptions TFmain::Options() {
-    return {IsChecked(options_.cbMe), IsChecked(options_.cbMyname), IsChecked(options_.cbFriend),
-            IsChecked(options_.cbFriendsname), IsMenuItemChecked(::GetMenu(hwnd_), IdNShowTime1)};
+    capture::ReadingOptions options = optionsPage_->ReadingOptions();
+    options.showTime = IsMenuItemChecked(::GetMenu(hwnd_), IdNShowTime1);
+    return options;
+}
+
+void TFmain::SpeakMine(std::string_view text) noexcept { optionsPage_->profiles().Speak(speech::Speaker::Mine, text); }
+
+void TFmain::SpeakFriend(std::string_view text) noexcept {
+    optionsPage_->profiles().Speak(speech::Speaker::Friend, text);
 }
 
 void TFmain::AppendLogEntry(std::string_view header, std::string_view body, log::Colour colour) {

@@ -1,17 +1,16 @@
-// TFmain: the main window. It owns every control, menu, the tray icon and the timers
-// for the whole run, and turns window messages into calls of the subsystems' logic.
+// TFmain: the main window. It owns the notebook with the log pane and the options page,
+// the menus, the tray icon, the voice objects and the timers for the whole run, and turns
+// window messages into calls of the subsystems' logic.
 #pragma once
 
-#include "app/handles_win32.h"
-#include "app/settings/settings.h"
+#include "win32/handles_win32.h"
+#include "app/options_page_win32.h"
 #include "app/tray_icon_win32.h"
 #include "capture/capture_tick.h"
 #include "capture/chat_tracking.h"
 #include "capture/chat_windows_win32.h"
-#include "log/log_pane_win32.h"
-#include "speech/profile_controls_win32.h"
+#include "log/message_log.h"
 #include "speech/sapi_voice_engine_win32.h"
-#include "speech/voice_profiles.h"
 
 #include <windows.h>
 
@@ -24,25 +23,7 @@ namespace parlowen::app {
 inline constexpr wchar_t kMainWindowClass[] = L"TFmain";
 inline constexpr wchar_t kMainWindowCaption[] = L"Parlowen2009";
 inline constexpr wchar_t kTabSheetClass[] = L"TTabSheet";
-inline constexpr UINT kTrayCallbackMessage = WM_APP + 1;
-
-// The controls of the options page, by the names the program's handlers use.
-struct OptionControls {
-    HWND groupBox3 = nullptr;
-    HWND cbMe = nullptr;
-    HWND cbFriend = nullptr;
-    HWND cbMyname = nullptr;
-    HWND cbFriendsname = nullptr;
-    struct VoiceGroup {
-        HWND group = nullptr;
-        HWND cbVoice = nullptr;
-        HWND tRate = nullptr;
-        HWND tVolume = nullptr;
-        HWND lRate = nullptr;
-        HWND lVolume = nullptr;
-        HWND btnDefault = nullptr;
-    } mine, friend_;
-};
+inline constexpr int kClientWidth = 305, kClientHeight = 522;
 
 // The capture tick hands each message to the window: it reads the reading options
 // from the controls, speaks through the profiles and writes the log.
@@ -72,10 +53,7 @@ private:
     void CreateControls();
     void CreateNotebook();
     void CreateLogPage(HWND page);
-    void CreateOptionsPage(HWND page);
-    OptionControls::VoiceGroup CreateVoiceGroup(HWND page, bool isFriend);
     void CreateStatusBar();
-    void CreateVoiceProfiles();
     void ShowPage(int index);
 
     // Start-up and shut-down.
@@ -84,7 +62,6 @@ private:
 
     // Handlers.
     void OnCommand(unsigned id, unsigned notification);
-    void OnTrackBar(HWND slider, unsigned request);
     void OnNotify(const NMHDR& header);
     void OnTrayMessage(LPARAM mouseMessage);
     void Timer2Timer();
@@ -98,17 +75,21 @@ private:
     void Help1Click();
     void About1Click();
 
+    // Log commands (log_commands_win32.cpp).
+    void NOpenMessageClick();
+    void NClearMessageClick();
+    void NSaveMessageClick();
+    void NShowTime1Click();
+    void ExportMessageToWav1Click();
+
     // Settings.
     void LoadReadingOptions(const settings::StoredSettings& stored);
     void SaveSettings();
 
-    // Speech.
-    void LoadVoiceProfiles(const speech::SavedVoiceSettings& saved);
-
     // What the capture tick hands a message to.
     capture::ReadingOptions Options() override;
-    void SpeakMine(std::string_view text) noexcept override { profiles_->Speak(speech::Speaker::Mine, text); }
-    void SpeakFriend(std::string_view text) noexcept override { profiles_->Speak(speech::Speaker::Friend, text); }
+    void SpeakMine(std::string_view text) noexcept override;
+    void SpeakFriend(std::string_view text) noexcept override;
     void AppendLogEntry(std::string_view header, std::string_view body, log::Colour colour) override;
 
     HINSTANCE instance_;
@@ -128,15 +109,14 @@ private:
     HWND tabSheets_[2] = {nullptr, nullptr};
     HWND richEdit1_ = nullptr;
     HWND statusBar1_ = nullptr;
-    OptionControls options_;
+    // The log's plain-text mode: set by each save from the file's extension, followed by opening.
+    bool plainTextMode_ = false;
 
     // Mine and the friend's voice objects, and the stream the WAV export renders into.
     speech::SapiVoiceEngine spVoice_;
     speech::SapiVoiceEngine spVoice1_;
     speech::SapiFileStream spFileStream1_;
-    std::unique_ptr<speech::ProfileControlsWin32> mineControls_;
-    std::unique_ptr<speech::ProfileControlsWin32> friendControls_;
-    std::unique_ptr<speech::VoiceProfiles> profiles_;
+    std::unique_ptr<OptionsPage> optionsPage_;
 
     // The messenger's chat windows, the one followed, and the last message handled.
     capture::ChatWindowsWin32 chatWindows_;

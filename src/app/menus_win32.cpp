@@ -1,7 +1,7 @@
 #include "app/menus_win32.h"
 
 #include "app/control_ids.h"
-#include "app/handles_win32.h"
+#include "win32/errors_win32.h"
 
 #include <initializer_list>
 

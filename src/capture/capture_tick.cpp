@@ -1,6 +1,8 @@
 #include "capture/capture_tick.h"
 
 #include "capture/chat_text.h"
+#include "text/blanks.h"
+#include "text/gbk.h"
 
 #include <optional>
 #include <utility>
@@ -8,9 +10,9 @@
 namespace parlowen::capture {
 namespace {
 
-// "说：" in GBK, spoken between nickname and body; the log puts a space before it.
-constexpr std::string_view kSpokenJoiner = "\xCB\xB5\xA3\xBA";
-constexpr std::string_view kLogJoiner = " \xCB\xB5\xA3\xBA";
+// "说：" is spoken between nickname and body; the log puts a space before it.
+constexpr std::string_view kSpokenJoiner = text::kSaid;
+constexpr std::string_view kLogJoiner = text::kSpacedSaid;
 
 // A one-to-one chat window's title carries the friend's nickname, so a sender found in
 // it is the friend. An empty sender is never found: it counts as the user's own.
@@ -33,7 +35,7 @@ void CaptureTick::Run(const ChatTracking& tracking, ChatWindows& windows,
     // Every piece of the message comes from this one read, so a message arriving
     // during the tick can never pair one message's sender with another's body.
     const std::string history = tracking.ReadChatText(windows);
-    const std::string_view transcript = TrimmedView(history);
+    const std::string_view transcript = text::TrimmedView(history);
 
     const auto [header, sender, body] = ParseLastMessage(transcript);
     if (body.empty()) return;

@@ -7,15 +7,22 @@
 // same rules.
 #include "capture/chat_text.h"
 
+#include "text/blanks.h"
+#include "text/gbk.h"
+
 #include <algorithm>
 #include <array>
 
 namespace parlowen::capture {
 namespace {
 
+using text::GbkCharLength;
+using text::ReplaceAllGbk;
+using text::TrimBlanks;
+using text::TrimmedView;
+
 constexpr std::size_t kNotFound = std::string_view::npos;
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
 bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The history control's buffer ends at the first NUL; anything after it is not text.
@@ -120,49 +127,6 @@ std::vector<std::string> SplitLines(std::string_view text) {
         begin = line.next;
     }
     return lines;
-}
-
-std::string_view TrimmedView(std::string_view text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
-    return text.substr(begin, end - begin);
-}
-
-std::string TrimBlanks(std::string_view text) { return std::string(TrimmedView(text)); }
-
-std::size_t GbkCharLength(std::string_view text, std::size_t pos) {
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    if (lead < 0x81 || lead > 0xFE || pos + 1 >= text.size()) return 1;
-    const auto trail = static_cast<unsigned char>(text[pos + 1]);
-    return trail >= 0x40 && trail <= 0xFE && trail != 0x7F ? 2 : 1;
-}
-
-std::string ReplaceAllGbk(std::string_view text, std::string_view pattern,
-                          std::string_view replacement) {
-    if (pattern.empty()) return std::string(text);
-    std::string result;
-    result.reserve(text.size());
-    std::size_t copiedUpTo = 0;
-    // Character starts are those of `text` decoded from its start; the decoder only
-    // moves forward, so the whole replacement stays linear in the text.
-    std::size_t characterStart = 0;
-    std::size_t searchFrom = 0;
-    while (true) {
-        const std::size_t match = text.find(pattern, searchFrom);
-        if (match == kNotFound) break;
-        while (characterStart < match) characterStart += GbkCharLength(text, characterStart);
-        if (characterStart != match) {  // the match starts on a second byte
-            searchFrom = match + 1;
-            continue;
-        }
-        result.append(text.substr(copiedUpTo, match - copiedUpTo));
-        result.append(replacement);
-        copiedUpTo = searchFrom = match + pattern.size();
-    }
-    result.append(text.substr(copiedUpTo));
-    return result;
 }
 
 bool IsHeaderLine(std::string_view line) {

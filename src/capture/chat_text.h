@@ -17,23 +17,6 @@ namespace parlowen::capture {
 // ends the text. Lines are not trimmed; no empty last line after a final break.
 std::vector<std::string> SplitLines(std::string_view text);
 
-// The text without its leading and trailing bytes 0x00-0x20.
-std::string TrimBlanks(std::string_view text);
-// The same without a copy, for a transcript that can run to megabytes.
-std::string_view TrimmedView(std::string_view text);
-
-// Length in bytes (1 or 2) of the GBK character that starts at `pos` (< text.size()).
-// Invalid GBK (a lead byte 0x81-0xFE at the end, or followed by a byte outside
-// 0x40-0xFE or by 0x7F) counts as a one-byte character, so stepping never leaves the text.
-std::size_t GbkCharLength(std::string_view text, std::size_t pos);
-
-// Replaces every occurrence of `pattern` that starts at a GBK character boundary by
-// `replacement`; the replacement is never searched again. Character boundaries are
-// those of `text` decoded from its start with GbkCharLength. An empty pattern
-// replaces nothing.
-std::string ReplaceAllGbk(std::string_view text, std::string_view pattern,
-                          std::string_view replacement);
-
 // True when the line holds an ASCII digit directly followed by ':'.
 bool IsHeaderLine(std::string_view line);
 

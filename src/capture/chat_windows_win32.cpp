@@ -1,6 +1,6 @@
 #include "capture/chat_windows_win32.h"
 
-#include "app/handles_win32.h"
+#include "win32/text_win32.h"
 
 #include <algorithm>
 #include <optional>

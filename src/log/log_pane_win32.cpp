@@ -2,6 +2,7 @@
 
 #include <richedit.h>
 
+#include <cstring>
 #include <string>
 
 namespace parlowen::log {
@@ -49,5 +50,29 @@ void LogPaneWin32::ColourSelection(Colour colour) {
 }
 
 void LogPaneWin32::ScrollCaretIntoView() { ::SendMessageA(richEdit_, EM_SCROLLCARET, 0, 0); }
+
+namespace {
+
+std::string Text(HWND richEdit, DWORD flags) {
+    // Room for the whole text even when only the selection is asked for; every
+    // character takes at most two bytes, every break one more for its LF, and the NUL.
+    GETTEXTLENGTHEX length{GTL_NUMCHARS | GTL_PRECISE, CP_ACP};
+    const auto characters = static_cast<std::size_t>(
+        ::SendMessageA(richEdit, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
+    std::string text(characters * 3 + 1, '\0');
+    GETTEXTEX request{};
+    request.cb = static_cast<DWORD>(text.size());
+    request.flags = flags | GT_USECRLF;
+    request.codepage = CP_ACP;
+    ::SendMessageA(richEdit, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(std::strlen(text.c_str()));  // the answer counts characters, not bytes
+    return text;
+}
+
+}  // namespace
+
+std::string LogPaneWin32::WholeText() const { return Text(richEdit_, GT_DEFAULT); }
+
+std::string LogPaneWin32::SelectedText() const { return Text(richEdit_, GT_SELECTION); }
 
 }  // namespace parlowen::log

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace parlowen::log {
 
 class LogPaneWin32 final : public LogPane {
@@ -18,6 +20,10 @@ public:
     void Select(long start, long end) override;
     void ColourSelection(Colour colour) override;
     void ScrollCaretIntoView() override;
+
+    // The text in the ANSI code page, line breaks as CR LF: all of it, or the selection.
+    std::string WholeText() const;
+    std::string SelectedText() const;
 
 private:
     HWND richEdit_;

@@ -1,15 +1,16 @@
 #include "log/message_log.h"
 
-#include "capture/chat_text.h"
+#include "text/blanks.h"
+#include "text/gbk.h"
 
 #include <string>
 
 namespace parlowen::log {
 namespace {
 
-// "说：" in GBK: a line of nothing but the joiner is what a message without nickname
-// or body would leave, and says nothing.
-constexpr std::string_view kBareJoiner = "\xCB\xB5\xA3\xBA";
+// A line of nothing but the joiner "说：" is what a message without nickname or body
+// would leave, and says nothing.
+constexpr std::string_view kBareJoiner = text::kSaid;
 constexpr std::string_view kLineBreak = "\r\n";
 
 // Selects what was appended since `start`, colours it, and leaves the caret at `start`.
@@ -26,7 +27,7 @@ void ColourSince(LogPane& pane, long start, Colour colour, bool scrollIntoView) 
 
 void AppendLogLine(LogPane& pane, std::string_view text) noexcept {
     try {
-        const std::string_view trimmed = capture::TrimmedView(text);
+        const std::string_view trimmed = text::TrimmedView(text);
         if (trimmed.empty() || trimmed == kBareJoiner) return;
         // The line starts on its own line even after text the user typed without a
         // final break; in that case it ends without one, like the text before it.

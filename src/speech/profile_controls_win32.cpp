@@ -1,6 +1,6 @@
 #include "speech/profile_controls_win32.h"
 
-#include "app/handles_win32.h"
+#include "win32/text_win32.h"
 
 #include <commctrl.h>
 

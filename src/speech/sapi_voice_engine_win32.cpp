@@ -1,6 +1,8 @@
 #include "speech/sapi_voice_engine_win32.h"
 
-#include "app/handles_win32.h"
+#include "win32/com_win32.h"
+#include "win32/errors_win32.h"
+#include "win32/text_win32.h"
 
 #include <stdexcept>
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "speech/voice_engine.h"
+#include "speech/voice_ranges.h"
 
 #include <string>
 #include <string_view>
@@ -11,9 +12,6 @@
 namespace parlowen::speech {
 
 enum class Speaker { Mine, Friend };
-
-inline constexpr int kMinRate = -10, kMaxRate = 10, kDefaultRate = 0;
-inline constexpr int kMinVolume = 0, kMaxVolume = 100, kDefaultVolume = 100;
 
 // The option-page controls of one profile: its voice box, two sliders and their labels.
 // The profile's state lives here; the sliders clamp what they are given to their range.

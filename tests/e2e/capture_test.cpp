@@ -1,7 +1,7 @@
 // The heart of the program: the driver plays the messenger with its own chat windows,
 // and checks what the program said, with which voice, and what its log shows.
-#include "../../tools/demo_chat/chat_window_win32.h"
-#include "app/handles_win32.h"
+#include "demo_chat/chat_window_win32.h"
+#include "win32/text_win32.h"
 #include "e2e.h"
 #include "program_win32.h"
 #include "sapi_registration_win32.h"
@@ -12,7 +12,7 @@
 namespace {
 
 using namespace e2e;
-using namespace ids;
+using namespace parlowen::app;
 using parlowen::demo::ChatWindow;
 using parlowen::win32::WideToAnsi;
 using Calls = std::vector<std::vector<std::string>>;
@@ -36,10 +36,7 @@ bool LogEquals(HWND main, const std::wstring& expected, DWORD timeoutMs = 6000) 
 E2E_TEST(OneToOneChatSpeaksAndLogsEachNewMessageOnce) {
     RecordingSpeech speech;
     InstallTestVoices({L"Test Voice One", L"Test Voice Two"});
-    Program program;
-    program.Start();
-    HWND main = program.MainWindowAfterStartUp();
-    REQUIRE(main != nullptr);
+    START_PROGRAM(program, main);
     size_t calls = 0;
     SpokenSince(program, 0, &calls);
 
@@ -69,7 +66,7 @@ E2E_TEST(OneToOneChatSpeaksAndLogsEachNewMessageOnce) {
 
     // The chat window moves aside so that the screenshot shows the whole log.
     ::SetWindowPos(chat.hwnd(), nullptr, 0, 420, 340, 300, SWP_NOZORDER | SWP_NOACTIVATE);
-    ::PostMessageW(main, kTrayMessage, 1, WM_LBUTTONUP);
+    ::PostMessageW(main, app::kTrayCallbackMessage, app::kTrayIconId, WM_LBUTTONUP);
     WaitUntil([&] { return Shown(main); }, 5000);
     Pump(3500);  // until the start-up balloon is gone
     SaveScreenshot(nullptr, L"log-with-entries");
@@ -79,10 +76,7 @@ E2E_TEST(OneToOneChatSpeaksAndLogsEachNewMessageOnce) {
 E2E_TEST(GroupAndEnglishTitlesAndWindowsWithoutAMarker) {
     RecordingSpeech speech;
     InstallTestVoices({L"Test Voice One"});
-    Program program;
-    program.Start();
-    HWND main = program.MainWindowAfterStartUp();
-    REQUIRE(main != nullptr);
+    START_PROGRAM(program, main);
     size_t calls = 0;
     SpokenSince(program, 0, &calls);
 
@@ -122,10 +116,7 @@ E2E_TEST(ReadingOptionsAndTimeDisplayDecideWhatIsSaidAndShown) {
     InstallTestVoices({L"Test Voice One"});
     ::CreateDirectoryW(SettingsFolder().c_str(), nullptr);
     std::ofstream(SettingsPath().c_str(), std::ios::binary) << "[set]\r\ncbme=0\r\ncbfriendsname=0\r\nshowtime=0\r\n";
-    Program program;
-    program.Start();
-    HWND main = program.MainWindowAfterStartUp();
-    REQUIRE(main != nullptr);
+    START_PROGRAM(program, main);
     size_t calls = 0;
     SpokenSince(program, 0, &calls);
     // Hidden in the tray, the program goes on capturing.
@@ -149,10 +140,7 @@ E2E_TEST(ReadingOptionsAndTimeDisplayDecideWhatIsSaidAndShown) {
 }
 
 E2E_TEST(AMessengerThatStopsAnsweringNeverHangsTheProgram) {
-    Program program;
-    program.Start();
-    HWND main = program.MainWindowAfterStartUp();
-    REQUIRE(main != nullptr);
+    START_PROGRAM(program, main);
 
     // The messenger's window lives on a thread that stops taking messages for 8 s.
     HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);

@@ -5,7 +5,8 @@
 #include "e2e.h"
 #include "program_win32.h"
 
-#include "../../tools/demo_chat/chat_window_win32.h"
+#include "demo_chat/chat_window_win32.h"
+#include "win32/text_win32.h"
 
 #include <richedit.h>
 
@@ -20,14 +21,7 @@ using parlowen::demo::ChatWindow;
 // "与 月亮 交谈中" in GBK.
 const std::string kChatTitle = "\xD3\xEB \xD4\xC2\xC1\xC1 \xBD\xBB\xCC\xB8\xD6\xD0";
 
-std::string Ansi(const std::wstring& text) {
-    const int size = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                          nullptr, nullptr);
-    return out;
-}
+std::string Ansi(const std::wstring& text) { return parlowen::win32::WideToAnsi(text); }
 
 // A transcript of about `size` bytes in the messenger's layout.
 std::string TranscriptOfSize(std::size_t size) {

@@ -2,19 +2,13 @@
 // thread's windows keep answering.
 #include "e2e.h"
 
+#include "win32/text_win32.h"
+
 #include <cstdio>
 
 namespace e2e {
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string out(size, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                          nullptr, nullptr);
-    return out;
-}
+std::string Utf8(const std::wstring& text) { return parlowen::win32::WideToUtf8(text); }
 
 std::string Describe(const std::wstring& text) { return "\"" + Utf8(text) + "\""; }
 

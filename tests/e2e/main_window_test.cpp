@@ -9,7 +9,7 @@ namespace {
 
 using namespace e2e;
 
-using namespace ids;
+using namespace parlowen::app;
 
 HWND Child(HWND parent, int id) { return ::GetDlgItem(parent, id); }
 
@@ -21,10 +21,7 @@ void ClickTab(HWND notebook, int index) {
 }
 
 E2E_TEST(MainWindowStartsMinimisedWithItsCaptionAndSize) {
-    Program program;
-    program.Start();
-    HWND main = program.MainWindow();
-    REQUIRE(main != nullptr);
+    START_PROGRAM(program, main);
     CHECK_EQ(WindowText(main), std::wstring(L"Parlowen2009"));
     CHECK(::IsWindowVisible(main));
     CHECK(::IsIconic(main));
@@ -52,10 +49,7 @@ E2E_TEST(MainWindowStartsMinimisedWithItsCaptionAndSize) {
 }
 
 E2E_TEST(NotebookShowsTheEmptyLogAndTheOptionsPage) {
-    Program program;
-    program.Start();
-    HWND main = program.MainWindow();
-    REQUIRE(main != nullptr);
+    START_PROGRAM(program, main);
     ::ShowWindow(main, SW_RESTORE);
 
     HWND notebook = Notebook(main);
@@ -66,15 +60,15 @@ E2E_TEST(NotebookShowsTheEmptyLogAndTheOptionsPage) {
     CHECK_EQ(::SendMessageW(notebook, TCM_GETITEMCOUNT, 0, 0), 2);
     CHECK_EQ(::SendMessageW(notebook, TCM_GETCURSEL, 0, 0), 0);
 
-    HWND messages = Child(notebook, TabSheet1);
-    HWND options = Child(notebook, TabSheet2);
+    HWND messages = Child(notebook, IdTabSheet1);
+    HWND options = Child(notebook, IdTabSheet2);
     REQUIRE(messages && options);
     CHECK_EQ(WindowText(messages), std::wstring(L"消息"));
     CHECK_EQ(WindowText(options), std::wstring(L"选项"));
     CHECK(::IsWindowVisible(messages));
     CHECK(!::IsWindowVisible(options));
 
-    HWND log = Child(messages, RichEdit1);
+    HWND log = Child(messages, IdRichEdit1);
     REQUIRE(log != nullptr);
     CHECK_EQ(ClassName(log), std::wstring(L"RichEdit20A"));
     CHECK_EQ(ControlTextAnsi(log), std::string());
@@ -83,7 +77,7 @@ E2E_TEST(NotebookShowsTheEmptyLogAndTheOptionsPage) {
     CHECK_EQ(logRect.left, 1);  // the 1-pixel panel stands to its left
     CHECK_EQ(logRect.right - logRect.left, 296);
 
-    HWND status = Child(main, StatusBar1);
+    HWND status = Child(main, IdStatusBar1);
     REQUIRE(status != nullptr);
     CHECK_EQ(ControlText(status), std::wstring(L"  Parlowen2009：即时朗读QQ消息，让你的QQ会说话！"));
     CHECK_EQ(RectInParent(status).bottom - RectInParent(status).top, 19);
@@ -104,11 +98,8 @@ struct ExpectedControl {
 };
 
 E2E_TEST(OptionsPageHoldsEveryControlInPlace) {
-    Program program;
-    program.Start();
-    HWND main = program.MainWindow();
-    REQUIRE(main != nullptr);
-    HWND options = Child(Notebook(main), TabSheet2);
+    START_PROGRAM(program, main);
+    HWND options = Child(Notebook(main), IdTabSheet2);
     REQUIRE(options != nullptr);
 
     // Group positions plus the control's position inside its group.
@@ -151,7 +142,7 @@ E2E_TEST(OptionsPageHoldsEveryControlInPlace) {
         if (e.rect.right) CHECK_EQ(r.right, e.rect.right);
         if (e.rect.bottom) CHECK_EQ(r.bottom, e.rect.bottom);
     }
-    for (int checkBox = 201; checkBox <= 204; ++checkBox)
+    for (int checkBox = app::IdCBMe; checkBox <= app::IdCBFriendsname; ++checkBox)
         CHECK_EQ(::SendMessageW(Child(options, checkBox), BM_GETCHECK, 0, 0), BST_CHECKED);
     for (int slider : {302, 322})
         CHECK_EQ(::SendMessageW(Child(options, slider), TBM_GETRANGEMIN, 0, 0), -10);
@@ -161,10 +152,7 @@ E2E_TEST(OptionsPageHoldsEveryControlInPlace) {
 }
 
 E2E_TEST(MenuBarHoldsTheMainAndHelpMenus) {
-    Program program;
-    program.Start();
-    HWND main = program.MainWindow();
-    REQUIRE(main != nullptr);
+    START_PROGRAM(program, main);
     CHECK_EQ(ProbeMenu(main, ProbedMenu::MenuBar), std::wstring(L"0 - 主菜单\n"
                                               L"1 - 打开消息\n"
                                               L"1 - 清空消息\n"
@@ -184,12 +172,9 @@ E2E_TEST(MenuBarHoldsTheMainAndHelpMenus) {
 }
 
 E2E_TEST(TrayIconRightClickOpensTheTrayMenu) {
-    Program program;
-    program.Start();
-    HWND main = program.MainWindow();
-    REQUIRE(main != nullptr);
+    START_PROGRAM(program, main);
     // What the notification area sends the program when the user right-clicks its icon.
-    ::PostMessageW(main, WM_APP + 1, 1, WM_RBUTTONUP);
+    ::PostMessageW(main, app::kTrayCallbackMessage, app::kTrayIconId, WM_RBUTTONUP);
     REQUIRE(WaitUntil([] { return ::FindWindowW(L"#32768", nullptr) != nullptr; }, 5000));
     Pump(300);
     SaveScreenshot(nullptr, L"tray-menu");
@@ -218,10 +203,7 @@ E2E_TEST(SecondStartEndsAtOnceAndShowsNothing) {
 }
 
 E2E_TEST(ShortcutArgumentChangesNothing) {
-    Program program;
-    program.Start(L" -s");
-    HWND main = program.MainWindow();
-    REQUIRE(main != nullptr);
+    START_PROGRAM(program, main, L" -s");
     CHECK_EQ(WindowText(main), std::wstring(L"Parlowen2009"));
     CHECK(::IsIconic(main));
     CHECK_EQ(program.Close(), 0ul);

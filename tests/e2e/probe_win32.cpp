@@ -7,6 +7,8 @@
 // "<rrggbb> <text>" (the text with CR written as \r; "auto" for the automatic colour),
 // read through the text object model so that the selection is left alone.
 //   <depth> <S|C|-> <caption>      S separator, C checked, - plain item
+#include "probe_protocol.h"
+
 #include <windows.h>
 #include <richedit.h>
 #include <richole.h>
@@ -102,10 +104,7 @@ void DumpLog(HWND window, std::wstring& out) {
 }
 
 void WriteProbeFile(const std::wstring& text) {
-    wchar_t folder[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, folder);
-    const std::wstring path = std::wstring(folder) + L"parlowen-e2e-probe.txt";
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE file = ::CreateFileW(e2e::probe::AnswerPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     DWORD written;
     ::WriteFile(file, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written, nullptr);
@@ -117,13 +116,13 @@ void WriteProbeFile(const std::wstring& text) {
 extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeCallWndProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION) {
         const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
-        if (call->message == ::RegisterWindowMessageW(L"ParlowenE2EProbe")) {
+        if (call->message == ::RegisterWindowMessageW(e2e::probe::kMessageName)) {
             std::wstring out;
             HMENU menu = ::GetMenu(call->hwnd);
-            if (call->wParam == 2) {
+            if (call->wParam == e2e::probe::kLog) {
                 menu = nullptr;
                 DumpLog(call->hwnd, out);
-            } else if (call->wParam == 1) {
+            } else if (call->wParam == e2e::probe::kOpenPopup) {
                 HWND popup = ::FindWindowW(L"#32768", nullptr);
                 menu = popup ? reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0)) : nullptr;
             }

@@ -1,3 +1,4 @@
+#include "probe_protocol.h"
 #include "program_win32.h"
 
 #include "e2e.h"
@@ -119,19 +120,17 @@ namespace {
 
 // Hooks the probe library into the window's thread and asks it for `what`.
 std::wstring Probe(HWND window, WPARAM what) {
-    wchar_t folder[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, folder);
-    const std::wstring path = std::wstring(folder) + L"parlowen-e2e-probe.txt";
+    const std::wstring path = probe::AnswerPath();
     ::DeleteFileW(path.c_str());
 
-    HMODULE probe = ::LoadLibraryW((DriverFolder() + L"parlowen_e2e_probe.dll").c_str());
-    if (!probe) return L"(probe library missing)";
-    auto* proc = reinterpret_cast<HOOKPROC>(::GetProcAddress(probe, "ProbeCallWndProc"));
-    HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, proc, probe, ::GetWindowThreadProcessId(window, nullptr));
+    HMODULE library = ::LoadLibraryW((DriverFolder() + L"parlowen_e2e_probe.dll").c_str());
+    if (!library) return L"(probe library missing)";
+    auto* proc = reinterpret_cast<HOOKPROC>(::GetProcAddress(library, probe::kHookProcedureAnsi));
+    HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, proc, library, ::GetWindowThreadProcessId(window, nullptr));
     DWORD_PTR result;
-    ::SendMessageTimeoutW(window, ::RegisterWindowMessageW(L"ParlowenE2EProbe"), what, 0, SMTO_NORMAL, 5000, &result);
+    ::SendMessageTimeoutW(window, ::RegisterWindowMessageW(probe::kMessageName), what, 0, SMTO_NORMAL, 5000, &result);
     if (hook) ::UnhookWindowsHookEx(hook);
-    ::FreeLibrary(probe);
+    ::FreeLibrary(library);
 
     std::wstring text;
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -146,7 +145,7 @@ std::wstring Probe(HWND window, WPARAM what) {
 
 }  // namespace
 
-std::wstring ProbeLog(HWND mainWindow) { return Probe(mainWindow, 2); }
+std::wstring ProbeLog(HWND mainWindow) { return Probe(mainWindow, probe::kLog); }
 
 std::wstring ProbeMenu(HWND window, ProbedMenu which) { return Probe(window, static_cast<WPARAM>(which)); }
 
@@ -170,13 +169,13 @@ HWND Notebook(HWND main) { return ::FindWindowExW(main, nullptr, L"SysTabControl
 
 HWND Page(HWND main, int pageId) { return ::GetDlgItem(Notebook(main), pageId); }
 
-HWND OptionControl(HWND main, int id) { return ::GetDlgItem(Page(main, ids::TabSheet2), id); }
+HWND OptionControl(HWND main, int id) { return ::GetDlgItem(Page(main, app::IdTabSheet2), id); }
 
 bool Shown(HWND main) { return ::IsWindowVisible(main) && !::IsIconic(main); }
 
 void ShowOptionsPage(HWND main) {
-    ::PostMessageW(main, WM_COMMAND, ids::NItemOptions, 0);
-    WaitUntil([&] { return Shown(main) && ::IsWindowVisible(Page(main, ids::TabSheet2)); }, 5000);
+    ::PostMessageW(main, WM_COMMAND, app::IdNItemOptions, 0);
+    WaitUntil([&] { return Shown(main) && ::IsWindowVisible(Page(main, app::IdTabSheet2)); }, 5000);
 }
 
 HWND WaitForMessageBox(const wchar_t* caption, DWORD timeoutMs) {
@@ -202,9 +201,36 @@ bool MessageBoxHasIcon(HWND box) {
     return false;
 }
 
-bool DismissMessageBox(HWND box) {
-    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-    return WaitUntil([&] { return !::IsWindow(box); }, 5000);
+bool DismissMessageBox(HWND box) { return PressDialogButton(box, IDOK); }
+
+bool PressDialogButton(HWND dialog, int id) {
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+    return WaitUntil([&] { return !::IsWindow(dialog); }, 5000);
+}
+
+HWND WaitForDialogOf(DWORD processId, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND dialog : TopLevelWindows(L"#32770")) {
+                DWORD owner = 0;
+                ::GetWindowThreadProcessId(dialog, &owner);
+                if (owner == processId && ::IsWindowVisible(dialog)) return (found = dialog) != nullptr;
+            }
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
+
+bool AnswerFileDialog(HWND dialog, const std::wstring& path) {
+    if (path.empty()) return PressDialogButton(dialog, IDCANCEL);
+    // The file name box: a combo box (cmb13) in the Explorer-style dialog, else an edit (edt1).
+    HWND name = ::GetDlgItem(dialog, 0x47C);
+    if (!name) name = ::GetDlgItem(dialog, 0x480);
+    if (!name) return false;
+    ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    return PressDialogButton(dialog, IDOK);
 }
 
 void PressKey(HWND control, UINT key) {

@@ -1,6 +1,10 @@
 // The program under test, started as its own process next to the driver.
 #pragma once
 
+#include "app/control_ids.h"
+#include "e2e.h"
+#include "probe_protocol.h"
+
 #include <windows.h>
 
 #include <string>
@@ -48,7 +52,7 @@ RECT RectInParent(HWND child);
 
 // A menu of another process, read from inside that process: one line per item,
 // "<depth> <S|C|-> <caption>" (S separator, C checked, - plain).
-enum class ProbedMenu { MenuBar = 0, OpenPopup = 1 };
+enum class ProbedMenu { MenuBar = probe::kMenuBar, OpenPopup = probe::kOpenPopup };
 std::wstring ProbeMenu(HWND window, ProbedMenu which);
 
 // The log pane of the program, read from inside it without touching its selection:
@@ -56,26 +60,14 @@ std::wstring ProbeMenu(HWND window, ProbedMenu which);
 // break inside the text is written \r).
 std::wstring ProbeLog(HWND mainWindow);
 
-// Controls of the program's main window, by the ids the program gives them.
-namespace ids {
-inline constexpr int TabSheet1 = 101, TabSheet2 = 102, RichEdit1 = 103, StatusBar1 = 105;
-inline constexpr int CBMe = 201, CBFriend = 202, CBmyname = 203, CBFriendsname = 204;
-inline constexpr int CBVoice = 301, TRate = 302, TVolume = 303, LRate = 304, LVolume = 305, BtnDefault1 = 306;
-inline constexpr int CBVoice1 = 321, TRate1 = 322, TVolume1 = 323, LRate1 = 324, LVolume1 = 325, BtnDefault2 = 326;
-// Menu commands.
-inline constexpr int NOpenMessage = 1000, NClearMessage = 1001, NSaveMessage = 1002, ExportMessageToWav1 = 1003,
-                     NShowTime1 = 1004, NOpenOnStartup = 1005, Nexit = 1006, Help1 = 1007, About1 = 1008;
-inline constexpr int Open1 = 1100, NItemOptions = 1101, StopSpeak1 = 1102, NOpenOnStartup2 = 1103, Exit1 = 1104;
-}  // namespace ids
+// Controls, menu commands and the tray icon's message, by the program's own identifiers.
+namespace app = parlowen::app;
 
 // The program's settings folder and file for this user.
 std::wstring SettingsFolder();
 std::wstring SettingsPath();
 // A fresh account: no settings folder at all. Every case starts from here.
 void RemoveSettings();
-
-// What the notification area sends the program for its tray icon.
-inline constexpr UINT kTrayMessage = WM_APP + 1;
 
 HWND Notebook(HWND main);
 HWND Page(HWND main, int pageId);
@@ -92,7 +84,22 @@ std::wstring MessageBoxText(HWND box);
 bool MessageBoxHasIcon(HWND box);
 // Presses OK and waits until the box is gone.
 bool DismissMessageBox(HWND box);
+// A dialog box (class #32770) of the given process once it is on screen.
+HWND WaitForDialogOf(DWORD processId, DWORD timeoutMs = 5000);
+// Types `path` into an open or save dialog's file name and presses its OK button; an
+// empty `path` presses Cancel. True when the dialog then closed.
+bool AnswerFileDialog(HWND dialog, const std::wstring& path);
+// Presses the button `id` (IDYES, IDNO, …) of a dialog box and waits until it is gone.
+bool PressDialogButton(HWND dialog, int id);
 // A key press on a control, as the keyboard delivers it.
 void PressKey(HWND control, UINT key);
 
 }  // namespace e2e
+
+// Starts the program (with an optional command-line tail) and names its main window
+// once start-up is over; the case ends when no window appears.
+#define START_PROGRAM(program, main, ...)                \
+    ::e2e::Program program;                              \
+    program.Start(__VA_ARGS__);                          \
+    HWND main = program.MainWindowAfterStartUp();        \
+    REQUIRE(main != nullptr)

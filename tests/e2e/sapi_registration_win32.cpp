@@ -1,10 +1,10 @@
 #include "sapi_registration_win32.h"
 
-#include "app/handles_win32.h"
+#include "win32/handles_win32.h"
+#include "win32/registry_win32.h"
 #include "e2e.h"
 #include "program_win32.h"
 #include "sapi_recorder/speech_log_format.h"
-#include "sapi_recorder/unique_file_win32.h"
 
 #include <map>
 #include <optional>
@@ -51,15 +51,7 @@ UniqueKey CreateKey(const std::wstring& path) {
 }
 
 std::optional<std::wstring> ReadString(HKEY key, const wchar_t* name) {
-    DWORD bytes = 0;
-    if (::RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) != ERROR_SUCCESS)
-        return std::nullopt;
-    std::wstring value(bytes / sizeof(wchar_t), L'\0');
-    if (::RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, value.data(), &bytes) != ERROR_SUCCESS)
-        return std::nullopt;
-    value.resize(bytes / sizeof(wchar_t));
-    while (!value.empty() && value.back() == L'\0') value.pop_back();
-    return value;
+    return parlowen::win32::ReadRegistryString(key, nullptr, name);
 }
 
 void WriteString(HKEY key, const wchar_t* name, const std::wstring& value, const std::string& what) {
@@ -75,24 +67,11 @@ void RestoreString(HKEY key, const wchar_t* name, const std::optional<std::wstri
         ::RegDeleteValueW(key, name);
 }
 
-std::vector<std::wstring> TokenKeyNames() {
-    std::vector<std::wstring> names;
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTokensKey, 0, KEY_READ, &opened) != ERROR_SUCCESS) return names;
-    const UniqueKey tokens(opened);
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[256];
-        DWORD length = 256;
-        if (::RegEnumKeyExW(tokens.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        names.emplace_back(name, length);
-    }
-    return names;
-}
+std::vector<std::wstring> TokenKeyNames() { return parlowen::win32::RegistrySubkeyNames(HKEY_LOCAL_MACHINE, kTokensKey); }
 
 std::string ReadFileBytes(const std::wstring& path) {
     // The recorder may be appending at this moment: share everything.
-    const parlowen::sapi_recorder::UniqueFile file(
+    const parlowen::win32::UniqueFile file(
         ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return {};

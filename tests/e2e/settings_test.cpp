@@ -13,7 +13,7 @@
 namespace {
 
 using namespace e2e;
-using namespace ids;
+using namespace parlowen::app;
 
 std::optional<std::string> ReadSettingsFile() {
     std::ifstream in(std::filesystem::path(SettingsPath()), std::ios::binary);
@@ -27,7 +27,7 @@ void WriteSettingsFile(const std::string& bytes) {
 }
 
 DWORD ExitFromTray(Program& program, HWND main) {
-    ::PostMessageW(main, WM_COMMAND, Exit1, 0);
+    ::PostMessageW(main, WM_COMMAND, IdExit1, 0);
     return program.WaitForExit(10000);
 }
 
@@ -46,10 +46,7 @@ E2E_TEST(FirstStartCreatesTheFolderAndExitWritesEveryOption) {
     InstallTestVoices({L"Test Voice One"});
     RemoveSettings();
 
-    Program program;
-    program.Start();
-    HWND main = program.MainWindowAfterStartUp();
-    REQUIRE(main != nullptr);
+    START_PROGRAM(program, main);
     CHECK(::IsIconic(main));
     CHECK(::GetFileAttributesW(SettingsFolder().c_str()) & FILE_ATTRIBUTE_DIRECTORY);
     CHECK(!ReadSettingsFile().has_value());  // nothing is written while the program runs
@@ -63,20 +60,17 @@ E2E_TEST(OptionsChangedThroughTheControlsComeBackAfterARestart) {
     InstallTestVoices({L"Test Voice One", L"Test Voice Two"});
     RemoveSettings();
     {
-        Program program;
-        program.Start();
-        HWND main = program.MainWindowAfterStartUp();
-        REQUIRE(main != nullptr);
+        START_PROGRAM(program, main);
         ShowOptionsPage(main);
-        ::SendMessageW(OptionControl(main, CBMe), BM_CLICK, 0, 0);
-        ::SendMessageW(OptionControl(main, CBFriendsname), BM_CLICK, 0, 0);
-        HWND friendBox = OptionControl(main, CBVoice1);
+        ::SendMessageW(OptionControl(main, IdCBMe), BM_CLICK, 0, 0);
+        ::SendMessageW(OptionControl(main, IdCBFriendsname), BM_CLICK, 0, 0);
+        HWND friendBox = OptionControl(main, IdCBVoice1);
         ::SendMessageW(friendBox, CB_SETCURSEL, 1, 0);
-        ::PostMessageW(Page(main, TabSheet2), WM_COMMAND, MAKEWPARAM(CBVoice1, CBN_SELCHANGE),
+        ::PostMessageW(Page(main, IdTabSheet2), WM_COMMAND, MAKEWPARAM(IdCBVoice1, CBN_SELCHANGE),
                        reinterpret_cast<LPARAM>(friendBox));
-        for (int i = 0; i < 4; ++i) PressKey(OptionControl(main, TRate), VK_LEFT);
-        PressKey(OptionControl(main, TVolume1), VK_PRIOR);
-        REQUIRE(WaitUntil([&] { return WindowText(OptionControl(main, LVolume1)) == L"98"; }, 5000));
+        for (int i = 0; i < 4; ++i) PressKey(OptionControl(main, IdTRate), VK_LEFT);
+        PressKey(OptionControl(main, IdTVolume1), VK_PRIOR);
+        REQUIRE(WaitUntil([&] { return WindowText(OptionControl(main, IdLVolume1)) == L"98"; }, 5000));
         // Hidden to the tray first: exit from there still writes the settings.
         ::PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
         CHECK(WaitUntil([&] { return !::IsWindowVisible(main); }, 5000));
@@ -86,22 +80,19 @@ E2E_TEST(OptionsChangedThroughTheControlsComeBackAfterARestart) {
              std::string("[set]\r\nRate=-4\r\nVolume=100\r\nEngine=0\r\nRate1=0\r\nVolume1=98\r\nEngine1=1\r\n"
                          "cbme=0\r\ncbfriend=1\r\ncbmyname=1\r\ncbfriendsname=0\r\nshowtime=1\r\n"));
 
-    Program again;
-    again.Start();
-    HWND main = again.MainWindowAfterStartUp();
-    REQUIRE(main != nullptr);
-    CHECK_EQ(Position(main, TRate), -4);
-    CHECK_EQ(WindowText(OptionControl(main, LRate)), std::wstring(L"-4"));
-    CHECK_EQ(Position(main, TVolume1), 98);
-    CHECK_EQ(Selected(main, CBVoice), 0);
-    CHECK_EQ(Selected(main, CBVoice1), 1);
-    CHECK(!Checked(main, CBMe));
-    CHECK(Checked(main, CBFriend));
-    CHECK(!Checked(main, CBFriendsname));
+    START_PROGRAM(again, main);
+    CHECK_EQ(Position(main, IdTRate), -4);
+    CHECK_EQ(WindowText(OptionControl(main, IdLRate)), std::wstring(L"-4"));
+    CHECK_EQ(Position(main, IdTVolume1), 98);
+    CHECK_EQ(Selected(main, IdCBVoice), 0);
+    CHECK_EQ(Selected(main, IdCBVoice1), 1);
+    CHECK(!Checked(main, IdCBMe));
+    CHECK(Checked(main, IdCBFriend));
+    CHECK(!Checked(main, IdCBFriendsname));
 
     // Killing the process loses only that run's changes, never the file.
     const std::optional<std::string> before = ReadSettingsFile();
-    ::SendMessageW(OptionControl(main, CBFriend), BM_CLICK, 0, 0);
+    ::SendMessageW(OptionControl(main, IdCBFriend), BM_CLICK, 0, 0);
     Pump(300);
     ::TerminateProcess(::OpenProcess(PROCESS_TERMINATE, FALSE, again.processId()), 9);
     again.WaitForExit(5000);
@@ -113,22 +104,19 @@ E2E_TEST(HandEditedValuesAreReadAsTheProgramReadsThemAndWrittenBackClean) {
     InstallTestVoices({L"Test Voice One", L"Test Voice Two"});
     WriteSettingsFile("; edited by hand\r\n[other]\r\nRate=7\r\n[set]\r\nRATE=15\r\nVolume1=-5\r\nRate1=0x0A\r\n"
                       "Volume=$1F\r\nEngine=7\r\nEngine1=1\r\ncbme=2\r\ncbfriend=yes\r\ncbmyname=0\r\n");
-    Program program;
-    program.Start();
-    HWND main = program.MainWindowAfterStartUp();
-    REQUIRE(main != nullptr);
+    START_PROGRAM(program, main);
     CHECK(::IsIconic(main));
-    CHECK_EQ(Position(main, TRate), 10);
-    CHECK_EQ(WindowText(OptionControl(main, LRate)), std::wstring(L"10"));
-    CHECK_EQ(Position(main, TVolume1), 0);
-    CHECK_EQ(WindowText(OptionControl(main, LVolume1)), std::wstring(L"0"));
-    CHECK_EQ(Position(main, TRate1), 10);
-    CHECK_EQ(Position(main, TVolume), 31);
-    CHECK_EQ(Selected(main, CBVoice), 0);  // entry 7 does not exist
-    CHECK_EQ(Selected(main, CBVoice1), 1);
-    CHECK(Checked(main, CBMe));
-    CHECK(Checked(main, CBFriend));  // "yes" is no number: the default
-    CHECK(!Checked(main, CBmyname));
+    CHECK_EQ(Position(main, IdTRate), 10);
+    CHECK_EQ(WindowText(OptionControl(main, IdLRate)), std::wstring(L"10"));
+    CHECK_EQ(Position(main, IdTVolume1), 0);
+    CHECK_EQ(WindowText(OptionControl(main, IdLVolume1)), std::wstring(L"0"));
+    CHECK_EQ(Position(main, IdTRate1), 10);
+    CHECK_EQ(Position(main, IdTVolume), 31);
+    CHECK_EQ(Selected(main, IdCBVoice), 0);  // entry 7 does not exist
+    CHECK_EQ(Selected(main, IdCBVoice1), 1);
+    CHECK(Checked(main, IdCBMe));
+    CHECK(Checked(main, IdCBFriend));  // "yes" is no number: the default
+    CHECK(!Checked(main, IdCBmyname));
     CHECK_EQ(ExitFromTray(program, main), 0ul);
     CHECK_EQ(ReadSettingsFile().value_or("(none)"),
              std::string("; edited by hand\r\n[other]\r\nRate=7\r\n[set]\r\nRATE=10\r\nVolume1=0\r\nRate1=10\r\n"
@@ -138,10 +126,7 @@ E2E_TEST(HandEditedValuesAreReadAsTheProgramReadsThemAndWrittenBackClean) {
 
 E2E_TEST(WithoutVoicesTheSavedVoiceChoicesStayAsTheyWere) {
     WriteSettingsFile("[set]\r\nEngine=3\r\nEngine1=2\r\n");
-    Program program;
-    program.Start();
-    HWND main = program.MainWindowAfterStartUp();
-    REQUIRE(main != nullptr);
+    START_PROGRAM(program, main);
     CHECK_EQ(ExitFromTray(program, main), 0ul);
     const std::string file = ReadSettingsFile().value_or("");
     CHECK(file.find("Engine=3\r\n") != std::string::npos);
@@ -159,14 +144,11 @@ E2E_TEST(BrokenSettingsFilesStartWithDefaultsAndAreWrittenValid) {
     };
     for (const std::string& input : inputs) {
         WriteSettingsFile(input);
-        Program program;
-        program.Start();
-        HWND main = program.MainWindowAfterStartUp();
-        REQUIRE(main != nullptr);
+        START_PROGRAM(program, main);
         CHECK(::IsIconic(main));  // start-up completed
         CHECK(WaitForMessageBox(L"Parlowen2009", 500) == nullptr);
-        CHECK_EQ(Position(main, TRate), 0);
-        CHECK(Checked(main, CBMe));
+        CHECK_EQ(Position(main, IdTRate), 0);
+        CHECK(Checked(main, IdCBMe));
         CHECK_EQ(ExitFromTray(program, main), 0ul);
         const std::string file = ReadSettingsFile().value_or("");
         CHECK(file.find("[set]\r\n") != std::string::npos);
@@ -200,11 +182,8 @@ E2E_TEST(ASettingsFileThatCannotBeWrittenIsReportedAtExit) {
     // A folder where the file belongs: it reads as empty and cannot be written.
     ::CreateDirectoryW(SettingsFolder().c_str(), nullptr);
     ::CreateDirectoryW(SettingsPath().c_str(), nullptr);
-    Program program;
-    program.Start();
-    HWND main = program.MainWindowAfterStartUp();
-    REQUIRE(main != nullptr);
-    ::PostMessageW(main, WM_COMMAND, Nexit, 0);
+    START_PROGRAM(program, main);
+    ::PostMessageW(main, WM_COMMAND, IdNexit, 0);
     HWND box = WaitForMessageBox(L"Parlowen2009", 10000);
     REQUIRE(box != nullptr);
     const std::wstring text = MessageBoxText(box);

@@ -9,7 +9,7 @@
 namespace {
 
 using namespace e2e;
-using namespace ids;
+using namespace parlowen::app;
 using Calls = std::vector<std::vector<std::string>>;
 
 std::vector<std::wstring> VoiceBoxEntries(HWND box) {
@@ -38,13 +38,10 @@ E2E_TEST(VoiceBoxesListTheInstalledVoicesAndStartUpConfiguresBothVoices) {
     for (const std::wstring& id : InstalledVoiceIds()) ids.push_back(Utf8(id));
     REQUIRE(ids.size() >= 3);
 
-    Program program;
-    program.Start();
-    HWND main = program.MainWindowAfterStartUp();
-    REQUIRE(main != nullptr);
+    START_PROGRAM(program, main);
     CHECK(::IsIconic(main));  // start-up ran to its end
 
-    for (int box : {CBVoice, CBVoice1}) {
+    for (int box : {IdCBVoice, IdCBVoice1}) {
         const std::vector<std::wstring> entries = VoiceBoxEntries(OptionControl(main, box));
         REQUIRE(entries.size() == ids.size());
         CHECK_EQ(entries[0], std::wstring(L"Test Voice One"));
@@ -52,8 +49,8 @@ E2E_TEST(VoiceBoxesListTheInstalledVoicesAndStartUpConfiguresBothVoices) {
         CHECK_EQ(entries[2], std::wstring(L"Test Voice Three"));
         CHECK_EQ(::SendMessageW(OptionControl(main, box), CB_GETCURSEL, 0, 0), 0);
     }
-    for (int label : {LRate, LRate1}) CHECK_EQ(WindowText(OptionControl(main, label)), std::wstring(L"0"));
-    for (int label : {LVolume, LVolume1}) CHECK_EQ(WindowText(OptionControl(main, label)), std::wstring(L"100"));
+    for (int label : {IdLRate, IdLRate1}) CHECK_EQ(WindowText(OptionControl(main, label)), std::wstring(L"0"));
+    for (int label : {IdLVolume, IdLVolume1}) CHECK_EQ(WindowText(OptionControl(main, label)), std::wstring(L"100"));
 
     Calls expected = {{"voice1", "create"}, {"voice1", "GetVoices", "", ""},
                       {"voice1", "get_Count", std::to_string(ids.size())}};
@@ -79,25 +76,22 @@ E2E_TEST(OptionControlsSetTheVoicesAsTheUserChangesThem) {
     InstallTestVoices({L"Test Voice One", L"Test Voice Two"});
     const std::string second = Utf8(InstalledVoiceIds().at(1));
 
-    Program program;
-    program.Start();
-    HWND main = program.MainWindowAfterStartUp();
-    REQUIRE(main != nullptr);
+    START_PROGRAM(program, main);
     ShowOptionsPage(main);
     const size_t startUp = SpeechCallsOf(program.processId()).size();
 
     // The user picks the second voice for the friend.
-    HWND friendBox = OptionControl(main, CBVoice1);
+    HWND friendBox = OptionControl(main, IdCBVoice1);
     ::SendMessageW(friendBox, CB_SETCURSEL, 1, 0);
-    ::PostMessageW(Page(main, TabSheet2), WM_COMMAND, MAKEWPARAM(CBVoice1, CBN_SELCHANGE),
+    ::PostMessageW(Page(main, IdTabSheet2), WM_COMMAND, MAKEWPARAM(IdCBVoice1, CBN_SELCHANGE),
                    reinterpret_cast<LPARAM>(friendBox));
     // Arrow keys step 1, page keys 2; the rate stops at its ends.
-    for (int i = 0; i < 3; ++i) PressKey(OptionControl(main, TRate), VK_RIGHT);
-    PressKey(OptionControl(main, TRate1), VK_LEFT);
-    PressKey(OptionControl(main, TVolume1), VK_PRIOR);
-    CHECK(WaitUntil([&] { return WindowText(OptionControl(main, LVolume1)) == L"98"; }, 5000));
-    CHECK_EQ(WindowText(OptionControl(main, LRate)), std::wstring(L"3"));
-    CHECK_EQ(WindowText(OptionControl(main, LRate1)), std::wstring(L"-1"));
+    for (int i = 0; i < 3; ++i) PressKey(OptionControl(main, IdTRate), VK_RIGHT);
+    PressKey(OptionControl(main, IdTRate1), VK_LEFT);
+    PressKey(OptionControl(main, IdTVolume1), VK_PRIOR);
+    CHECK(WaitUntil([&] { return WindowText(OptionControl(main, IdLVolume1)) == L"98"; }, 5000));
+    CHECK_EQ(WindowText(OptionControl(main, IdLRate)), std::wstring(L"3"));
+    CHECK_EQ(WindowText(OptionControl(main, IdLRate1)), std::wstring(L"-1"));
     CHECK_EQ(CallsSince(program, startUp), (Calls{{"voice2", "putref_Voice", second},
                                                   {"voice1", "put_Rate", "1"},
                                                   {"voice1", "put_Rate", "2"},
@@ -107,40 +101,37 @@ E2E_TEST(OptionControlsSetTheVoicesAsTheUserChangesThem) {
 
     // "默认" of the friend's group resets only the friend's rate and volume.
     const size_t beforeDefault = SpeechCallsOf(program.processId()).size();
-    ::SendMessageW(OptionControl(main, BtnDefault2), BM_CLICK, 0, 0);
-    CHECK(WaitUntil([&] { return WindowText(OptionControl(main, LVolume1)) == L"100"; }, 5000));
-    CHECK_EQ(WindowText(OptionControl(main, LRate1)), std::wstring(L"0"));
-    CHECK_EQ(::SendMessageW(OptionControl(main, TRate1), TBM_GETPOS, 0, 0), 0);
-    CHECK_EQ(::SendMessageW(OptionControl(main, TVolume1), TBM_GETPOS, 0, 0), 100);
-    CHECK_EQ(WindowText(OptionControl(main, LRate)), std::wstring(L"3"));
+    ::SendMessageW(OptionControl(main, IdBtnDefault2), BM_CLICK, 0, 0);
+    CHECK(WaitUntil([&] { return WindowText(OptionControl(main, IdLVolume1)) == L"100"; }, 5000));
+    CHECK_EQ(WindowText(OptionControl(main, IdLRate1)), std::wstring(L"0"));
+    CHECK_EQ(::SendMessageW(OptionControl(main, IdTRate1), TBM_GETPOS, 0, 0), 0);
+    CHECK_EQ(::SendMessageW(OptionControl(main, IdTVolume1), TBM_GETPOS, 0, 0), 100);
+    CHECK_EQ(WindowText(OptionControl(main, IdLRate)), std::wstring(L"3"));
     CHECK_EQ(::SendMessageW(friendBox, CB_GETCURSEL, 0, 0), 1);
     CHECK_EQ(CallsSince(program, beforeDefault),
              (Calls{{"voice2", "put_Rate", "0"}, {"voice2", "put_Volume", "100"}}));
 
     // "停止朗读" drops both voice objects at once.
     const size_t beforeStop = SpeechCallsOf(program.processId()).size();
-    ::PostMessageW(main, WM_COMMAND, StopSpeak1, 0);
+    ::PostMessageW(main, WM_COMMAND, IdStopSpeak1, 0);
     CHECK(WaitUntil([&] { return CallsSince(program, beforeStop).size() >= 2; }, 5000));
     CHECK_EQ(CallsSince(program, beforeStop), (Calls{{"voice1", "destroy"}, {"voice2", "destroy"}}));
     CHECK_EQ(program.Close(), 0ul);
 }
 
 E2E_TEST(WineOwnSpeechMeansNoVoicesAndNoError) {
-    Program program;
-    program.Start();
-    HWND main = program.MainWindowAfterStartUp();
-    REQUIRE(main != nullptr);
+    START_PROGRAM(program, main);
     CHECK(::IsIconic(main));  // start-up was not cut short
     CHECK(WaitForMessageBox(L"Parlowen2009", 1500) == nullptr);
-    for (int box : {CBVoice, CBVoice1}) {
+    for (int box : {IdCBVoice, IdCBVoice1}) {
         CHECK_EQ(::SendMessageW(OptionControl(main, box), CB_GETCOUNT, 0, 0), 0);
         CHECK_EQ(::SendMessageW(OptionControl(main, box), CB_GETCURSEL, 0, 0), CB_ERR);
     }
-    CHECK_EQ(WindowText(OptionControl(main, LVolume)), std::wstring(L"100"));
+    CHECK_EQ(WindowText(OptionControl(main, IdLVolume)), std::wstring(L"100"));
 
     ShowOptionsPage(main);
-    PressKey(OptionControl(main, TRate), VK_RIGHT);
-    CHECK(WaitUntil([&] { return WindowText(OptionControl(main, LRate)) == L"1"; }, 5000));
+    PressKey(OptionControl(main, IdTRate), VK_RIGHT);
+    CHECK(WaitUntil([&] { return WindowText(OptionControl(main, IdLRate)) == L"1"; }, 5000));
     CHECK(WaitForMessageBox(L"Parlowen2009", 1000) == nullptr);
     CHECK_EQ(program.Close(), 0ul);
 }
@@ -167,13 +158,13 @@ E2E_TEST(FailingVoiceIsReportedAndTheRestOfStartUpSkipped) {
 
     // The slider handler reports the engine's failure too, and the label keeps its text.
     ShowOptionsPage(main);
-    const std::wstring before = WindowText(OptionControl(main, LRate));
-    PressKey(OptionControl(main, TRate), VK_RIGHT);
+    const std::wstring before = WindowText(OptionControl(main, IdLRate));
+    PressKey(OptionControl(main, IdTRate), VK_RIGHT);
     box = WaitForMessageBox(L"Parlowen2009");
     REQUIRE(box != nullptr);
     CHECK(MessageBoxText(box).rfind(L"SpVoice.Rate: ", 0) == 0);
     CHECK(DismissMessageBox(box));
-    CHECK_EQ(WindowText(OptionControl(main, LRate)), before);
+    CHECK_EQ(WindowText(OptionControl(main, IdLRate)), before);
     CHECK_EQ(program.Close(), 0ul);
 }
 

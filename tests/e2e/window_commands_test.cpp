@@ -7,16 +7,13 @@ namespace {
 
 using namespace e2e;
 
-using namespace ids;
+using namespace parlowen::app;
 
 E2E_TEST(MinimiseAndCloseHideToTheTrayAndTheProgramGoesOn) {
-    Program program;
-    program.Start();
-    HWND main = program.MainWindow();
-    REQUIRE(main != nullptr);
+    START_PROGRAM(program, main);
 
     for (WPARAM command : {WPARAM{SC_CLOSE}, WPARAM{SC_MINIMIZE}}) {
-        ::PostMessageW(main, kTrayMessage, 1, WM_LBUTTONUP);  // TrayIcon1Click
+        ::PostMessageW(main, app::kTrayCallbackMessage, app::kTrayIconId, WM_LBUTTONUP);  // TrayIcon1Click
         CHECK(WaitUntil([&] { return Shown(main); }, 5000));
         ::PostMessageW(main, WM_SYSCOMMAND, command, 0);
         CHECK(WaitUntil([&] { return !::IsWindowVisible(main); }, 5000));
@@ -26,7 +23,7 @@ E2E_TEST(MinimiseAndCloseHideToTheTrayAndTheProgramGoesOn) {
     }
 
     // Alt+F4 reaches the window as SC_CLOSE too.
-    ::PostMessageW(main, kTrayMessage, 1, WM_LBUTTONDBLCLK);  // TrayIcon1DblClick
+    ::PostMessageW(main, app::kTrayCallbackMessage, app::kTrayIconId, WM_LBUTTONDBLCLK);  // TrayIcon1DblClick
     CHECK(WaitUntil([&] { return Shown(main); }, 5000));
     ::PostMessageW(main, WM_SYSKEYDOWN, VK_F4, 0x20000000);
     CHECK(WaitUntil([&] { return !::IsWindowVisible(main); }, 5000));
@@ -40,44 +37,38 @@ E2E_TEST(MinimiseAndCloseHideToTheTrayAndTheProgramGoesOn) {
 }
 
 E2E_TEST(TrayMenuShowsEitherPageAndExitEndsTheProgramWhileHidden) {
-    Program program;
-    program.Start();
-    HWND main = program.MainWindow();
-    REQUIRE(main != nullptr);
+    START_PROGRAM(program, main);
 
-    ::PostMessageW(main, WM_COMMAND, NItemOptions, 0);  // "选项设置"
-    CHECK(WaitUntil([&] { return Shown(main) && ::IsWindowVisible(Page(main, TabSheet2)); }, 5000));
-    CHECK(!::IsWindowVisible(Page(main, TabSheet1)));
+    ::PostMessageW(main, WM_COMMAND, IdNItemOptions, 0);  // "选项设置"
+    CHECK(WaitUntil([&] { return Shown(main) && ::IsWindowVisible(Page(main, IdTabSheet2)); }, 5000));
+    CHECK(!::IsWindowVisible(Page(main, IdTabSheet1)));
 
     ::PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
     CHECK(WaitUntil([&] { return !::IsWindowVisible(main); }, 5000));
-    ::PostMessageW(main, WM_COMMAND, Open1, 0);  // "查看消息"
-    CHECK(WaitUntil([&] { return Shown(main) && ::IsWindowVisible(Page(main, TabSheet1)); }, 5000));
-    CHECK(!::IsWindowVisible(Page(main, TabSheet2)));
+    ::PostMessageW(main, WM_COMMAND, IdOpen1, 0);  // "查看消息"
+    CHECK(WaitUntil([&] { return Shown(main) && ::IsWindowVisible(Page(main, IdTabSheet1)); }, 5000));
+    CHECK(!::IsWindowVisible(Page(main, IdTabSheet2)));
 
     // A tray click keeps whichever page was in front.
-    ::PostMessageW(main, WM_COMMAND, NItemOptions, 0);
+    ::PostMessageW(main, WM_COMMAND, IdNItemOptions, 0);
     ::PostMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     CHECK(WaitUntil([&] { return !::IsWindowVisible(main); }, 5000));
-    ::PostMessageW(main, kTrayMessage, 1, WM_LBUTTONUP);
+    ::PostMessageW(main, app::kTrayCallbackMessage, app::kTrayIconId, WM_LBUTTONUP);
     CHECK(WaitUntil([&] { return Shown(main); }, 5000));
-    CHECK(::IsWindowVisible(Page(main, TabSheet2)));
+    CHECK(::IsWindowVisible(Page(main, IdTabSheet2)));
 
     ::PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
     CHECK(WaitUntil([&] { return !::IsWindowVisible(main); }, 5000));
-    ::PostMessageW(main, WM_COMMAND, Exit1, 0);  // tray "退出"
+    ::PostMessageW(main, WM_COMMAND, IdExit1, 0);  // tray "退出"
     CHECK_EQ(program.WaitForExit(10000), 0ul);
 }
 
 E2E_TEST(HelpAndAboutBoxesShowTheirTextsAndLeaveTheWindowUsable) {
-    Program program;
-    program.Start();
-    HWND main = program.MainWindow();
-    REQUIRE(main != nullptr);
-    ::PostMessageW(main, kTrayMessage, 1, WM_LBUTTONUP);
+    START_PROGRAM(program, main);
+    ::PostMessageW(main, app::kTrayCallbackMessage, app::kTrayIconId, WM_LBUTTONUP);
     REQUIRE(WaitUntil([&] { return Shown(main); }, 5000));
 
-    ::PostMessageW(main, WM_COMMAND, Help1, 0);
+    ::PostMessageW(main, WM_COMMAND, IdHelp1, 0);
     HWND help = WaitForMessageBox(L"帮助");
     REQUIRE(help != nullptr);
     const std::wstring helpText = MessageBoxText(help);
@@ -88,7 +79,7 @@ E2E_TEST(HelpAndAboutBoxesShowTheirTextsAndLeaveTheWindowUsable) {
     ::PostMessageW(help, WM_COMMAND, IDOK, 0);
     CHECK(WaitUntil([] { return ::FindWindowW(L"#32770", L"帮助") == nullptr; }, 5000));
 
-    ::PostMessageW(main, WM_COMMAND, About1, 0);
+    ::PostMessageW(main, WM_COMMAND, IdAbout1, 0);
     HWND about = WaitForMessageBox(L"关于");
     REQUIRE(about != nullptr);
     const std::wstring aboutText = MessageBoxText(about);

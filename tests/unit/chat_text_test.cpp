@@ -1,4 +1,7 @@
 #include "capture/chat_text.h"
+#include "shown_bytes.h"
+#include "text/blanks.h"
+#include "text/gbk.h"
 
 #include <gtest/gtest.h>
 
@@ -13,25 +16,12 @@
 
 namespace {
 
+using parlowen::testing::Shown;
+
 using namespace std::string_literals;  // "...\0..."s keeps embedded NUL bytes
 
 using Lines = std::vector<std::string>;
 
-// Readable form of a byte string for failure messages: bytes outside 0x21-0x7E in hex.
-std::string Shown(std::string_view text) {
-    std::string shown;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte > 0x20 && byte < 0x7F && byte != '\\') {
-            shown += c;
-        } else {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", byte);
-            shown += hex;
-        }
-    }
-    return shown;
-}
 
 // ---------------------------------------------------------------------------
 // The parsers written plainly after their description, on the split transcript,
@@ -67,7 +57,7 @@ std::optional<std::size_t> LastHeaderIndex(const Lines& lines) {
 std::string Header(std::string_view transcript) {
     const Lines lines = parlowen::capture::SplitLines(transcript);
     const auto h = LastHeaderIndex(lines);
-    return h ? parlowen::capture::TrimBlanks(lines[*h]) : "";
+    return h ? parlowen::text::TrimBlanks(lines[*h]) : "";
 }
 
 std::string Body(std::string_view transcript) {
@@ -76,7 +66,7 @@ std::string Body(std::string_view transcript) {
     for (std::size_t i = LastHeaderIndex(lines).value_or(0) + 1; i < lines.size(); ++i) {
         joined += lines[i] + "\r\n";
     }
-    return parlowen::capture::TrimBlanks(joined);
+    return parlowen::text::TrimBlanks(joined);
 }
 
 std::string Sender(std::string_view transcript) {
@@ -84,7 +74,7 @@ std::string Sender(std::string_view transcript) {
     std::string r;
     if (const auto h = LastHeaderIndex(lines)) {
         const std::string& l = lines[*h];
-        const std::string t = parlowen::capture::TrimBlanks(l);
+        const std::string t = parlowen::text::TrimBlanks(l);
         for (const std::string& m : NameEndMarkers()) {
             if (l.find(m) == std::string::npos) continue;
             const std::size_t at = t.find(m);
@@ -95,7 +85,7 @@ std::string Sender(std::string_view transcript) {
     if (r.find('<') != std::string::npos && r.find('>') != std::string::npos) r = r.substr(0, r.find('<'));
     if (parlowen::capture::IsAllDigits(r)) r = parlowen::capture::SpaceOutDigits(r);
     for (const char* bracket : {"[", "]", "(", ")", "{", "}", "<", ">", "\xA1\xB6", "\xA1\xB7"}) {
-        r = parlowen::capture::ReplaceAllGbk(r, bracket, "");
+        r = parlowen::text::ReplaceAllGbk(r, bracket, "");
     }
     return r;
 }
@@ -124,55 +114,6 @@ TEST(SplitLines, BreaksNulAndEmptyLines) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(parlowen::capture::SplitLines(c.text), c.lines) << Shown(c.text);
-    }
-}
-
-TEST(TrimBlanks, DropsBytesUpTo0x20AtBothEnds) {
-    const struct { std::string text, trimmed; } cases[] = {
-        {"", ""},
-        {" \t\r\n\0\x1F"s, ""},
-        {"\0 a \0 b\x20\x01"s, "a \0 b"s},
-        {"\x80 x \xA1", "\x80 x \xA1"},  // high bytes are never blanks
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(parlowen::capture::TrimBlanks(c.text), c.trimmed) << Shown(c.text);
-    }
-}
-
-TEST(ReplaceAllGbk, MatchesOnlyAtCharacterStarts) {
-    const struct { std::string text, pattern, replacement, result; } cases[] = {
-        {"a[b[", "[", "", "ab"},
-        {"aaa", "aa", "b", "ba"},                      // no overlap
-        {"ab", "a", "aa", "aab"},                      // replacement not searched again
-        {"x", "", "y", "x"},                           // empty pattern: nothing replaced
-        {"\x81[", "[", "", "\x81["},                   // 0x5B as a second byte
-        {"[\x81]\x81{\x81}", "]", "", "[\x81]\x81{\x81}"},
-        {"\xB0\xA1\xB6\xC0", "\xA1\xB6", "", "\xB0\xA1\xB6\xC0"},  // straddles two characters
-        {"\xA1\xB6x\xA1\xB6", "\xA1\xB6", "", "x"},
-        {"a\x81", "\x81", "X", "aX"},                  // lead byte at the very end
-        {std::string("a\x81\x40", 2), "\x81", "X", "aX"},
-        {"\x81(", "(", "", "\x81"},                    // 0x28 cannot be a second byte
-        {"\x81\x7F[", "\x7F", "", "\x81["},            // 0x7F cannot be a second byte
-        {"\x81\x7F[", "[", "", "\x81\x7F"},
-        {"\x81\x40@", "@", "", "\x81\x40"},            // 0x40 can
-        {"\x81\xFE[", "[", "", "\x81\xFE"},
-        {"\x80[\xFF[", "[", "", "\x80\xFF"},           // 0x80 and 0xFF are not lead bytes
-        {"a\x81\x40" "a\x81\x40", "a\x81", "X", "X\x40X\x40"},  // boundaries of the original text
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(parlowen::capture::ReplaceAllGbk(c.text, c.pattern, c.replacement), c.result)
-            << Shown(c.text) << " / " << Shown(c.pattern);
-    }
-}
-
-TEST(GbkCharLength, NeverStepsPastTheText) {
-    const struct { std::string_view text; std::size_t length; } cases[] = {
-        {"a", 1}, {"\x81\x40", 2}, {"\xFE\xFE", 2}, {"\xA1\xB6", 2},
-        {std::string_view("\x81\x40", 1), 1},  // the view ends after the lead byte
-        {"\x81\x7F", 1}, {"\x81\x3F", 1}, {"\x81\xFF", 1}, {"\x80\x40", 1}, {"\xFF\x40", 1},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(parlowen::capture::GbkCharLength(c.text, 0), c.length) << Shown(c.text);
     }
 }
 

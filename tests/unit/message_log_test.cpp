@@ -1,6 +1,6 @@
 #include "log/message_log.h"
 
-#include "capture/chat_text.h"
+#include "text/gbk.h"
 #include "fake_chat_windows.h"
 
 #include <gtest/gtest.h>
@@ -99,7 +99,7 @@ private:
                 characters.push_back({"\r", colour});
                 continue;
             }
-            const std::size_t length = parlowen::capture::GbkCharLength(text, i);
+            const std::size_t length = parlowen::text::GbkCharLength(text, i);
             characters.push_back({std::string(text.substr(i, length)), colour});
             i += length;
         }

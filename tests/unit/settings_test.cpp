@@ -1,39 +1,37 @@
 #include "app/settings/settings.h"
 
-#include "app/settings/ini_file_store.h"
-#include "app/settings/ini_text.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
-#include <sstream>
+#include <initializer_list>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
 using namespace parlowen::settings;
-namespace fs = std::filesystem;
 
-// The settings file held in memory, read and written with the profile functions' rules.
+// The settings file held in memory: the values as the profile functions return them.
 class MemoryStore : public ProfileStore {
 public:
-    explicit MemoryStore(std::string text = {}) : text_(std::move(text)) {}
+    MemoryStore() = default;
+    MemoryStore(std::initializer_list<std::pair<const std::string, std::string>> values) : values_(values) {}
     std::string ReadString(std::string_view section, std::string_view key) override {
-        return IniText(text_).Read(section, key);
+        const auto found = values_.find(Name(section, key));
+        return found == values_.end() ? std::string() : found->second;
     }
     void WriteString(std::string_view section, std::string_view key, std::string_view value) override {
-        IniText ini(text_);
-        if (ini.Write(section, key, value)) text_ = ini.Text();
+        values_[Name(section, key)] = value;
     }
-    const std::string& text() const { return text_; }
 
 private:
-    std::string text_;
+    static std::string Name(std::string_view section, std::string_view key) {
+        return std::string(section) + "/" + std::string(key);
+    }
+    std::map<std::string, std::string> values_;
 };
 
 // Records every call; reads answer from `values`, and the write numbered `failingWrite`
@@ -53,41 +51,12 @@ public:
     int failingWrite = 0;
 };
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const fs::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-// A fresh folder per test, removed afterwards.
-class SettingsFile : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = fs::temp_directory_path() /
-                  ("parlowen-settings-" + std::to_string(std::random_device{}()) + "-" + test->name());
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-    fs::path Path(const char* name = "set.ini") const { return folder_ / name; }
-
-    fs::path folder_;
-};
-
 SettingsToSave DefaultsWithFirstVoices() {
     SettingsToSave settings;
     settings.engine = 0;
     settings.engine1 = 0;
     return settings;
 }
-
-constexpr char kFreshFile[] =
-    "[set]\r\nRate=0\r\nVolume=100\r\nEngine=0\r\nRate1=0\r\nVolume1=100\r\nEngine1=0\r\n"
-    "cbme=1\r\ncbfriend=1\r\ncbmyname=1\r\ncbfriendsname=1\r\nshowtime=1\r\n";
 
 TEST(ParseInteger, DecimalAndHexadecimalWithin32Bits) {
     struct Case {
@@ -112,23 +81,19 @@ TEST(ParseInteger, DecimalAndHexadecimalWithin32Bits) {
 
 TEST(ReadInteger, ValuesAsTheFileHoldsThem) {
     struct Case {
-        const char* line;  // nullptr: the key is missing
-        int value;
+        const char* value;  // nullptr: the key is missing
+        int read;
     };
     const Case cases[] = {
-        {"Rate=15", 15},         {"Rate=-5", -5},     {"Rate=0x0A", 10},      {"Rate=0X1f", 31},
-        {"Rate=$1F", 31},        {"Rate=0x", 42},     {"Rate=yes", 42},       {"Rate=", 42},
-        {nullptr, 42},           {"Rate", 42},        {"Rate= 7 ", 7},        {"Rate=99999999999", 42},
-        {"rate=3", 3},           {"RATE=4", 4},       {"Rate=\"12\"", 12},    {"Rate=1.5", 42},
+        {"15", 15},    {"-5", -5}, {"0x0A", 10}, {"0X1f", 31},          {"$1F", 31},  {"0x", 42},
+        {"yes", 42},   {"", 42},   {nullptr, 42}, {"99999999999", 42},   {"1.5", 42},
     };
     for (const Case& c : cases) {
-        MemoryStore store(c.line ? std::string("[set]\r\n") + c.line + "\r\n" : "[set]\r\nOther=1\r\n");
-        EXPECT_EQ(ReadInteger(store, "Rate", 42), c.value) << (c.line ? c.line : "(missing)");
+        MemoryStore store;
+        if (c.value) store.WriteString("set", "Rate", c.value);
+        store.WriteString("other", "Rate", "5");
+        EXPECT_EQ(ReadInteger(store, "Rate", 42), c.read) << (c.value ? c.value : "(missing)");
     }
-    MemoryStore noFile;
-    EXPECT_EQ(ReadInteger(noFile, "Rate", -1), -1);
-    MemoryStore otherSection("[other]\r\nRate=5\r\n");
-    EXPECT_EQ(ReadInteger(otherSection, "Rate", -1), -1);
 }
 
 TEST(ReadBoolean, AnyNonZeroIntegerIsTrue) {
@@ -143,7 +108,8 @@ TEST(ReadBoolean, AnyNonZeroIntegerIsTrue) {
         {nullptr, true, true}, {nullptr, false, false}, {"0x0", true, false}, {"$10", false, true},
     };
     for (const Case& c : cases) {
-        MemoryStore store(c.value ? std::string("[set]\r\ncbme=") + c.value + "\r\n" : "");
+        MemoryStore store;
+        if (c.value) store.WriteString("set", "cbme", c.value);
         EXPECT_EQ(ReadBoolean(store, "cbme", c.defaultValue), c.read)
             << (c.value ? c.value : "(missing)") << " default " << c.defaultValue;
     }
@@ -158,19 +124,6 @@ TEST(WriteValues, DecimalAndOneOrZero) {
     WriteBoolean(store, "showtime", false);
     EXPECT_EQ(store.calls, (std::vector<std::string>{"set/Rate=-3", "set/Volume=100", "set/Engine=0",
                                                      "set/cbme=1", "set/showtime=0"}));
-}
-
-TEST(Clamp, SlidersRanges) {
-    EXPECT_EQ(ClampRate(15), 10);
-    EXPECT_EQ(ClampRate(-11), -10);
-    EXPECT_EQ(ClampRate(-10), -10);
-    EXPECT_EQ(ClampRate(3), 3);
-    EXPECT_EQ(ClampRate(INT_MIN), -10);
-    EXPECT_EQ(ClampVolume(-5), 0);
-    EXPECT_EQ(ClampVolume(0), 0);
-    EXPECT_EQ(ClampVolume(100), 100);
-    EXPECT_EQ(ClampVolume(101), 100);
-    EXPECT_EQ(ClampVolume(INT_MAX), 100);
 }
 
 TEST(KeyTable, ElevenKeysWithTheirTypesAndDefaults) {
@@ -204,9 +157,10 @@ TEST(LoadSettings, ReadsEveryKeyOnceInStartUpOrder) {
 }
 
 TEST(LoadSettings, ValuesAsStoredWithoutClamping) {
-    MemoryStore store(
-        "[set]\r\nEngine=3\r\nEngine1=-7\r\nRate=15\r\nRate1=0x0A\r\nVolume=$10\r\nVolume1=-5\r\n"
-        "cbme=2\r\ncbfriend=0\r\ncbmyname=yes\r\ncbfriendsname=0\r\nshowtime=0\r\n");
+    MemoryStore store{{"set/Engine", "3"},   {"set/Engine1", "-7"}, {"set/Rate", "15"},
+                      {"set/Rate1", "0x0A"}, {"set/Volume", "$10"}, {"set/Volume1", "-5"},
+                      {"set/cbme", "2"},     {"set/cbfriend", "0"}, {"set/cbmyname", "yes"},
+                      {"set/cbfriendsname", "0"}, {"set/showtime", "0"}};
     StoredSettings expected;
     expected.engine = 3;
     expected.engine1 = -7;
@@ -220,8 +174,6 @@ TEST(LoadSettings, ValuesAsStoredWithoutClamping) {
     expected.cbfriendsname = false;
     expected.showtime = false;
     EXPECT_EQ(LoadSettings(store), expected);
-    EXPECT_EQ(ClampRate(LoadSettings(store).rate), 10);
-    EXPECT_EQ(ClampVolume(LoadSettings(store).volume1), 0);
 }
 
 TEST(SaveSettings, WritesInExitOrder) {
@@ -261,21 +213,8 @@ TEST(SaveSettings, AFailedWriteStopsTheSave) {
     EXPECT_EQ(store.calls, (std::vector<std::string>{"set/Rate=0", "set/Volume=100"}));
 }
 
-TEST_F(SettingsFile, FreshFileAfterSavingDefaults) {
-    IniFileStore store(Path().string());
-    SaveSettings(store, DefaultsWithFirstVoices());
-    EXPECT_EQ(ReadFile(Path()), kFreshFile);
-    EXPECT_FALSE(fs::exists(Path("set.ini.tmp")));
-}
-
-TEST_F(SettingsFile, ReadingNeverCreatesTheFile) {
-    IniFileStore store(Path().string());
-    EXPECT_EQ(LoadSettings(store), StoredSettings{});
-    EXPECT_FALSE(fs::exists(Path()));
-}
-
-TEST_F(SettingsFile, SavedSettingsLoadBack) {
-    IniFileStore store(Path().string());
+TEST(SaveSettings, SavedSettingsLoadBack) {
+    MemoryStore store;
     SettingsToSave saved;
     saved.rate = -10;
     saved.volume = 0;
@@ -294,113 +233,6 @@ TEST_F(SettingsFile, SavedSettingsLoadBack) {
     expected.cbmyname = false;
     expected.showtime = false;
     EXPECT_EQ(LoadSettings(store), expected);
-}
-
-TEST_F(SettingsFile, KeyInOtherCaseIsReadAndWrittenBackInPlace) {
-    WriteFile(Path(), "[set]\r\nRATE=5\r\n");
-    IniFileStore store(Path().string());
-    EXPECT_EQ(LoadSettings(store).rate, 5);
-    SettingsToSave settings = DefaultsWithFirstVoices();
-    settings.rate = 6;
-    SaveSettings(store, settings);
-    EXPECT_EQ(ReadFile(Path()),
-              "[set]\r\nRATE=6\r\nVolume=100\r\nEngine=0\r\nRate1=0\r\nVolume1=100\r\nEngine1=0\r\n"
-              "cbme=1\r\ncbfriend=1\r\ncbmyname=1\r\ncbfriendsname=1\r\nshowtime=1\r\n");
-}
-
-TEST_F(SettingsFile, EngineSurvivesASaveWithoutVoices) {
-    WriteFile(Path(), "[set]\r\nEngine=3\r\n");
-    IniFileStore store(Path().string());
-    SaveSettings(store, SettingsToSave{});
-    EXPECT_EQ(ReadFile(Path()),
-              "[set]\r\nEngine=3\r\nRate=0\r\nVolume=100\r\nRate1=0\r\nVolume1=100\r\n"
-              "cbme=1\r\ncbfriend=1\r\ncbmyname=1\r\ncbfriendsname=1\r\nshowtime=1\r\n");
-    EXPECT_EQ(LoadSettings(store).engine, 3);
-}
-
-TEST_F(SettingsFile, OtherSectionsCommentsAndKeysAreKept) {
-    WriteFile(Path(),
-              "; Parlowen settings\r\n\r\n[Window]\r\n  Left = 10 \r\n\r\n[SET]\r\nrate = 2\r\ncustom=x\r\n"
-              "; note = kept\r\nVOLUME1=7\r\n[zz]\r\nRate=99\r\n");
-    IniFileStore store(Path().string());
-    const StoredSettings loaded = LoadSettings(store);
-    EXPECT_EQ(loaded.rate, 2);
-    EXPECT_EQ(loaded.volume1, 7);
-    SaveSettings(store, DefaultsWithFirstVoices());
-    // As Wine does, the first change rewrites the file without blank lines and blanks
-    // around "="; every section, comment and key stays, in its order and spelling.
-    EXPECT_EQ(ReadFile(Path()),
-              "; Parlowen settings\r\n[Window]\r\nLeft=10\r\n[SET]\r\nrate=0\r\ncustom=x\r\n; note=kept\r\n"
-              "VOLUME1=100\r\nVolume=100\r\nEngine=0\r\nRate1=0\r\nEngine1=0\r\ncbme=1\r\ncbfriend=1\r\n"
-              "cbmyname=1\r\ncbfriendsname=1\r\nshowtime=1\r\n[zz]\r\nRate=99\r\n");
-}
-
-TEST_F(SettingsFile, SavingWhatTheFileHoldsLeavesItUntouched) {
-    const std::string original =
-        "\r\n[set]\r\nRate = 0\r\n\r\nVolume=100\r\nEngine=0\r\nRate1=0\r\nVolume1=100\r\nEngine1=0\r\n"
-        "cbme=1\r\ncbfriend=1\r\ncbmyname=1\r\ncbfriendsname=1\r\nshowtime=1";
-    WriteFile(Path(), original);
-    IniFileStore store(Path().string());
-    SaveSettings(store, DefaultsWithFirstVoices());
-    EXPECT_EQ(ReadFile(Path()), original);
-}
-
-TEST_F(SettingsFile, WriteFailsInAFolderThatDoesNotExist) {
-    const std::string path = (folder_ / "missing" / "set.ini").string();
-    IniFileStore store(path);
-    EXPECT_EQ(store.ReadString("set", "Rate"), "");
-    EXPECT_EQ(LoadSettings(store), StoredSettings{});
-    try {
-        SaveSettings(store, DefaultsWithFirstVoices());
-        FAIL() << "no exception";
-    } catch (const SettingsWriteError& e) {
-        EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
-    }
-    EXPECT_FALSE(fs::exists(folder_ / "missing"));
-}
-
-TEST_F(SettingsFile, WriteFailsWhenThePathIsAFolder) {
-    fs::create_directory(Path());
-    IniFileStore store(Path().string());
-    EXPECT_EQ(store.ReadString("set", "Rate"), "");
-    EXPECT_THROW(store.WriteString("set", "Rate", "1"), SettingsWriteError);
-}
-
-TEST_F(SettingsFile, AStaleTemporaryFileFromAKilledRunDoesNotMatter) {
-    WriteFile(Path(), "[set]\r\nRate=1\r\n");
-    WriteFile(Path("set.ini.tmp"), "[set]\r\nRa");
-    IniFileStore store(Path().string());
-    store.WriteString("set", "Rate", "2");
-    EXPECT_EQ(ReadFile(Path()), "[set]\r\nRate=2\r\n");
-    EXPECT_FALSE(fs::exists(Path("set.ini.tmp")));
-}
-
-TEST_F(SettingsFile, HugeBinaryAndLineBreakLessFiles) {
-    std::mt19937 random(7);
-    std::string binary(1024 * 1024, '\0');
-    for (char& c : binary) c = static_cast<char>(random());
-    const std::string inputs[] = {binary, std::string(2 * 1024 * 1024, 'q'),
-                                  "[set]\r\nRate=" + std::string(1000000, '7')};
-    for (const std::string& input : inputs) {
-        WriteFile(Path(), input);
-        IniFileStore store(Path().string());
-        const StoredSettings loaded = LoadSettings(store);
-        EXPECT_EQ(loaded.volume, 100);
-        SaveSettings(store, DefaultsWithFirstVoices());
-        const StoredSettings again = LoadSettings(store);
-        EXPECT_EQ(again.engine, 0);
-        EXPECT_EQ(again.rate, 0);
-        EXPECT_TRUE(again.showtime);
-    }
-}
-
-TEST_F(SettingsFile, A2000CharacterValue) {
-    const std::string value(2000, '9');
-    IniFileStore store(Path().string());
-    store.WriteString("set", "Rate", value);
-    EXPECT_EQ(store.ReadString("set", "Rate"), value);
-    EXPECT_EQ(ReadInteger(store, "Rate", 5), 5);
-    EXPECT_EQ(ReadFile(Path()), "[set]\r\nRate=" + value + "\r\n");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "speech/voice_profiles.h"
 
+#include "recording_voice.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,44 +12,8 @@
 namespace {
 
 using namespace parlowen::speech;
-
-struct FakeToken : VoiceToken {
-    explicit FakeToken(std::string n) : name(std::move(n)) {}
-    std::string name;
-};
-
-// Records every call as "<voice>.<operation> <argument>" into one shared journal, so a
-// test sees the order across both voices. A name in `failing` makes that call throw.
-class RecordingVoice : public VoiceEngine {
-public:
-    RecordingVoice(std::string name, std::vector<std::string>& journal) : name_(std::move(name)), journal_(journal) {}
-
-    std::vector<InstalledVoice> installed;
-    std::vector<std::string> failing;
-
-    void Disconnect() noexcept override { journal_.push_back(name_ + ".Disconnect"); }
-    std::vector<InstalledVoice> GetVoices() override {
-        Record("GetVoices", "");
-        return installed;
-    }
-    void SetVoice(const VoiceToken& token) override { Record("SetVoice", static_cast<const FakeToken&>(token).name); }
-    void SetRate(int rate) override { Record("SetRate", std::to_string(rate)); }
-    void SetVolume(int volume) override { Record("SetVolume", std::to_string(volume)); }
-    void Speak(std::string_view text) override { Record("Speak", std::string(text)); }
-    void SetAllowAudioOutputFormatChanges(bool) override {}
-    void SetOutputStream(AudioFileStream&) override {}
-    void WaitUntilDone() override {}
-    void ResetOutputToDefaultDevice() override {}
-
-private:
-    void Record(const std::string& operation, const std::string& argument) {
-        if (std::find(failing.begin(), failing.end(), operation) != failing.end())
-            throw std::runtime_error(operation + " failed");
-        journal_.push_back(name_ + "." + operation + (argument.empty() ? "" : " " + argument));
-    }
-    std::string name_;
-    std::vector<std::string>& journal_;
-};
+using parlowen::testing::FakeToken;
+using parlowen::testing::RecordingVoice;
 
 // Behaves as the option page's controls do: sliders clamp to their ranges.
 class FakeControls : public ProfileControls {

@@ -3,7 +3,7 @@
 // the program, tracking this window, reads the new message aloud and logs it.
 #include "chat_window_win32.h"
 
-#include "app/handles_win32.h"
+#include "win32/text_win32.h"
 
 #include <exception>
 #include <string>

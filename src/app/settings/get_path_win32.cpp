@@ -1,6 +1,6 @@
 #include "app/settings/get_path_win32.h"
 
-#include "app/handles_win32.h"
+#include "win32/errors_win32.h"
 #include "app/settings/settings.h"
 
 #include <windows.h>

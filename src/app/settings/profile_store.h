@@ -1,6 +1,6 @@
 // The settings file as the settings logic sees it: one call per value, like the
-// Windows profile functions. One implementation calls those functions; another reads
-// and writes the same text format itself.
+// Windows profile functions that the program's implementation calls. The tests keep
+// their values in memory.
 #pragma once
 
 #include <stdexcept>

@@ -1,12 +1,16 @@
 #include "app/settings/profile_store_win32.h"
 
-#include "app/settings/ini_text.h"
-
 #include <windows.h>
 
 #include <cstring>
 
 namespace parlowen::settings {
+namespace {
+
+// The longest value read, as the settings file has always been read.
+constexpr DWORD kValueBufferSize = 2048;
+
+}  // namespace
 
 std::string WindowsProfileStore::ReadString(std::string_view section, std::string_view key) {
     // Zeroed, and measured up to its first NUL rather than by the count returned: when

@@ -124,7 +124,5 @@ void SaveSettings(ProfileStore& store, const SettingsToSave& settings) {
     }
 }
 
-int ClampRate(int rate) { return std::clamp(rate, kMinRate, kMaxRate); }
-int ClampVolume(int volume) { return std::clamp(volume, kMinVolume, kMaxVolume); }
 
 }  // namespace parlowen::settings

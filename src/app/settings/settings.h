@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/settings/profile_store.h"
+#include "speech/voice_ranges.h"
 
 #include <array>
 #include <optional>
@@ -44,10 +45,10 @@ struct KeySpec {
 inline constexpr std::array<KeySpec, 11> kKeys = {{
     {Key::Engine, "Engine", ValueType::Integer, -1},
     {Key::Engine1, "Engine1", ValueType::Integer, -1},
-    {Key::Rate, "Rate", ValueType::Integer, 0},
-    {Key::Rate1, "Rate1", ValueType::Integer, 0},
-    {Key::Volume, "Volume", ValueType::Integer, 100},
-    {Key::Volume1, "Volume1", ValueType::Integer, 100},
+    {Key::Rate, "Rate", ValueType::Integer, speech::kDefaultRate},
+    {Key::Rate1, "Rate1", ValueType::Integer, speech::kDefaultRate},
+    {Key::Volume, "Volume", ValueType::Integer, speech::kDefaultVolume},
+    {Key::Volume1, "Volume1", ValueType::Integer, speech::kDefaultVolume},
     {Key::CbMe, "cbme", ValueType::Boolean, 1},
     {Key::CbFriend, "cbfriend", ValueType::Boolean, 1},
     {Key::CbMyName, "cbmyname", ValueType::Boolean, 1},
@@ -66,8 +67,8 @@ const KeySpec& SpecOf(Key key);
 // What the file holds, each key read once; values are as stored, not clamped.
 struct StoredSettings {
     int engine = -1, engine1 = -1;
-    int rate = 0, rate1 = 0;
-    int volume = 100, volume1 = 100;
+    int rate = speech::kDefaultRate, rate1 = speech::kDefaultRate;
+    int volume = speech::kDefaultVolume, volume1 = speech::kDefaultVolume;
     bool cbme = true, cbfriend = true, cbmyname = true, cbfriendsname = true, showtime = true;
 
     bool operator==(const StoredSettings&) const = default;
@@ -79,9 +80,9 @@ StoredSettings LoadSettings(ProfileStore& store);
 // What exit writes: the sliders' positions, the selected voices (none when no entry
 // of the box is selected, and then the key is not written) and the five check marks.
 struct SettingsToSave {
-    int rate = 0, volume = 100;
+    int rate = speech::kDefaultRate, volume = speech::kDefaultVolume;
     std::optional<int> engine;
-    int rate1 = 0, volume1 = 100;
+    int rate1 = speech::kDefaultRate, volume1 = speech::kDefaultVolume;
     std::optional<int> engine1;
     bool cbme = true, cbfriend = true, cbmyname = true, cbfriendsname = true, showtime = true;
 };
@@ -89,11 +90,5 @@ struct SettingsToSave {
 // Writes the keys in kSaveOrder, "Engine" and "Engine1" only when they have a value.
 // A write failure propagates and the remaining keys are not written.
 void SaveSettings(ProfileStore& store, const SettingsToSave& settings);
-
-// The sliders' ranges: a value outside is set to the nearer end.
-inline constexpr int kMinRate = -10, kMaxRate = 10;
-inline constexpr int kMinVolume = 0, kMaxVolume = 100;
-int ClampRate(int rate);
-int ClampVolume(int volume);
 
 }  // namespace parlowen::settings

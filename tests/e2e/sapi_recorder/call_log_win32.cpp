@@ -1,13 +1,16 @@
 #include "call_log_win32.h"
 
 #include "speech_log_format.h"
-#include "unique_file_win32.h"
+#include "win32/handles_win32.h"
+#include "win32/text_win32.h"
 
 #include <oleauto.h>
 
 #include <atomic>
 
 namespace parlowen::sapi_recorder {
+
+using win32::UniqueFile;
 namespace {
 
 using win32::UniqueKernelHandle;
@@ -102,15 +105,7 @@ HRESULT RecordNotImplemented(const Identity& who, std::string_view method, Argum
     return E_NOTIMPL;
 }
 
-std::string Utf8(std::wstring_view text) {
-    if (text.empty()) return {};
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string out(size, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                          nullptr, nullptr);
-    return out;
-}
+std::string Utf8(std::wstring_view text) { return win32::WideToUtf8(text); }
 
 std::wstring_view Text(BSTR text) noexcept {
     return text ? std::wstring_view(text, ::SysStringLen(text)) : std::wstring_view{};

@@ -1,4 +1,5 @@
 #include "voice_win32.h"
+#include "win32/registry_win32.h"
 
 #include "file_stream_win32.h"
 
@@ -79,33 +80,15 @@ constexpr Member kMembers[] = {
     {L"WaitUntilDone", DISPID_SVWaitUntilDone},
 };
 
-std::wstring RegistryDefaultValue(HKEY parent, const wchar_t* subkey) {
-    DWORD bytes = 0;
-    if (::RegGetValueW(parent, subkey, nullptr, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) != ERROR_SUCCESS)
-        return {};
-    std::wstring value(bytes / sizeof(wchar_t), L'\0');
-    if (::RegGetValueW(parent, subkey, nullptr, RRF_RT_REG_SZ, nullptr, value.data(), &bytes) != ERROR_SUCCESS)
-        return {};
-    value.resize(bytes / sizeof(wchar_t));
-    while (!value.empty() && value.back() == L'\0') value.pop_back();
-    return value;
-}
 
 }  // namespace
 
 std::vector<VoiceEntry> InstalledVoices() {
     std::vector<VoiceEntry> voices;
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTokensKey, 0, KEY_READ, &opened) != ERROR_SUCCESS) return voices;
-    const win32::UniqueKey tokens(opened);
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[256];
-        DWORD length = 256;
-        const LSTATUS status = ::RegEnumKeyExW(tokens.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_MORE_DATA) continue;
-        if (status != ERROR_SUCCESS) break;
-        voices.push_back({std::wstring(L"HKEY_LOCAL_MACHINE\\") + kTokensKey + L"\\" + name,
-                          RegistryDefaultValue(tokens.get(), name)});
+    for (const std::wstring& name : win32::RegistrySubkeyNames(HKEY_LOCAL_MACHINE, kTokensKey)) {
+        const std::wstring path = std::wstring(kTokensKey) + L"\\" + name;
+        voices.push_back({L"HKEY_LOCAL_MACHINE\\" + path,
+                          win32::ReadRegistryString(HKEY_LOCAL_MACHINE, path.c_str(), nullptr).value_or(L"")});
     }
     return voices;
 }

@@ -3,7 +3,7 @@
 // (LIST/INFO/ICMT, UTF-8), so that tests can tell what was spoken into it.
 #pragma once
 
-#include "unique_file_win32.h"
+#include "win32/handles_win32.h"
 
 #include <windows.h>
 
@@ -12,6 +12,8 @@
 #include <string_view>
 
 namespace parlowen::sapi_recorder {
+
+using win32::UniqueFile;
 
 struct PcmFormat {
     DWORD samplesPerSecond;

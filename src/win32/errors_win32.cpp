@@ -1,6 +1,4 @@
-#include "app/handles_win32.h"
-
-#include <new>
+#include "win32/errors_win32.h"
 
 namespace parlowen::win32 {
 
@@ -21,31 +19,6 @@ std::string SystemMessage(DWORD code) {
         wsprintfA(fallback, "Error 0x%08lX", static_cast<unsigned long>(code));
         text = fallback;
     }
-    return text;
-}
-
-std::wstring AnsiToWide(std::string_view ansi) {
-    if (ansi.empty()) return {};
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), length);
-    return wide;
-}
-
-std::string WideToAnsi(std::wstring_view wide) {
-    if (wide.empty()) return {};
-    const int length = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                             nullptr, nullptr);
-    std::string ansi(static_cast<size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), length, nullptr,
-                          nullptr);
-    return ansi;
-}
-
-UniqueBstr AnsiToBstr(std::string_view ansi) {
-    const std::wstring wide = AnsiToWide(ansi);
-    UniqueBstr text(::SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size())));
-    if (!text.get()) throw std::bad_alloc();
     return text;
 }
 

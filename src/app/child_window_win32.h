@@ -1,0 +1,19 @@
+// Creating the main window's child controls at their design positions.
+#pragma once
+
+#include <windows.h>
+
+namespace parlowen::app {
+
+struct Rect {
+    int x, y, width, height;
+};
+
+// `r` taken relative to `group`'s top-left corner.
+constexpr Rect Offset(Rect r, Rect group) { return {group.x + r.x, group.y + r.y, r.width, r.height}; }
+
+// A visible child control with the given id; throws when it cannot be created.
+HWND CreateChild(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style, Rect r,
+                 unsigned id, DWORD exStyle = 0);
+
+}  // namespace parlowen::app

@@ -1,0 +1,86 @@
+// The log commands of the main menu: open, clear, save, the time display, and the
+// export of the log as speech into a WAV file.
+#include "app/main_window_win32.h"
+
+#include "app/control_ids.h"
+#include "app/file_dialogs_win32.h"
+#include "app/menus_win32.h"
+#include "log/log_file_format.h"
+#include "log/log_file_win32.h"
+#include "log/log_pane_win32.h"
+#include "speech/wav_export.h"
+
+namespace parlowen::app {
+namespace {
+
+constexpr wchar_t kOpenFilter[] =
+    L"rtf,文本文件(*.rtf;*.txt)|*.rtf;*.txt|rtf文件(*.rtf)|*.rtf|文本文件(*.txt)|*.txt|所有文件(*.*)|*.*";
+constexpr wchar_t kSaveFilter[] = L"rtf文件(*.rtf)|*.rtf|文本文件(*.txt)|*.txt|所有文件(*.*)|*.*";
+constexpr wchar_t kWavFilter[] = L"wav文件(*.wav)|*.wav|所有文件(*.*)|*.*";
+
+constexpr wchar_t kClearCaption[] = L"确认";
+constexpr wchar_t kClearQuestion[] = L"您确定要清空当前消息内容列表吗？";
+constexpr wchar_t kNothingToExport[] = L"当前不能导出消息，消息内容为空!";
+
+// The log pane as the export reads it.
+class LogText : public speech::ExportedText {
+public:
+    explicit LogText(HWND richEdit) : pane_(richEdit) {}
+    std::string SelectedText() override { return pane_.SelectedText(); }
+    std::string WholeText() override { return pane_.WholeText(); }
+
+private:
+    log::LogPaneWin32 pane_;
+};
+
+// Shows the wait cursor while a long command runs on the GUI thread.
+class WaitCursor {
+public:
+    WaitCursor() : previous_(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+    ~WaitCursor() { ::SetCursor(previous_); }
+
+private:
+    HCURSOR previous_;
+};
+
+}  // namespace
+
+void TFmain::NOpenMessageClick() {
+    const auto path = AskFileToOpen(hwnd_, kOpenFilter);
+    if (!path) return;
+    log::OpenLogFile(richEdit1_, *path, plainTextMode_);
+}
+
+void TFmain::NClearMessageClick() {
+    if (::MessageBoxW(hwnd_, kClearQuestion, kClearCaption, MB_YESNO | MB_ICONQUESTION) == IDYES)
+        ::SetWindowTextA(richEdit1_, "");
+}
+
+void TFmain::NSaveMessageClick() {
+    const auto path = AskFileToSave(hwnd_, kSaveFilter, "rtf");
+    if (!path) return;
+    plainTextMode_ = log::PlainTextModeForSaving(*path);
+    log::SaveLogFile(richEdit1_, *path, plainTextMode_);
+}
+
+void TFmain::NShowTime1Click() {
+    HMENU menu = ::GetMenu(hwnd_);
+    SetMenuItemChecked(menu, IdNShowTime1, !IsMenuItemChecked(menu, IdNShowTime1));
+}
+
+void TFmain::ExportMessageToWav1Click() {
+    LogText log(richEdit1_);
+    if (log.WholeText().empty()) {
+        ::MessageBoxW(hwnd_, kNothingToExport, kMainWindowCaption, MB_OK);
+        return;
+    }
+    const auto path = AskFileToSave(hwnd_, kWavFilter, "wav");
+    if (!path) return;
+    const WaitCursor busy;
+    speech::ExportToWav(spVoice_, optionsPage_->profiles().SelectedToken(speech::Speaker::Mine), spFileStream1_,
+                        log, *path);
+}
+
+}  // namespace parlowen::app

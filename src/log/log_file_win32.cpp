@@ -1,0 +1,97 @@
+#include "log/log_file_win32.h"
+
+#include "log/log_file_format.h"
+#include "win32/errors_win32.h"
+#include "win32/handles_win32.h"
+
+#include <richedit.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+namespace parlowen::log {
+namespace {
+
+struct StreamBuffer {
+    std::string bytes;
+    std::size_t position = 0;
+};
+
+DWORD CALLBACK ReadFromBuffer(DWORD_PTR cookie, LPBYTE out, LONG size, LONG* done) {
+    auto& buffer = *reinterpret_cast<StreamBuffer*>(cookie);
+    const std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(size), buffer.bytes.size() - buffer.position);
+    std::memcpy(out, buffer.bytes.data() + buffer.position, count);
+    buffer.position += count;
+    *done = static_cast<LONG>(count);
+    return 0;
+}
+
+DWORD CALLBACK WriteToBuffer(DWORD_PTR cookie, LPBYTE in, LONG size, LONG* done) {
+    reinterpret_cast<StreamBuffer*>(cookie)->bytes.append(reinterpret_cast<const char*>(in), static_cast<std::size_t>(size));
+    *done = size;
+    return 0;
+}
+
+// Streams `bytes` into the control, replacing its content; false when the control refused them.
+bool StreamIn(HWND richEdit, std::string bytes, UINT format) {
+    StreamBuffer buffer{std::move(bytes)};
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&buffer), 0, &ReadFromBuffer};
+    ::SendMessageA(richEdit, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&stream));
+    return stream.dwError == 0;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    const std::string what = "Cannot open " + path;
+    const win32::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    win32::ThrowLastErrorIf(!file, what.c_str());
+    std::string bytes;
+    char chunk[65536];
+    DWORD count = 0;
+    for (;;) {
+        win32::ThrowLastErrorIf(!::ReadFile(file.get(), chunk, sizeof chunk, &count, nullptr), what.c_str());
+        if (count == 0) break;
+        bytes.append(chunk, count);
+    }
+    return bytes;
+}
+
+void WriteWholeFile(const std::string& path, std::string_view bytes) {
+    const std::string what = "Cannot save " + path;
+    const win32::UniqueFile file(
+        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    win32::ThrowLastErrorIf(!file, what.c_str());
+    DWORD written = 0;
+    const bool wrote = ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                       written == bytes.size() && ::FlushFileBuffers(file.get());
+    win32::ThrowLastErrorIf(!wrote, what.c_str());
+}
+
+}  // namespace
+
+void OpenLogFile(HWND richEdit, const std::string& path, bool plainTextMode) {
+    std::string content = ReadWholeFile(path);
+    if (FormatForOpening(content, plainTextMode) == LogFileFormat::Rtf && StreamIn(richEdit, content, SF_RTF)) return;
+    // Not RTF after all (or damaged): read again from its start as plain text.
+    StreamIn(richEdit, std::move(content), SF_TEXT);
+}
+
+void SaveLogFile(HWND richEdit, const std::string& path, bool plainText) {
+    StreamBuffer buffer;
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&buffer), 0, &WriteToBuffer};
+    ::SendMessageA(richEdit, EM_STREAMOUT, plainText ? SF_TEXT : SF_RTF, reinterpret_cast<LPARAM>(&stream));
+
+    const std::string temporary = path + ".parlowen-saving";
+    try {
+        WriteWholeFile(temporary, buffer.bytes);
+        win32::ThrowLastErrorIf(
+            !::MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
+            ("Cannot save " + path).c_str());
+    } catch (...) {
+        ::DeleteFileA(temporary.c_str());
+        throw;
+    }
+}
+
+}  // namespace parlowen::log

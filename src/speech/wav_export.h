@@ -1,0 +1,28 @@
+// Rendering the log as speech into a WAV file with the mine voice: the part of the
+// export command that runs once the user has chosen the file.
+#pragma once
+
+#include "speech/voice_engine.h"
+
+#include <string>
+#include <string_view>
+
+namespace parlowen::speech {
+
+// The log's text as the export reads it, in the ANSI code page.
+class ExportedText {
+public:
+    virtual ~ExportedText() = default;
+    virtual std::string SelectedText() = 0;
+    virtual std::string WholeText() = 0;
+};
+
+// Resets `voice` (what it says stops) and gives it `token`, then renders the selected
+// text, or else the whole text, into `path` at 16 kHz, 16-bit mono, waiting until it is
+// written, and sends the voice back to the sound device. Without a token, when the voice
+// cannot be prepared, or with nothing to say, nothing is written and nothing reported;
+// a failure while rendering propagates with the platform's message.
+void ExportToWav(VoiceEngine& voice, const VoiceToken* token, AudioFileStream& stream, ExportedText& log,
+                 std::string_view path);
+
+}  // namespace parlowen::speech

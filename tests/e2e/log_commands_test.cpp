@@ -1,0 +1,174 @@
+// The log commands of the main menu, driven as a user would: the menu command, then the
+// program's own dialog answered through its controls.
+#include "demo_chat/chat_window_win32.h"
+#include "e2e.h"
+#include "files_win32.h"
+#include "program_win32.h"
+#include "sapi_registration_win32.h"
+#include "win32/text_win32.h"
+
+#include <richedit.h>
+
+namespace {
+
+using namespace e2e;
+using namespace parlowen::app;
+using parlowen::demo::ChatWindow;
+using parlowen::win32::WideToAnsi;
+
+const std::wstring kFirstEntry = L"0000ff moon 20:16:30 说：\\r\n000000 见到你很高兴\\r\n";
+const std::wstring kSecondEntry = L"008000 sky 20:17:02 说：\\r\n000000 我也是\\r\n";
+const std::wstring kEntries = L"sel 40 40\n" + kFirstEntry + kSecondEntry;
+const std::wstring kFolder = L"C:\\users\\Public\\";
+
+// Two entries in the log: the friend's, then mine.
+void ChatTwoMessages(ChatWindow& chat, HWND main) {
+    chat.SetHistory(WideToAnsi(L"moon 20:16:30\r\n见到你很高兴"));
+    chat.BringToFront();
+    WaitUntil([&] { return ProbeLog(main).find(L"见到你很高兴") != std::wstring::npos; }, 6000);
+    chat.AppendMessage("sky", WideToAnsi(L"我也是"), "20:17:02");
+    WaitUntil([&] { return ProbeLog(main) == kEntries; }, 8000);
+}
+
+// Chooses a menu command and answers the file dialog it opens with `path`.
+bool ChooseFile(const Program& program, HWND main, unsigned command, const std::wstring& path) {
+    ::PostMessageW(main, WM_COMMAND, command, 0);
+    HWND dialog = WaitForDialogOf(program.processId());
+    return dialog && AnswerFileDialog(dialog, path);
+}
+
+E2E_TEST(LogSavedAsRichOrPlainTextAndOpenedAgain) {
+    START_PROGRAM(program, main);
+    ChatWindow chat(std::wstring_view(L"与 moon 交谈中"));
+    ChatTwoMessages(chat, main);
+    REQUIRE(ProbeLog(main) == kEntries);
+
+    // Rich text keeps the colours; plain text is GBK with CR LF, whatever the extension's case.
+    REQUIRE(ChooseFile(program, main, IdNSaveMessage, kFolder + L"log.rtf"));
+    CHECK(FileBytes(kFolder + L"log.rtf").starts_with("{\\rtf"));
+    const std::string plain = WideToAnsi(L"moon 20:16:30 说：\r\n见到你很高兴\r\nsky 20:17:02 说：\r\n我也是\r\n");
+    REQUIRE(ChooseFile(program, main, IdNSaveMessage, kFolder + L"log.TXT"));
+    CHECK_EQ(FileBytes(kFolder + L"log.TXT"), plain);
+    REQUIRE(ChooseFile(program, main, IdNSaveMessage, kFolder + L"log.doc"));  // any other extension: plain text
+    CHECK_EQ(FileBytes(kFolder + L"log.doc"), plain);
+
+    // After a plain-text save, an RTF file opens as its source text.
+    REQUIRE(ChooseFile(program, main, IdNOpenMessage, kFolder + L"log.rtf"));
+    CHECK(WaitUntil([&] { return ProbeLog(main).find(L" {\\rtf") != std::wstring::npos; }, 3000));
+    // After a rich-text save, it opens with its colours; a plain-text file opens as text.
+    REQUIRE(ChooseFile(program, main, IdNSaveMessage, kFolder + L"source.rtf"));
+    REQUIRE(ChooseFile(program, main, IdNOpenMessage, kFolder + L"log.rtf"));
+    CHECK(WaitUntil([&] { return ProbeLog(main).substr(ProbeLog(main).find(L'\n')) == kEntries.substr(kEntries.find(L'\n')); }, 3000));
+    ::ShowWindow(main, SW_RESTORE);
+    Pump(3500);
+    SaveScreenshot(main, L"log-after-open");
+    REQUIRE(ChooseFile(program, main, IdNOpenMessage, kFolder + L"log.TXT"));
+    CHECK(WaitUntil([&] { return ProbeLog(main).find(L"我也是") != std::wstring::npos &&
+                                 ProbeLog(main).find(L"0000ff") == std::wstring::npos; }, 3000));
+
+    // A cancelled dialog changes nothing.
+    const std::wstring before = ProbeLog(main);
+    REQUIRE(ChooseFile(program, main, IdNOpenMessage, L""));
+    CHECK_EQ(ProbeLog(main), before);
+    CHECK_EQ(program.Close(), 0ul);
+}
+
+E2E_TEST(FailedOpenAndSaveLoseNothingAndClearAsksFirst) {
+    START_PROGRAM(program, main);
+    ChatWindow chat(std::wstring_view(L"与 moon 交谈中"));
+    ChatTwoMessages(chat, main);
+    REQUIRE(ProbeLog(main) == kEntries);
+
+    // A file that is not there: reported with its name, and the log stays as it was.
+    REQUIRE(ChooseFile(program, main, IdNOpenMessage, kFolder + L"missing.rtf"));
+    HWND report = WaitForMessageBox(L"Parlowen2009");
+    REQUIRE(report != nullptr);
+    CHECK(MessageBoxText(report).find(L"missing.rtf") != std::wstring::npos);
+    CHECK(DismissMessageBox(report));
+    CHECK_EQ(ProbeLog(main), kEntries);
+
+    // A target that cannot be replaced keeps its old content.
+    const std::wstring locked = kFolder + L"locked.txt";
+    WriteFileBytes(locked, "old log");
+    const HANDLE holder = ::CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    REQUIRE(ChooseFile(program, main, IdNSaveMessage, locked));
+    report = WaitForMessageBox(L"Parlowen2009");
+    CHECK(report != nullptr);
+    if (report) CHECK(DismissMessageBox(report));
+    ::CloseHandle(holder);
+    CHECK_EQ(FileBytes(locked), std::string("old log"));
+
+    // The clear question: No keeps the log, Yes empties it.
+    ::PostMessageW(main, WM_COMMAND, IdNClearMessage, 0);
+    HWND question = WaitForMessageBox(L"确认");
+    REQUIRE(question != nullptr);
+    CHECK_EQ(MessageBoxText(question), std::wstring(L"您确定要清空当前消息内容列表吗？"));
+    ::ShowWindow(main, SW_RESTORE);
+    Pump(500);
+    SaveScreenshot(nullptr, L"clear-question");
+    CHECK(PressDialogButton(question, IDNO));
+    CHECK_EQ(ProbeLog(main), kEntries);
+    ::PostMessageW(main, WM_COMMAND, IdNClearMessage, 0);
+    question = WaitForMessageBox(L"确认");
+    REQUIRE(question != nullptr);
+    CHECK(PressDialogButton(question, IDYES));
+    CHECK(WaitUntil([&] { return ProbeLog(main) == L"sel 0 0\n"; }, 3000));
+
+    // Later entries still come, after the cleared log; the time display applies to them only.
+    ::PostMessageW(main, WM_COMMAND, IdNShowTime1, 0);
+    CHECK(WaitUntil([&] { return ProbeMenu(main, ProbedMenu::MenuBar).find(L"1 - 显示时间") != std::wstring::npos; },
+                    3000));
+    chat.AppendMessage("moon", "bye", "20:18:00");
+    const std::wstring byeEntry = L"sel 8 8\n0000ff moon 说：\\r\n000000 bye\\r\n";
+    WaitUntil([&] { return ProbeLog(main) == byeEntry; }, 6000);
+    CHECK_EQ(ProbeLog(main), byeEntry);
+    CHECK_EQ(program.Close(), 0ul);
+}
+
+E2E_TEST(LogExportedAsSpeechIntoAWavFile) {
+    RecordingSpeech speech;
+    InstallTestVoices({L"Test Voice One"});
+    START_PROGRAM(program, main);
+
+    // An empty log: the message, and no dialog.
+    ::PostMessageW(main, WM_COMMAND, IdExportMessageToWav1, 0);
+    HWND message = WaitForMessageBox(L"Parlowen2009");
+    REQUIRE(message != nullptr);
+    CHECK_EQ(MessageBoxText(message), std::wstring(L"当前不能导出消息，消息内容为空!"));
+    CHECK(DismissMessageBox(message));
+    CHECK(WaitForDialogOf(program.processId(), 500) == nullptr);
+
+    ChatWindow chat(std::wstring_view(L"与 moon 交谈中"));
+    ChatTwoMessages(chat, main);
+    REQUIRE(ProbeLog(main) == kEntries);
+
+    // The whole log, into a name typed without its extension.
+    REQUIRE(ChooseFile(program, main, IdExportMessageToWav1, kFolder + L"chat"));
+    std::optional<WavFacts> wav;
+    CHECK(WaitUntil([&] { return (wav = ReadWav(kFolder + L"chat.wav")) && wav->dataBytes; }, 5000));
+    REQUIRE(wav.has_value());
+    CHECK_EQ(wav->formatTag, static_cast<WORD>(1));  // PCM
+    CHECK_EQ(wav->samplesPerSecond, 16000ul);
+    CHECK_EQ(wav->bitsPerSample, static_cast<WORD>(16));
+    CHECK_EQ(wav->channels, static_cast<WORD>(1));
+    CHECK(wav->dataBytes.value_or(0) > 0);
+    CHECK_EQ(static_cast<std::size_t>(wav->riffBytes) + 8, wav->fileBytes);
+    CHECK_EQ(wav->comment, Utf8(L"moon 20:16:30 说：\r\n见到你很高兴\r\nsky 20:17:02 说：\r\n我也是\r\n"));
+
+    // Only the selected lines.
+    HWND log = ::FindWindowExW(Page(main, IdTabSheet1), nullptr, L"RichEdit20A", nullptr);
+    ::SendMessageW(log, EM_SETSEL, 24, 43);
+    REQUIRE(ChooseFile(program, main, IdExportMessageToWav1, kFolder + L"part.wav"));
+    CHECK(WaitUntil([&] { return (wav = ReadWav(kFolder + L"part.wav")) && wav->dataBytes; }, 5000));
+    CHECK_EQ(wav ? wav->comment : std::string(), Utf8(L"sky 20:17:02 说：\r\n我也是"));
+
+    // No voice selected in the mine box: nothing written, nothing said.
+    ::SendMessageW(OptionControl(main, IdCBVoice), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    REQUIRE(ChooseFile(program, main, IdExportMessageToWav1, kFolder + L"none.wav"));
+    Pump(1000);
+    CHECK(::GetFileAttributesW((kFolder + L"none.wav").c_str()) == INVALID_FILE_ATTRIBUTES);
+    CHECK(WaitForMessageBox(L"Parlowen2009", 300) == nullptr);
+    CHECK_EQ(program.Close(), 0ul);
+}
+
+}  // namespace

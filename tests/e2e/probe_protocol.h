@@ -1,0 +1,26 @@
+// How the driver and the probe library it hooks into the program talk: a registered
+// message whose wParam names what to read, answered in a temporary file of UTF-16 lines.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace e2e::probe {
+
+inline constexpr wchar_t kMessageName[] = L"ParlowenE2EProbe";
+inline constexpr char kHookProcedureAnsi[] = "ProbeCallWndProc";
+
+enum Request : WPARAM {
+    kMenuBar = 0,    // the window's menu bar
+    kOpenPopup = 1,  // the pop-up menu open on screen
+    kLog = 2,        // the log pane's selection and coloured runs
+};
+
+inline std::wstring AnswerPath() {
+    wchar_t folder[MAX_PATH] = L"";
+    ::GetTempPathW(MAX_PATH, folder);
+    return std::wstring(folder) + L"parlowen-e2e-probe.txt";
+}
+
+}  // namespace e2e::probe

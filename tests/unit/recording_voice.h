@@ -1,0 +1,58 @@
+// A voice engine for the tests: it records what the program asks of it.
+#pragma once
+
+#include "speech/voice_engine.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace parlowen::testing {
+
+using speech::AudioFileStream;
+using speech::InstalledVoice;
+using speech::VoiceEngine;
+using speech::VoiceToken;
+
+struct FakeToken : VoiceToken {
+    explicit FakeToken(std::string n) : name(std::move(n)) {}
+    std::string name;
+};
+
+// Records every call as "<voice>.<operation> <argument>" into one shared journal, so a
+// test sees the order across both voices. A name in `failing` makes that call throw.
+class RecordingVoice : public VoiceEngine {
+public:
+    RecordingVoice(std::string name, std::vector<std::string>& journal) : name_(std::move(name)), journal_(journal) {}
+
+    std::vector<InstalledVoice> installed;
+    std::vector<std::string> failing;
+
+    void Disconnect() noexcept override { journal_.push_back(name_ + ".Disconnect"); }
+    std::vector<InstalledVoice> GetVoices() override {
+        Record("GetVoices", "");
+        return installed;
+    }
+    void SetVoice(const VoiceToken& token) override { Record("SetVoice", static_cast<const FakeToken&>(token).name); }
+    void SetRate(int rate) override { Record("SetRate", std::to_string(rate)); }
+    void SetVolume(int volume) override { Record("SetVolume", std::to_string(volume)); }
+    void Speak(std::string_view text) override { Record("Speak", std::string(text)); }
+    void SetAllowAudioOutputFormatChanges(bool allow) override {
+        Record("SetAllowAudioOutputFormatChanges", allow ? "true" : "false");
+    }
+    void SetOutputStream(AudioFileStream&) override { Record("SetOutputStream", ""); }
+    void WaitUntilDone() override { Record("WaitUntilDone", ""); }
+    void ResetOutputToDefaultDevice() override { Record("ResetOutputToDefaultDevice", ""); }
+
+private:
+    void Record(const std::string& operation, const std::string& argument) {
+        if (std::find(failing.begin(), failing.end(), operation) != failing.end())
+            throw std::runtime_error(operation + " failed");
+        journal_.push_back(name_ + "." + operation + (argument.empty() ? "" : " " + argument));
+    }
+    std::string name_;
+    std::vector<std::string>& journal_;
+};
+
+}  // namespace parlowen::testing

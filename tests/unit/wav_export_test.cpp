@@ -1,0 +1,91 @@
+#include "speech/wav_export.h"
+
+#include "recording_voice.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace parlowen::speech;
+using parlowen::testing::FakeToken;
+using parlowen::testing::RecordingVoice;
+
+class RecordingStream : public AudioFileStream {
+public:
+    explicit RecordingStream(std::vector<std::string>& journal) : journal_(journal) {}
+    void SetFormat16kHz16BitMono() override { journal_.push_back("stream.Format 16kHz16BitMono"); }
+    void OpenForWrite(std::string_view path) override { journal_.push_back("stream.Open " + std::string(path)); }
+    void Close() override { journal_.push_back("stream.Close"); }
+
+private:
+    std::vector<std::string>& journal_;
+};
+
+struct Log : ExportedText {
+    std::string selected, whole;
+    std::string SelectedText() override { return selected; }
+    std::string WholeText() override { return whole; }
+};
+
+class WavExport : public ::testing::Test {
+protected:
+    std::vector<std::string> journal;
+    RecordingVoice voice{"mine", journal};
+    RecordingStream stream{journal};
+    FakeToken token{"Lili"};
+    Log log;
+
+    std::vector<std::string> Rendered(const std::string& text) {
+        return {"mine.Disconnect",
+                "mine.SetVoice Lili",
+                "stream.Format 16kHz16BitMono",
+                "stream.Open C:\\chat.wav",
+                "mine.SetAllowAudioOutputFormatChanges false",
+                "mine.SetOutputStream",
+                "mine.Speak " + text,
+                "mine.WaitUntilDone",
+                "stream.Close",
+                "mine.ResetOutputToDefaultDevice"};
+    }
+};
+
+TEST_F(WavExport, RendersTheSelectionOrElseTheWholeLog) {
+    log.whole = "sky 说：\r\nhello\r\n";
+    log.selected = "hello";
+    ExportToWav(voice, &token, stream, log, "C:\\chat.wav");
+    EXPECT_EQ(journal, Rendered("hello"));
+
+    journal.clear();
+    log.selected.clear();
+    ExportToWav(voice, &token, stream, log, "C:\\chat.wav");
+    EXPECT_EQ(journal, Rendered(log.whole));
+}
+
+TEST_F(WavExport, WritesNothingWithoutAVoiceOrText) {
+    log.whole = "hello";
+    ExportToWav(voice, nullptr, stream, log, "C:\\chat.wav");  // no entry selected in the mine box
+    EXPECT_EQ(journal, (std::vector<std::string>{"mine.Disconnect"}));
+
+    journal.clear();
+    voice.failing = {"SetVoice"};
+    ExportToWav(voice, &token, stream, log, "C:\\chat.wav");
+    EXPECT_EQ(journal, (std::vector<std::string>{"mine.Disconnect"}));
+
+    journal.clear();
+    voice.failing.clear();
+    log.whole.clear();  // emptied while the dialog was open
+    ExportToWav(voice, &token, stream, log, "C:\\chat.wav");
+    EXPECT_EQ(journal, (std::vector<std::string>{"mine.Disconnect", "mine.SetVoice Lili"}));
+}
+
+TEST_F(WavExport, ARenderingFailureReachesTheCallerAndSkipsTheRest) {
+    log.whole = "hello";
+    voice.failing = {"Speak"};
+    EXPECT_THROW(ExportToWav(voice, &token, stream, log, "C:\\chat.wav"), std::runtime_error);
+    EXPECT_EQ(journal.back(), "mine.SetOutputStream");
+}
+
+}  // namespace
