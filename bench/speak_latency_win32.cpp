@@ -8,6 +8,7 @@
 #include "sapi_registration_win32.h"
 #include "speech/sapi_voice_engine_win32.h"
 #include "speech/voice_profiles.h"
+#include "speech_fakes.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -27,25 +28,6 @@ namespace {
 
 using namespace parlowen::speech;
 
-class FixedControls : public ProfileControls {
-public:
-    void AddVoice(const std::string& description) override { entries_.push_back(description); }
-    int VoiceCount() const override { return static_cast<int>(entries_.size()); }
-    std::string VoiceText(int index) const override { return entries_.at(static_cast<size_t>(index)); }
-    int SelectedVoice() const override { return selected_; }
-    void SelectVoice(int index) override { selected_ = index; }
-    int RatePosition() const override { return rate_; }
-    void SetRatePosition(int position) override { rate_ = std::clamp(position, kMinRate, kMaxRate); }
-    int VolumePosition() const override { return volume_; }
-    void SetVolumePosition(int position) override { volume_ = std::clamp(position, kMinVolume, kMaxVolume); }
-    void ShowRateValue(const std::string&) override {}
-    void ShowVolumeValue(const std::string&) override {}
-
-private:
-    std::vector<std::string> entries_;
-    int selected_ = -1, rate_ = 0, volume_ = 0;
-};
-
 double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to, LARGE_INTEGER frequency) {
     return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
@@ -61,7 +43,7 @@ int wmain() {
     e2e::InstallTestVoices({L"Bench Voice"});
 
     SapiVoiceEngine mine, friendVoice;
-    FixedControls mineControls, friendControls;
+    parlowen::testing::FakeControls mineControls, friendControls;
     VoiceProfiles profiles(mine, mineControls, friendVoice, friendControls);
     profiles.Load({});
     const std::string text = parlowen::win32::WideToAnsi(L"moon说：今天晚上七点在校门口见，别忘了带上那本书。");

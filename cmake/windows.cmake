@@ -105,6 +105,7 @@ target_sources(parlowen_e2e PRIVATE tests/e2e/capture_test.cpp)
 # How long speaking holds the GUI thread; run by bench/run-speak-latency.sh, never as a test.
 add_executable(parlowen_speak_bench bench/speak_latency_win32.cpp)
 target_link_libraries(parlowen_speak_bench PRIVATE parlowen_e2e_support)
+target_include_directories(parlowen_speak_bench PRIVATE tests/unit)
 if(MINGW)
   target_link_options(parlowen_speak_bench PRIVATE -municode)
 endif()

@@ -16,16 +16,6 @@ bool AnotherInstanceRuns() {
     return ::FindWindowW(parlowen::app::kMainWindowClass, parlowen::app::kMainWindowCaption) != nullptr;
 }
 
-int RunMessageLoop(HWND mainWindow) {
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (::IsDialogMessageW(mainWindow, &msg)) continue;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-    return 0;
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -44,7 +34,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return 1;
     }
     mainWindow.StartTimers();
-    RunMessageLoop(mainWindow.hwnd());
+    parlowen::win32::RunMessageLoop(mainWindow.hwnd());
     mainWindow.Destroy();
     return 0;
 }

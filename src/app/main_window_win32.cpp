@@ -64,7 +64,7 @@ void TFmain::RegisterWindowClasses(HINSTANCE instance) {
         windowClass.lpszClassName = name;
         win32::ThrowLastErrorIf(::RegisterClassExW(&windowClass) == 0, "RegisterClassEx");
     };
-    registerClass(kMainWindowClass, &TFmain::WindowProc);
+    registerClass(kMainWindowClass, &win32::ObjectWindowProc<TFmain>);
     registerClass(kTabSheetClass, &TabSheetProc);
 }
 
@@ -102,25 +102,7 @@ void TFmain::Destroy() {
     if (hwnd_) ::DestroyWindow(hwnd_);
 }
 
-LRESULT CALLBACK TFmain::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<TFmain*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<TFmain*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-    // No exception may unwind into the system: whatever escapes a handler is reported
-    // here, the rest of that handler is skipped, and the program carries on.
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        self->ReportEscapedException();
-        return 0;
-    }
-}
-
-void TFmain::ReportEscapedException() noexcept {
+void TFmain::OnEscapedException() noexcept {
     std::string message = "Unknown error";
     try {
         throw;

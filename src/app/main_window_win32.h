@@ -4,6 +4,7 @@
 #pragma once
 
 #include "win32/handles_win32.h"
+#include "win32/window_procedure_win32.h"
 #include "app/options_page_win32.h"
 #include "app/tray_icon_win32.h"
 #include "capture/capture_tick.h"
@@ -45,9 +46,11 @@ public:
 
 private:
     static void RegisterWindowClasses(HINSTANCE instance);
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    friend LRESULT CALLBACK win32::ObjectWindowProc<TFmain>(HWND, UINT, WPARAM, LPARAM);
+    void Attach(HWND hwnd) noexcept { hwnd_ = hwnd; }
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void ReportEscapedException() noexcept;
+    // The standard error report for whatever escaped a handler.
+    void OnEscapedException() noexcept;
 
     // Building the window (main_window_layout_win32.cpp).
     void CreateControls();

@@ -30,10 +30,16 @@ void ChatTwoMessages(ChatWindow& chat, HWND main) {
     WaitUntil([&] { return ProbeLog(main) == kEntries; }, 8000);
 }
 
-// Chooses a menu command and answers the file dialog it opens with `path`.
-bool ChooseFile(const Program& program, HWND main, unsigned command, const std::wstring& path) {
+// Chooses a menu command and answers the file dialog it opens with `path`, after a
+// screenshot of it when `screenshot` names one.
+bool ChooseFile(const Program& program, HWND main, unsigned command, const std::wstring& path,
+                const wchar_t* screenshot = nullptr) {
     ::PostMessageW(main, WM_COMMAND, command, 0);
     HWND dialog = WaitForDialogOf(program.processId());
+    if (dialog && screenshot) {
+        Pump(1500);  // until the dialog has painted its controls
+        SaveScreenshot(nullptr, screenshot);
+    }
     return dialog && AnswerFileDialog(dialog, path);
 }
 
@@ -44,12 +50,14 @@ E2E_TEST(LogSavedAsRichOrPlainTextAndOpenedAgain) {
     REQUIRE(ProbeLog(main) == kEntries);
 
     // Rich text keeps the colours; plain text is GBK with CR LF, whatever the extension's case.
-    REQUIRE(ChooseFile(program, main, IdNSaveMessage, kFolder + L"log.rtf"));
-    CHECK(FileBytes(kFolder + L"log.rtf").starts_with("{\\rtf"));
+    REQUIRE(ChooseFile(program, main, IdNSaveMessage, kFolder + L"log.rtf", L"save-dialog"));
+    CHECK(WaitUntil([&] { return FileBytes(kFolder + L"log.rtf").starts_with("{\\rtf"); }, 3000));
     const std::string plain = WideToAnsi(L"moon 20:16:30 说：\r\n见到你很高兴\r\nsky 20:17:02 说：\r\n我也是\r\n");
     REQUIRE(ChooseFile(program, main, IdNSaveMessage, kFolder + L"log.TXT"));
+    WaitUntil([&] { return FileBytes(kFolder + L"log.TXT") == plain; }, 3000);
     CHECK_EQ(FileBytes(kFolder + L"log.TXT"), plain);
     REQUIRE(ChooseFile(program, main, IdNSaveMessage, kFolder + L"log.doc"));  // any other extension: plain text
+    WaitUntil([&] { return FileBytes(kFolder + L"log.doc") == plain; }, 3000);
     CHECK_EQ(FileBytes(kFolder + L"log.doc"), plain);
 
     // After a plain-text save, an RTF file opens as its source text.
@@ -59,6 +67,7 @@ E2E_TEST(LogSavedAsRichOrPlainTextAndOpenedAgain) {
     REQUIRE(ChooseFile(program, main, IdNSaveMessage, kFolder + L"source.rtf"));
     REQUIRE(ChooseFile(program, main, IdNOpenMessage, kFolder + L"log.rtf"));
     CHECK(WaitUntil([&] { return ProbeLog(main).substr(ProbeLog(main).find(L'\n')) == kEntries.substr(kEntries.find(L'\n')); }, 3000));
+    ::SetWindowPos(chat.hwnd(), nullptr, 0, 420, 340, 300, SWP_NOZORDER | SWP_NOACTIVATE);
     ::ShowWindow(main, SW_RESTORE);
     Pump(3500);
     SaveScreenshot(main, L"log-after-open");

@@ -104,29 +104,29 @@ E2E_TEST(OptionsPageHoldsEveryControlInPlace) {
 
     // Group positions plus the control's position inside its group.
     const ExpectedControl expected[] = {
-        {200, L"Button", L"朗读设置", {12, 3, 12 + 277, 3 + 82}},
-        {201, L"Button", L"朗读自己的消息", {26, 28, 0, 0}},
-        {202, L"Button", L"朗读好友的消息", {148, 28, 0, 0}},
-        {203, L"Button", L"朗读自己的昵称", {26, 53, 0, 0}},
-        {204, L"Button", L"朗读好友的昵称", {148, 53, 0, 0}},
-        {300, L"Button", L"我的引擎设置", {12, 91, 12 + 277, 91 + 141}},
-        {301, L"ComboBox", nullptr, {80, 115, 80 + 176, 0}},
-        {302, L"msctls_trackbar32", nullptr, {76, 146, 76 + 164, 146 + 28}},
-        {303, L"msctls_trackbar32", nullptr, {75, 176, 75 + 164, 176 + 28}},
-        {304, L"Static", nullptr, {251, 145, 0, 0}},
-        {305, L"Static", nullptr, {249, 180, 0, 0}},
-        {306, L"Button", L"默认", {116, 207, 116 + 75, 207 + 22}},
-        {307, L"Static", L"引擎:", {21, 118, 21 + 28, 118 + 13}},
-        {308, L"Static", L"语速:", {21, 150, 0, 0}},
-        {309, L"Static", L"音量:", {21, 182, 0, 0}},
-        {320, L"Button", L"好友的引擎设置", {12, 239, 12 + 277, 239 + 142}},
-        {321, L"ComboBox", nullptr, {80, 263, 80 + 176, 0}},
-        {322, L"msctls_trackbar32", nullptr, {75, 290, 75 + 165, 290 + 28}},
-        {323, L"msctls_trackbar32", nullptr, {75, 324, 75 + 165, 324 + 28}},
-        {324, L"Static", nullptr, {246, 293, 0, 0}},
-        {325, L"Static", nullptr, {246, 328, 0, 0}},
-        {326, L"Button", L"默认", {116, 356, 116 + 75, 356 + 21}},
-        {328, L"Static", L"语速:", {21, 294, 0, 0}},
+        {IdGroupBox3, L"Button", L"朗读设置", {12, 3, 12 + 277, 3 + 82}},
+        {IdCBMe, L"Button", L"朗读自己的消息", {26, 28, 0, 0}},
+        {IdCBFriend, L"Button", L"朗读好友的消息", {148, 28, 0, 0}},
+        {IdCBmyname, L"Button", L"朗读自己的昵称", {26, 53, 0, 0}},
+        {IdCBFriendsname, L"Button", L"朗读好友的昵称", {148, 53, 0, 0}},
+        {IdGroupBox1, L"Button", L"我的引擎设置", {12, 91, 12 + 277, 91 + 141}},
+        {IdCBVoice, L"ComboBox", nullptr, {80, 115, 80 + 176, 0}},
+        {IdTRate, L"msctls_trackbar32", nullptr, {76, 146, 76 + 164, 146 + 28}},
+        {IdTVolume, L"msctls_trackbar32", nullptr, {75, 176, 75 + 164, 176 + 28}},
+        {IdLRate, L"Static", nullptr, {251, 145, 0, 0}},
+        {IdLVolume, L"Static", nullptr, {249, 180, 0, 0}},
+        {IdBtnDefault1, L"Button", L"默认", {116, 207, 116 + 75, 207 + 22}},
+        {IdLabelEngine, L"Static", L"引擎:", {21, 118, 21 + 28, 118 + 13}},
+        {IdLabelRate, L"Static", L"语速:", {21, 150, 0, 0}},
+        {IdLabelVolume, L"Static", L"音量:", {21, 182, 0, 0}},
+        {IdGroupBox2, L"Button", L"好友的引擎设置", {12, 239, 12 + 277, 239 + 142}},
+        {IdCBVoice1, L"ComboBox", nullptr, {80, 263, 80 + 176, 0}},
+        {IdTRate1, L"msctls_trackbar32", nullptr, {75, 290, 75 + 165, 290 + 28}},
+        {IdTVolume1, L"msctls_trackbar32", nullptr, {75, 324, 75 + 165, 324 + 28}},
+        {IdLRate1, L"Static", nullptr, {246, 293, 0, 0}},
+        {IdLVolume1, L"Static", nullptr, {246, 328, 0, 0}},
+        {IdBtnDefault2, L"Button", L"默认", {116, 356, 116 + 75, 356 + 21}},
+        {IdLabelRate1, L"Static", L"语速:", {21, 294, 0, 0}},
     };
     for (const ExpectedControl& e : expected) {
         HWND control = Child(options, e.id);
@@ -142,11 +142,11 @@ E2E_TEST(OptionsPageHoldsEveryControlInPlace) {
         if (e.rect.right) CHECK_EQ(r.right, e.rect.right);
         if (e.rect.bottom) CHECK_EQ(r.bottom, e.rect.bottom);
     }
-    for (int checkBox = app::IdCBMe; checkBox <= app::IdCBFriendsname; ++checkBox)
+    for (int checkBox : {IdCBMe, IdCBFriend, IdCBmyname, IdCBFriendsname})
         CHECK_EQ(::SendMessageW(Child(options, checkBox), BM_GETCHECK, 0, 0), BST_CHECKED);
-    for (int slider : {302, 322})
+    for (int slider : {IdTRate, IdTRate1})
         CHECK_EQ(::SendMessageW(Child(options, slider), TBM_GETRANGEMIN, 0, 0), -10);
-    for (int slider : {303, 323})
+    for (int slider : {IdTVolume, IdTVolume1})
         CHECK_EQ(::SendMessageW(Child(options, slider), TBM_GETRANGEMAX, 0, 0), 100);
     CHECK_EQ(program.Close(), 0ul);
 }

@@ -1,6 +1,6 @@
 #include "speech/voice_profiles.h"
 
-#include "recording_voice.h"
+#include "speech_fakes.h"
 
 #include <gtest/gtest.h>
 
@@ -13,28 +13,8 @@ namespace {
 
 using namespace parlowen::speech;
 using parlowen::testing::FakeToken;
+using parlowen::testing::FakeControls;
 using parlowen::testing::RecordingVoice;
-
-// Behaves as the option page's controls do: sliders clamp to their ranges.
-class FakeControls : public ProfileControls {
-public:
-    std::vector<std::string> entries;
-    int selected = -1;
-    int rate = 0, volume = 0;
-    std::string rateLabel = "?", volumeLabel = "?";
-
-    void AddVoice(const std::string& d) override { entries.push_back(d); }
-    int VoiceCount() const override { return static_cast<int>(entries.size()); }
-    std::string VoiceText(int i) const override { return entries.at(static_cast<size_t>(i)); }
-    int SelectedVoice() const override { return selected; }
-    void SelectVoice(int i) override { selected = i; }
-    int RatePosition() const override { return rate; }
-    void SetRatePosition(int p) override { rate = std::clamp(p, kMinRate, kMaxRate); }
-    int VolumePosition() const override { return volume; }
-    void SetVolumePosition(int p) override { volume = std::clamp(p, kMinVolume, kMaxVolume); }
-    void ShowRateValue(const std::string& t) override { rateLabel = t; }
-    void ShowVolumeValue(const std::string& t) override { volumeLabel = t; }
-};
 
 class VoiceProfilesTest : public ::testing::Test {
 protected:

@@ -1,6 +1,6 @@
 #include "speech/wav_export.h"
 
-#include "recording_voice.h"
+#include "speech_fakes.h"
 
 #include <gtest/gtest.h>
 

@@ -50,7 +50,7 @@ void ChatWindow::RegisterWindowClass() {
     static const ATOM atom = [] {
         WNDCLASSEXW windowClass{};
         windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = &ChatWindow::WindowProc;
+        windowClass.lpfnWndProc = &win32::ObjectWindowProc<ChatWindow>;
         windowClass.hInstance = ::GetModuleHandleW(nullptr);
         windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -71,22 +71,6 @@ void ChatWindow::CreateHistory() {
     // A long chat holds far more than the default limit of 32767 characters.
     ::SendMessageW(history_, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
     Layout();
-}
-
-LRESULT CALLBACK ChatWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<ChatWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->window_ = hwnd;
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<ChatWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        // A demo's failed click is not worth ending it over.
-        return 0;
-    }
 }
 
 LRESULT ChatWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

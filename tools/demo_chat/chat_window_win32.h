@@ -4,6 +4,8 @@
 // The demo chat tool shows one; the end-to-end tests play the messenger with them.
 #pragma once
 
+#include "win32/window_procedure_win32.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -47,8 +49,10 @@ public:
 private:
     static void RegisterWindowClass();
     void CreateHistory();
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    friend LRESULT CALLBACK win32::ObjectWindowProc<ChatWindow>(HWND, UINT, WPARAM, LPARAM);
+    void Attach(HWND hwnd) noexcept { window_ = hwnd; }
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnEscapedException() noexcept {}  // a demo's failed click is not worth ending it over
     void Layout();
     void InsertAtEnd(std::string_view text);
 

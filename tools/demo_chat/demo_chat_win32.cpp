@@ -68,12 +68,7 @@ int Run() {
     chat.AppendMessage(kFriendsNickname, parlowen::win32::WideToAnsi(L"你好！在下面打字，再按一个发送按钮，就能听到它被朗读出来。"));
     ::SetFocus(input);
 
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (::IsDialogMessageW(window, &msg)) continue;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    parlowen::win32::RunMessageLoop(window);
     return 0;
 }
 

@@ -1,7 +1,9 @@
-// A voice engine for the tests: it records what the program asks of it.
+// Stand-ins for the speech platform and the option controls: a voice engine that
+// records what the program asks of it, and controls that hold what they are given.
 #pragma once
 
 #include "speech/voice_engine.h"
+#include "speech/voice_profiles.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -11,6 +13,7 @@
 namespace parlowen::testing {
 
 using speech::AudioFileStream;
+using speech::ProfileControls;
 using speech::InstalledVoice;
 using speech::VoiceEngine;
 using speech::VoiceToken;
@@ -53,6 +56,27 @@ private:
     }
     std::string name_;
     std::vector<std::string>& journal_;
+};
+
+// Behaves as the option page's controls do: sliders clamp to their ranges.
+class FakeControls : public ProfileControls {
+public:
+    std::vector<std::string> entries;
+    int selected = -1;
+    int rate = 0, volume = 0;
+    std::string rateLabel = "?", volumeLabel = "?";
+
+    void AddVoice(const std::string& d) override { entries.push_back(d); }
+    int VoiceCount() const override { return static_cast<int>(entries.size()); }
+    std::string VoiceText(int i) const override { return entries.at(static_cast<size_t>(i)); }
+    int SelectedVoice() const override { return selected; }
+    void SelectVoice(int i) override { selected = i; }
+    int RatePosition() const override { return rate; }
+    void SetRatePosition(int p) override { rate = std::clamp(p, speech::kMinRate, speech::kMaxRate); }
+    int VolumePosition() const override { return volume; }
+    void SetVolumePosition(int p) override { volume = std::clamp(p, speech::kMinVolume, speech::kMaxVolume); }
+    void ShowRateValue(const std::string& t) override { rateLabel = t; }
+    void ShowVolumeValue(const std::string& t) override { volumeLabel = t; }
 };
 
 }  // namespace parlowen::testing
