@@ -11,6 +11,7 @@ add_library(parlowen_win32 STATIC
   src/win32/registry_win32.cpp
   src/win32/text_win32.cpp
   src/app/child_window_win32.cpp
+  src/app/error_report_win32.cpp
   src/app/file_dialogs_win32.cpp
   src/app/log_commands_win32.cpp
   src/app/main_window_win32.cpp
@@ -101,6 +102,8 @@ add_dependencies(parlowen_e2e parlowen_sapi_recorder)
 target_sources(parlowen_e2e PRIVATE tests/e2e/speech_test.cpp)
 target_sources(parlowen_e2e PRIVATE tests/e2e/settings_test.cpp)
 target_sources(parlowen_e2e PRIVATE tests/e2e/capture_test.cpp)
+# Last: one of its cases ends the notification area for the rest of the run.
+target_sources(parlowen_e2e PRIVATE tests/e2e/hardening_test.cpp)
 
 # How long speaking holds the GUI thread; run by bench/run-speak-latency.sh, never as a test.
 add_executable(parlowen_speak_bench bench/speak_latency_win32.cpp)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs every test: the native unit tests (under
-# AddressSanitizer and UBSan) and the end-to-end suite under Wine. Both suites always
-# run; the last line adds up what they counted.
+# AddressSanitizer and UBSan), the end-to-end suite under Wine, and each fuzz target for
+# 15 seconds. All of them always run; the last line adds up what they counted.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,6 +11,7 @@ scripts/build.sh
 status=0
 ctest --preset native 2>&1 | tee build/unit-tests.log || status=1
 ctest --preset e2e 2>&1 | tee build/e2e-tests.log || status=1
+scripts/fuzz.sh 15 2>&1 | tee build/fuzz-tests.log || status=1
 
 # CTest ends with "100% tests passed, 0 tests failed out of 89", the driver with
 # "40 passed, 0 failed". A suite that printed no count failed as a whole: one failure.
@@ -19,7 +20,11 @@ e2e_counts=$(grep -o '^[0-9: ]*[0-9]* passed, [0-9]* failed' build/e2e-tests.log
 read -r unit_failed unit_total <<<"${unit_counts:-1 1}"
 read -r e2e_passed e2e_failed <<<"${e2e_counts:-0 1}"
 unit_passed=$((unit_total - unit_failed))
+fuzz_passed=$(grep -c '^fuzz: .*: ok' build/fuzz-tests.log || true)
+fuzz_failed=$(grep -c '^fuzz: .*: FINDING' build/fuzz-tests.log || true)
+((fuzz_passed + fuzz_failed > 0)) || fuzz_failed=1
 echo "unit: $unit_passed passed, $unit_failed failed"
 echo "e2e: $e2e_passed passed, $e2e_failed failed"
-echo "total: $((unit_passed + e2e_passed)) passed, $((unit_failed + e2e_failed)) failed"
+echo "fuzz: $fuzz_passed passed, $fuzz_failed failed"
+echo "total: $((unit_passed + e2e_passed + fuzz_passed)) passed, $((unit_failed + e2e_failed + fuzz_failed)) failed"
 exit $status

@@ -1,8 +1,9 @@
 // Program entry: the single-instance test, COM, the main window and the message loop.
 // The command line is never read.
+#include "app/error_report_win32.h"
+#include "app/main_window_win32.h"
 #include "win32/com_win32.h"
 #include "win32/handles_win32.h"
-#include "app/main_window_win32.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -29,8 +30,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     TFmain mainWindow(instance);
     try {
         mainWindow.Create();
-    } catch (const std::exception& e) {
-        ::MessageBoxA(nullptr, e.what(), "Parlowen2009", MB_OK | MB_ICONERROR);
+    } catch (...) {
+        parlowen::app::ReportCurrentException();
         return 1;
     }
     mainWindow.StartTimers();

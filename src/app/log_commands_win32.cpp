@@ -79,8 +79,9 @@ void TFmain::ExportMessageToWav1Click() {
     const auto path = AskFileToSave(hwnd_, kWavFilter, "wav");
     if (!path) return;
     const WaitCursor busy;
-    speech::ExportToWav(spVoice_, optionsPage_->profiles().SelectedToken(speech::Speaker::Mine), spFileStream1_,
-                        log, *path);
+    const speech::VoiceToken* voice =
+        optionsPage_ ? optionsPage_->profiles().SelectedToken(speech::Speaker::Mine) : nullptr;
+    speech::ExportToWav(spVoice_, voice, spFileStream1_, log, *path);
 }
 
 }  // namespace parlowen::app

@@ -5,6 +5,7 @@
 
 #include "app/child_window_win32.h"
 #include "app/control_ids.h"
+#include "app/error_report_win32.h"
 #include "win32/errors_win32.h"
 
 #include <commctrl.h>
@@ -22,9 +23,10 @@ constexpr wchar_t kStatusText[] = L"  Parlowen2009：即时朗读QQ消息，让�
 
 void TFmain::CreateControls() {
     CreateNotebook();
-    CreateLogPage(tabSheets_[0]);
-    optionsPage_ = std::make_unique<OptionsPage>(tabSheets_[1], spVoice_, spVoice1_);
-    CreateStatusBar();
+    // A page that cannot be built is reported; the rest of the window still comes up.
+    RunReportingFailure([&] { CreateLogPage(tabSheets_[0]); });
+    RunReportingFailure([&] { optionsPage_ = std::make_unique<OptionsPage>(tabSheets_[1], spVoice_, spVoice1_); });
+    RunReportingFailure([&] { CreateStatusBar(); });
 
     // Every control speaks the form's font, except the log, which has its own.
     ::EnumChildWindows(

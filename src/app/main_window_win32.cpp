@@ -1,7 +1,7 @@
 #include "app/main_window_win32.h"
 
 #include "app/control_ids.h"
-#include "app/error_report.h"
+#include "app/error_report_win32.h"
 #include "app/menus_win32.h"
 #include "app/settings/get_path_win32.h"
 #include "app/settings/profile_store_win32.h"
@@ -12,7 +12,6 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <exception>
 
 namespace parlowen::app {
 namespace {
@@ -102,30 +101,12 @@ void TFmain::Destroy() {
     if (hwnd_) ::DestroyWindow(hwnd_);
 }
 
-void TFmain::OnEscapedException() noexcept {
-    std::string message = "Unknown error";
-    try {
-        throw;
-    } catch (const std::exception& e) {
-        message = e.what();
-    } catch (...) {
-    }
-    const std::string text = ErrorReportText(message);
-    ::MessageBoxA(nullptr, text.c_str(), std::string(kApplicationTitle).c_str(),
-                  MB_OK | MB_ICONERROR | MB_TASKMODAL);
-}
+void TFmain::OnEscapedException() noexcept { ReportCurrentException(); }
 
 LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
-        taskbarCreatedMessage_ = ::RegisterWindowMessageW(L"TaskbarCreated");
-        ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
-        ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
-        trayMenu_.reset(BuildTrayMenu());
-        CreateControls();
-        trayIcon1_ = std::make_unique<TrayIcon>(hwnd_, kTrayCallbackMessage, smallIcon_.get(), L"Parlowen");
-        trayIcon1_->Show();
-        FormCreate();
+        OnCreate();
         return 0;
     case WM_DESTROY:
         FormDestroy();
@@ -157,32 +138,52 @@ LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
     case WM_HSCROLL:
-        optionsPage_->OnTrackBar(reinterpret_cast<HWND>(lParam), LOWORD(wParam));
+        if (optionsPage_) optionsPage_->OnTrackBar(reinterpret_cast<HWND>(lParam), LOWORD(wParam));
         return 0;
     case WM_NOTIFY:
         OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
         return 0;
     case WM_TIMER:
         if (wParam == IdTimer2) Timer2Timer();
-        if (wParam == IdTimer3) Timer3Timer();
+        if (wParam == IdTimer3) {
+            Timer3Timer();
+            if (trayIcon1_) trayIcon1_->ShowIfMissing();  // the notification area may have come up since
+        }
         return 0;
     case kTrayCallbackMessage:
         OnTrayMessage(lParam);
         return 0;
     default:
-        if (message == taskbarCreatedMessage_ && trayIcon1_) trayIcon1_->ShowAgainIfShown();
+        if (message == taskbarCreatedMessage_ && trayIcon1_) trayIcon1_->ShowAgain();
         return ::DefWindowProcW(hwnd_, message, wParam, lParam);
     }
+}
+
+// The window's parts are built one by one: a part that cannot be built is reported,
+// and the window comes up with the others. Every handler copes with a missing part.
+void TFmain::OnCreate() {
+    taskbarCreatedMessage_ = ::RegisterWindowMessageW(L"TaskbarCreated");
+    ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
+    ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    trayMenu_.reset(BuildTrayMenu());
+    trayIcon1_ = std::make_unique<TrayIcon>(hwnd_, kTrayCallbackMessage, smallIcon_.get(), L"Parlowen");
+    CreateControls();
+    trayIcon1_->Show();  // when the notification area is not there yet, the icon comes later
+    FormCreate();
 }
 
 void TFmain::FormCreate() {
     ::SetWindowTextW(hwnd_, kMainWindowCaption);
 
-    settings::WindowsProfileStore store(settings::SettingsPath());
-    const settings::StoredSettings stored = settings::LoadSettings(store);
-    optionsPage_->LoadVoiceProfiles(stored);
-    LoadReadingOptions(stored);
-    settingsLoaded_ = true;
+    // Without its options page the program has nothing to put the settings into, and
+    // nothing of them to save at exit.
+    if (optionsPage_) {
+        settings::WindowsProfileStore store(settings::SettingsPath());
+        const settings::StoredSettings stored = settings::LoadSettings(store);
+        optionsPage_->LoadVoiceProfiles(stored);
+        LoadReadingOptions(stored);
+        settingsLoaded_ = true;
+    }
 
     initialShowCommand_ = SW_SHOWMINIMIZED;
     trayIcon1_->SetBalloon(kStartupBalloonTitle, kStartupBalloonText, NIIF_INFO, kStartupBalloonMs);
@@ -210,10 +211,10 @@ void TFmain::SaveSettings() {
 }
 
 void TFmain::OnCommand(unsigned id, unsigned notification) {
-    if (optionsPage_->OnCommand(id, notification)) return;
+    if (optionsPage_ && optionsPage_->OnCommand(id, notification)) return;
     switch (id) {
     case IdStopSpeak1:
-        optionsPage_->profiles().StopSpeaking();
+        if (optionsPage_) optionsPage_->profiles().StopSpeaking();
         break;
     case IdOpen1:
         RestoreMainWindowWithPage(0);
@@ -273,15 +274,17 @@ void TFmain::Timer2Timer() { captureTick_.Run(tracking_, chatWindows_, *this); }
 void TFmain::Timer3Timer() { tracking_.Timer3Tick(chatWindows_); }
 
 capture::ReadingOptions TFmain::Options() {
-    capture::ReadingOptions options = optionsPage_->ReadingOptions();
+    capture::ReadingOptions options = optionsPage_ ? optionsPage_->ReadingOptions() : capture::ReadingOptions{};
     options.showTime = IsMenuItemChecked(::GetMenu(hwnd_), IdNShowTime1);
     return options;
 }
 
-void TFmain::SpeakMine(std::string_view text) noexcept { optionsPage_->profiles().Speak(speech::Speaker::Mine, text); }
+void TFmain::SpeakMine(std::string_view text) noexcept {
+    if (optionsPage_) optionsPage_->profiles().Speak(speech::Speaker::Mine, text);
+}
 
 void TFmain::SpeakFriend(std::string_view text) noexcept {
-    optionsPage_->profiles().Speak(speech::Speaker::Friend, text);
+    if (optionsPage_) optionsPage_->profiles().Speak(speech::Speaker::Friend, text);
 }
 
 void TFmain::AppendLogEntry(std::string_view header, std::string_view body, log::Colour colour) {

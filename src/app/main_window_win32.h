@@ -60,6 +60,7 @@ private:
     void ShowPage(int index);
 
     // Start-up and shut-down.
+    void OnCreate();
     void FormCreate();
     void FormDestroy();
 

@@ -32,6 +32,7 @@ NOTIFYICONDATAW TrayIcon::BaseData() const {
 }
 
 void TrayIcon::Show() {
+    wanted_ = true;
     NOTIFYICONDATAW data = BaseData();
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = callbackMessage_;
@@ -41,16 +42,21 @@ void TrayIcon::Show() {
 }
 
 void TrayIcon::Hide() {
+    wanted_ = false;
     if (!shown_) return;
     NOTIFYICONDATAW data = BaseData();
     ::Shell_NotifyIconW(NIM_DELETE, &data);
     shown_ = false;
 }
 
-void TrayIcon::ShowAgainIfShown() {
-    if (!shown_) return;
+void TrayIcon::ShowAgain() {
+    if (!wanted_) return;
     shown_ = false;
     Show();
+}
+
+void TrayIcon::ShowIfMissing() {
+    if (wanted_ && !shown_) Show();
 }
 
 void TrayIcon::SetBalloon(std::wstring title, std::wstring text, DWORD infoIcon, UINT timeoutMs) {

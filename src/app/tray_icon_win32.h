@@ -16,10 +16,15 @@ public:
     TrayIcon& operator=(const TrayIcon&) = delete;
     ~TrayIcon();
 
+    // Puts the icon into the notification area. When the shell refuses (it may not be
+    // there yet at log-on), the icon stays wanted and ShowIfMissing tries again.
     void Show();
     void Hide();
-    // Called when the taskbar was recreated (Explorer restarted): our icon is gone.
-    void ShowAgainIfShown();
+    // Called when the taskbar was recreated (Explorer restarted): a wanted icon is gone.
+    void ShowAgain();
+    // Called now and then: adds a wanted icon that the shell refused so far.
+    void ShowIfMissing();
+    bool shown() const noexcept { return shown_; }
 
     // Balloon settings keep the values last set, as the next balloon uses them.
     void SetBalloon(std::wstring title, std::wstring text, DWORD infoIcon, UINT timeoutMs);
@@ -33,6 +38,7 @@ private:
     UINT callbackMessage_;
     HICON icon_;
     std::wstring hint_;
+    bool wanted_ = false;
     bool shown_ = false;
     std::wstring balloonTitle_;
     std::wstring balloonText_;

@@ -21,6 +21,11 @@ const std::wstring kAboutText = std::wstring(L"Parlowen2009\r\n") + std::wstring
 }  // namespace
 
 void TFmain::HideToTray() {
+    // Without an icon to come back by, the window minimises to the taskbar instead.
+    if (!trayIcon1_ || !trayIcon1_->shown()) {
+        ::ShowWindow(hwnd_, SW_MINIMIZE);
+        return;
+    }
     trayIcon1_->SetBalloon(kMainWindowCaption, kHiddenBalloonText, NIIF_INFO, kHiddenBalloonMs);
     trayIcon1_->ShowBalloon();
     ::ShowWindow(hwnd_, SW_HIDE);
