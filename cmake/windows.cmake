@@ -63,7 +63,7 @@ endif()
 
 add_library(parlowen_e2e_probe SHARED tests/e2e/probe_win32.cpp)
 set_target_properties(parlowen_e2e_probe PROPERTIES PREFIX "")
-target_link_libraries(parlowen_e2e_probe PRIVATE user32)
+target_link_libraries(parlowen_e2e_probe PRIVATE user32 psapi)
 add_dependencies(parlowen_e2e parlowen_e2e_probe parlowen)
 
 # A stand-in messenger chat window for trying the program by hand; the end-to-end cases
@@ -102,7 +102,6 @@ add_dependencies(parlowen_e2e parlowen_sapi_recorder)
 target_sources(parlowen_e2e PRIVATE tests/e2e/speech_test.cpp)
 target_sources(parlowen_e2e PRIVATE tests/e2e/settings_test.cpp)
 target_sources(parlowen_e2e PRIVATE tests/e2e/capture_test.cpp)
-# Last: one of its cases ends the notification area for the rest of the run.
 target_sources(parlowen_e2e PRIVATE tests/e2e/hardening_test.cpp)
 
 # How long speaking holds the GUI thread; run by bench/run-speak-latency.sh, never as a test.
@@ -119,3 +118,12 @@ set(e2e_screenshots ${CMAKE_SOURCE_DIR}/build/screenshots)
 string(REPLACE "/" "\\" e2e_screenshots_windows "Z:${e2e_screenshots}")
 add_test(NAME e2e COMMAND parlowen_e2e ${e2e_screenshots_windows})
 set_tests_properties(e2e PROPERTIES ENVIRONMENT "PARLOWEN_SCREENSHOTS=${e2e_screenshots}" TIMEOUT 900)
+
+# The soak run and the idle cost, under Wine with the recording speech server; run by
+# bench/run-soak.sh, never as a test.
+add_executable(parlowen_soak bench/soak_win32.cpp)
+target_link_libraries(parlowen_soak PRIVATE parlowen_e2e_support parlowen_demo_chat_window)
+if(MINGW)
+  target_link_options(parlowen_soak PRIVATE -municode)
+endif()
+add_dependencies(parlowen_soak parlowen parlowen_sapi_recorder parlowen_e2e_probe)

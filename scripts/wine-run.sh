@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/wine-env.sh"
 
 template=$root/build/wine/template
-prefix=$root/build/wine/e2e
+prefix=${PARLOWEN_PREFIX:-$root/build/wine/e2e}
 
 prepare_wine_prefix "$template"
 rm -rf "$prefix"

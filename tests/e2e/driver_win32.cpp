@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 
@@ -83,6 +84,7 @@ int wmain(int argc, wchar_t** argv) {
 
     int passed = 0;
     int failed = 0;
+    std::stable_partition(e2e::Registry().begin(), e2e::Registry().end(), [](const e2e::Case& c) { return !c.last; });
     for (const e2e::Case& c : e2e::Registry()) {
         bool selected = argc <= 2;
         for (int i = 2; i < argc; ++i)

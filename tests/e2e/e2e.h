@@ -13,13 +13,14 @@ namespace e2e {
 struct Case {
     const char* name;
     std::function<void()> body;
+    bool last = false;  // changes the environment for good: runs after every other case
 };
 
 std::vector<Case>& Registry();
 
 struct Registrar {
-    Registrar(const char* name, std::function<void()> body) {
-        Registry().push_back({name, std::move(body)});
+    Registrar(const char* name, std::function<void()> body, bool last = false) {
+        Registry().push_back({name, std::move(body), last});
     }
 };
 
@@ -56,6 +57,13 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
     static void E2E_CONCAT(e2e_case_, name)();                                      \
     static const ::e2e::Registrar E2E_CONCAT(e2e_registrar_, name)(#name,           \
                                                                   &E2E_CONCAT(e2e_case_, name)); \
+    static void E2E_CONCAT(e2e_case_, name)()
+
+// A case that leaves the environment changed for the rest of the run.
+#define E2E_TEST_LAST(name)                                                         \
+    static void E2E_CONCAT(e2e_case_, name)();                                      \
+    static const ::e2e::Registrar E2E_CONCAT(e2e_registrar_, name)(#name,           \
+                                                                  &E2E_CONCAT(e2e_case_, name), true); \
     static void E2E_CONCAT(e2e_case_, name)()
 
 #define CHECK(condition)                                                          \

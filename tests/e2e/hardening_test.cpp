@@ -51,15 +51,14 @@ E2E_TEST(AWindowWithoutItsLogPaneRunsOnWithWhatWasSetUp) {
 
 namespace {
 
-// The process that runs the notification area. The case below ends it for the rest of
-// the run, so its file is the last of the suite.
+// The process that runs the notification area; the case below ends it for the rest of the run.
 DWORD NotificationAreaProcess() {
     DWORD process = 0;
     if (HWND tray = ::FindWindowW(L"Shell_TrayWnd", nullptr)) ::GetWindowThreadProcessId(tray, &process);
     return process;
 }
 
-E2E_TEST(WithoutANotificationAreaTheWindowMinimisesToTheTaskbar) {
+E2E_TEST_LAST(WithoutANotificationAreaTheWindowMinimisesToTheTaskbar) {
     const DWORD shell = NotificationAreaProcess();
     REQUIRE(shell != 0);
     HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, shell);

@@ -15,6 +15,7 @@ enum Request : WPARAM {
     kMenuBar = 0,    // the window's menu bar
     kOpenPopup = 1,  // the pop-up menu open on screen
     kLog = 2,        // the log pane's selection and coloured runs
+    kResources = 3,  // the program's private bytes, handles, GDI and USER objects
 };
 
 inline std::wstring AnswerPath() {

@@ -13,6 +13,7 @@
 #include <richedit.h>
 #include <richole.h>
 #include <tom.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <string>
@@ -103,6 +104,18 @@ void DumpLog(HWND window, std::wstring& out) {
     document->Release();
 }
 
+// What the program holds, as seen from inside it: "<private bytes> <handles> <GDI> <USER>".
+void DumpResources(std::wstring& out) {
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof(memory);
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory));
+    DWORD handles = 0;
+    ::GetProcessHandleCount(::GetCurrentProcess(), &handles);
+    out = std::to_wstring(memory.PrivateUsage) + L" " + std::to_wstring(handles) + L" " +
+          std::to_wstring(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS)) + L" " +
+          std::to_wstring(::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS)) + L"\n";
+}
+
 void WriteProbeFile(const std::wstring& text) {
     HANDLE file = ::CreateFileW(e2e::probe::AnswerPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
@@ -122,6 +135,9 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeCallWndProc(int code, WPA
             if (call->wParam == e2e::probe::kLog) {
                 menu = nullptr;
                 DumpLog(call->hwnd, out);
+            } else if (call->wParam == e2e::probe::kResources) {
+                menu = nullptr;
+                DumpResources(out);
             } else if (call->wParam == e2e::probe::kOpenPopup) {
                 HWND popup = ::FindWindowW(L"#32768", nullptr);
                 menu = popup ? reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0)) : nullptr;

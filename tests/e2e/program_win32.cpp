@@ -1,10 +1,11 @@
-#include "probe_protocol.h"
 #include "program_win32.h"
 
 #include "e2e.h"
+#include "probe_protocol.h"
 
 #include <shlobj.h>
 
+#include <cwchar>
 #include <stdexcept>
 
 namespace e2e {
@@ -146,6 +147,13 @@ std::wstring Probe(HWND window, WPARAM what) {
 }  // namespace
 
 std::wstring ProbeLog(HWND mainWindow) { return Probe(mainWindow, probe::kLog); }
+
+ProgramResources ProbeResources(HWND mainWindow) {
+    ProgramResources resources;
+    std::swscanf(Probe(mainWindow, probe::kResources).c_str(), L"%llu %lu %lu %lu", &resources.privateBytes,
+                 &resources.handles, &resources.gdiObjects, &resources.userObjects);
+    return resources;
+}
 
 std::wstring ProbeMenu(HWND window, ProbedMenu which) { return Probe(window, static_cast<WPARAM>(which)); }
 

@@ -60,6 +60,13 @@ std::wstring ProbeMenu(HWND window, ProbedMenu which);
 // break inside the text is written \r).
 std::wstring ProbeLog(HWND mainWindow);
 
+// What the program holds, read from inside it: private bytes, handles, GDI and USER objects.
+struct ProgramResources {
+    unsigned long long privateBytes = 0;
+    unsigned long handles = 0, gdiObjects = 0, userObjects = 0;
+};
+ProgramResources ProbeResources(HWND mainWindow);
+
 // Controls, menu commands and the tray icon's message, by the program's own identifiers.
 namespace app = parlowen::app;
 

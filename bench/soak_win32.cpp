@@ -1,0 +1,137 @@
+// The program over a long day: first its idle cost (no chat window in front, then a
+// tracked chat window whose 1 MB history does not change), then MESSAGES messages,
+// alternating the user's and the friend's, one per capture tick, through the real
+// program with the recording speech server. Every 1,000 messages it prints the
+// program's private bytes, handles, GDI and USER objects and CPU time per message; at
+// the end it checks the log holds every message exactly once. Run it under Wine with
+// bench/run-soak.sh [MESSAGES] [IDLE_SECONDS].
+#include "demo_chat/chat_window_win32.h"
+#include "e2e.h"
+#include "program_win32.h"
+#include "sapi_registration_win32.h"
+#include "win32/com_win32.h"
+#include "win32/text_win32.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace e2e {
+
+// The soak has no cases; a check that fails is printed and the run goes on.
+void Fail(const char* file, int line, const std::string& what) {
+    std::fprintf(stderr, "%s:%d: %s\n", file, line, what.c_str());
+}
+
+}  // namespace e2e
+
+namespace {
+
+using e2e::Pump;
+
+double CpuSeconds(HANDLE process) {
+    FILETIME created, exited, kernel, user;
+    ::GetProcessTimes(process, &created, &exited, &kernel, &user);
+    const auto seconds = [](FILETIME t) {
+        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
+// CPU of the program, as percent of one core, over `seconds` of pumping the chat's messages.
+double CpuPercentOver(HANDLE process, int seconds) {
+    const double before = CpuSeconds(process);
+    Pump(static_cast<DWORD>(seconds) * 1000);
+    return 100.0 * (CpuSeconds(process) - before) / seconds;
+}
+
+void PrintResources(HWND main, int messages, double cpuPerMessageMs) {
+    const e2e::ProgramResources held = e2e::ProbeResources(main);
+    std::printf("soak: %6d messages  private %8.1f KB  handles %5lu  GDI %4lu  USER %4lu  CPU %6.2f ms/message\n",
+                messages, held.privateBytes / 1024.0, held.handles, held.gdiObjects, held.userObjects,
+                cpuPerMessageMs);
+    std::fflush(stdout);
+}
+std::string MegabyteHistory() {
+    std::string text;
+    for (int i = 0; text.size() < (1u << 20); ++i)
+        text += "sky 20:15:" + std::to_string(10 + i % 50) + "\r\nmessage number " + std::to_string(i) + "\r\n";
+    return text + "moon 20:16:30\r\nthe last one";
+}
+
+// A header time that differs for every message: hh:mm:ss counted from 08:00:00.
+std::string TimeOf(int n) {
+    char time[16];
+    std::snprintf(time, sizeof time, "%02d:%02d:%02d", 8 + n / 3600 % 16, n / 60 % 60, n % 60);
+    return time;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const int messages = argc > 1 ? _wtoi(argv[1]) : 10000;
+    const int idleSeconds = argc > 2 ? _wtoi(argv[2]) : 60;
+    parlowen::win32::ComApartment com;
+    e2e::RecordingSpeech speech;
+    e2e::InstallTestVoices({L"Soak Voice"});
+    e2e::RemoveSettings();
+    e2e::Program program;
+    program.Start();
+    HWND main = program.MainWindowAfterStartUp();
+    if (!main) {
+        std::printf("soak: the program did not start\n");
+        return 1;
+    }
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, program.processId());
+
+    std::printf("idle: no chat window: %.2f %% of one core over %d s\n", CpuPercentOver(process, idleSeconds),
+                idleSeconds);
+    {
+        parlowen::demo::ChatWindow longChat(std::wstring_view(L"与 sun 交谈中"));
+        longChat.SetHistory(MegabyteHistory());
+        longChat.BringToFront();
+        Pump(3000);  // tracked, and its last message handled
+        std::printf("idle: tracking a 1 MB history: %.2f %% of one core over %d s\n",
+                    CpuPercentOver(process, idleSeconds), idleSeconds);
+        std::fflush(stdout);
+    }
+
+    // A chat of its own for the soak, so that its history is only what the soak sends.
+    parlowen::demo::ChatWindow chat(std::wstring_view(L"与 moon 交谈中"));
+    chat.SetHistory("moon 07:59:59\r\nstart");
+    chat.BringToFront();
+    Pump(3000);
+    double cpuAtLastPrint = CpuSeconds(process);
+    PrintResources(main, 0, 0);
+    for (int n = 1; n <= messages; ++n) {
+        chat.AppendMessage(n % 2 ? "sky" : "moon", "soak message " + std::to_string(n), TimeOf(n));
+        Pump(1050);  // one capture tick
+        if (n % 1000 == 0 || n == messages) {
+            const double cpu = CpuSeconds(process);
+            PrintResources(main, n, 1000.0 * (cpu - cpuAtLastPrint) / (n % 1000 ? n % 1000 : 1000));
+            cpuAtLastPrint = cpu;
+        }
+    }
+    Pump(2000);
+
+    // Every message in the log exactly once, in the order sent.
+    const std::wstring log = e2e::ProbeLog(main);
+    int missing = 0, doubled = 0, outOfOrder = 0;
+    std::size_t previous = 0;
+    for (int n = 1; n <= messages; ++n) {
+        const std::wstring line = L"soak message " + std::to_wstring(n) + L"\\r";
+        const std::size_t at = log.find(line);
+        if (at == std::wstring::npos) {
+            ++missing;
+            continue;
+        }
+        if (log.find(line, at + 1) != std::wstring::npos) ++doubled;
+        if (at < previous) ++outOfOrder;
+        previous = at;
+    }
+    std::printf("soak: %d messages sent: %d missing, %d doubled, %d out of order\n", messages, missing, doubled,
+                outOfOrder);
+    ::CloseHandle(process);
+    program.Close();
+    return missing + doubled + outOfOrder == 0 ? 0 : 1;
+}
