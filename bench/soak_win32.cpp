@@ -7,6 +7,7 @@
 // bench/run-soak.sh [MESSAGES] [IDLE_SECONDS].
 #include "demo_chat/chat_window_win32.h"
 #include "e2e.h"
+#include "files_win32.h"
 #include "program_win32.h"
 #include "sapi_registration_win32.h"
 #include "win32/com_win32.h"
@@ -14,6 +15,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace e2e {
@@ -45,11 +47,42 @@ double CpuPercentOver(HANDLE process, int seconds) {
     return 100.0 * (CpuSeconds(process) - before) / seconds;
 }
 
+// Under Wine the program's own counters answer 0; its Linux process tells the memory:
+// the resident and the anonymous (private) kilobytes from /proc, through drive Z:.
+struct LinuxMemory {
+    long residentKb = -1, anonymousKb = -1;
+};
+
+LinuxMemory ProgramLinuxMemory() {
+    const std::string exePath = parlowen::win32::WideToAnsi(e2e::DriverFolder() + L"parlowen.exe");
+    LinuxMemory memory;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = ::FindFirstFileA("Z:\\proc\\*", &entry);
+    if (search == INVALID_HANDLE_VALUE) return memory;
+    do {
+        const std::string folder = std::string("Z:\\proc\\") + entry.cFileName;
+        const std::string commandLine = e2e::FileBytes(parlowen::win32::AnsiToWide(folder + "\\cmdline"));
+        // Other checkouts may run a parlowen.exe too: only the one beside this program counts.
+        if (commandLine.find(exePath) == std::string::npos) continue;
+        const std::string status = e2e::FileBytes(parlowen::win32::AnsiToWide(folder + "\\status"));
+        const auto field = [&status](const char* name) {
+            const std::size_t at = status.find(name);
+            return at == std::string::npos ? -1L : std::atol(status.c_str() + at + std::strlen(name));
+        };
+        memory = {field("VmRSS:"), field("RssAnon:")};
+        break;
+    } while (::FindNextFileA(search, &entry));
+    ::FindClose(search);
+    return memory;
+}
+
 void PrintResources(HWND main, int messages, double cpuPerMessageMs) {
     const e2e::ProgramResources held = e2e::ProbeResources(main);
-    std::printf("soak: %6d messages  private %8.1f KB  handles %5lu  GDI %4lu  USER %4lu  CPU %6.2f ms/message\n",
+    const LinuxMemory linux = ProgramLinuxMemory();
+    std::printf("soak: %6d messages  private %8.1f KB  handles %5lu  GDI %4lu  USER %4lu  "
+                "resident %7ld KB  anonymous %7ld KB  CPU %6.2f ms/message\n",
                 messages, held.privateBytes / 1024.0, held.handles, held.gdiObjects, held.userObjects,
-                cpuPerMessageMs);
+                linux.residentKb, linux.anonymousKb, cpuPerMessageMs);
     std::fflush(stdout);
 }
 std::string MegabyteHistory() {
