@@ -19,8 +19,10 @@ add_executable(unit_tests
   tests/unit/error_report_test.cpp
   tests/unit/get_path_test.cpp
   tests/unit/settings_test.cpp
+  tests/unit/startup_shortcut_test.cpp
   tests/unit/text_test.cpp
   tests/unit/voice_profiles_test.cpp
+  tests/unit/voice_tokens_test.cpp
   tests/unit/wav_export_test.cpp
 )
 target_link_libraries(unit_tests PRIVATE parlowen_core GTest::gtest_main)

@@ -20,6 +20,8 @@ add_library(parlowen_win32 STATIC
   src/app/options_page_win32.cpp
   src/app/settings/get_path_win32.cpp
   src/app/settings/profile_store_win32.cpp
+  src/app/start_with_windows_win32.cpp
+  src/app/startup_shortcut_win32.cpp
   src/app/tray_icon_win32.cpp
   src/capture/chat_windows_win32.cpp
   src/log/log_file_win32.cpp
@@ -27,11 +29,13 @@ add_library(parlowen_win32 STATIC
   src/app/window_commands_win32.cpp
   src/speech/profile_controls_win32.cpp
   src/speech/sapi_voice_engine_win32.cpp
+  src/speech/token_registry_win32.cpp
+  src/win32/windows_version_win32.cpp
 )
 target_link_libraries(parlowen_win32 PUBLIC parlowen_core
   comctl32 ole32 oleaut32 uuid sapi shell32 gdi32 user32 comdlg32)
 
-add_executable(parlowen WIN32 src/app/entry_win32.cpp resources/parlowen.rc)
+add_executable(parlowen WIN32 src/app/entry_win32.cpp src/win32/tick_count_xp_win32.cpp resources/parlowen.rc)
 target_link_libraries(parlowen PRIVATE parlowen_win32)
 
 # What the driver and the speech benchmark share: starting and reading the program,

@@ -9,6 +9,9 @@ scripts/setup.sh
 scripts/build.sh
 
 status=0
+# The program must start on Windows XP: it imports nothing XP lacks.
+imports_failed=0
+scripts/check-imports.sh build/windows/parlowen.exe || { imports_failed=1; status=1; }
 ctest --preset native 2>&1 | tee build/unit-tests.log || status=1
 ctest --preset e2e 2>&1 | tee build/e2e-tests.log || status=1
 scripts/fuzz.sh 15 2>&1 | tee build/fuzz-tests.log || status=1
@@ -26,5 +29,6 @@ fuzz_failed=$(grep -c '^fuzz: .*: FINDING' build/fuzz-tests.log || true)
 echo "unit: $unit_passed passed, $unit_failed failed"
 echo "e2e: $e2e_passed passed, $e2e_failed failed"
 echo "fuzz: $fuzz_passed passed, $fuzz_failed failed"
-echo "total: $((unit_passed + e2e_passed + fuzz_passed)) passed, $((unit_failed + e2e_failed + fuzz_failed)) failed"
+echo "imports: $((1 - imports_failed)) passed, $imports_failed failed"
+echo "total: $((unit_passed + e2e_passed + fuzz_passed + 1 - imports_failed)) passed, $((unit_failed + e2e_failed + fuzz_failed + imports_failed)) failed"
 exit $status

@@ -7,6 +7,7 @@
 #include "app/settings/profile_store_win32.h"
 #include "app/settings/settings.h"
 #include "log/log_pane_win32.h"
+#include "speech/token_registry_win32.h"
 #include "win32/errors_win32.h"
 
 #include <commctrl.h>
@@ -174,6 +175,7 @@ void TFmain::OnCreate() {
 
 void TFmain::FormCreate() {
     ::SetWindowTextW(hwnd_, kMainWindowCaption);
+    speech::RefreshVoiceTokensOnVersion5();
 
     // Without its options page the program has nothing to put the settings into, and
     // nothing of them to save at exit.
@@ -184,6 +186,7 @@ void TFmain::FormCreate() {
         LoadReadingOptions(stored);
         settingsLoaded_ = true;
     }
+    ShowStartupShortcutMarks();
 
     initialShowCommand_ = SW_SHOWMINIMIZED;
     trayIcon1_->SetBalloon(kStartupBalloonTitle, kStartupBalloonText, NIIF_INFO, kStartupBalloonMs);
@@ -192,6 +195,7 @@ void TFmain::FormCreate() {
 
 void TFmain::FormDestroy() {
     if (trayIcon1_) trayIcon1_->Hide();
+    speech::RemoveVoiceTokensOnVersion5();
     // Controls that never received the stored settings would overwrite them with their
     // design-time values: a run whose start-up failed leaves the file as it was.
     if (settingsLoaded_) SaveSettings();
@@ -240,6 +244,10 @@ void TFmain::OnCommand(unsigned id, unsigned notification) {
         break;
     case IdExportMessageToWav1:
         ExportMessageToWav1Click();
+        break;
+    case IdNOpenOnStartup:
+    case IdNOpenOnStartup2:
+        NOpenOnStartupClick(id == IdNOpenOnStartup2);
         break;
     case IdHelp1:
         Help1Click();

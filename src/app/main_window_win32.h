@@ -86,6 +86,11 @@ private:
     void NShowTime1Click();
     void ExportMessageToWav1Click();
 
+    // Start with Windows (start_with_windows_win32.cpp).
+    void NOpenOnStartupClick(bool inTrayMenu);
+    void ShowStartupShortcutMarks();
+    void SetStartupMarks(bool checked);
+
     // Settings.
     void LoadReadingOptions(const settings::StoredSettings& stored);
     void SaveSettings();

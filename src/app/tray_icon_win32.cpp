@@ -25,7 +25,8 @@ TrayIcon::~TrayIcon() { Hide(); }
 
 NOTIFYICONDATAW TrayIcon::BaseData() const {
     NOTIFYICONDATAW data{};
-    data.cbSize = sizeof(data);
+    // The size Windows XP's shell knows, balloons included; later shells accept it too.
+    data.cbSize = NOTIFYICONDATAW_V3_SIZE;
     data.hWnd = owner_;
     data.uID = kTrayIconId;
     return data;

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <ole2.h>
 #include <oleauto.h>
 #include <wrl/client.h>
 
@@ -50,6 +51,21 @@ public:
     ComApartment& operator=(const ComApartment&) = delete;
     ~ComApartment() {
         if (initialised_) ::CoUninitialize();
+    }
+
+private:
+    bool initialised_;
+};
+
+// OleInitialize for this thread for its lifetime, as the shell's link object expects;
+// undone only when it succeeded.
+class OleApartment {
+public:
+    OleApartment() noexcept : initialised_(SUCCEEDED(::OleInitialize(nullptr))) {}
+    OleApartment(const OleApartment&) = delete;
+    OleApartment& operator=(const OleApartment&) = delete;
+    ~OleApartment() {
+        if (initialised_) ::OleUninitialize();
     }
 
 private:

@@ -13,4 +13,8 @@ namespace parlowen::settings {
 // double-byte character is not a separator.
 std::string ExeBaseName(std::string_view path);
 
+// The folder of a file: its path up to and including the last "\" or ":" ("C:\a\b.exe"
+// gives "C:\a\"; a bare name gives ""). GBK-aware like ExeBaseName.
+std::string FolderOf(std::string_view path);
+
 }  // namespace parlowen::settings
