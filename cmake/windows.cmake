@@ -58,6 +58,7 @@ add_executable(parlowen_e2e
   tests/e2e/log_pane_test.cpp
   tests/e2e/main_window_test.cpp
   tests/e2e/get_path_test.cpp
+  tests/e2e/start_with_windows_test.cpp
   tests/e2e/window_commands_test.cpp
 )
 target_link_libraries(parlowen_e2e PRIVATE parlowen_e2e_support user32 gdi32 comctl32 shell32)

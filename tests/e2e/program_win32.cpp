@@ -25,8 +25,8 @@ std::wstring DriverFolder() {
     return folder.substr(0, folder.find_last_of(L"\\/") + 1);
 }
 
-void Program::Start(const std::wstring& arguments) {
-    const std::wstring exe = DriverFolder() + L"parlowen.exe";
+void Program::Start(const std::wstring& arguments, const std::wstring& exeName) {
+    const std::wstring exe = DriverFolder() + exeName;
     std::wstring commandLine = L"\"" + exe + L"\"" + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);

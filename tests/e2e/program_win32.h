@@ -20,8 +20,9 @@ public:
     // A program still running at the end of a case is killed, so the next case starts clean.
     ~Program();
 
-    // Starts parlowen.exe from the driver's folder with the given command-line tail.
-    void Start(const std::wstring& arguments = L"");
+    // Starts parlowen.exe (or a copy of it named `exeName`) from the driver's folder
+    // with the given command-line tail.
+    void Start(const std::wstring& arguments = L"", const std::wstring& exeName = L"parlowen.exe");
     // The main window of this process, waiting up to `timeoutMs` for it to appear.
     HWND MainWindow(DWORD timeoutMs = 15000);
     // The main window once start-up is over: the window is first shown when it ends.

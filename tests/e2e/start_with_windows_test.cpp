@@ -1,0 +1,177 @@
+// Start with Windows: the two check items, the shortcut in the Startup folder they
+// write and remove, and the marks at the next start.
+#include "e2e.h"
+#include "program_win32.h"
+
+#include "win32/com_win32.h"
+
+#include <shlobj.h>
+
+namespace {
+
+using namespace e2e;
+using parlowen::win32::ComPtr;
+
+std::wstring StartupFolder() {
+    wchar_t folder[MAX_PATH] = L"";
+    ::SHGetFolderPathW(nullptr, CSIDL_STARTUP, nullptr, 0, folder);
+    return folder;
+}
+
+std::wstring ShortcutPath(const std::wstring& baseName = L"parlowen") {
+    return StartupFolder() + L"\\" + baseName + L".lnk";
+}
+
+bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// What a shortcut holds, read back through the shell's own link object.
+struct ShortcutFields {
+    std::string path, arguments, workingDirectory, description;
+};
+
+ShortcutFields ReadShortcut(const std::wstring& file) {
+    ShortcutFields fields;
+    ComPtr<IShellLinkA> link;
+    ComPtr<IPersistFile> persist;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                  reinterpret_cast<void**>(link.GetAddressOf()))) ||
+        FAILED(link.As(&persist)) || FAILED(persist->Load(file.c_str(), STGM_READ)))
+        return fields;
+    char text[MAX_PATH] = "";
+    link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
+    fields.path = text;
+    link->GetArguments(text, MAX_PATH);
+    fields.arguments = text;
+    link->GetWorkingDirectory(text, MAX_PATH);
+    fields.workingDirectory = text;
+    link->GetDescription(text, MAX_PATH);
+    fields.description = text;
+    return fields;
+}
+
+std::string DriverFolderAnsi() {
+    char path[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path);
+    return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+bool MainItemChecked(HWND main) { return ProbeMenu(main, ProbedMenu::MenuBar).find(L"1 C 启动时运行") != std::wstring::npos; }
+
+HWND OpenTrayMenu(HWND main) {
+    ::PostMessageW(main, app::kTrayCallbackMessage, app::kTrayIconId, WM_RBUTTONUP);
+    HWND menu = nullptr;
+    WaitUntil([&] { return (menu = ::FindWindowW(L"#32768", nullptr)) != nullptr && ::IsWindowVisible(menu); }, 5000);
+    Pump(200);
+    return menu;
+}
+
+bool TrayItemChecked(HWND main) {
+    HWND menu = OpenTrayMenu(main);
+    const bool checked = ProbeMenu(main, ProbedMenu::OpenPopup).find(L"0 C 开机时运行") != std::wstring::npos;
+    ::PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    WaitUntil([] { return ::FindWindowW(L"#32768", nullptr) == nullptr; }, 5000);
+    return checked;
+}
+
+// Clicks "开机时运行" as the keyboard does: four steps down past the separators, Enter.
+void ClickTrayItem(HWND main, const wchar_t* screenshot = nullptr) {
+    HWND menu = OpenTrayMenu(main);
+    for (int i = 0; i < 4; ++i) PressKey(menu, VK_DOWN);
+    Pump(300);
+    if (screenshot) SaveScreenshot(nullptr, screenshot);
+    PressKey(menu, VK_RETURN);
+    WaitUntil([] { return ::FindWindowW(L"#32768", nullptr) == nullptr; }, 5000);
+}
+
+E2E_TEST(StartupItemsTickTogetherAndWriteTheShortcut) {
+    const parlowen::win32::ComApartment com;
+    ::DeleteFileW(ShortcutPath().c_str());
+    START_PROGRAM(program, main);
+    CHECK(!MainItemChecked(main));
+    CHECK(!TrayItemChecked(main));
+
+    ::PostMessageW(main, WM_COMMAND, app::IdNOpenOnStartup, 0);  // "启动时运行" in 主菜单
+    CHECK(WaitUntil([] { return Exists(ShortcutPath()); }, 5000));
+    CHECK(MainItemChecked(main));
+    CHECK(TrayItemChecked(main));
+    const ShortcutFields fields = ReadShortcut(ShortcutPath());
+    CHECK_EQ(fields.path, DriverFolderAnsi() + "parlowen.exe");
+    CHECK_EQ(fields.arguments, std::string(" -s"));
+    CHECK_EQ(fields.workingDirectory, DriverFolderAnsi());
+    CHECK_EQ(fields.description, std::string("Parlowen2009"));
+
+    ClickTrayItem(main, L"tray-menu-start-with-windows");  // "开机时运行" unticks both
+    CHECK(WaitUntil([] { return !Exists(ShortcutPath()); }, 5000));
+    CHECK(!MainItemChecked(main));
+    CHECK(!TrayItemChecked(main));
+
+    ClickTrayItem(main);
+    CHECK(WaitUntil([] { return Exists(ShortcutPath()); }, 5000));
+    CHECK(MainItemChecked(main));
+    CHECK_EQ(program.Close(), 0ul);
+}
+
+E2E_TEST(StartupMarksFollowTheShortcutAtTheNextStart) {
+    const parlowen::win32::ComApartment com;
+    const std::string exe = DriverFolderAnsi() + "parlowen.exe";
+    ::DeleteFileW(ShortcutPath().c_str());
+    {
+        START_PROGRAM(program, main);
+        ::PostMessageW(main, WM_COMMAND, app::IdNOpenOnStartup2, 0);
+        REQUIRE(WaitUntil([] { return Exists(ShortcutPath()); }, 5000));
+        CHECK_EQ(program.Close(), 0ul);
+    }
+    {
+        START_PROGRAM(program, main);
+        CHECK(MainItemChecked(main));
+        CHECK(TrayItemChecked(main));
+        // The menu bar's "主菜单" opened from the keyboard, as a user sees the mark.
+        ::ShowWindow(main, SW_RESTORE);
+        ::SetForegroundWindow(main);
+        Pump(300);
+        for (BYTE key : {BYTE{VK_F10}, BYTE{VK_DOWN}}) {
+            ::keybd_event(key, 0, 0, 0);
+            ::keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
+            Pump(200);
+        }
+        CHECK(WaitUntil([] { return ::FindWindowW(L"#32768", nullptr) != nullptr; }, 5000));
+        Pump(300);
+        SaveScreenshot(nullptr, L"main-menu-start-with-windows");
+        CHECK(ProbeMenu(main, ProbedMenu::OpenPopup).find(L"0 C 启动时运行") != std::wstring::npos);
+        for (int i = 0; i < 2; ++i) {
+            ::keybd_event(VK_ESCAPE, 0, 0, 0);
+            ::keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+            Pump(200);
+        }
+        CHECK(WaitUntil([] { return ::FindWindowW(L"#32768", nullptr) == nullptr; }, 5000));
+
+        // Removed by hand: unticking deletes nothing and says nothing.
+        REQUIRE(::DeleteFileW(ShortcutPath().c_str()));
+        ::PostMessageW(main, WM_COMMAND, app::IdNOpenOnStartup, 0);
+        CHECK(WaitUntil([&] { return !MainItemChecked(main); }, 5000));
+        CHECK(WaitForDialogOf(program.processId(), 1000) == nullptr);
+        CHECK(!TrayItemChecked(main));
+        CHECK(!Exists(ShortcutPath()));
+        ::PostMessageW(main, WM_COMMAND, app::IdNOpenOnStartup, 0);
+        REQUIRE(WaitUntil([] { return Exists(ShortcutPath()); }, 5000));
+        CHECK_EQ(program.Close(), 0ul);
+    }
+    // A renamed executable looks for a shortcut under its own name and leaves the old one.
+    const std::wstring renamed = DriverFolder() + L"parlowen-renamed.exe";
+    REQUIRE(::CopyFileW((DriverFolder() + L"parlowen.exe").c_str(), renamed.c_str(), FALSE));
+    {
+        Program program;
+        program.Start(L"", L"parlowen-renamed.exe");
+        HWND main = program.MainWindowAfterStartUp();
+        REQUIRE(main != nullptr);
+        CHECK(!MainItemChecked(main));
+        CHECK(!TrayItemChecked(main));
+        CHECK(Exists(ShortcutPath()));
+        CHECK_EQ(program.Close(), 0ul);
+    }
+    ::DeleteFileW(renamed.c_str());
+    ::DeleteFileW(ShortcutPath().c_str());
+}
+
+}  // namespace
