@@ -59,6 +59,7 @@ add_executable(parlowen_e2e
   tests/e2e/main_window_test.cpp
   tests/e2e/get_path_test.cpp
   tests/e2e/start_with_windows_test.cpp
+  tests/e2e/voice_tokens_test.cpp
   tests/e2e/window_commands_test.cpp
 )
 target_link_libraries(parlowen_e2e PRIVATE parlowen_e2e_support user32 gdi32 comctl32 shell32)
@@ -123,6 +124,10 @@ set(e2e_screenshots ${CMAKE_SOURCE_DIR}/build/screenshots)
 string(REPLACE "/" "\\" e2e_screenshots_windows "Z:${e2e_screenshots}")
 add_test(NAME e2e COMMAND parlowen_e2e ${e2e_screenshots_windows})
 set_tests_properties(e2e PROPERTIES ENVIRONMENT "PARLOWEN_SCREENSHOTS=${e2e_screenshots}" TIMEOUT 900)
+# The cases for Windows 5.x, in a prefix of its own that reports Windows XP.
+add_test(NAME e2e-winxp64 COMMAND parlowen_e2e ${e2e_screenshots_windows}-winxp64)
+set_tests_properties(e2e-winxp64 PROPERTIES
+  ENVIRONMENT "PARLOWEN_SCREENSHOTS=${e2e_screenshots}-winxp64;PARLOWEN_WINE_VERSION=winxp64" TIMEOUT 600)
 
 # The soak run and the idle cost, under Wine with the recording speech server; run by
 # bench/run-soak.sh, never as a test.

@@ -7,9 +7,10 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 # The ANSI code page is then 936 (GBK), as on the users' systems.
 export LANG=zh_CN.GBK LC_ALL=zh_CN.GBK
 
-# Creates (once) and prints a prepared prefix at $1; later runs reuse it.
+# Creates (once) and prints a prepared prefix at $1; later runs reuse it. A Windows
+# version for winecfg (winxp64 …) as $2 makes the prefix report that version.
 prepare_wine_prefix() {
-  local prefix=$1
+  local prefix=$1 version=${2:-}
   if [[ ! -f $prefix/.parlowen-ready ]]; then
     echo "wine: preparing the prefix $prefix (once)" >&2
     rm -rf "$prefix"
@@ -17,6 +18,9 @@ prepare_wine_prefix() {
     WINEPREFIX=$prefix wine wineboot -i >/dev/null 2>&1 || true
     # Wine draws the title bars itself: a bare virtual display has no window manager.
     WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+    if [[ -n $version ]]; then
+      WINEPREFIX=$prefix wine winecfg -v "$version" >/dev/null 2>&1
+    fi
     WINEPREFIX=$prefix wineserver -w
     touch "$prefix/.parlowen-ready"
   fi

@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # Runs a Windows program of the build under Wine, as CTest's emulator for the Windows
 # build: in a fresh copy of the prepared prefix, on a private virtual display. When
-# PARLOWEN_SCREENSHOTS names a folder, it starts empty and the BMP screenshots the
-# program leaves there are turned into PNG files.
+# PARLOWEN_WINE_VERSION names a Windows version (winxp64), the prefix reports it and has
+# a prepared template of its own. When PARLOWEN_SCREENSHOTS names a folder, it starts
+# empty and the BMP screenshots the program leaves there are turned into PNG files.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/wine-env.sh"
 
-template=$root/build/wine/template
-prefix=${PARLOWEN_PREFIX:-$root/build/wine/e2e}
+version=${PARLOWEN_WINE_VERSION:-}
+template=$root/build/wine/template${version:+-$version}
+prefix=${PARLOWEN_PREFIX:-$root/build/wine/e2e${version:+-$version}}
 
-prepare_wine_prefix "$template"
+prepare_wine_prefix "$template" "$version"
 rm -rf "$prefix"
 cp -a "$template" "$prefix"
 export WINEPREFIX=$prefix

@@ -82,10 +82,12 @@ int wmain(int argc, wchar_t** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
     if (argc > 1) e2e::g_screenshotFolder = argv[1];
 
+    const bool windows5Prefix = ::GetEnvironmentVariableW(L"PARLOWEN_WINE_VERSION", nullptr, 0) > 0;
     int passed = 0;
     int failed = 0;
     std::stable_partition(e2e::Registry().begin(), e2e::Registry().end(), [](const e2e::Case& c) { return !c.last; });
     for (const e2e::Case& c : e2e::Registry()) {
+        if (c.windows5 != windows5Prefix) continue;
         bool selected = argc <= 2;
         for (int i = 2; i < argc; ++i)
             if (e2e::Utf8(argv[i]) == c.name) selected = true;

@@ -14,13 +14,16 @@ struct Case {
     const char* name;
     std::function<void()> body;
     bool last = false;  // changes the environment for good: runs after every other case
+    // Runs only in a prefix that reports Windows 5.x (PARLOWEN_WINE_VERSION set), where
+    // the other cases do not run.
+    bool windows5 = false;
 };
 
 std::vector<Case>& Registry();
 
 struct Registrar {
-    Registrar(const char* name, std::function<void()> body, bool last = false) {
-        Registry().push_back({name, std::move(body), last});
+    Registrar(const char* name, std::function<void()> body, bool last = false, bool windows5 = false) {
+        Registry().push_back({name, std::move(body), last, windows5});
     }
 };
 
@@ -53,18 +56,17 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
 #define E2E_CONCAT_INNER(a, b) a##b
 #define E2E_CONCAT(a, b) E2E_CONCAT_INNER(a, b)
-#define E2E_TEST(name)                                                              \
+#define E2E_TEST_REGISTERED(name, last, windows5)                                   \
     static void E2E_CONCAT(e2e_case_, name)();                                      \
     static const ::e2e::Registrar E2E_CONCAT(e2e_registrar_, name)(#name,           \
-                                                                  &E2E_CONCAT(e2e_case_, name)); \
+                                                                  &E2E_CONCAT(e2e_case_, name), last, windows5); \
     static void E2E_CONCAT(e2e_case_, name)()
 
+#define E2E_TEST(name) E2E_TEST_REGISTERED(name, false, false)
 // A case that leaves the environment changed for the rest of the run.
-#define E2E_TEST_LAST(name)                                                         \
-    static void E2E_CONCAT(e2e_case_, name)();                                      \
-    static const ::e2e::Registrar E2E_CONCAT(e2e_registrar_, name)(#name,           \
-                                                                  &E2E_CONCAT(e2e_case_, name), true); \
-    static void E2E_CONCAT(e2e_case_, name)()
+#define E2E_TEST_LAST(name) E2E_TEST_REGISTERED(name, true, false)
+// A case for the Windows 2000 / XP / Server 2003 generation.
+#define E2E_TEST_ON_WINDOWS_5(name) E2E_TEST_REGISTERED(name, false, true)
 
 #define CHECK(condition)                                                          \
     do {                                                                          \

@@ -179,6 +179,17 @@ HWND Page(HWND main, int pageId) { return ::GetDlgItem(Notebook(main), pageId); 
 
 HWND OptionControl(HWND main, int id) { return ::GetDlgItem(Page(main, app::IdTabSheet2), id); }
 
+std::vector<std::wstring> VoiceBoxEntries(HWND box) {
+    std::vector<std::wstring> entries;
+    const LRESULT count = ::SendMessageW(box, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t text[256] = L"";
+        ::SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        entries.push_back(text);
+    }
+    return entries;
+}
+
 bool Shown(HWND main) { return ::IsWindowVisible(main) && !::IsIconic(main); }
 
 void ShowOptionsPage(HWND main) {

@@ -81,6 +81,8 @@ HWND Notebook(HWND main);
 HWND Page(HWND main, int pageId);
 // A control on the options page.
 HWND OptionControl(HWND main, int id);
+// The entries of a voice box, in order.
+std::vector<std::wstring> VoiceBoxEntries(HWND box);
 // Visible and not minimised.
 bool Shown(HWND main);
 // Restores the window from the tray and brings the options page to the front.

@@ -12,17 +12,6 @@ using namespace e2e;
 using namespace parlowen::app;
 using Calls = std::vector<std::vector<std::string>>;
 
-std::vector<std::wstring> VoiceBoxEntries(HWND box) {
-    std::vector<std::wstring> entries;
-    const LRESULT count = ::SendMessageW(box, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        wchar_t text[256] = L"";
-        ::SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-        entries.push_back(text);
-    }
-    return entries;
-}
-
 // The program's speech calls made after `skip` earlier ones.
 Calls CallsSince(const Program& program, size_t skip) {
     Calls calls = SpeechCallsOf(program.processId());
