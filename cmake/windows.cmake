@@ -37,6 +37,20 @@ target_link_libraries(parlowen_win32 PUBLIC parlowen_core
 
 add_executable(parlowen WIN32 src/app/entry_win32.cpp src/win32/tick_count_xp_win32.cpp resources/parlowen.rc)
 target_link_libraries(parlowen PRIVATE parlowen_win32)
+configure_file(resources/version.h.in ${CMAKE_BINARY_DIR}/version.h)
+target_include_directories(parlowen PRIVATE ${CMAKE_BINARY_DIR})
+
+# The installer, parlowen-setup.exe beside the program, stamped with the same version.
+find_program(MAKENSIS makensis REQUIRED)
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/parlowen-setup.exe
+  COMMAND ${MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DEXE=$<TARGET_FILE:parlowen>
+          -DICON=${CMAKE_SOURCE_DIR}/resources/parlowen.ico
+          -DOUTFILE=${CMAKE_BINARY_DIR}/parlowen-setup.exe
+          ${CMAKE_SOURCE_DIR}/installer/parlowen.nsi
+  DEPENDS parlowen ${CMAKE_SOURCE_DIR}/installer/parlowen.nsi ${CMAKE_SOURCE_DIR}/resources/parlowen.ico
+  VERBATIM)
+add_custom_target(parlowen_setup ALL DEPENDS ${CMAKE_BINARY_DIR}/parlowen-setup.exe)
 
 # What the driver and the speech benchmark share: starting and reading the program,
 # and putting the recording speech server in place.
@@ -58,11 +72,12 @@ add_executable(parlowen_e2e
   tests/e2e/log_pane_test.cpp
   tests/e2e/main_window_test.cpp
   tests/e2e/get_path_test.cpp
+  tests/e2e/installer_test.cpp
   tests/e2e/start_with_windows_test.cpp
   tests/e2e/voice_tokens_test.cpp
   tests/e2e/window_commands_test.cpp
 )
-target_link_libraries(parlowen_e2e PRIVATE parlowen_e2e_support user32 gdi32 comctl32 shell32)
+target_link_libraries(parlowen_e2e PRIVATE parlowen_e2e_support user32 gdi32 comctl32 shell32 version)
 if(MINGW)
   target_link_options(parlowen_e2e PRIVATE -municode)  # the driver's entry is wmain
 endif()
@@ -70,7 +85,7 @@ endif()
 add_library(parlowen_e2e_probe SHARED tests/e2e/probe_win32.cpp)
 set_target_properties(parlowen_e2e_probe PROPERTIES PREFIX "")
 target_link_libraries(parlowen_e2e_probe PRIVATE user32 psapi)
-add_dependencies(parlowen_e2e parlowen_e2e_probe parlowen)
+add_dependencies(parlowen_e2e parlowen_e2e_probe parlowen parlowen_setup)
 
 # A stand-in messenger chat window for trying the program by hand; the end-to-end cases
 # play the messenger with the same window, and start the demo to read a chat window of

@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ libgtest-dev libbenchmark-dev       # native core and its tests
   clang libclang-rt-14-dev                                  # fuzzing the core with libFuzzer
   g++-mingw-w64-x86-64-posix mingw-w64-tools                # the Windows program
+  nsis                                                      # its installer
   wine wine64 xvfb xauth imagemagick x11-utils              # running it under Wine on a virtual display
   locales fonts-wqy-microhei                                # GBK code page and Chinese glyphs
 )

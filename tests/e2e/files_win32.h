@@ -10,6 +10,8 @@
 
 namespace e2e {
 
+// A file or folder of that name is there.
+inline bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 // The file's bytes; empty when it cannot be read.
 std::string FileBytes(const std::wstring& path);
 // Creates or replaces the file with `bytes`.

@@ -26,7 +26,10 @@ std::wstring DriverFolder() {
 }
 
 void Program::Start(const std::wstring& arguments, const std::wstring& exeName) {
-    const std::wstring exe = DriverFolder() + exeName;
+    StartExecutable(DriverFolder() + exeName, arguments);
+}
+
+void Program::StartExecutable(const std::wstring& exe, const std::wstring& arguments) {
     std::wstring commandLine = L"\"" + exe + L"\"" + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);

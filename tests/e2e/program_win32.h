@@ -23,6 +23,8 @@ public:
     // Starts parlowen.exe (or a copy of it named `exeName`) from the driver's folder
     // with the given command-line tail.
     void Start(const std::wstring& arguments = L"", const std::wstring& exeName = L"parlowen.exe");
+    // Starts the program at a full path.
+    void StartExecutable(const std::wstring& path, const std::wstring& arguments = L"");
     // The main window of this process, waiting up to `timeoutMs` for it to appear.
     HWND MainWindow(DWORD timeoutMs = 15000);
     // The main window once start-up is over: the window is first shown when it ends.

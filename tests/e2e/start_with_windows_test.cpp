@@ -1,6 +1,7 @@
 // Start with Windows: the two check items, the shortcut in the Startup folder they
 // write and remove, and the marks at the next start.
 #include "e2e.h"
+#include "files_win32.h"
 #include "program_win32.h"
 
 #include "win32/com_win32.h"
@@ -21,8 +22,6 @@ std::wstring StartupFolder() {
 std::wstring ShortcutPath(const std::wstring& baseName = L"parlowen") {
     return StartupFolder() + L"\\" + baseName + L".lnk";
 }
-
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // What a shortcut holds, read back through the shell's own link object.
 struct ShortcutFields {

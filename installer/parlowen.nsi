@@ -1,0 +1,69 @@
+; The installer, built by makensis with the build's values:
+;   -DVERSION=1.0.0.0 -DEXE=<parlowen.exe> -DICON=<parlowen.ico> -DOUTFILE=<parlowen-setup.exe>
+; It puts parlowen.exe and an empty TTS folder (for the English voice data, which the
+; user adds) into the program folder, a shortcut into the Start menu, an entry into
+; "Add or Remove Programs", and an uninstaller that takes all of that away again with
+; the start-up shortcut, leaving the user's settings (set.ini) and saved logs alone.
+Unicode true
+; The program is a 64-bit executable: so is its installer.
+Target amd64-unicode
+SetCompressor /SOLID lzma
+
+!define PRODUCT "Parlowen2009"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Parlowen"
+
+Name "${PRODUCT}"
+OutFile "${OUTFILE}"
+Icon "${ICON}"
+UninstallIcon "${ICON}"
+InstallDir "$PROGRAMFILES64\Parlowen"
+InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
+RequestExecutionLevel admin
+ShowInstDetails show
+
+VIProductVersion "${VERSION}"
+VIAddVersionKey "ProductName" "Parlowen"
+VIAddVersionKey "FileDescription" "${PRODUCT} Setup"
+VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "ProductVersion" "${VERSION}"
+VIAddVersionKey "LegalCopyright" ""
+
+Page directory
+Page instfiles
+UninstPage uninstConfirm
+UninstPage instfiles
+
+Section "Parlowen"
+  SetRegView 64
+  SetShellVarContext all
+  SetOutPath "$INSTDIR"
+  File "/oname=parlowen.exe" "${EXE}"
+  CreateDirectory "$INSTDIR\TTS"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\parlowen.exe" "" "$INSTDIR\parlowen.exe" 0
+
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\parlowen.exe"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+Section "Uninstall"
+  SetRegView 64
+  SetShellVarContext all
+  Delete "$SMPROGRAMS\${PRODUCT}.lnk"
+  ; The program's start-up shortcut lives in the Startup folder of the user who ticked it.
+  SetShellVarContext current
+  Delete "$SMSTARTUP\parlowen.lnk"
+
+  Delete "$INSTDIR\parlowen.exe"
+  Delete "$INSTDIR\uninstall.exe"
+  ; Voice data the user put into TTS is not ours: the folder goes only when empty.
+  RMDir "$INSTDIR\TTS"
+  RMDir "$INSTDIR"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+SectionEnd

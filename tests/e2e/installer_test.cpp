@@ -1,0 +1,102 @@
+// The installer as a Windows user runs it: silently installed, the installed program
+// started, silently uninstalled; the user's settings stay.
+#include "e2e.h"
+#include "files_win32.h"
+#include "program_win32.h"
+#include "win32/registry_win32.h"
+
+#include <shlobj.h>
+
+namespace {
+
+using namespace e2e;
+
+constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Parlowen";
+
+std::wstring KnownFolder(int csidl) {
+    wchar_t folder[MAX_PATH] = L"";
+    ::SHGetFolderPathW(nullptr, csidl, nullptr, 0, folder);
+    return folder;
+}
+
+bool IsEmptyFolder(const std::wstring& path) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW((path + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    int entries = 0;
+    do ++entries;
+    while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return entries == 2 && (::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY);  // "." and ".."
+}
+
+// Runs an installer or uninstaller to its end; its exit code.
+DWORD RunToEnd(const std::wstring& exe, const std::wstring& arguments) {
+    Program setup;
+    setup.StartExecutable(exe, arguments);
+    return setup.WaitForExit(60000);
+}
+
+E2E_TEST(InstallerPutsTheProgramInPlaceAndTheUninstallerTakesItAway) {
+    const std::wstring folder = KnownFolder(CSIDL_PROGRAM_FILES) + L"\\Parlowen";
+    const std::wstring menuShortcut = KnownFolder(CSIDL_COMMON_PROGRAMS) + L"\\Parlowen2009.lnk";
+    const std::wstring startupShortcut = KnownFolder(CSIDL_STARTUP) + L"\\parlowen.lnk";
+
+    // What a user who runs it without /S first meets: the folder page.
+    {
+        Program setup;
+        setup.StartExecutable(DriverFolder() + L"parlowen-setup.exe");
+        HWND page = WaitForDialogOf(setup.processId(), 15000);
+        REQUIRE(page != nullptr);
+        Pump(500);
+        SaveScreenshot(nullptr, L"installer-folder-page");
+        PressDialogButton(page, IDCANCEL);
+        CHECK(setup.WaitForExit(10000) != STILL_ACTIVE);
+        CHECK(!Exists(folder));
+    }
+
+    CHECK_EQ(RunToEnd(DriverFolder() + L"parlowen-setup.exe", L" /S"), 0ul);
+    CHECK(Exists(folder + L"\\parlowen.exe"));
+    CHECK(IsEmptyFolder(folder + L"\\TTS"));
+    CHECK(Exists(folder + L"\\uninstall.exe"));
+    CHECK(Exists(menuShortcut));
+    using parlowen::win32::ReadRegistryString;
+    CHECK(ReadRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName") == std::wstring(L"Parlowen2009"));
+    CHECK(ReadRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString") ==
+          L"\"" + folder + L"\\uninstall.exe\"");
+    // The installer carries the version the program carries.
+    const std::optional<std::wstring> version = ReadRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion");
+    DWORD handle = 0;
+    std::vector<BYTE> info(::GetFileVersionInfoSizeW((folder + L"\\parlowen.exe").c_str(), &handle));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT size = 0;
+    REQUIRE(!info.empty() && ::GetFileVersionInfoW((folder + L"\\parlowen.exe").c_str(), 0, static_cast<DWORD>(info.size()), info.data()) &&
+            ::VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &size) && fixed);
+    const std::wstring exeVersion = std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." +
+                                    std::to_wstring(LOWORD(fixed->dwFileVersionMS)) + L"." +
+                                    std::to_wstring(HIWORD(fixed->dwFileVersionLS)) + L"." +
+                                    std::to_wstring(LOWORD(fixed->dwFileVersionLS));
+    CHECK(version == exeVersion);
+
+    // The installed program runs, is set to start with Windows and saves its settings.
+    {
+        Program program;
+        program.StartExecutable(folder + L"\\parlowen.exe");
+        HWND main = program.MainWindowAfterStartUp();
+        REQUIRE(main != nullptr);
+        ::PostMessageW(main, WM_COMMAND, app::IdNOpenOnStartup, 0);
+        CHECK(WaitUntil([&] { return Exists(startupShortcut); }, 5000));
+        CHECK_EQ(program.Close(), 0ul);
+    }
+    CHECK(Exists(SettingsPath()));
+
+    // The uninstaller hands its work to a copy of itself, so the files tell when it is done.
+    CHECK_EQ(RunToEnd(folder + L"\\uninstall.exe", L" /S"), 0ul);
+    CHECK(WaitUntil([&] { return !Exists(folder); }, 30000));
+    CHECK(!Exists(menuShortcut));
+    CHECK(!Exists(startupShortcut));
+    CHECK(!ReadRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName"));
+    CHECK(Exists(SettingsPath()));
+}
+
+}  // namespace
