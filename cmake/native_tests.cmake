@@ -17,6 +17,7 @@ add_executable(unit_tests
   tests/unit/log_file_format_test.cpp
   tests/unit/message_log_test.cpp
   tests/unit/error_report_test.cpp
+  tests/unit/extended_tick_count_test.cpp
   tests/unit/get_path_test.cpp
   tests/unit/settings_test.cpp
   tests/unit/startup_shortcut_test.cpp

@@ -5,6 +5,8 @@
 // else the 32-bit count extended by the wrap-arounds seen.
 #if defined(__MINGW32__)
 
+#include "app/extended_tick_count.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -14,23 +16,23 @@ namespace {
 
 std::atomic<std::uint64_t> g_lastTicks{0};
 
-ULONGLONG WINAPI ExtendedTickCount() {
-    std::uint64_t last = g_lastTicks.load();
-    for (;;) {
-        const DWORD now = ::GetTickCount();
-        std::uint64_t high = last & ~std::uint64_t{0xFFFFFFFF};
-        if (now < static_cast<DWORD>(last)) high += std::uint64_t{1} << 32;
-        const std::uint64_t ticks = high | now;
-        if (g_lastTicks.compare_exchange_weak(last, ticks)) return ticks;
-    }
-}
+ULONGLONG WINAPI ExtendedTickCount() { return parlowen::app::ExtendTickCount(g_lastTicks, ::GetTickCount()); }
 
 using TickCount64Function = ULONGLONG(WINAPI*)();
 
+// Found on the first call, without a guarded static: the thread library that calls
+// this may itself be what such a guard waits with.
+std::atomic<TickCount64Function> g_tickCount64{nullptr};
+
 ULONGLONG WINAPI TickCount64() {
-    static const auto system = reinterpret_cast<TickCount64Function>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetTickCount64")));
-    return system ? system() : ExtendedTickCount();
+    TickCount64Function function = g_tickCount64.load();
+    if (!function) {
+        function = reinterpret_cast<TickCount64Function>(
+            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetTickCount64")));
+        if (!function) function = &ExtendedTickCount;
+        g_tickCount64.store(function);
+    }
+    return function();
 }
 
 }  // namespace
