@@ -30,13 +30,6 @@ bool IsEmptyFolder(const std::wstring& path) {
     return entries == 2 && (::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY);  // "." and ".."
 }
 
-// Runs an installer or uninstaller to its end; its exit code.
-DWORD RunToEnd(const std::wstring& exe, const std::wstring& arguments) {
-    Program setup;
-    setup.StartExecutable(exe, arguments);
-    return setup.WaitForExit(60000);
-}
-
 E2E_TEST(InstallerPutsTheProgramInPlaceAndTheUninstallerTakesItAway) {
     const std::wstring folder = KnownFolder(CSIDL_PROGRAM_FILES) + L"\\Parlowen";
     const std::wstring menuShortcut = KnownFolder(CSIDL_COMMON_PROGRAMS) + L"\\Parlowen2009.lnk";

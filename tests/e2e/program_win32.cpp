@@ -25,6 +25,12 @@ std::wstring DriverFolder() {
     return folder.substr(0, folder.find_last_of(L"\\/") + 1);
 }
 
+DWORD RunToEnd(const std::wstring& exe, const std::wstring& arguments, DWORD timeoutMs) {
+    Program program;
+    program.StartExecutable(exe, arguments);
+    return program.WaitForExit(timeoutMs);
+}
+
 void Program::Start(const std::wstring& arguments, const std::wstring& exeName) {
     StartExecutable(DriverFolder() + exeName, arguments);
 }

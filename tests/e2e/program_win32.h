@@ -43,6 +43,9 @@ private:
 };
 
 std::wstring DriverFolder();
+// Runs a program (an installer, a system tool) to its end; its exit code, or STILL_ACTIVE
+// when it did not end in time.
+DWORD RunToEnd(const std::wstring& exe, const std::wstring& arguments, DWORD timeoutMs = 60000);
 // Every visible or hidden top-level window of class `windowClass`.
 std::vector<HWND> TopLevelWindows(const wchar_t* windowClass);
 std::wstring WindowText(HWND window);

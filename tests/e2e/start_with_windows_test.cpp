@@ -5,6 +5,7 @@
 #include "program_win32.h"
 
 #include "win32/com_win32.h"
+#include "win32/text_win32.h"
 
 #include <shlobj.h>
 
@@ -48,11 +49,13 @@ ShortcutFields ReadShortcut(const std::wstring& file) {
     return fields;
 }
 
-std::string DriverFolderAnsi() {
-    char path[MAX_PATH] = "";
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path);
-    return folder.substr(0, folder.find_last_of('\\') + 1);
+std::string DriverFolderAnsi() { return parlowen::win32::WideToAnsi(DriverFolder()); }
+
+// A key pressed and let go on the keyboard, for whichever window has the focus.
+void Type(BYTE key) {
+    ::keybd_event(key, 0, 0, 0);
+    ::keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
+    Pump(200);
 }
 
 bool MainItemChecked(HWND main) { return ProbeMenu(main, ProbedMenu::MenuBar).find(L"1 C 启动时运行") != std::wstring::npos; }
@@ -129,20 +132,14 @@ E2E_TEST(StartupMarksFollowTheShortcutAtTheNextStart) {
         ::ShowWindow(main, SW_RESTORE);
         ::SetForegroundWindow(main);
         Pump(300);
-        for (BYTE key : {BYTE{VK_F10}, BYTE{VK_DOWN}}) {
-            ::keybd_event(key, 0, 0, 0);
-            ::keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
-            Pump(200);
-        }
+        Type(VK_F10);
+        Type(VK_DOWN);
         CHECK(WaitUntil([] { return ::FindWindowW(L"#32768", nullptr) != nullptr; }, 5000));
         Pump(300);
         SaveScreenshot(nullptr, L"main-menu-start-with-windows");
         CHECK(ProbeMenu(main, ProbedMenu::OpenPopup).find(L"0 C 启动时运行") != std::wstring::npos);
-        for (int i = 0; i < 2; ++i) {
-            ::keybd_event(VK_ESCAPE, 0, 0, 0);
-            ::keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
-            Pump(200);
-        }
+        Type(VK_ESCAPE);
+        Type(VK_ESCAPE);
         CHECK(WaitUntil([] { return ::FindWindowW(L"#32768", nullptr) == nullptr; }, 5000));
 
         // Removed by hand: unticking deletes nothing and says nothing.

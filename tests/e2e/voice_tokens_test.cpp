@@ -3,6 +3,7 @@
 // and nothing written on later versions.
 #include "demo_chat/chat_window_win32.h"
 #include "e2e.h"
+#include "files_win32.h"
 #include "program_win32.h"
 #include "sapi_registration_win32.h"
 #include "speech/voice_tokens.h"
@@ -29,28 +30,14 @@ bool TokenExists(const std::wstring& name) {
                            key.put()) == ERROR_SUCCESS;
 }
 
-// The key as `reg export` writes it, without the file's first line.
+// The key as `reg export` writes it (UTF-16), without the file's first line.
 std::wstring RegExport(const std::wstring& key) {
     const std::wstring file = DriverFolder() + L"token-export.reg";
     ::DeleteFileW(file.c_str());
-    std::wstring command = L"reg.exe export \"" + key + L"\" \"" + file + L"\" /y";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                          &startup, &info))
-        return L"(reg.exe did not start)";
-    ::WaitForSingleObject(info.hProcess, 20000);
-    ::CloseHandle(info.hThread);
-    ::CloseHandle(info.hProcess);
-    const parlowen::win32::UniqueFile in(
-        ::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    std::wstring text;
-    wchar_t buffer[4096];
-    DWORD read = 0;
-    while (in && ::ReadFile(in.get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
-        text.append(buffer, read / sizeof(wchar_t));
+    RunToEnd(L"C:\\windows\\system32\\reg.exe", L" export \"" + key + L"\" \"" + file + L"\" /y", 20000);
+    const std::string bytes = FileBytes(file);
     ::DeleteFileW(file.c_str());
+    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
     const size_t firstLineEnd = text.find(L"\r\n");
     return firstLineEnd == std::wstring::npos ? text : text.substr(firstLineEnd + 2);
 }

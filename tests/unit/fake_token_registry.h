@@ -5,8 +5,7 @@
 
 #include "speech/voice_tokens.h"
 
-#include <map>
-#include <memory>
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,84 +15,79 @@ namespace parlowen::testing {
 class FakeTokenRegistry : public speech::TokenRegistry {
 public:
     bool OpenKey(std::string_view path, bool create) override {
-        open_ = &root_;
-        for (const std::string& name : Split(path)) {
-            Node* child = Find(*open_, name);
-            if (!child && !create) return (open_ = nullptr), false;
-            open_ = child ? child : Add(*open_, name);
+        open_ = Find(path);
+        if (open_ == kNone && create) {
+            for (std::size_t cut = path.find('\\', 1); cut != std::string_view::npos; cut = path.find('\\', cut + 1))
+                Make(path.substr(0, cut));
+            open_ = Make(path);
         }
-        return true;
+        return open_ != kNone;
     }
     void CreateSubkey(std::string_view name) override {
-        if (open_ && !Find(*open_, name)) Add(*open_, name);
+        if (open_ != kNone) Make(keys_[open_].path + "\\" + std::string(name));
     }
     void WriteString(std::string_view name, std::string_view value) override {
-        if (!open_) return;
-        for (auto& [existing, old] : open_->values)
-            if (Fold(existing) == Fold(name)) return void(old = value);
-        open_->values.emplace_back(name, value);
+        if (open_ == kNone) return;
+        auto& values = keys_[open_].values;
+        const auto same = std::find_if(values.begin(), values.end(), [&](auto& v) { return Fold(v.first) == Fold(name); });
+        if (same != values.end()) same->second = value;
+        else values.emplace_back(name, value);
     }
     std::optional<std::string> ReadString(std::string_view name) override {
-        if (open_)
-            for (const auto& [existing, value] : open_->values)
+        if (open_ != kNone)
+            for (const auto& [existing, value] : keys_[open_].values)
                 if (Fold(existing) == Fold(name)) return value;
         return std::nullopt;
     }
     void DeleteTree(std::string_view name) override {
-        if (!open_) return;
-        std::erase_if(open_->children, [&](const auto& child) { return Fold(child->name) == Fold(name); });
+        if (open_ == kNone) return;
+        const std::string root = Fold(keys_[open_].path + "\\" + std::string(name));
+        const std::string openPath = keys_[open_].path;
+        std::erase_if(keys_, [&](const Key& key) { return Fold(key.path) == root || Fold(key.path).starts_with(root + "\\"); });
+        open_ = Find(openPath);
     }
-    void CloseKey() override { open_ = nullptr; }
+    void CloseKey() override { open_ = kNone; }
 
-    // Every value under `path`, one line each: "<key path below it>|<name>|<value>", in
-    // the order written; a key without values gives "<key path>" alone.
-    std::vector<std::string> Dump(std::string_view path) {
+    // Every key below `path` in the order created, one line a value: "<key below>|<name>|<value>";
+    // a key without values gives "<key below>" alone.
+    std::vector<std::string> Dump(std::string_view path) const {
         std::vector<std::string> lines;
-        if (OpenKey(path, false)) DumpNode(*open_, "", lines);
-        CloseKey();
+        const std::string root = Fold(path) + "\\";
+        for (const Key& key : keys_) {
+            if (!Fold(key.path).starts_with(root)) continue;
+            const std::string below = key.path.substr(root.size());
+            if (key.values.empty()) lines.push_back(below);
+            for (const auto& [name, value] : key.values) lines.push_back(below + "|" + name + "|" + value);
+        }
         return lines;
     }
 
 private:
-    struct Node {
-        std::string name;
+    struct Key {
+        std::string path;
         std::vector<std::pair<std::string, std::string>> values;
-        std::vector<std::unique_ptr<Node>> children;
     };
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
     static std::string Fold(std::string_view text) {
         std::string folded(text);
-        for (char& c : folded)
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        for (char& c : folded) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
         return folded;
     }
-    static std::vector<std::string> Split(std::string_view path) {
-        std::vector<std::string> names;
-        std::string name;
-        for (char c : std::string(path) + "\\") {
-            if (c != '\\') name += c;
-            else if (!name.empty()) names.push_back(std::exchange(name, ""));
-        }
-        return names;
+    std::size_t Find(std::string_view path) const {
+        for (std::size_t i = 0; i < keys_.size(); ++i)
+            if (Fold(keys_[i].path) == Fold(path)) return i;
+        return kNone;
     }
-    static Node* Find(Node& parent, std::string_view name) {
-        for (auto& child : parent.children)
-            if (Fold(child->name) == Fold(name)) return child.get();
-        return nullptr;
-    }
-    static Node* Add(Node& parent, std::string_view name) {
-        parent.children.push_back(std::make_unique<Node>(Node{std::string(name), {}, {}}));
-        return parent.children.back().get();
-    }
-    static void DumpNode(const Node& node, const std::string& path, std::vector<std::string>& lines) {
-        if (node.values.empty() && !path.empty()) lines.push_back(path);
-        for (const auto& [name, value] : node.values) lines.push_back(path + "|" + name + "|" + value);
-        for (const auto& child : node.children)
-            DumpNode(*child, path.empty() ? child->name : path + "\\" + child->name, lines);
+    std::size_t Make(std::string_view path) {
+        const std::size_t found = Find(path);
+        if (found != kNone) return found;
+        keys_.push_back({std::string(path), {}});
+        return keys_.size() - 1;
     }
 
-    Node root_;
-    Node* open_ = nullptr;
+    std::vector<Key> keys_;
+    std::size_t open_ = kNone;
 };
 
 }  // namespace parlowen::testing
