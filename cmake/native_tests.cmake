@@ -18,12 +18,14 @@ add_executable(unit_tests
   tests/unit/message_log_test.cpp
   tests/unit/error_report_test.cpp
   tests/unit/extended_tick_count_test.cpp
+  tests/unit/espeak_settings_test.cpp
   tests/unit/get_path_test.cpp
   tests/unit/settings_test.cpp
   tests/unit/startup_shortcut_test.cpp
   tests/unit/text_test.cpp
   tests/unit/voice_profiles_test.cpp
   tests/unit/voice_tokens_test.cpp
+  tests/unit/voice_protocol_test.cpp
   tests/unit/wav_export_test.cpp
 )
 target_link_libraries(unit_tests PRIVATE parlowen_core GTest::gtest_main)

@@ -27,9 +27,12 @@ add_library(parlowen_win32 STATIC
   src/log/log_file_win32.cpp
   src/log/log_pane_win32.cpp
   src/app/window_commands_win32.cpp
+  src/speech/espeak_voice_engine_win32.cpp
   src/speech/profile_controls_win32.cpp
   src/speech/sapi_voice_engine_win32.cpp
+  src/speech/speech_engines_win32.cpp
   src/speech/token_registry_win32.cpp
+  src/speech/voice_process_win32.cpp
   src/win32/windows_version_win32.cpp
 )
 target_link_libraries(parlowen_win32 PUBLIC parlowen_core
@@ -52,6 +55,19 @@ add_custom_command(
   VERBATIM)
 add_custom_target(parlowen_setup ALL DEPENDS ${CMAKE_BINARY_DIR}/parlowen-setup.exe)
 
+# The eSpeak NG engine's voice process, a Winelib program built by the host's wineg++
+# as a project of its own; parlowen-voice.exe.so lands beside parlowen.exe.
+include(ExternalProject)
+ExternalProject_Add(parlowen_voice
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}/src/voice
+  BINARY_DIR ${CMAKE_BINARY_DIR}/voice
+  CMAKE_GENERATOR Ninja
+  CMAKE_ARGS -DCMAKE_CXX_COMPILER=wineg++ -DCMAKE_BUILD_TYPE=Release
+             -DPARLOWEN_PROGRAM_DIR=${CMAKE_BINARY_DIR}
+  BUILD_ALWAYS ON
+  INSTALL_COMMAND "")
+add_dependencies(parlowen parlowen_voice)
+
 # What the driver and the speech benchmark share: starting and reading the program,
 # and putting the recording speech server in place.
 add_library(parlowen_e2e_support STATIC
@@ -59,6 +75,7 @@ add_library(parlowen_e2e_support STATIC
   tests/e2e/files_win32.cpp
   tests/e2e/program_win32.cpp
   tests/e2e/sapi_registration_win32.cpp
+  tests/e2e/sound_recording_win32.cpp
 )
 target_include_directories(parlowen_e2e_support PUBLIC tests/e2e)
 target_link_libraries(parlowen_e2e_support PUBLIC parlowen_win32 sapi ole32 oleaut32 uuid advapi32)
@@ -123,6 +140,7 @@ add_dependencies(parlowen_e2e parlowen_sapi_recorder)
 target_sources(parlowen_e2e PRIVATE tests/e2e/speech_test.cpp)
 target_sources(parlowen_e2e PRIVATE tests/e2e/settings_test.cpp)
 target_sources(parlowen_e2e PRIVATE tests/e2e/capture_test.cpp)
+target_sources(parlowen_e2e PRIVATE tests/e2e/espeak_test.cpp)
 target_sources(parlowen_e2e PRIVATE tests/e2e/hardening_test.cpp)
 
 # How long speaking holds the GUI thread; run by bench/run-speak-latency.sh, never as a test.
@@ -138,7 +156,9 @@ enable_testing()
 set(e2e_screenshots ${CMAKE_SOURCE_DIR}/build/screenshots)
 string(REPLACE "/" "\\" e2e_screenshots_windows "Z:${e2e_screenshots}")
 add_test(NAME e2e COMMAND parlowen_e2e ${e2e_screenshots_windows})
-set_tests_properties(e2e PROPERTIES ENVIRONMENT "PARLOWEN_SCREENSHOTS=${e2e_screenshots}" TIMEOUT 900)
+set_tests_properties(e2e PROPERTIES
+  ENVIRONMENT "PARLOWEN_SCREENSHOTS=${e2e_screenshots};PARLOWEN_E2E_AUDIO=${CMAKE_SOURCE_DIR}/build/e2e-audio"
+  TIMEOUT 900)
 # The cases for Windows 5.x, in a prefix of its own that reports Windows XP.
 add_test(NAME e2e-winxp64 COMMAND parlowen_e2e ${e2e_screenshots_windows}-winxp64)
 set_tests_properties(e2e-winxp64 PROPERTIES

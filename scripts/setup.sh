@@ -10,6 +10,9 @@ packages=(
   nsis                                                      # its installer
   wine wine64 xvfb xauth imagemagick x11-utils              # running it under Wine on a virtual display
   locales fonts-wqy-microhei                                # GBK code page and Chinese glyphs
+  wine64-tools libespeak-ng-dev espeak-ng-data libsoxr-dev  # the eSpeak NG voice process (Winelib)
+  libpcaudio-dev                                            # its sound output (eSpeak NG's own audio library)
+  pulseaudio pulseaudio-utils sox                           # a private audio server, recording and measuring speech
 )
 
 missing=()

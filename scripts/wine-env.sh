@@ -33,12 +33,18 @@ start_virtual_display() {
   Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
   XVFB_PID=$!
   export DISPLAY=":$n"
+  within_5s test -e "/tmp/.X11-unix/X$n" && return 0
+  echo "wine: Xvfb did not start on $DISPLAY" >&2
+  return 1
+}
+
+# Runs the command every 0.1 s until it succeeds, for 5 seconds at most.
+within_5s() {
   local i
   for i in $(seq 1 50); do
-    [[ -e /tmp/.X11-unix/X$n ]] && return 0
+    "$@" >/dev/null 2>&1 && return 0
     sleep 0.1
   done
-  echo "wine: Xvfb did not start on $DISPLAY" >&2
   return 1
 }
 
@@ -52,4 +58,27 @@ windows_path() {
   local p
   p=$(realpath -m "$1")
   echo "Z:${p//\//\\}"
+}
+
+# Starts a private PulseAudio server in folder $1 whose only output is a null sink,
+# "null", so that what is played can be recorded from "null.monitor" without a sound
+# card; exports PULSE_SERVER for the programs started after it. AUDIO_PID names it.
+start_private_audio_server() {
+  local dir=$1
+  mkdir -p "$dir/home" "$dir/runtime"
+  chmod 700 "$dir/runtime"
+  HOME=$dir/home XDG_RUNTIME_DIR=$dir/runtime \
+    pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+      -L 'module-null-sink sink_name=null' \
+      -L "module-native-protocol-unix auth-anonymous=1 socket=$dir/native" >"$dir/pulseaudio.log" 2>&1 &
+  AUDIO_PID=$!
+  export PULSE_SERVER=unix:$dir/native
+  within_5s pactl info && return 0
+  echo "audio: the private PulseAudio server did not start (see $dir/pulseaudio.log)" >&2
+  return 1
+}
+
+stop_private_audio_server() {
+  [[ -n ${AUDIO_PID:-} ]] && kill "$AUDIO_PID" 2>/dev/null && wait "$AUDIO_PID" 2>/dev/null
+  AUDIO_PID=
 }

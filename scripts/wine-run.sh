@@ -4,6 +4,9 @@
 # PARLOWEN_WINE_VERSION names a Windows version (winxp64), the prefix reports it and has
 # a prepared template of its own. When PARLOWEN_SCREENSHOTS names a folder, it starts
 # empty and the BMP screenshots the program leaves there are turned into PNG files.
+# When PARLOWEN_E2E_AUDIO names a folder, a private audio server runs whose output is
+# recorded there as recording.raw (16 kHz, 16-bit, mono; PARLOWEN_E2E_RECORDING names it
+# for the program), and the WAV files the program leaves beside it are measured with sox.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/wine-env.sh"
@@ -23,7 +26,17 @@ if [[ -n $screens ]]; then
 fi
 
 start_virtual_display || exit 1
-trap 'wineserver -k 2>/dev/null; stop_virtual_display' EXIT
+recorder=
+trap 'wineserver -k 2>/dev/null; [[ -n $recorder ]] && kill $recorder; stop_private_audio_server; stop_virtual_display' EXIT
+audio=${PARLOWEN_E2E_AUDIO:-}
+if [[ -n $audio ]]; then
+  rm -rf "$audio"
+  mkdir -p "$audio"
+  start_private_audio_server "$audio/server" || exit 1
+  parec -d null.monitor --rate=16000 --channels=1 --format=s16le --latency-msec=20 --raw >"$audio/recording.raw" &
+  recorder=$!
+  export PARLOWEN_E2E_RECORDING=$(windows_path "$audio/recording.raw")
+fi
 
 wine "$@" 2>/dev/null
 status=$?
@@ -31,6 +44,13 @@ status=$?
 if [[ -n $screens ]]; then
   for bmp in "$screens"/*.bmp; do
     [[ -e $bmp ]] && convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
+  done
+fi
+if [[ -n $audio ]]; then
+  for wav in "$audio"/*.wav; do
+    [[ -e $wav ]] || continue
+    printf 'sound %-22s %s\n' "$(basename "$wav")" \
+      "$(sox "$wav" -n stat 2>&1 | awk '/^Length/ {l=$3} /^RMS +amplitude/ {r=$3} END {printf "length %.2f s, RMS %.4f", l, r}')"
   done
 fi
 exit $status

@@ -49,7 +49,9 @@ win32::UniqueIcon LoadProgramIcon(HINSTANCE instance, int size) {
 
 }  // namespace
 
-TFmain::TFmain(HINSTANCE instance) : instance_(instance) {}
+TFmain::TFmain(HINSTANCE instance)
+    : instance_(instance), speech_(speech::ChooseSpeechEngines()), spVoice_(*speech_.mine),
+      spVoice1_(*speech_.friend_), spFileStream1_(*speech_.file) {}
 
 TFmain::~TFmain() { Destroy(); }
 

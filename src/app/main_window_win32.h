@@ -11,7 +11,7 @@
 #include "capture/chat_tracking.h"
 #include "capture/chat_windows_win32.h"
 #include "log/message_log.h"
-#include "speech/sapi_voice_engine_win32.h"
+#include "speech/speech_engines_win32.h"
 
 #include <windows.h>
 
@@ -121,10 +121,12 @@ private:
     // The log's plain-text mode: set by each save from the file's extension, followed by opening.
     bool plainTextMode_ = false;
 
-    // Mine and the friend's voice objects, and the stream the WAV export renders into.
-    speech::SapiVoiceEngine spVoice_;
-    speech::SapiVoiceEngine spVoice1_;
-    speech::SapiFileStream spFileStream1_;
+    // Mine and the friend's voice objects, and the stream the WAV export renders into,
+    // on the speech engine chosen when the window object is made.
+    speech::SpeechEngines speech_;
+    speech::VoiceEngine& spVoice_;
+    speech::VoiceEngine& spVoice1_;
+    speech::AudioFileStream& spFileStream1_;
     std::unique_ptr<OptionsPage> optionsPage_;
 
     // The messenger's chat windows, the one followed, and the last message handled.

@@ -44,6 +44,11 @@ ISpeechVoice* SapiVoiceEngine::Connected() {
 void SapiVoiceEngine::Disconnect() noexcept { voice_.Reset(); }
 
 std::vector<InstalledVoice> SapiVoiceEngine::GetVoices() {
+    if (!voices_) voices_ = ListVoices();
+    return *voices_;
+}
+
+std::vector<InstalledVoice> SapiVoiceEngine::ListVoices() {
     std::vector<InstalledVoice> voices;
     ISpeechVoice* voice = Connected();
     if (!voice) return voices;

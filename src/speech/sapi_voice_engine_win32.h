@@ -7,6 +7,9 @@
 #include <sapi.h>
 #include <wrl/client.h>
 
+#include <optional>
+#include <vector>
+
 namespace parlowen::speech {
 
 class SapiFileStream : public AudioFileStream {
@@ -40,7 +43,9 @@ public:
 private:
     // The connected voice, or nullptr when the system offers no usable speech.
     ISpeechVoice* Connected();
+    std::vector<InstalledVoice> ListVoices();
     Microsoft::WRL::ComPtr<ISpeechVoice> voice_;
+    std::optional<std::vector<InstalledVoice>> voices_;  // listed once: the list is not refreshed
 };
 
 }  // namespace parlowen::speech

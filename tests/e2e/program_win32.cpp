@@ -25,6 +25,12 @@ std::wstring DriverFolder() {
     return folder.substr(0, folder.find_last_of(L"\\/") + 1);
 }
 
+WithoutVoiceProcess::WithoutVoiceProcess() : path_(DriverFolder() + L"parlowen-voice.exe.so") {
+    ::MoveFileW(path_.c_str(), (path_ + L".away").c_str());
+}
+
+WithoutVoiceProcess::~WithoutVoiceProcess() { ::MoveFileW((path_ + L".away").c_str(), path_.c_str()); }
+
 DWORD RunToEnd(const std::wstring& exe, const std::wstring& arguments, DWORD timeoutMs) {
     Program program;
     program.StartExecutable(exe, arguments);

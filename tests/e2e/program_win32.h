@@ -46,6 +46,19 @@ std::wstring DriverFolder();
 // Runs a program (an installer, a system tool) to its end; its exit code, or STILL_ACTIVE
 // when it did not end in time.
 DWORD RunToEnd(const std::wstring& exe, const std::wstring& arguments, DWORD timeoutMs = 60000);
+
+// Moves the eSpeak NG voice process (parlowen-voice.exe.so) away from the program for
+// its lifetime: the program then finds no voice engine under Wine, as before it had one.
+class WithoutVoiceProcess {
+public:
+    WithoutVoiceProcess();
+    ~WithoutVoiceProcess();
+    WithoutVoiceProcess(const WithoutVoiceProcess&) = delete;
+    WithoutVoiceProcess& operator=(const WithoutVoiceProcess&) = delete;
+
+private:
+    std::wstring path_;
+};
 // Every visible or hidden top-level window of class `windowClass`.
 std::vector<HWND> TopLevelWindows(const wchar_t* windowClass);
 std::wstring WindowText(HWND window);

@@ -125,6 +125,7 @@ E2E_TEST(HandEditedValuesAreReadAsTheProgramReadsThemAndWrittenBackClean) {
 }
 
 E2E_TEST(WithoutVoicesTheSavedVoiceChoicesStayAsTheyWere) {
+    WithoutVoiceProcess noVoices;
     WriteSettingsFile("[set]\r\nEngine=3\r\nEngine1=2\r\n");
     START_PROGRAM(program, main);
     CHECK_EQ(ExitFromTray(program, main), 0ul);

@@ -108,7 +108,8 @@ E2E_TEST(OptionControlsSetTheVoicesAsTheUserChangesThem) {
     CHECK_EQ(program.Close(), 0ul);
 }
 
-E2E_TEST(WineOwnSpeechMeansNoVoicesAndNoError) {
+E2E_TEST(WithoutAnyVoiceEngineTheBoxesStayEmptyAndNoErrorIsShown) {
+    WithoutVoiceProcess onlyWineOwnSpeech;  // whose objects say E_NOTIMPL
     START_PROGRAM(program, main);
     CHECK(::IsIconic(main));  // start-up was not cut short
     CHECK(WaitForMessageBox(L"Parlowen2009", 1500) == nullptr);

@@ -1,0 +1,147 @@
+#include "speech/espeak_voice_engine_win32.h"
+
+#include "speech/wav_header.h"
+#include "win32/text_win32.h"
+
+#include <stdexcept>
+
+namespace parlowen::speech {
+namespace {
+
+// A voice process that leaves a command unanswered this long is ended and replaced.
+constexpr DWORD kAnswerTimeoutMs = 5000;
+// The first start of a voice process in a cold Wine prefix.
+constexpr DWORD kVoicesTimeoutMs = 10000;
+constexpr DWORD kTimingTimeoutMs = 2000;
+
+class EspeakVoiceToken : public VoiceToken {
+public:
+    explicit EspeakVoiceToken(std::string identifier) : identifier_(std::move(identifier)) {}
+    const std::string& identifier() const noexcept { return identifier_; }
+
+private:
+    std::string identifier_;
+};
+
+std::string AnsiToUtf8(std::string_view ansi) { return win32::WideToUtf8(win32::AnsiToWide(ansi)); }
+std::string Utf8ToAnsi(std::string_view utf8) { return win32::WideToAnsi(win32::Utf8ToWide(utf8)); }
+
+// An error reply, or none at all, as the error report shows it.
+[[noreturn]] void Fail(const std::optional<protocol::Fields>& reply) {
+    const std::string message = !reply ? "no answer" : reply->size() > 1 ? Utf8ToAnsi((*reply)[1]) : "error";
+    throw std::runtime_error("parlowen-voice: " + message);
+}
+
+bool IsOk(const std::optional<protocol::Fields>& reply) { return reply && reply->front() == protocol::kOk; }
+
+}  // namespace
+
+void EspeakFileStream::OpenForWrite(std::string_view ansiPath) {
+    const std::wstring path = win32::AnsiToWide(ansiPath);
+    // The voice process has a working folder of its own: hand it the full path.
+    const DWORD length = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    win32::ThrowLastErrorIf(length == 0, "SpFileStream.Open");
+    std::wstring full(length, L'\0');
+    full.resize(::GetFullPathNameW(path.c_str(), length, full.data(), nullptr));
+
+    win32::UniqueKernelHandle file;
+    const HANDLE created =
+        ::CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    win32::ThrowLastErrorIf(created == INVALID_HANDLE_VALUE, "SpFileStream.Open");
+    file.reset(created);
+    const auto header = WavHeader(0);
+    DWORD written = 0;
+    win32::ThrowLastErrorIf(!::WriteFile(file.get(), header.data(), static_cast<DWORD>(header.size()), &written, nullptr),
+                            "SpFileStream.Open");
+    path_ = win32::WideToUtf8(full);
+    open_ = true;
+}
+
+const std::string& EspeakFileStream::Utf8Path() const {
+    if (!open_) throw std::runtime_error("SpVoice.AudioOutputStream: the file stream is not open");
+    return path_;
+}
+
+EspeakVoiceEngine::EspeakVoiceEngine(std::shared_ptr<const VoiceProgram> program) : program_(std::move(program)) {}
+
+bool EspeakVoiceEngine::EnsureRunning() {
+    if (process_ && process_->Usable(kAnswerTimeoutMs)) return false;
+    process_.reset();
+    process_ = std::make_unique<VoiceProcess>(*program_);
+    if (!settings_.voice.empty()) process_->Send({std::string(protocol::kVoice), settings_.voice});
+    process_->Send({std::string(protocol::kRate), std::to_string(settings_.rate)});
+    process_->Send({std::string(protocol::kVolume), std::to_string(settings_.volume)});
+    return true;
+}
+
+void EspeakVoiceEngine::Configure(const protocol::Fields& command) {
+    if (!EnsureRunning()) process_->Send(command);
+}
+
+void EspeakVoiceEngine::Disconnect() noexcept {
+    settings_ = {};
+    outputPath_.clear();
+    try {
+        if (process_ && process_->Usable(kAnswerTimeoutMs)) {
+            process_->Send({std::string(protocol::kPurge)});
+            process_->Send({std::string(protocol::kReset)});
+        }
+    } catch (...) {
+        // Out of memory: the next use finds the process as it is.
+    }
+}
+
+std::vector<InstalledVoice> EspeakVoiceEngine::GetVoices() {
+    if (voices_) return *voices_;  // the list does not change while the program runs
+    EnsureRunning();
+    const auto reply = process_->Reply(process_->Send({std::string(protocol::kVoices)}, true), kVoicesTimeoutMs);
+    if (!IsOk(reply)) Fail(reply);
+    std::vector<InstalledVoice> voices;
+    for (size_t i = 1; i + 1 < reply->size(); i += 2)
+        voices.push_back({Utf8ToAnsi((*reply)[i + 1]), std::make_shared<EspeakVoiceToken>((*reply)[i])});
+    voices_ = voices;
+    return voices;
+}
+
+void EspeakVoiceEngine::SetVoice(const VoiceToken& token) {
+    settings_.voice = static_cast<const EspeakVoiceToken&>(token).identifier();
+    Configure({std::string(protocol::kVoice), settings_.voice});
+}
+
+void EspeakVoiceEngine::SetRate(int rate) {
+    settings_.rate = rate;
+    Configure({std::string(protocol::kRate), std::to_string(rate)});
+}
+
+void EspeakVoiceEngine::SetVolume(int volume) {
+    settings_.volume = volume;
+    Configure({std::string(protocol::kVolume), std::to_string(volume)});
+}
+
+void EspeakVoiceEngine::Speak(std::string_view ansiText) {
+    std::string text = AnsiToUtf8(ansiText);
+    EnsureRunning();
+    if (outputPath_.empty()) process_->Send({std::string(protocol::kSpeak), std::move(text)});
+    else process_->Send({std::string(protocol::kRender), outputPath_, std::move(text)});
+}
+
+void EspeakVoiceEngine::SetOutputStream(AudioFileStream& stream) {
+    outputPath_ = static_cast<const EspeakFileStream&>(stream).Utf8Path();
+}
+
+void EspeakVoiceEngine::WaitUntilDone() {
+    if (!process_) return;  // nothing was ever asked of it
+    const auto reply = process_->Reply(process_->Send({std::string(protocol::kWait)}, true), INFINITE);
+    if (!IsOk(reply)) Fail(reply);
+}
+
+std::optional<EspeakVoiceEngine::SpeakTiming> EspeakVoiceEngine::LastSpeakTiming() {
+    if (!process_) return std::nullopt;
+    const auto reply = process_->Reply(process_->Send({std::string(protocol::kTiming)}, true), kTimingTimeoutMs);
+    if (!IsOk(reply) || reply->size() < 3) return std::nullopt;
+    return SpeakTiming{std::stoll((*reply)[1]), std::stoll((*reply)[2])};
+}
+
+DWORD EspeakVoiceEngine::ProcessId() const { return process_ ? process_->processId() : 0; }
+
+}  // namespace parlowen::speech

@@ -1,0 +1,73 @@
+// The voice engine on eSpeak NG, for systems whose own speech has no voice (Wine on
+// Linux). Each voice object keeps one voice process (parlowen-voice.exe.so) for the
+// whole run, so the two profiles sound at once and each can be silenced alone.
+#pragma once
+
+#include "speech/voice_engine.h"
+#include "speech/voice_process_win32.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace parlowen::speech {
+
+// A WAV file for the export. Opening creates it with an empty 16 kHz, 16-bit, mono
+// header; the voice process appends the speech and keeps the header in step.
+class EspeakFileStream : public AudioFileStream {
+public:
+    void SetFormat16kHz16BitMono() override {}  // the only format it writes
+    void OpenForWrite(std::string_view ansiPath) override;
+    void Close() override { open_ = false; }
+    // The full path in UTF-8; throws when the stream is not open.
+    const std::string& Utf8Path() const;
+
+private:
+    std::string path_;
+    bool open_ = false;
+};
+
+class EspeakVoiceEngine : public VoiceEngine {
+public:
+    explicit EspeakVoiceEngine(std::shared_ptr<const VoiceProgram> program);
+
+    // The voice process stays; it is silenced and set back to a new voice's defaults.
+    void Disconnect() noexcept override;
+    std::vector<InstalledVoice> GetVoices() override;
+    void SetVoice(const VoiceToken& token) override;
+    void SetRate(int rate) override;
+    void SetVolume(int volume) override;
+    void Speak(std::string_view ansiText) override;
+    void SetAllowAudioOutputFormatChanges(bool) override {}
+    void SetOutputStream(AudioFileStream& stream) override;
+    void WaitUntilDone() override;
+    void ResetOutputToDefaultDevice() override { outputPath_.clear(); }
+
+    // For the latency benchmark: performance-counter ticks at which the voice process
+    // received the last Speak and played its first sample (0 while it has not).
+    struct SpeakTiming {
+        long long received = 0, firstSample = 0;
+    };
+    std::optional<SpeakTiming> LastSpeakTiming();
+    // The running voice process, or 0.
+    DWORD ProcessId() const;
+
+private:
+    struct Settings {
+        std::string voice;  // empty: the voice process's first voice
+        int rate = 0, volume = 100;
+    };
+    // The voice process, started or replaced when it has ended or stopped answering;
+    // a new one is given the current settings. Whether it is new.
+    bool EnsureRunning();
+    void Configure(const protocol::Fields& command);
+
+    std::shared_ptr<const VoiceProgram> program_;
+    std::unique_ptr<VoiceProcess> process_;
+    Settings settings_;
+    std::string outputPath_;  // UTF-8; empty: the sound output
+    std::optional<std::vector<InstalledVoice>> voices_;
+};
+
+}  // namespace parlowen::speech

@@ -1,0 +1,170 @@
+#include "speech/voice_process_win32.h"
+
+#include <utility>
+
+namespace parlowen::speech {
+
+VoiceProgram::VoiceProgram(std::wstring path) : path_(std::move(path)) {
+    // Without a job (nested jobs are refused before Windows 8) the voice processes still
+    // end by themselves when their input closes with this program.
+    job_.reset(::CreateJobObjectW(nullptr, nullptr));
+    if (job_) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (!::SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits)))
+            job_.reset();
+    }
+}
+
+std::optional<std::wstring> VoiceProgram::BesideExecutable() {
+    wchar_t exe[MAX_PATH];
+    const DWORD length = ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    if (length == 0 || length == MAX_PATH) return std::nullopt;
+    std::wstring path(exe, length);
+    path = path.substr(0, path.find_last_of(L"\\/") + 1) + L"parlowen-voice.exe.so";
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
+    return path;
+}
+
+VoiceProcess::VoiceProcess(const VoiceProgram& program) {
+    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+    HANDLE childInput = nullptr, input = nullptr, output = nullptr, childOutput = nullptr;
+    win32::ThrowLastErrorIf(!::CreatePipe(&childInput, &input, &inheritable, 0), "CreatePipe");
+    win32::UniqueKernelHandle childInputOwner(childInput);
+    input_.reset(input);
+    win32::ThrowLastErrorIf(!::CreatePipe(&output, &childOutput, &inheritable, 0), "CreatePipe");
+    win32::UniqueKernelHandle childOutputOwner(childOutput);
+    output_.reset(output);
+    // Only the child's ends are inherited; ours must close when this program ends, so
+    // that the voice process sees its input end.
+    ::SetHandleInformation(input, HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(output, HANDLE_FLAG_INHERIT, 0);
+    // Its diagnostics (the sound libraries write some) must not mix with the replies.
+    HANDLE nulDevice = ::CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                                     OPEN_EXISTING, 0, nullptr);
+    win32::UniqueKernelHandle nul(nulDevice == INVALID_HANDLE_VALUE ? nullptr : nulDevice);
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = childInput;
+    startup.hStdOutput = childOutput;
+    startup.hStdError = nul.get();
+    std::wstring commandLine = L"\"" + program.path() + L"\"";
+    PROCESS_INFORMATION info{};
+    win32::ThrowLastErrorIf(!::CreateProcessW(program.path().c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                              CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup, &info),
+                            "parlowen-voice");
+    process_.reset(info.hProcess);
+    processId_ = info.dwProcessId;
+    if (program.job()) ::AssignProcessToJobObject(program.job(), info.hProcess);
+    ::ResumeThread(info.hThread);
+    ::CloseHandle(info.hThread);
+
+    writer_ = std::thread([this] { WriteLines(); });
+    reader_ = std::thread([this] { ReadLines(); });
+}
+
+VoiceProcess::~VoiceProcess() {
+    ::TerminateProcess(process_.get(), 0);
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    // Its end of the pipes closes with it, which ends the blocked read and write.
+    writer_.join();
+    reader_.join();
+}
+
+std::uint64_t VoiceProcess::Send(const protocol::Fields& command, bool keepReply) {
+    std::string line = protocol::EncodeLine(command);
+    std::lock_guard lock(mutex_);
+    const std::uint64_t number = ++sent_;
+    outbox_.push_back(std::move(line));
+    sentAt_.push_back(::GetTickCount());
+    if (keepReply) kept_[number] = std::nullopt;
+    changed_.notify_all();
+    return number;
+}
+
+std::optional<protocol::Fields> VoiceProcess::Reply(std::uint64_t command, DWORD timeoutMs) {
+    std::unique_lock lock(mutex_);
+    const auto arrived = [&] { return broken_ || (kept_.count(command) && kept_[command].has_value()); };
+    if (timeoutMs == INFINITE) changed_.wait(lock, arrived);
+    else changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), arrived);
+    std::optional<protocol::Fields> reply;
+    if (auto found = kept_.find(command); found != kept_.end()) {
+        reply = std::move(found->second);
+        kept_.erase(found);
+    }
+    return reply;
+}
+
+bool VoiceProcess::Usable(DWORD answerTimeoutMs) const {
+    if (::WaitForSingleObject(process_.get(), 0) != WAIT_TIMEOUT) return false;
+    std::lock_guard lock(mutex_);
+    return !broken_ && (sentAt_.empty() || ::GetTickCount() - sentAt_.front() <= answerTimeoutMs);
+}
+
+void VoiceProcess::Break() {
+    {
+        std::lock_guard lock(mutex_);
+        broken_ = true;
+    }
+    changed_.notify_all();
+}
+
+void VoiceProcess::WriteLines() {
+    for (;;) {
+        std::string line;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [&] { return stopping_ || broken_ || !outbox_.empty(); });
+            if (stopping_ || broken_) return;
+            line = std::move(outbox_.front());
+            outbox_.pop_front();
+        }
+        const char* data = line.data();
+        size_t left = line.size();
+        while (left > 0) {
+            DWORD written = 0;
+            if (!::WriteFile(input_.get(), data, static_cast<DWORD>(left), &written, nullptr)) {
+                Break();
+                return;
+            }
+            data += written;
+            left -= written;
+        }
+    }
+}
+
+void VoiceProcess::ReadLines() {
+    protocol::LineBuffer lines;
+    char buffer[16384];
+    DWORD read = 0;
+    while (::ReadFile(output_.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+        lines.Append(std::string_view(buffer, read));
+        while (const auto line = lines.NextLine()) {
+            std::lock_guard lock(mutex_);
+            if (!greeted_) {
+                // Anything but our greeting is some other program, or another version.
+                if (protocol::GreetingVersion(*line) != protocol::kVersion) {
+                    broken_ = true;
+                    changed_.notify_all();
+                    return;
+                }
+                greeted_ = true;
+                continue;
+            }
+            const std::uint64_t number = ++answered_;
+            if (!sentAt_.empty()) sentAt_.pop_front();
+            if (auto kept = kept_.find(number); kept != kept_.end()) kept->second = protocol::DecodeLine(*line);
+            changed_.notify_all();
+        }
+    }
+    Break();
+}
+
+}  // namespace parlowen::speech

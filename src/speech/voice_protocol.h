@@ -1,0 +1,66 @@
+// The line protocol between the eSpeak NG voice engine in parlowen.exe and its voice
+// process, parlowen-voice. Both sides use this file.
+//
+// Every line is UTF-8 text ending in "\n"; its fields are separated by a tab, and a
+// backslash, tab, line feed, carriage return or NUL inside a field is escaped.
+// The voice process first sends its greeting, "parlowen-voice <version>". Then each
+// command line gets exactly one reply line, in order: "ok" with the command's results
+// as further fields, or "error" and a message.
+//
+//   voices                   ok, then an identifier and a name for each voice, Mandarin first
+//   voice <identifier>       the voice for the following utterances
+//   rate <-10..10>           the rate as the system speech engine counts it
+//   volume <0..100>          the volume as the system speech engine counts it
+//   reset                    voice, rate, volume back to a new voice object's defaults
+//   speak <text>             starts speaking on the sound output and answers at once
+//   render <path> <text>     starts appending the spoken text to a 16 kHz 16-bit mono WAV
+//                            file (created when empty) and answers at once
+//   purge                    silences the current utterance and drops the queued ones
+//   wait                     answers once everything queued is spoken or rendered; an
+//                            error when a render since the last wait failed
+//   timing                   ok, the performance-counter ticks at which the last speak
+//                            command arrived and its first sample was played (0: not yet)
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace parlowen::speech::protocol {
+
+inline constexpr int kVersion = 1;
+inline constexpr std::string_view kGreetingWord = "parlowen-voice";
+
+inline constexpr std::string_view kVoices = "voices", kVoice = "voice", kRate = "rate", kVolume = "volume",
+                                  kReset = "reset", kSpeak = "speak", kRender = "render", kPurge = "purge",
+                                  kWait = "wait", kTiming = "timing";
+inline constexpr std::string_view kOk = "ok", kError = "error";
+
+using Fields = std::vector<std::string>;
+
+// One line with its "\n", fields escaped and joined by tabs.
+std::string EncodeLine(const Fields& fields);
+// The fields of one line given without its "\n" (a trailing "\r" is ignored).
+Fields DecodeLine(std::string_view line);
+
+std::string GreetingLine();
+// The version a greeting line announces, or nothing when it is no greeting.
+std::optional<int> GreetingVersion(std::string_view line);
+
+// Collects the bytes of a stream and hands out its complete lines, without "\n".
+class LineBuffer {
+public:
+    void Append(std::string_view bytes) { pending_.append(bytes); }
+    std::optional<std::string> NextLine();
+
+private:
+    std::string pending_;
+    size_t start_ = 0;
+};
+
+// The text with every byte sequence that is not UTF-8 replaced by U+FFFD and every NUL
+// dropped, so that the synthesiser is given well-formed text.
+std::string ValidUtf8(std::string_view text);
+
+}  // namespace parlowen::speech::protocol

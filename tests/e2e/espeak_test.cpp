@@ -1,0 +1,204 @@
+// Real speech under Wine: without system voices the program speaks through eSpeak NG,
+// and these cases measure what reached the sound output, recorded from a private
+// PulseAudio server's null sink (see sound_recording_win32.h).
+#include "../../tools/demo_chat/chat_window_win32.h"
+#include "win32/handles_win32.h"
+#include "win32/text_win32.h"
+#include "e2e.h"
+#include "program_win32.h"
+#include "sound_recording_win32.h"
+
+#include <commctrl.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+
+namespace {
+
+using namespace e2e;
+using namespace ids;
+using parlowen::demo::ChatWindow;
+using parlowen::win32::WideToAnsi;
+
+// About twelve seconds of Mandarin at the normal rate.
+const wchar_t kLongText[] = L"今天晚上七点在校门口见，别忘了带上那本书。我们先去吃饭，然后去图书馆复习功课。";
+const wchar_t kShortText[] = L"好的，明天见。";
+
+// The voice processes running in this Wine prefix.
+std::vector<DWORD> VoiceProcesses() {
+    std::vector<DWORD> found;
+    const parlowen::win32::UniqueKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry))
+        if (std::wstring(entry.szExeFile).rfind(L"parlowen-voice", 0) == 0) found.push_back(entry.th32ProcessID);
+    return found;
+}
+
+void PrintFigure(const char* what, double value, const char* unit) {
+    std::printf("    measured: %s %.3f %s\n", what, value, unit);
+    std::fflush(stdout);
+}
+
+// The program started on eSpeak NG, with the demo chat of a friend "moon" in front,
+// once it has read out the friend's greeting there.
+struct SpeakingProgram {
+    explicit SpeakingProgram(const SoundRecording& sound) : recording(sound), chat(std::wstring_view(L"与 moon 交谈中")) {
+        const size_t from = recording.Now();
+        program.Start();
+        main = program.MainWindowAfterStartUp();
+        chat.SetHistory(WideToAnsi(L"moon 10:00:00\r\n你好"));
+        chat.BringToFront();
+        greeting = recording.WaitForSilence(from, 800, 15000);
+    }
+    bool Ready() const { return main != nullptr && greeting.has_value(); }
+    // A message of the friend or the user's own, with a header line of its own.
+    void Say(bool fromFriend, const wchar_t* text) {
+        chat.AppendMessage(fromFriend ? "moon" : "sky", WideToAnsi(text), "10:00:" + std::to_string(++second + 10));
+    }
+    // Says it and waits until its sound has started; where in the recording it did.
+    std::optional<size_t> StartSaying(bool fromFriend, const wchar_t* text) {
+        const size_t from = recording.Now();
+        Say(fromFriend, text);
+        return recording.WaitForSound(from, 10000);
+    }
+    // Says it and waits until `quietMs` of silence follow its sound.
+    std::optional<SoundRecording::Sound> SayAndListen(bool fromFriend, const wchar_t* text, DWORD quietMs = 800) {
+        const size_t from = recording.Now();
+        Say(fromFriend, text);
+        return recording.WaitForSilence(from, quietMs, 40000);
+    }
+    double Rms(const SoundRecording::Sound& sound) const {
+        return SoundRecording::Rms(recording.Samples(sound.start, sound.end));
+    }
+
+    const SoundRecording& recording;
+    Program program;
+    HWND main = nullptr;
+    ChatWindow chat;
+    std::optional<SoundRecording::Sound> greeting;
+    int second = 0;
+};
+
+E2E_TEST(EspeakVoicesAreListedMandarinFirstAndBothProfilesAreHeard) {
+    const auto recording = SoundRecording::Open();
+    REQUIRE(recording.has_value());
+    SpeakingProgram run(*recording);
+    REQUIRE(run.Ready());
+    for (int box : {CBVoice, CBVoice1}) {
+        HWND voices = OptionControl(run.main, box);
+        CHECK(::SendMessageW(voices, CB_GETCOUNT, 0, 0) > 1);
+        wchar_t first[256] = L"";
+        ::SendMessageW(voices, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first));
+        CHECK(std::wstring(first).rfind(L"Chinese (Mandarin", 0) == 0);
+        CHECK_EQ(::SendMessageW(voices, CB_GETCURSEL, 0, 0), 0);
+    }
+    CHECK_EQ(VoiceProcesses().size(), 2u);  // one for each profile
+
+    // The friend's greeting was read as the chat came to the front.
+    recording->Save(L"friend-message", run.greeting->start, run.greeting->end);
+    PrintFigure("friend message RMS", run.Rms(*run.greeting), "of full scale");
+    CHECK(run.Rms(*run.greeting) > 0.02);
+
+    const auto own = run.SayAndListen(false, kShortText);
+    REQUIRE(own.has_value());
+    recording->Save(L"own-message", own->start, own->end);
+    PrintFigure("own message RMS", run.Rms(*own), "of full scale");
+    CHECK(run.Rms(*own) > 0.02);
+
+    // The user answers while the friend's long message is still being read: both go on.
+    const auto friendStart = run.StartSaying(true, kLongText);
+    REQUIRE(friendStart.has_value());
+    Pump(1000);
+    const size_t ownStart = recording->Now();
+    run.Say(false, kShortText);
+    const auto both = recording->WaitForSilence(*friendStart, 1500, 40000);
+    REQUIRE(both.has_value());
+    recording->Save(L"friend-and-own", both->start, both->end);
+    // The short answer is over in about three seconds; the friend's message goes on long after.
+    PrintFigure("sound after the own message started", Milliseconds(both->end - ownStart) / 1000.0, "s");
+    CHECK(both->end > ownStart + 5 * SoundRecording::kRate);
+    CHECK_EQ(run.program.Close(), 0ul);
+}
+
+E2E_TEST(StopSpeakingSilencesBothVoicesWithin200Ms) {
+    const auto recording = SoundRecording::Open();
+    REQUIRE(recording.has_value());
+    SpeakingProgram run(*recording);
+    REQUIRE(run.Ready());
+
+    const auto from = run.StartSaying(true, kLongText);
+    REQUIRE(from.has_value());
+    run.Say(false, kLongText);
+    Pump(2500);
+    const size_t stop = recording->Now();  // the recording lags a little: this errs towards late
+    ::PostMessageW(run.main, WM_COMMAND, StopSpeak1, 0);
+    Pump(2000);
+    const auto sound = recording->SoundBetween(*from, recording->Now());
+    REQUIRE(sound.has_value());
+    recording->Save(L"stop-speaking", sound->start, recording->Now());
+    const double afterStopMs = sound->end > stop ? Milliseconds(sound->end - stop) : 0;
+    PrintFigure("sound after 停止朗读", afterStopMs, "ms");
+    CHECK(afterStopMs <= 200);
+    CHECK(sound->start < stop);  // it was speaking when stopped
+
+    CHECK(run.SayAndListen(true, kShortText).has_value());  // the next message is read normally
+    CHECK_EQ(run.program.Close(), 0ul);
+}
+
+E2E_TEST(RateTenIsClearlyFasterThanRateMinusTen) {
+    const auto recording = SoundRecording::Open();
+    REQUIRE(recording.has_value());
+    SpeakingProgram run(*recording);
+    REQUIRE(run.Ready());
+    ShowOptionsPage(run.main);
+
+    const auto lengthAt = [&](UINT key, const wchar_t* label) -> double {
+        PressKey(OptionControl(run.main, TRate1), key);
+        if (!WaitUntil([&] { return WindowText(OptionControl(run.main, LRate1)) == label; }, 5000)) return 0;
+        run.chat.BringToFront();
+        const auto sound = run.SayAndListen(true, L"今天晚上七点在校门口见，别忘了带上那本书。", 2000);
+        if (!sound) return 0;
+        recording->Save(std::wstring(L"rate") + label, sound->start, sound->end);
+        return sound->Seconds();
+    };
+    const double slow = lengthAt(VK_HOME, L"-10");
+    const double fast = lengthAt(VK_END, L"10");
+    PrintFigure("length at rate -10", slow, "s");
+    PrintFigure("length at rate 10", fast, "s");
+    REQUIRE(fast > 0);
+    PrintFigure("ratio", slow / fast, "");
+    CHECK(slow / fast > 3);  // eSpeak's 80 and 450 words a minute
+    CHECK_EQ(run.program.Close(), 0ul);
+}
+
+E2E_TEST(AKilledVoiceProcessDoesNotStopTheNextMessageAndNoneOutlivesTheProgram) {
+    const auto recording = SoundRecording::Open();
+    REQUIRE(recording.has_value());
+    {
+        SpeakingProgram run(*recording);
+        REQUIRE(run.Ready());
+        const auto from = run.StartSaying(true, kLongText);
+        REQUIRE(from.has_value());
+        Pump(1000);
+        const std::vector<DWORD> killed = VoiceProcesses();
+        CHECK_EQ(killed.size(), 2u);
+        for (DWORD id : killed) {
+            const parlowen::win32::UniqueKernelHandle process(::OpenProcess(PROCESS_TERMINATE, FALSE, id));
+            ::TerminateProcess(process.get(), 9);
+        }
+        CHECK(recording->WaitForSilence(*from, 1000, 5000).has_value());
+
+        for (bool fromFriend : {true, false}) {
+            const auto sound = run.SayAndListen(fromFriend, kShortText);
+            CHECK(sound.has_value());
+            if (sound) PrintFigure(fromFriend ? "friend RMS after the kill" : "own RMS after the kill", run.Rms(*sound), "");
+        }
+        CHECK_EQ(VoiceProcesses().size(), 2u);  // both replaced
+    }  // the program is killed here, in the middle of its run
+    const DWORD killedAt = ::GetTickCount();
+    CHECK(WaitUntil([] { return VoiceProcesses().empty(); }, 5000));
+    PrintFigure("voice processes gone after the program's kill", ::GetTickCount() - killedAt, "ms");
+}
+
+}  // namespace
