@@ -16,7 +16,7 @@
 namespace {
 
 using namespace e2e;
-using namespace ids;
+using namespace parlowen::app;
 using parlowen::demo::ChatWindow;
 using parlowen::win32::WideToAnsi;
 
@@ -85,7 +85,7 @@ E2E_TEST(EspeakVoicesAreListedMandarinFirstAndBothProfilesAreHeard) {
     REQUIRE(recording.has_value());
     SpeakingProgram run(*recording);
     REQUIRE(run.Ready());
-    for (int box : {CBVoice, CBVoice1}) {
+    for (int box : {IdCBVoice, IdCBVoice1}) {
         HWND voices = OptionControl(run.main, box);
         CHECK(::SendMessageW(voices, CB_GETCOUNT, 0, 0) > 1);
         wchar_t first[256] = L"";
@@ -132,7 +132,7 @@ E2E_TEST(StopSpeakingSilencesBothVoicesWithin200Ms) {
     run.Say(false, kLongText);
     Pump(2500);
     const size_t stop = recording->Now();  // the recording lags a little: this errs towards late
-    ::PostMessageW(run.main, WM_COMMAND, StopSpeak1, 0);
+    ::PostMessageW(run.main, WM_COMMAND, IdStopSpeak1, 0);
     Pump(2000);
     const auto sound = recording->SoundBetween(*from, recording->Now());
     REQUIRE(sound.has_value());
@@ -154,8 +154,8 @@ E2E_TEST(RateTenIsClearlyFasterThanRateMinusTen) {
     ShowOptionsPage(run.main);
 
     const auto lengthAt = [&](UINT key, const wchar_t* label) -> double {
-        PressKey(OptionControl(run.main, TRate1), key);
-        if (!WaitUntil([&] { return WindowText(OptionControl(run.main, LRate1)) == label; }, 5000)) return 0;
+        PressKey(OptionControl(run.main, IdTRate1), key);
+        if (!WaitUntil([&] { return WindowText(OptionControl(run.main, IdLRate1)) == label; }, 5000)) return 0;
         run.chat.BringToFront();
         const auto sound = run.SayAndListen(true, L"今天晚上七点在校门口见，别忘了带上那本书。", 2000);
         if (!sound) return 0;

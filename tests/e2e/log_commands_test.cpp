@@ -5,9 +5,14 @@
 #include "files_win32.h"
 #include "program_win32.h"
 #include "sapi_registration_win32.h"
+#include "sound_recording_win32.h"
 #include "win32/text_win32.h"
 
 #include <richedit.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -177,6 +182,34 @@ E2E_TEST(LogExportedAsSpeechIntoAWavFile) {
     Pump(1000);
     CHECK(::GetFileAttributesW((kFolder + L"none.wav").c_str()) == INVALID_FILE_ATTRIBUTES);
     CHECK(WaitForMessageBox(L"Parlowen2009", 300) == nullptr);
+    CHECK_EQ(program.Close(), 0ul);
+}
+
+// Without system voices the export speaks through eSpeak NG: real speech in the file.
+E2E_TEST(LogExportedAsEspeakSpeechIntoAWavFile) {
+    START_PROGRAM(program, main);
+    ChatWindow chat(std::wstring_view(L"与 moon 交谈中"));
+    ChatTwoMessages(chat, main);
+    REQUIRE(ProbeLog(main) == kEntries);
+
+    REQUIRE(ChooseFile(program, main, IdExportMessageToWav1, kFolder + L"espeak.wav"));
+    std::optional<WavFacts> wav;
+    CHECK(WaitUntil([&] { return (wav = ReadWav(kFolder + L"espeak.wav")) && wav->riffBytes + 8 == wav->fileBytes; },
+                    20000));
+    REQUIRE(wav.has_value());
+    CHECK_EQ(wav->formatTag, static_cast<WORD>(1));
+    CHECK_EQ(wav->samplesPerSecond, 16000ul);
+    CHECK_EQ(wav->bitsPerSample, static_cast<WORD>(16));
+    CHECK_EQ(wav->channels, static_cast<WORD>(1));
+    // Two headers and two short lines of Mandarin take a few seconds, not a moment nor a minute.
+    const double seconds = wav->dataBytes.value_or(0) / 32000.0;
+    const std::string bytes = FileBytes(kFolder + L"espeak.wav");
+    std::vector<std::int16_t> samples(bytes.size() > 44 ? (bytes.size() - 44) / 2 : 0);
+    if (!samples.empty()) std::memcpy(samples.data(), bytes.data() + 44, samples.size() * 2);
+    const double rms = SoundRecording::Rms(samples);
+    std::printf("    measured: exported WAV %.2f s, RMS %.3f of full scale\n", seconds, rms);
+    CHECK(seconds > 3 && seconds < 30);
+    CHECK(rms > 0.02);
     CHECK_EQ(program.Close(), 0ul);
 }
 
