@@ -152,6 +152,15 @@ if(MINGW)
 endif()
 add_dependencies(parlowen_speak_bench parlowen_sapi_recorder)
 
+# How soon the eSpeak NG engine is heard; run by bench/run-espeak-latency.sh.
+add_executable(parlowen_espeak_bench bench/espeak_latency_win32.cpp)
+target_link_libraries(parlowen_espeak_bench PRIVATE parlowen_win32)
+target_include_directories(parlowen_espeak_bench PRIVATE tests/unit)
+if(MINGW)
+  target_link_options(parlowen_espeak_bench PRIVATE -municode)
+endif()
+add_dependencies(parlowen_espeak_bench parlowen_voice)
+
 enable_testing()
 set(e2e_screenshots ${CMAKE_SOURCE_DIR}/build/screenshots)
 string(REPLACE "/" "\\" e2e_screenshots_windows "Z:${e2e_screenshots}")

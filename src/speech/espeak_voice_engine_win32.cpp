@@ -64,8 +64,8 @@ const std::string& EspeakFileStream::Utf8Path() const {
 
 EspeakVoiceEngine::EspeakVoiceEngine(std::shared_ptr<const VoiceProgram> program) : program_(std::move(program)) {}
 
-bool EspeakVoiceEngine::EnsureRunning() {
-    if (process_ && process_->Usable(kAnswerTimeoutMs)) return false;
+bool EspeakVoiceEngine::EnsureRunning(bool beforeUtterance) {
+    if (process_ && process_->Usable(kAnswerTimeoutMs) && (!beforeUtterance || process_->Running())) return false;
     process_.reset();
     process_ = std::make_unique<VoiceProcess>(*program_);
     if (!settings_.voice.empty()) process_->Send({std::string(protocol::kVoice), settings_.voice});
@@ -120,7 +120,7 @@ void EspeakVoiceEngine::SetVolume(int volume) {
 
 void EspeakVoiceEngine::Speak(std::string_view ansiText) {
     std::string text = AnsiToUtf8(ansiText);
-    EnsureRunning();
+    EnsureRunning(true);
     if (outputPath_.empty()) process_->Send({std::string(protocol::kSpeak), std::move(text)});
     else process_->Send({std::string(protocol::kRender), outputPath_, std::move(text)});
 }

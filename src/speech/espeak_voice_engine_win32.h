@@ -59,8 +59,9 @@ private:
         int rate = 0, volume = 100;
     };
     // The voice process, started or replaced when it has ended or stopped answering;
-    // a new one is given the current settings. Whether it is new.
-    bool EnsureRunning();
+    // a new one is given the current settings. Whether it is new. Before an utterance
+    // the system is asked too, so that none is sent to a process that has just died.
+    bool EnsureRunning(bool beforeUtterance = false);
     void Configure(const protocol::Fields& command);
 
     std::shared_ptr<const VoiceProgram> program_;

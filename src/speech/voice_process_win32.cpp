@@ -103,10 +103,11 @@ std::optional<protocol::Fields> VoiceProcess::Reply(std::uint64_t command, DWORD
 }
 
 bool VoiceProcess::Usable(DWORD answerTimeoutMs) const {
-    if (::WaitForSingleObject(process_.get(), 0) != WAIT_TIMEOUT) return false;
     std::lock_guard lock(mutex_);
     return !broken_ && (sentAt_.empty() || ::GetTickCount() - sentAt_.front() <= answerTimeoutMs);
 }
+
+bool VoiceProcess::Running() const { return ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
 
 void VoiceProcess::Break() {
     {

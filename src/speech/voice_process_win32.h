@@ -53,9 +53,12 @@ public:
     // as long as the process lives); nothing when it ended or the time ran out.
     std::optional<protocol::Fields> Reply(std::uint64_t command, DWORD timeoutMs);
 
-    // False once the process has ended, broken a pipe, greeted with another protocol
-    // version, or left a command unanswered for longer than answerTimeoutMs.
+    // False once the process has broken a pipe (as it does when it ends), greeted with
+    // another protocol version, or left a command unanswered for longer than
+    // answerTimeoutMs. Asks nothing of the system, so it costs next to nothing.
     bool Usable(DWORD answerTimeoutMs) const;
+    // Whether the system still runs it, which a pipe may not show yet just after its end.
+    bool Running() const;
     DWORD processId() const noexcept { return processId_; }
 
 private:

@@ -1,11 +1,13 @@
 // Real speech under Wine: without system voices the program speaks through eSpeak NG,
 // and these cases measure what reached the sound output, recorded from a private
 // PulseAudio server's null sink (see sound_recording_win32.h).
-#include "../../tools/demo_chat/chat_window_win32.h"
+#include "demo_chat/chat_window_win32.h"
 #include "win32/handles_win32.h"
 #include "win32/text_win32.h"
 #include "e2e.h"
+#include "files_win32.h"
 #include "program_win32.h"
+#include "speech/espeak_voice_engine_win32.h"
 #include "sound_recording_win32.h"
 
 #include <commctrl.h>
@@ -94,6 +96,10 @@ E2E_TEST(EspeakVoicesAreListedMandarinFirstAndBothProfilesAreHeard) {
         CHECK_EQ(::SendMessageW(voices, CB_GETCURSEL, 0, 0), 0);
     }
     CHECK_EQ(VoiceProcesses().size(), 2u);  // one for each profile
+    ShowOptionsPage(run.main);
+    Pump(300);
+    SaveScreenshot(run.main, L"options-with-espeak-voices");
+    run.chat.BringToFront();
 
     // The friend's greeting was read as the chat came to the front.
     recording->Save(L"friend-message", run.greeting->start, run.greeting->end);
@@ -199,6 +205,47 @@ E2E_TEST(AKilledVoiceProcessDoesNotStopTheNextMessageAndNoneOutlivesTheProgram) 
     const DWORD killedAt = ::GetTickCount();
     CHECK(WaitUntil([] { return VoiceProcesses().empty(); }, 5000));
     PrintFigure("voice processes gone after the program's kill", ::GetTickCount() - killedAt, "ms");
+}
+
+// The engine as the program drives it, given text no chat should contain: bytes that
+// are no GBK, control characters, 100 KB at once. Each is spoken or skipped, and the
+// same voice process goes on answering.
+E2E_TEST(TheEspeakEngineSpeaksOrSkipsHostileTextAndItsVoiceProcessLivesOn) {
+    using namespace parlowen::speech;
+    auto program = std::make_shared<const VoiceProgram>(DriverFolder() + L"parlowen-voice.exe.so");
+    EspeakVoiceEngine voice(program);
+    const std::vector<InstalledVoice> voices = voice.GetVoices();
+    REQUIRE(!voices.empty());
+    voice.SetVoice(*voices.front().token);
+    const DWORD processId = voice.ProcessId();
+
+    std::string controls;
+    for (char c = 1; c < 32; ++c) controls += c;
+    const std::wstring path = L"C:\\users\\Public\\hostile.wav";
+    EspeakFileStream file;
+    file.OpenForWrite(WideToAnsi(path));
+    voice.SetOutputStream(file);
+    voice.Speak("\xC4\xE3\xFF\xFE\x80\x81" + WideToAnsi(L"好的"));
+    voice.Speak(controls + WideToAnsi(L"明天见") + controls);
+    voice.WaitUntilDone();
+    file.Close();
+    voice.ResetOutputToDefaultDevice();
+    const auto wav = ReadWav(path);
+    REQUIRE(wav.has_value());
+    PrintFigure("hostile text rendered", wav->dataBytes.value_or(0) / 32000.0, "s");
+    CHECK(wav->dataBytes.value_or(0) > 16000);  // the Chinese words among them were spoken
+
+    std::wstring big;
+    while (big.size() < 55'000) big += L"今天晚上七点在校门口见，别忘了带上那本书。\r\n";
+    const std::string hundredKilobytes = WideToAnsi(big);
+    CHECK(hundredKilobytes.size() >= 100'000);
+    voice.Speak(hundredKilobytes);
+    Pump(1500);
+    voice.Disconnect();
+    voice.SetVoice(*voices.front().token);
+    voice.WaitUntilDone();
+    CHECK_EQ(voice.ProcessId(), processId);
+    CHECK(voice.LastSpeakTiming().has_value());
 }
 
 }  // namespace
