@@ -248,4 +248,31 @@ E2E_TEST(TheEspeakEngineSpeaksOrSkipsHostileTextAndItsVoiceProcessLivesOn) {
     CHECK(voice.LastSpeakTiming().has_value());
 }
 
+// A voice process that stops answering (here: all its threads held) is ended, and the
+// next utterance gets a new one.
+E2E_TEST(AVoiceProcessThatStopsAnsweringIsEndedAndReplaced) {
+    using namespace parlowen::speech;
+    EspeakVoiceEngine voice(std::make_shared<const VoiceProgram>(DriverFolder() + L"parlowen-voice.exe.so"));
+    REQUIRE(!voice.GetVoices().empty());
+    const DWORD stuck = voice.ProcessId();
+    const parlowen::win32::UniqueKernelHandle stuckProcess(::OpenProcess(SYNCHRONIZE, FALSE, stuck));
+    const parlowen::win32::UniqueKernelHandle threads(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    int held = 0;
+    for (BOOL more = ::Thread32First(threads.get(), &entry); more; more = ::Thread32Next(threads.get(), &entry)) {
+        if (entry.th32OwnerProcessID != stuck) continue;
+        const parlowen::win32::UniqueKernelHandle thread(::OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID));
+        if (thread && ::SuspendThread(thread.get()) != static_cast<DWORD>(-1)) ++held;
+    }
+    REQUIRE(held > 0);
+
+    voice.Speak(WideToAnsi(L"你好"));  // never answered
+    Pump(5500);
+    voice.Speak(WideToAnsi(L"你好"));
+    CHECK(voice.ProcessId() != stuck);
+    CHECK(voice.LastSpeakTiming().has_value());  // the new one answers
+    CHECK_EQ(::WaitForSingleObject(stuckProcess.get(), 3000), static_cast<DWORD>(WAIT_OBJECT_0));
+}
+
 }  // namespace
