@@ -50,8 +50,7 @@ win32::UniqueIcon LoadProgramIcon(HINSTANCE instance, int size) {
 }  // namespace
 
 TFmain::TFmain(HINSTANCE instance)
-    : instance_(instance), speech_(speech::ChooseSpeechEngines()), spVoice_(*speech_.mine),
-      spVoice1_(*speech_.friend_), spFileStream1_(*speech_.file) {}
+    : instance_(instance), spVoice_(speech_.mineVoice()), spVoice1_(speech_.friendVoice()), spFileStream1_(speech_.file()) {}
 
 TFmain::~TFmain() { Destroy(); }
 

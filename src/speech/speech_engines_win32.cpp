@@ -16,12 +16,14 @@ bool SapiSpeaks(VoiceEngine& sapi) {
     }
 }
 
-std::optional<SpeechEngines> Espeak() {
+using Chosen = SpeechEngines::Chosen;
+
+std::optional<Chosen> Espeak() {
     try {
         const std::optional<std::wstring> path = VoiceProgram::BesideExecutable();
         if (!path) return std::nullopt;
         auto program = std::make_shared<const VoiceProgram>(*path);
-        SpeechEngines engines{std::make_unique<EspeakVoiceEngine>(program),
+        Chosen engines{std::make_unique<EspeakVoiceEngine>(program),
                               std::make_unique<EspeakVoiceEngine>(program), std::make_unique<EspeakFileStream>()};
         if (engines.mine->GetVoices().empty()) return std::nullopt;
         return engines;
@@ -30,17 +32,74 @@ std::optional<SpeechEngines> Espeak() {
     }
 }
 
-SpeechEngines Sapi(std::unique_ptr<VoiceEngine> mine) {
+Chosen Sapi(std::unique_ptr<VoiceEngine> mine) {
     return {std::move(mine), std::make_unique<SapiVoiceEngine>(), std::make_unique<SapiFileStream>()};
 }
 
 }  // namespace
 
-SpeechEngines ChooseSpeechEngines() noexcept {
-    auto sapi = std::make_unique<SapiVoiceEngine>();
-    if (SapiSpeaks(*sapi)) return Sapi(std::move(sapi));
-    if (auto espeak = Espeak()) return std::move(*espeak);
-    return Sapi(std::move(sapi));
+// Forwards to the voice object of the chosen engine, choosing it first.
+class SpeechEngines::Voice : public VoiceEngine {
+public:
+    Voice(SpeechEngines& engines, std::unique_ptr<VoiceEngine> Chosen::*which) : engines_(engines), which_(which) {}
+    void Disconnect() noexcept override {
+        if (engines_.chosen_) (*engines_.chosen_.*which_)->Disconnect();
+    }
+    std::vector<InstalledVoice> GetVoices() override { return Engine().GetVoices(); }
+    void SetVoice(const VoiceToken& token) override { Engine().SetVoice(token); }
+    void SetRate(int rate) override { Engine().SetRate(rate); }
+    void SetVolume(int volume) override { Engine().SetVolume(volume); }
+    void Speak(std::string_view ansiText) override { Engine().Speak(ansiText); }
+    void SetAllowAudioOutputFormatChanges(bool allow) override { Engine().SetAllowAudioOutputFormatChanges(allow); }
+    // The program hands over the stand-in stream; the engine renders into its own kind.
+    void SetOutputStream(AudioFileStream& stream) override {
+        Engine().SetOutputStream(&stream == &engines_.file() ? *engines_.Choose().file : stream);
+    }
+    void WaitUntilDone() override { Engine().WaitUntilDone(); }
+    void ResetOutputToDefaultDevice() override { Engine().ResetOutputToDefaultDevice(); }
+
+private:
+    VoiceEngine& Engine() { return *(engines_.Choose().*which_); }
+    SpeechEngines& engines_;
+    std::unique_ptr<VoiceEngine> Chosen::*which_;
+};
+
+// Forwards to the file stream of the chosen engine, choosing it first.
+class SpeechEngines::File : public AudioFileStream {
+public:
+    explicit File(SpeechEngines& engines) : engines_(engines) {}
+    void SetFormat16kHz16BitMono() override { Stream().SetFormat16kHz16BitMono(); }
+    void OpenForWrite(std::string_view ansiPath) override { Stream().OpenForWrite(ansiPath); }
+    void Close() override { Stream().Close(); }
+
+private:
+    AudioFileStream& Stream() { return *engines_.Choose().file; }
+    SpeechEngines& engines_;
+};
+
+SpeechEngines::SpeechEngines()
+    : mineVoice_(std::make_unique<Voice>(*this, &Chosen::mine)),
+      friendVoice_(std::make_unique<Voice>(*this, &Chosen::friend_)),
+      file_(std::make_unique<File>(*this)) {}
+
+SpeechEngines::~SpeechEngines() = default;
+
+VoiceEngine& SpeechEngines::mineVoice() noexcept { return *mineVoice_; }
+VoiceEngine& SpeechEngines::friendVoice() noexcept { return *friendVoice_; }
+AudioFileStream& SpeechEngines::file() noexcept { return *file_; }
+
+SpeechEngines::Chosen& SpeechEngines::Choose() noexcept {
+    if (!chosen_) {
+        auto sapi = std::make_unique<SapiVoiceEngine>();
+        if (SapiSpeaks(*sapi)) {
+            chosen_ = Sapi(std::move(sapi));
+        } else if (auto espeak = Espeak()) {
+            chosen_ = std::move(*espeak);
+        } else {
+            chosen_ = Sapi(std::move(sapi));
+        }
+    }
+    return *chosen_;
 }
 
 }  // namespace parlowen::speech
