@@ -88,7 +88,8 @@ E2E_TEST(InstallerPutsTheProgramInPlaceAndTheUninstallerTakesItAway) {
     CHECK(WaitUntil([&] { return !Exists(folder); }, 30000));
     CHECK(!Exists(menuShortcut));
     CHECK(!Exists(startupShortcut));
-    CHECK(!ReadRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName"));
+    // The entry goes last of all, after the files.
+    CHECK(WaitUntil([&] { return !ReadRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName"); }, 10000));
     CHECK(Exists(SettingsPath()));
 }
 
