@@ -25,6 +25,7 @@ add_library(parlowen_win32 STATIC
   src/app/tray_icon_win32.cpp
   src/capture/chat_windows_win32.cpp
   src/log/log_file_win32.cpp
+  src/capture/history_reader_win32.cpp
   src/log/log_pane_win32.cpp
   src/app/window_commands_win32.cpp
   src/speech/espeak_voice_engine_win32.cpp

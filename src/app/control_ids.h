@@ -70,5 +70,7 @@ inline constexpr unsigned kTimerIntervalMs = 1000;
 inline constexpr unsigned kTrayIconId = 1;
 // What the notification area sends the main window about the tray icon.
 inline constexpr UINT kTrayCallbackMessage = WM_APP + 1;
+// What the history reader posts the main window when a read of the chat window is done.
+inline constexpr UINT kHistoryReadMessage = WM_APP + 2;
 
 }  // namespace parlowen::app

@@ -111,6 +111,7 @@ LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnCreate();
         return 0;
     case WM_DESTROY:
+        historyReader_.reset();  // nothing is posted to the window once it is gone
         FormDestroy();
         return 0;
     case WM_NCDESTROY:
@@ -155,6 +156,9 @@ LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kTrayCallbackMessage:
         OnTrayMessage(lParam);
         return 0;
+    case kHistoryReadMessage:
+        OnHistoryRead();
+        return 0;
     default:
         if (message == taskbarCreatedMessage_ && trayIcon1_) trayIcon1_->ShowAgain();
         return ::DefWindowProcW(hwnd_, message, wParam, lParam);
@@ -170,6 +174,7 @@ void TFmain::OnCreate() {
     trayMenu_.reset(BuildTrayMenu());
     trayIcon1_ = std::make_unique<TrayIcon>(hwnd_, kTrayCallbackMessage, smallIcon_.get(), L"Parlowen");
     CreateControls();
+    RunReportingFailure([&] { historyReader_ = std::make_unique<capture::HistoryReaderWin32>(hwnd_, kHistoryReadMessage); });
     trayIcon1_->Show();  // when the notification area is not there yet, the icon comes later
     FormCreate();
 }
@@ -278,7 +283,19 @@ void TFmain::OnTrayMessage(LPARAM mouseMessage) {
     ::PostMessageW(hwnd_, WM_NULL, 0, 0);
 }
 
-void TFmain::Timer2Timer() { captureTick_.Run(tracking_, chatWindows_, *this); }
+// The capture tick: the tracked window's history is read on the reader's thread, and
+// the tick goes on with it in OnHistoryRead. Nothing is read while no chat window has
+// been seen, as ReadChatText reads nothing then.
+void TFmain::Timer2Timer() {
+    if (historyReader_ && !tracking_.CurrentChatTitle().empty())
+        historyReader_->Start(tracking_.CurrentChatTitle());
+}
+
+void TFmain::OnHistoryRead() {
+    if (!historyReader_) return;
+    if (std::optional<capture::HistoryReaderWin32::Read> read = historyReader_->Take())
+        captureTick_.Handle(read->chatTitle, read->history, *this);
+}
 
 void TFmain::Timer3Timer() { tracking_.Timer3Tick(chatWindows_); }
 

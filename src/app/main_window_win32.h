@@ -10,6 +10,7 @@
 #include "capture/capture_tick.h"
 #include "capture/chat_tracking.h"
 #include "capture/chat_windows_win32.h"
+#include "capture/history_reader_win32.h"
 #include "log/message_log.h"
 #include "speech/speech_engines_win32.h"
 
@@ -69,6 +70,7 @@ private:
     void OnNotify(const NMHDR& header);
     void OnTrayMessage(LPARAM mouseMessage);
     void Timer2Timer();
+    void OnHistoryRead();
     void Timer3Timer();
 
     // Window commands (window_commands_win32.cpp).
@@ -132,6 +134,7 @@ private:
     // The messenger's chat windows, the one followed, and the last message handled.
     capture::ChatWindowsWin32 chatWindows_;
     capture::ChatTracking tracking_;
+    std::unique_ptr<capture::HistoryReaderWin32> historyReader_;
     capture::CaptureTick captureTick_;
 };
 

@@ -32,9 +32,13 @@ std::optional<std::string> SpokenText(bool readMessage, bool readName, std::stri
 
 void CaptureTick::Run(const ChatTracking& tracking, ChatWindows& windows,
                       CaptureOutput& output) {
+    Handle(tracking.CurrentChatTitle(), tracking.ReadChatText(windows), output);
+}
+
+void CaptureTick::Handle(std::string_view chatTitle, std::string_view history,
+                         CaptureOutput& output) {
     // Every piece of the message comes from this one read, so a message arriving
     // during the tick can never pair one message's sender with another's body.
-    const std::string history = tracking.ReadChatText(windows);
     const std::string_view transcript = text::TrimmedView(history);
 
     const auto [header, sender, body] = ParseLastMessage(transcript);
@@ -44,7 +48,7 @@ void CaptureTick::Run(const ChatTracking& tracking, ChatWindows& windows,
     // becomes of its speech.
     lastHeaderSeen_ = header;
 
-    const bool fromFriend = IsFriendsMessage(sender, tracking.CurrentChatTitle());
+    const bool fromFriend = IsFriendsMessage(sender, chatTitle);
     const ReadingOptions options = output.Options();
 
     const std::optional<std::string> spoken =

@@ -37,6 +37,11 @@ public:
     // last message when it has a body and its header differs from LastHeaderSeen.
     void Run(const ChatTracking& tracking, ChatWindows& windows, CaptureOutput& output);
 
+    // The tick's work once the transcript has been read, wherever it was read: `history`
+    // as ReadHistory gave it for the chat window titled `chatTitle`, whose title also
+    // tells the friend's messages from the user's own.
+    void Handle(std::string_view chatTitle, std::string_view history, CaptureOutput& output);
+
     // The header line of the last message handled; empty until one has been.
     const std::string& LastHeaderSeen() const noexcept { return lastHeaderSeen_; }
 

@@ -17,8 +17,8 @@ public:
     // The title bytes of the tracked chat window; empty until one has been seen.
     const std::string& CurrentChatTitle() const noexcept { return currentChatTitle_; }
 
-    // The whole transcript of the tracked chat window, or empty. Asks the platform
-    // nothing while no chat window has been seen.
+    // The transcript of the tracked chat window (ChatWindows::ReadHistory), or empty.
+    // Asks the platform nothing while no chat window has been seen.
     std::string ReadChatText(ChatWindows& windows) const;
 
 private:

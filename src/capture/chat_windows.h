@@ -17,9 +17,11 @@ public:
     // ANSI text (the system code page) converted to UTF-16.
     virtual std::u16string AnsiToUnicode(std::string_view text) = 0;
 
-    // The whole text of the first direct child of class "RichEdit20A" of the top-level
-    // window titled exactly `title`, line breaks as CR LF; empty on any failure: no
-    // such window, no such child, an empty control, or a messenger that does not answer.
+    // The text of the first direct child of class "RichEdit20A" of the top-level window
+    // titled exactly `title`, line breaks as CR LF: all of it, or its end from a little
+    // before the last header line on, which parses exactly as all of it (Part 2.3);
+    // empty on any failure: no such window, no such child, an empty control, or a
+    // messenger that does not answer.
     virtual std::string ReadHistory(std::string_view title) = 0;
 };
 

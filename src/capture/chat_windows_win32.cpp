@@ -2,6 +2,8 @@
 
 #include "win32/text_win32.h"
 
+#include <richedit.h>
+
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -12,52 +14,109 @@ namespace {
 constexpr int kTitleBufferSize = 255;
 constexpr std::size_t kMinimumReadBytes = 16 << 10;
 
-// Returns false when the window did not answer in time (or is gone). SMTO_BLOCK keeps
-// our own window procedure from being re-entered while the tick waits.
-bool SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                     DWORD_PTR& result) {
-    return ::SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK,
-                                 ChatWindowsWin32::kRequestTimeoutMs, &result) != 0;
+// Where the structures and the text lie in the block inside the messenger's process.
+constexpr std::size_t kLengthRequestOffset = 0;
+constexpr std::size_t kRangeRequestOffset = 16;
+constexpr std::size_t kTextOffset = 64;
+constexpr std::size_t kBlockGranularity = 64 << 10;
+
+// The requests to one history control, each bounded in time. SMTO_BLOCK keeps the
+// calling thread's own windows from being re-entered while it waits.
+//
+// Parts of the text are asked for with EM_GETTEXTRANGE, whose buffer lies in the
+// messenger's own memory. EM_GETLINE, which Wine does carry across processes, cannot
+// be used there: Wine 8 hands the control a buffer size read from memory it never
+// wrote (the control saw 104 or 138 whatever size was sent), so rows come back cut,
+// and the messenger's heap is overrun: the demo chat died after 200 to 500 of them.
+class HistoryControlWin32 final : public HistoryControl {
+public:
+    HistoryControlWin32(HWND control, const std::atomic<bool>* cancelled, MessengerMemory& memory)
+        : control_(control), cancelled_(cancelled), memory_(memory) {}
+
+    bool ReadsParts() override { return Block(kTextOffset) != nullptr; }
+    std::optional<long> RowCount() override { return Ask(EM_GETLINECOUNT, 0, 0); }
+    std::optional<long> Length() override;
+    std::optional<std::string> Text(long start, long end) override;
+    std::optional<std::string> WholeText() override;
+
+private:
+    bool Send(UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR& result) {
+        if (cancelled_ && cancelled_->load()) return false;
+        return ::SendMessageTimeoutA(control_, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                                     ChatWindowsWin32::kRequestTimeoutMs, &result) != 0;
+    }
+    std::optional<long> Ask(UINT message, WPARAM wParam, LPARAM lParam) {
+        DWORD_PTR result = 0;
+        if (!Send(message, wParam, lParam, result)) return std::nullopt;
+        return static_cast<long>(static_cast<LONG_PTR>(result));
+    }
+    char* Block(std::size_t bytes) { return memory_.BlockFor(control_, bytes); }
+    std::optional<std::size_t> CharacterCount();
+
+    HWND control_;
+    const std::atomic<bool>* cancelled_;
+    MessengerMemory& memory_;
+};
+
+// Positions, a paragraph break counting as one: what EM_GETTEXTRANGE counts. The
+// control keeps the count, so the answer costs the same however long the text.
+std::optional<long> HistoryControlWin32::Length() {
+    char* block = Block(kTextOffset);
+    const GETTEXTLENGTHEX how{GTL_NUMCHARS | GTL_PRECISE, 1200};  // 1200: UTF-16
+    if (block == nullptr || !memory_.Write(kLengthRequestOffset, &how, sizeof how)) return std::nullopt;
+    return Ask(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(block + kLengthRequestOffset), 0);
+}
+
+std::optional<std::string> HistoryControlWin32::Text(long start, long end) {
+    // Each character takes at most two bytes in the ANSI code page.
+    const std::size_t capacity = 2 * static_cast<std::size_t>(std::max(0L, end - start)) + 1;
+    char* block = Block(kTextOffset + capacity);
+    if (block == nullptr) return std::nullopt;
+    // The pointer is written whole; a 32-bit control reads its low half, which is all
+    // of it since MessengerMemory keeps such blocks below 4 GB.
+    const TEXTRANGEA range{{start, end}, block + kTextOffset};
+    if (!memory_.Write(kRangeRequestOffset, &range, sizeof range)) return std::nullopt;
+    const std::optional<long> copied = Ask(EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(block + kRangeRequestOffset));
+    if (!copied) return std::nullopt;
+    std::string text(std::min(static_cast<std::size_t>(std::max(0L, *copied)), capacity), '\0');
+    if (!text.empty() && !memory_.Read(kTextOffset, text.data(), text.size())) return std::nullopt;
+    return text;
 }
 
 // The number of characters in a rich edit control, a line break counting as one: where
 // its last line starts plus that line's length. These requests carry no pointer, so
 // they cross processes unchanged. Empty when the control does not answer.
-std::optional<std::size_t> CharacterCount(HWND control) {
-    DWORD_PTR lines = 0, lastLineStart = 0, lastLineLength = 0;
-    if (!SendWithTimeout(control, EM_GETLINECOUNT, 0, 0, lines) ||
-        !SendWithTimeout(control, EM_LINEINDEX, lines > 0 ? lines - 1 : 0, 0, lastLineStart) ||
-        !SendWithTimeout(control, EM_LINELENGTH, lastLineStart, 0, lastLineLength)) {
-        return std::nullopt;
-    }
-    return static_cast<std::size_t>(lastLineStart + lastLineLength);
+std::optional<std::size_t> HistoryControlWin32::CharacterCount() {
+    const std::optional<long> rows = RowCount();
+    if (!rows) return std::nullopt;
+    const std::optional<long> lastRowStart = Ask(EM_LINEINDEX, *rows > 0 ? *rows - 1 : 0, 0);
+    if (!lastRowStart) return std::nullopt;
+    const std::optional<long> lastRowLength = Ask(EM_LINELENGTH, static_cast<WPARAM>(*lastRowStart), 0);
+    if (!lastRowLength) return std::nullopt;
+    return static_cast<std::size_t>(std::max(0L, *lastRowStart + *lastRowLength));
 }
 
-std::string ReadControlText(HWND control) {
+std::optional<std::string> HistoryControlWin32::WholeText() {
     // How long the text is cannot simply be asked. WM_GETTEXT with no buffer answers 0;
-    // under Wine, once the text of an ANSI rich edit in another process holds a
-    // double-byte character, WM_GETTEXTLENGTH answers 0 and a WM_GETTEXT whose buffer is
-    // too small answers 0 instead of filling it. So the buffer is sized from both the
-    // length and the character count (each character, a double-byte one or a line break
-    // given as CR LF, takes at most two bytes), the count WM_GETTEXT returns is trusted,
-    // and a read that fills the buffer, or comes back empty from a control that is not,
-    // is repeated with a buffer twice as large.
-    DWORD_PTR hinted = 0;
-    if (!SendWithTimeout(control, WM_GETTEXTLENGTH, 0, 0, hinted)) return {};
-    const std::optional<std::size_t> characters = CharacterCount(control);
-    if (!characters) return {};
+    // under Wine, a WM_GETTEXTLENGTH from another process copies the whole text out and
+    // then, once it holds a double-byte character, answers 0, and a WM_GETTEXT whose
+    // buffer is too small answers 0 instead of filling it. So the buffer is sized from
+    // the character count (each character, a double-byte one or a line break given as
+    // CR LF, takes at most two bytes), the count WM_GETTEXT returns is trusted, and a
+    // read that fills the buffer, or comes back empty from a control that is not, is
+    // repeated with a buffer twice as large.
+    const std::optional<std::size_t> characters = CharacterCount();
+    if (!characters) return std::nullopt;
 
     // Room beyond the expected size, so that a text of exactly that size does not look
     // like a full buffer.
-    std::size_t capacity =
-        std::max({static_cast<std::size_t>(hinted), 2 * *characters, kMinimumReadBytes}) + 2;
+    std::size_t capacity = std::max(2 * *characters, kMinimumReadBytes) + 2;
     std::string text;
     while (capacity <= ChatWindowsWin32::kMaxHistoryBytes) {
         text.assign(capacity + 1, '\0');  // and the closing NUL
         DWORD_PTR copied = 0;
-        if (!SendWithTimeout(control, WM_GETTEXT, text.size(),
-                             reinterpret_cast<LPARAM>(text.data()), copied)) {
-            return {};
+        if (!Send(WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), copied)) {
+            return std::nullopt;
         }
         // A control may stop a byte short of a full buffer rather than split a
         // double-byte character or a CR LF, so that counts as full as well.
@@ -69,10 +128,61 @@ std::string ReadControlText(HWND control) {
         }
         capacity *= 2;
     }
-    return {};
+    return std::string();
 }
 
 }  // namespace
+
+char* MessengerMemory::BlockFor(HWND window, std::size_t bytes) {
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    if (processId == 0) return nullptr;
+    if (processId != processId_) {
+        Release();
+        processId_ = processId;
+        process_.reset(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
+                                         PROCESS_QUERY_INFORMATION,
+                                     FALSE, processId));
+        BOOL ours = FALSE, theirs = FALSE;
+        if (process_ && ::IsWow64Process(::GetCurrentProcess(), &ours) &&
+            ::IsWow64Process(process_.get(), &theirs))
+            narrow_ = theirs && !ours && sizeof(void*) == 8;
+    }
+    if (!process_) return nullptr;
+    if (size_ < bytes) {
+        if (block_) ::VirtualFreeEx(process_.get(), block_, 0, MEM_RELEASE);
+        const std::size_t size = (bytes + kBlockGranularity - 1) / kBlockGranularity * kBlockGranularity;
+        block_ = static_cast<char*>(
+            ::VirtualAllocEx(process_.get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+        size_ = block_ ? size : 0;
+        // A 32-bit control reads pointers of 32 bits.
+        if (block_ && narrow_ && reinterpret_cast<std::uintptr_t>(block_) + size > 0xFFFFFFFFu) {
+            ::VirtualFreeEx(process_.get(), block_, 0, MEM_RELEASE);
+            block_ = nullptr;
+            size_ = 0;
+        }
+    }
+    return block_;
+}
+
+bool MessengerMemory::Write(std::size_t offset, const void* data, std::size_t bytes) {
+    return block_ && offset + bytes <= size_ &&
+           ::WriteProcessMemory(process_.get(), block_ + offset, data, bytes, nullptr);
+}
+
+bool MessengerMemory::Read(std::size_t offset, void* data, std::size_t bytes) {
+    return block_ && offset + bytes <= size_ &&
+           ::ReadProcessMemory(process_.get(), block_ + offset, data, bytes, nullptr);
+}
+
+void MessengerMemory::Release() {
+    if (block_) ::VirtualFreeEx(process_.get(), block_, 0, MEM_RELEASE);
+    block_ = nullptr;
+    size_ = 0;
+    process_.reset();
+    processId_ = 0;
+    narrow_ = false;
+}
 
 std::string ChatWindowsWin32::ForegroundTitle() {
     HWND foreground = ::GetForegroundWindow();
@@ -93,7 +203,8 @@ std::string ChatWindowsWin32::ReadHistory(std::string_view title) {
     if (chatWindow == nullptr) return {};
     HWND history = ::FindWindowExA(chatWindow, nullptr, "RichEdit20A", nullptr);
     if (history == nullptr) return {};
-    return ReadControlText(history);
+    HistoryControlWin32 control(history, cancelled_, memory_);
+    return tail_.Read(control, reinterpret_cast<std::uintptr_t>(history));
 }
 
 }  // namespace parlowen::capture

@@ -1,13 +1,43 @@
 // The chat capture's window services over the Windows user-interface functions.
 #pragma once
 
+#include "win32/handles_win32.h"
 #include "capture/chat_windows.h"
+#include "capture/history_tail.h"
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstddef>
 
 namespace parlowen::capture {
+
+// A block of memory inside the process that owns a window, for the requests whose
+// pointers are not carried across processes (EM_GETTEXTLENGTHEX, EM_GETTEXTRANGE): the
+// structure and the text then lie where the control looks for them, and are written
+// and read from here. Kept from one read to the next while the process stays the same.
+class MessengerMemory {
+public:
+    MessengerMemory() = default;
+    MessengerMemory(const MessengerMemory&) = delete;
+    MessengerMemory& operator=(const MessengerMemory&) = delete;
+    ~MessengerMemory() { Release(); }
+
+    // The block's address in the process that owns `window`, at least `bytes` long;
+    // nullptr when the process cannot be opened or the block cannot be had.
+    char* BlockFor(HWND window, std::size_t bytes);
+    bool Write(std::size_t offset, const void* data, std::size_t bytes);
+    bool Read(std::size_t offset, void* data, std::size_t bytes);
+
+private:
+    void Release();
+
+    DWORD processId_ = 0;
+    win32::UniqueKernelHandle process_;
+    bool narrow_ = false;  // a 32-bit process read from a 64-bit one
+    char* block_ = nullptr;
+    std::size_t size_ = 0;
+};
 
 class ChatWindowsWin32 final : public ChatWindows {
 public:
@@ -18,9 +48,22 @@ public:
     // middle of the history and its last message is not the last message.
     static constexpr std::size_t kMaxHistoryBytes = std::size_t{64} << 20;
 
+    // Once `cancelled` (when given) is set, no further request is sent and a read under
+    // way ends as if the messenger had stopped answering.
+    explicit ChatWindowsWin32(const std::atomic<bool>* cancelled = nullptr) : cancelled_(cancelled) {}
+
     std::string ForegroundTitle() override;
     std::u16string AnsiToUnicode(std::string_view text) override;
+    // Reads the history's end when a cheap test finds it changed, and hands back what it
+    // read last time when not (HistoryTailReader).
     std::string ReadHistory(std::string_view title) override;
+
+    const HistoryTailReader::Counts& ReadCounts() const noexcept { return tail_.counts(); }
+
+private:
+    const std::atomic<bool>* cancelled_;
+    MessengerMemory memory_;
+    HistoryTailReader tail_;
 };
 
 }  // namespace parlowen::capture

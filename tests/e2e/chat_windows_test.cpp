@@ -1,22 +1,40 @@
 // Reading a messenger's chat history through the Win32 window services: small and
 // large transcripts, GBK text byte for byte, windows that are missing or do not
 // answer, and another process's window, which is how the program meets the messenger.
+#include "capture/chat_text.h"
 #include "capture/chat_windows_win32.h"
+#include "text/blanks.h"
 #include "e2e.h"
 #include "program_win32.h"
 
 #include "demo_chat/chat_window_win32.h"
 #include "win32/text_win32.h"
+#include "../random_transcripts.h"
 
 #include <richedit.h>
 
+#include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace {
 
 using namespace e2e;
 using parlowen::capture::ChatWindowsWin32;
+using parlowen::capture::ParseLastMessage;
+using parlowen::text::TrimmedView;
 using parlowen::demo::ChatWindow;
+
+// What the capture tick takes out of a transcript: header, sender and body.
+std::string Parsed(const std::string& transcript) {
+    const auto [header, sender, body] = ParseLastMessage(TrimmedView(transcript));
+    return header + "|" + sender + "|" + body;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
 
 // "与 月亮 交谈中" in GBK.
 const std::string kChatTitle = "\xD3\xEB \xD4\xC2\xC1\xC1 \xBD\xBB\xCC\xB8\xD6\xD0";
@@ -50,15 +68,20 @@ std::string AllChineseCharacters() {
     return text;
 }
 
-E2E_TEST(ChatWindowsReadsSmallAndLargeTranscriptsInFull) {
+E2E_TEST(ChatWindowsReadsTheEndOfSmallAndLargeTranscripts) {
     ChatWindow chat(kChatTitle);
-    ChatWindowsWin32 windows;
     for (std::size_t size : {std::size_t{1} << 10, std::size_t{3} << 20}) {
+        ChatWindowsWin32 windows;
         const std::string transcript = TranscriptOfSize(size);
         chat.SetHistory(transcript);
         const std::string read = windows.ReadHistory(kChatTitle);
-        CHECK_EQ(read.size(), transcript.size());
-        CHECK(read == transcript);
+        CHECK(EndsWith(transcript, read));
+        CHECK(read.size() < 1200);  // a thousand characters at most
+        CHECK_EQ(Parsed(read), std::string("moon 20:16:30|moon|the last one"));
+        // Read again unchanged, it costs only the cheap test.
+        CHECK(windows.ReadHistory(kChatTitle) == read);
+        CHECK_EQ(windows.ReadCounts().tails, 1);
+        CHECK_EQ(windows.ReadCounts().unchanged, 1);
     }
 }
 
@@ -73,6 +96,8 @@ E2E_TEST(ChatWindowsReadsGbkTextByteForByte) {
     const std::string read = windows.ReadHistory(kChatTitle);
     CHECK_EQ(read.size(), transcript.size());
     CHECK(read == transcript);
+    // Its last message takes most of it: the end was read further back until it began.
+    CHECK_EQ(windows.ReadCounts().tails, 1);
     CHECK(windows.AnsiToUnicode(kChatTitle) == u"\u4E0E \u6708\u4EAE \u4EA4\u8C08\u4E2D");
 }
 
@@ -183,11 +208,14 @@ E2E_TEST(ChatWindowsReadsTheDemoChatInAnotherProcess) {
     DemoChat demo;
     REQUIRE(demo.window() != nullptr);
     const std::string title = Ansi(L"与 moon 交谈中");
+    HWND history = ::FindWindowExA(demo.window(), nullptr, "RichEdit20A", nullptr);
+    REQUIRE(history != nullptr);
     ChatWindowsWin32 windows;
-    // The demo greets with a first message from the friend.
+    // The demo greets with a first message from the friend: one message, read whole.
     const std::string greeting = windows.ReadHistory(title);
     CHECK_EQ(greeting.substr(0, 5), std::string("moon "));
     CHECK(greeting.size() > std::string("moon hh:mm:ss\r\n").size());
+    CHECK(greeting == ControlTextAnsi(history));
 
     // Sent the way a user does: type a line and press the friend's button.
     HWND input = ::GetDlgItem(demo.window(), 10);
@@ -196,18 +224,151 @@ E2E_TEST(ChatWindowsReadsTheDemoChatInAnotherProcess) {
     ::SendMessageA(input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
     ::SendMessageW(::GetDlgItem(demo.window(), 12), BM_CLICK, 0, 0);
     const std::string read = windows.ReadHistory(title);
-    CHECK_EQ(read.substr(0, greeting.size() + 7), greeting + "\r\nmoon ");
-    CHECK_EQ(read.size(), greeting.size() + std::string("\r\nmoon hh:mm:ss\r\n").size() + typed.size());
-    CHECK_EQ(read.substr(read.size() - typed.size()), typed);
+    const std::string whole = ControlTextAnsi(history);
+    CHECK_EQ(whole.substr(0, greeting.size() + 7), greeting + "\r\nmoon ");
+    CHECK(EndsWith(whole, read));
+    CHECK(EndsWith(read, "\r\n" + typed));
+    CHECK_EQ(Parsed(read), Parsed(whole));
     SaveScreenshot(demo.window(), L"demo-chat");
 
     // With a Chinese character at its start, a transcript too large for the first buffer
-    // is what the messenger's control answers with 0 under Wine.
+    // is what the messenger's control answers with 0 under Wine: its end is read alone.
     const std::string more = "\r\n" + TranscriptOfSize(std::size_t{3} << 20);
-    AppendFromOutside(::FindWindowExA(demo.window(), nullptr, "RichEdit20A", nullptr), more);
+    AppendFromOutside(history, more);
     const std::string readLarge = windows.ReadHistory(title);
-    CHECK_EQ(readLarge.size(), read.size() + more.size());
-    CHECK(readLarge == read + more);
+    CHECK(EndsWith(more, readLarge));
+    CHECK_EQ(Parsed(readLarge), std::string("moon 20:16:30|moon|the last one"));
+    CHECK_EQ(windows.ReadCounts().wholeTexts, 0);
+}
+
+// The property the capture tick relies on, against the real RichEdit20A of another
+// process: whatever the transcript and however it wraps, what is read of its end
+// parses exactly as its whole text.
+E2E_TEST(ChatWindowsTailParsesAsTheWholeTextForRandomTranscripts) {
+    DemoChat demo;
+    REQUIRE(demo.window() != nullptr);
+    const std::string title = Ansi(L"与 moon 交谈中");
+    HWND history = ::FindWindowExA(demo.window(), nullptr, "RichEdit20A", nullptr);
+    REQUIRE(history != nullptr);
+    parlowen::testing::RandomTranscripts transcripts(20090106);
+    constexpr int kTranscripts = 300;
+    int tails = 0;
+    for (int i = 0; i < kTranscripts; ++i) {
+        const std::string transcript = transcripts.Next();
+        ::SendMessageA(history, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(transcript.c_str()));
+        ChatWindowsWin32 windows;  // nothing read before
+        const std::string read = windows.ReadHistory(title);
+        const std::string whole = ControlTextAnsi(history);
+        if (!EndsWith(whole, read) || Parsed(read) != Parsed(whole)) {
+            Fail(__FILE__, __LINE__, "transcript " + std::to_string(i) + " " + Describe(transcript) +
+                                         ": read " + Describe(read) + ", whole " + Describe(whole));
+            break;
+        }
+        tails += windows.ReadCounts().tails;
+    }
+    // Most end in a message short enough to read the end alone; the rest were read whole.
+    CHECK(tails > kTranscripts * 2 / 3);
+}
+
+// A messenger whose chat window lives on a thread of this process that pumps its
+// messages; `hook` sees each request to the history control first, and may answer it.
+class ThreadMessenger {
+public:
+    using Hook = std::function<std::optional<LRESULT>(ChatWindow& chat, UINT message, LPARAM lParam)>;
+    static constexpr char kTitle[] = "Chatting with a thread moon";
+
+    ThreadMessenger(std::string history, Hook hook) : history_(std::move(history)), hook_(std::move(hook)) {
+        thread_ = ::CreateThread(nullptr, 0, &ThreadMessenger::Run, this, 0, nullptr);
+        ::WaitForSingleObject(ready_, 10000);
+    }
+    ~ThreadMessenger() {
+        ::SetEvent(stop_);
+        ::WaitForSingleObject(thread_, 20000);
+        for (HANDLE handle : {thread_, ready_, stop_}) ::CloseHandle(handle);
+    }
+
+private:
+    static DWORD WINAPI Run(void* parameter) {
+        auto& self = *static_cast<ThreadMessenger*>(parameter);
+        ChatWindow chat(kTitle);
+        self.chat_ = &chat;
+        chat.SetHistory(self.history_);
+        ::SetPropW(chat.history(), L"ThreadMessenger", &self);
+        self.original_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
+            chat.history(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ThreadMessenger::HistoryProc)));
+        ::SetEvent(self.ready_);
+        while (::MsgWaitForMultipleObjects(1, &self.stop_, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+            MSG msg;
+            while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+        }
+        ::RemovePropW(chat.history(), L"ThreadMessenger");
+        ::SetWindowLongPtrA(chat.history(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(self.original_));
+        return 0;
+    }
+    static LRESULT CALLBACK HistoryProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto& self = *static_cast<ThreadMessenger*>(::GetPropW(hwnd, L"ThreadMessenger"));
+        if (const std::optional<LRESULT> answer = self.hook_(*self.chat_, message, lParam)) return *answer;
+        return ::CallWindowProcA(self.original_, hwnd, message, wParam, lParam);
+    }
+
+    std::string history_;
+    Hook hook_;
+    ChatWindow* chat_ = nullptr;
+    WNDPROC original_ = nullptr;
+    HANDLE ready_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE stop_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread_ = nullptr;
+};
+
+// Where a request for a part of the text starts; the end is read from after the start.
+LONG RangeStart(LPARAM lParam) { return reinterpret_cast<const TEXTRANGEA*>(lParam)->chrg.cpMin; }
+
+E2E_TEST(ChatWindowsReadsTheWholeTextWhenPartsAreNotAnswered) {
+    const std::string transcript = TranscriptOfSize(std::size_t{64} << 10);
+    ThreadMessenger messenger(transcript, [](ChatWindow&, UINT message, LPARAM) -> std::optional<LRESULT> {
+        if (message == EM_GETTEXTRANGE) return 0;
+        return std::nullopt;
+    });
+    ChatWindowsWin32 windows;
+    CHECK(windows.ReadHistory(ThreadMessenger::kTitle) == transcript);
+    CHECK(windows.ReadHistory(ThreadMessenger::kTitle) == transcript);
+    CHECK_EQ(windows.ReadCounts().wholeTexts, 2);  // never trusted to be unchanged
+    CHECK_EQ(windows.ReadCounts().tails, 0);
+}
+
+E2E_TEST(ChatWindowsReadsAHistoryThatGrowsWhileItIsRead) {
+    int endReads = 0;
+    ThreadMessenger messenger(TranscriptOfSize(std::size_t{64} << 10),
+                              [&](ChatWindow& chat, UINT message, LPARAM lParam) -> std::optional<LRESULT> {
+                                  // A message arrives while the end is read the first time.
+                                  if (message == EM_GETTEXTRANGE && RangeStart(lParam) > 0 && ++endReads == 1)
+                                      chat.AppendMessage("sky", "arrived while it was read", "20:17:00");
+                                  return std::nullopt;
+                              });
+    ChatWindowsWin32 windows;
+    const std::string read = windows.ReadHistory(ThreadMessenger::kTitle);
+    CHECK_EQ(Parsed(read), std::string("sky 20:17:00|sky|arrived while it was read"));
+    CHECK_EQ(endReads, 2);
+    CHECK_EQ(windows.ReadCounts().tails, 1);
+}
+
+E2E_TEST(ChatWindowsGivesUpOnAMessengerThatStopsAnsweringHalfwayThroughTheEnd) {
+    bool hang = true;
+    ThreadMessenger messenger(TranscriptOfSize(std::size_t{64} << 10),
+                              [&](ChatWindow&, UINT message, LPARAM lParam) -> std::optional<LRESULT> {
+                                  if (message == EM_GETTEXTRANGE && RangeStart(lParam) > 0 && std::exchange(hang, false))
+                                      ::Sleep(3000);
+                                  return std::nullopt;
+                              });
+    ChatWindowsWin32 windows;
+    const DWORD start = ::GetTickCount();
+    CHECK_EQ(windows.ReadHistory(ThreadMessenger::kTitle), std::string());
+    const DWORD elapsed = ::GetTickCount() - start;
+    if (elapsed > 2500) Fail(__FILE__, __LINE__, "gave up only after " + std::to_string(elapsed) + " ms");
+    CHECK_EQ(windows.ReadCounts().unanswered, 1);
+    // Once it answers again, the next read is right.
+    ::Sleep(1500);
+    CHECK_EQ(Parsed(windows.ReadHistory(ThreadMessenger::kTitle)), std::string("moon 20:16:30|moon|the last one"));
 }
 
 }  // namespace

@@ -237,6 +237,17 @@ TEST_F(CaptureTickTest, SwitchingWindowsHandlesEachWindowsLastMessageAgain) {
                                                 "moon 20:16:30" + kLogSaid + "|hi from moon"}));
 }
 
+// The program reads on another thread and hands the tick the title the history was
+// read for, which may no longer be the tracked one.
+TEST_F(CaptureTickTest, TellsTheFriendByTheTitleTheHistoryWasReadFor) {
+    Open(familyGroup, "dad 19:00:00\r\ndinner");
+    tick.Handle(chatWithMoon, "moon 20:16:30\r\nhi", output);
+    const std::vector<RecordingOutput::Event> events = TakeEvents();
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].what, "friend");
+    EXPECT_EQ(events[1].colour, kFriendHeaderColour);
+}
+
 TEST_F(CaptureTickTest, ReadsTheTranscriptOncePerTickAndNotAtAllWhenNothingIsTracked) {
     Tick();
     EXPECT_EQ(windows.historyReads, 0);

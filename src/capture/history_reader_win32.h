@@ -1,0 +1,60 @@
+// Reads the tracked chat window's history on a thread of its own. Every request to the
+// messenger waits for the messenger's own thread to answer (up to 2 s when it hangs),
+// and under Wine a request for the end of the text walks the history from its start
+// (15 ms at 10 MB, the whole text 400 ms), so the GUI thread only starts a read and
+// later takes its result, posted back as a window message.
+#pragma once
+
+#include "win32/handles_win32.h"
+#include "capture/chat_windows_win32.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace parlowen::capture {
+
+class HistoryReaderWin32 {
+public:
+    struct Read {
+        std::string chatTitle;
+        std::string history;
+    };
+
+    // `message` is posted to `notify` each time a read is done.
+    HistoryReaderWin32(HWND notify, UINT message);
+    HistoryReaderWin32(const HistoryReaderWin32&) = delete;
+    HistoryReaderWin32& operator=(const HistoryReaderWin32&) = delete;
+    // Ends a read under way at its next request and waits for the thread.
+    ~HistoryReaderWin32();
+
+    // Starts reading the history of the chat window titled `chatTitle`, unless the last
+    // read has not been taken yet: a messenger slower than the ticks is never asked
+    // twice at once.
+    void Start(std::string_view chatTitle);
+    // The read that `message` announced.
+    std::optional<Read> Take();
+
+private:
+    static DWORD WINAPI Run(void* self);
+    void ReadRequests();
+
+    HWND notify_;
+    UINT message_;
+    std::atomic<bool> stopping_{false};
+    ChatWindowsWin32 windows_{&stopping_};  // used by the reading thread alone
+    win32::UniqueKernelHandle wake_;
+    win32::UniqueKernelHandle thread_;
+    // Handed between the threads: the GUI thread writes the request and then wakes the
+    // reader; the reader writes the result and then posts the message. Each side
+    // touches its slot only while the other waits for it, guarded by `lock_`.
+    CRITICAL_SECTION lock_;
+    std::string request_;
+    std::optional<Read> result_;
+    bool busy_ = false;  // GUI thread only: a read started and not yet taken
+};
+
+}  // namespace parlowen::capture

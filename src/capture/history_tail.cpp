@@ -1,0 +1,116 @@
+#include "capture/history_tail.h"
+
+#include "capture/chat_text.h"
+#include "text/gbk.h"
+
+#include <algorithm>
+
+namespace parlowen::capture {
+namespace {
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+
+}  // namespace
+
+std::string WithCrLf(std::string_view text) {
+    std::string result;
+    result.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        result += text[i];
+        const bool lonelyCr = text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n');
+        if (lonelyCr) result += '\n';
+    }
+    return result;
+}
+
+bool ParsesAsWhole(std::string_view tail) {
+    const std::optional<LineSpan> header = FindLastHeaderLineSpan(tail);
+    // A line that starts at the start of the end read may have begun before it.
+    if (!header || header->begin == 0) return false;
+    const std::string_view before = tail.substr(0, header->begin);
+    return std::any_of(before.begin(), before.end(), [](char c) { return !IsBlank(c); });
+}
+
+std::size_t GbkCharacterCount(std::string_view text) {
+    std::size_t count = 0;
+    for (std::size_t pos = 0; pos < text.size(); pos += text::GbkCharLength(text, pos)) ++count;
+    return count;
+}
+
+std::optional<HistoryTailReader::Signature> HistoryTailReader::TakeSignature(
+    HistoryControl& control) {
+    const std::optional<long> rows = control.RowCount();
+    if (!rows) return std::nullopt;
+    const std::optional<long> length = control.Length();
+    if (!length) return std::nullopt;
+    std::optional<std::string> head = control.Text(0, std::min(*length, kHeadCharacters));
+    if (!head) return std::nullopt;
+    return Signature{*rows, *length, std::move(*head)};
+}
+
+HistoryTailReader::Tail HistoryTailReader::ReadTail(HistoryControl& control, long length) {
+    for (long characters = kFirstTailCharacters;; characters *= 8) {
+        const long start = std::max(0L, length - characters);
+        std::optional<std::string> text = control.Text(start, length);
+        if (!text) return {Outcome::Unanswered, {}};
+        if (text->empty() && length > start) return {Outcome::Unsupported, {}};
+        // Fewer characters than asked for: the text is shorter than it was a moment ago.
+        if (static_cast<long>(GbkCharacterCount(*text)) != length - start) return {Outcome::Changed, {}};
+        std::string tail = WithCrLf(*text);
+        if (start == 0 || ParsesAsWhole(tail)) return {Outcome::Complete, std::move(tail)};
+        if (characters >= kLongestTailCharacters) return {Outcome::TooLong, {}};
+    }
+}
+
+std::string HistoryTailReader::Read(HistoryControl& control, std::uintptr_t controlId) {
+    if (!control.ReadsParts()) return ReadWhole(control, controlId, std::nullopt);
+
+    std::optional<Signature> signature = TakeSignature(control);
+    if (!signature) return Unanswered();
+    if (cached_ && cached_->controlId == controlId && cached_->signature == *signature) {
+        ++counts_.unchanged;
+        return cached_->transcript;
+    }
+    cached_.reset();
+
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        const Tail tail = ReadTail(control, signature->length);
+        if (tail.outcome == Outcome::Unanswered) return Unanswered();
+        if (tail.outcome == Outcome::TooLong) break;
+        // A control that answers with nothing is not trusted with the cheap test either.
+        if (tail.outcome == Outcome::Unsupported) return ReadWhole(control, controlId, std::nullopt);
+        // The end must come from the text the cheap test saw: had a message arrived, or
+        // the start been dropped, while it was read, the test would tell.
+        std::optional<Signature> after = TakeSignature(control);
+        if (!after) return Unanswered();
+        if (tail.outcome == Outcome::Complete && *after == *signature) {
+            ++counts_.tails;
+            cached_ = Cached{controlId, std::move(*after), tail.text};
+            return tail.text;
+        }
+        signature = std::move(after);
+    }
+    return ReadWhole(control, controlId, signature);
+}
+
+// The whole text in one request is one view of it. It is kept for the cheap test only
+// when the test saw the same text before and after it.
+std::string HistoryTailReader::ReadWhole(HistoryControl& control, std::uintptr_t controlId,
+                                         const std::optional<Signature>& before) {
+    std::optional<std::string> text = control.WholeText();
+    if (!text) return Unanswered();
+    ++counts_.wholeTexts;
+    if (before) {
+        std::optional<Signature> after = TakeSignature(control);
+        if (after && *after == *before) cached_ = Cached{controlId, std::move(*after), *text};
+    }
+    return std::move(*text);
+}
+
+std::string HistoryTailReader::Unanswered() {
+    ++counts_.unanswered;
+    cached_.reset();
+    return {};
+}
+
+}  // namespace parlowen::capture

@@ -1,0 +1,111 @@
+// Reading a chat history at a cost that follows its last message, not its length.
+//
+// The capture tick parses only the last message of a transcript, so it need not be
+// given the whole transcript: its end, from a little before the last header line on,
+// parses the same (Part 2.3 looks at nothing before that line except to trim blanks
+// off the start). So only the end is read, and only when a cheap test says the text
+// may have changed since the last read.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace parlowen::capture {
+
+// What a chat window's history control (a rich edit) answers about its text. A
+// position counts characters from the start, a paragraph break counting as one. Every
+// request may go unanswered (nullopt): the messenger did not answer in time, or its
+// window is gone.
+class HistoryControl {
+public:
+    virtual ~HistoryControl() = default;
+
+    // Whether parts of the text can be asked for; when not, only WholeText answers.
+    virtual bool ReadsParts() = 0;
+    // The number of display rows.
+    virtual std::optional<long> RowCount() = 0;
+    // The number of positions in the text.
+    virtual std::optional<long> Length() = 0;
+    // The characters from position `start` up to `end` as ANSI bytes, a paragraph's
+    // break given as "\r".
+    virtual std::optional<std::string> Text(long start, long end) = 0;
+    // The whole text, paragraph breaks as CR LF, in one request.
+    virtual std::optional<std::string> WholeText() = 0;
+};
+
+// `text` as a whole-text read gives it: each paragraph break "\r" as CR LF.
+std::string WithCrLf(std::string_view text);
+
+// Whether the end `tail` of a transcript parses exactly as the whole transcript: it
+// holds the transcript's last header line whole (the line starts after a break inside
+// `tail`) and, before that line, a byte that is not blank, so that trimming the
+// transcript's start cannot reach the header line either.
+bool ParsesAsWhole(std::string_view tail);
+
+// The number of characters in ANSI (GBK) text, a double-byte character counting once.
+std::size_t GbkCharacterCount(std::string_view text);
+
+// Reads one history control after another, keeping what it last read of each so that
+// an unchanged history costs a few requests whose cost does not grow with it.
+class HistoryTailReader {
+public:
+    // The end is read this long first, and eight times longer each time it does not
+    // hold the last message yet; past the longest, the whole text is read instead.
+    static constexpr long kFirstTailCharacters = 1024;
+    static constexpr long kLongestTailCharacters = 64 * 1024;
+    // Reads that saw the text change under them are made again this many times at
+    // most before the whole text is read in one request.
+    static constexpr int kReadAttempts = 3;
+    // How much of the text's start the cheap test compares.
+    static constexpr long kHeadCharacters = 64;
+
+    // A transcript that parses exactly as the control's whole text does (its end, or
+    // all of it), or the empty text when the control does not answer. `controlId`
+    // names the control, so that what was read of another is never taken for it.
+    std::string Read(HistoryControl& control, std::uintptr_t controlId);
+
+    // How the reads went, for the tests and the benchmark.
+    struct Counts {
+        int unchanged = 0;   // the cheap test found nothing changed
+        int tails = 0;       // the end was read
+        int wholeTexts = 0;  // the whole text was read
+        int unanswered = 0;  // the control did not answer: the empty text
+    };
+    const Counts& counts() const noexcept { return counts_; }
+
+    // The cheap test: what a change of the text changes, asked at a cost that does not
+    // grow with the text. New messages add rows and length; a history capped in length
+    // drops its first messages as new ones come, which changes its start.
+    struct Signature {
+        long rows = 0;
+        long length = 0;
+        std::string head;
+        bool operator==(const Signature&) const = default;
+    };
+
+private:
+    enum class Outcome { Complete, Changed, TooLong, Unsupported, Unanswered };
+    struct Tail {
+        Outcome outcome;
+        std::string text;
+    };
+    struct Cached {
+        std::uintptr_t controlId;
+        Signature signature;
+        std::string transcript;
+    };
+
+    static std::optional<Signature> TakeSignature(HistoryControl& control);
+    static Tail ReadTail(HistoryControl& control, long length);
+    std::string ReadWhole(HistoryControl& control, std::uintptr_t controlId,
+                          const std::optional<Signature>& before);
+    std::string Unanswered();
+
+    std::optional<Cached> cached_;
+    Counts counts_;
+};
+
+}  // namespace parlowen::capture

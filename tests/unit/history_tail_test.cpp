@@ -1,0 +1,241 @@
+#include "capture/history_tail.h"
+
+#include "capture/chat_text.h"
+#include "text/blanks.h"
+#include "fake_chat_windows.h"
+#include "fake_history_control.h"
+#include "../random_transcripts.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using parlowen::capture::HistoryTailReader;
+using parlowen::capture::ParseLastMessage;
+using parlowen::capture::ParsesAsWhole;
+using parlowen::text::TrimmedView;
+using parlowen::capture::WithCrLf;
+using parlowen::testing::FakeHistoryControl;
+using parlowen::testing::Gbk;
+using parlowen::testing::RandomTranscripts;
+
+constexpr std::uintptr_t kControl = 1;
+
+// What the capture tick takes out of a transcript: header, sender and body.
+std::string Parsed(const std::string& transcript) {
+    const auto [header, sender, body] = ParseLastMessage(TrimmedView(transcript));
+    return header + "|" + sender + "|" + body;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// A message of the same length whatever its number below 3600.
+std::string Message(int number, const std::string& body) {
+    const auto twoDigits = [](int n) { return std::to_string(n / 10) + std::to_string(n % 10); };
+    return "moon 20:" + twoDigits(number / 60 % 60) + ":" + twoDigits(number % 60) + "\r\n" + body;
+}
+
+std::string Body(int number) {
+    const auto fourDigits = [](int n) { return std::to_string(n / 1000 % 10) + std::to_string(n / 100 % 10) + std::to_string(n / 10 % 10) + std::to_string(n % 10); };
+    return "message " + fourDigits(number);
+}
+
+std::string History(int messages) {
+    std::string text;
+    for (int i = 0; i < messages; ++i) text += (i ? "\r\n" : "") + Message(i, Body(i));
+    return text;
+}
+
+TEST(HistoryTailTest, ParagraphBreaksReadAsCrLf) {
+    EXPECT_EQ(WithCrLf("a\rb\r\rc\r"), "a\r\nb\r\n\r\nc\r\n");
+    EXPECT_EQ(WithCrLf("a\r\nb"), "a\r\nb");
+    EXPECT_EQ(WithCrLf(""), "");
+}
+
+TEST(HistoryTailTest, TheEndParsesAsTheWholeOnceItHoldsTheHeaderLineAndSomethingBefore) {
+    EXPECT_FALSE(ParsesAsWhole("see you at the gate\r\nbye"));        // no header line
+    EXPECT_FALSE(ParsesAsWhole("20:16:30\r\nbye"));                  // it may have begun earlier
+    EXPECT_FALSE(ParsesAsWhole("\r\n \r\nmoon 20:16:30\r\nbye"));    // only blanks before it
+    EXPECT_TRUE(ParsesAsWhole("x\r\nmoon 20:16:30\r\nbye"));
+    EXPECT_TRUE(ParsesAsWhole("x\r\nsky 20:15:08\r\nmoon 20:16:30"));
+}
+
+// The cut of the sender depends on blanks at the start of the header line, which only
+// the whole transcript's trimming may remove.
+TEST(HistoryTailTest, LeavesTheHeaderLinesLeadingBlanksAlone) {
+    const std::string whole = "sky 20:15:08\r\nhi\r\n 9x 1:00\r\nbody";
+    FakeHistoryControl control(whole);
+    HistoryTailReader reader;
+    EXPECT_EQ(Parsed(reader.Read(control, kControl)), "9x 1:00||body");  // "9x" had " 9x" been trimmed
+    EXPECT_EQ(Parsed(whole), "9x 1:00||body");
+}
+
+TEST(HistoryTailReaderTest, ReadsOnlyTheEnd) {
+    FakeHistoryControl control(History(5000));
+    HistoryTailReader reader;
+    const std::string tail = reader.Read(control, kControl);
+    EXPECT_TRUE(EndsWith(control.WholeTextNow(), tail));
+    EXPECT_LE(tail.size(), 1200u);
+    EXPECT_EQ(Parsed(tail), Parsed(control.WholeTextNow()));
+    EXPECT_EQ(control.wholeReads, 0);
+    EXPECT_EQ(control.walks, 1);
+    EXPECT_EQ(reader.counts().tails, 1);
+}
+
+TEST(HistoryTailReaderTest, AnUnchangedHistoryCostsNoRequestThatGrowsWithIt) {
+    FakeHistoryControl control(History(5000));
+    HistoryTailReader reader;
+    const std::string first = reader.Read(control, kControl);
+    const int walks = control.walks;
+    const int requests = control.requests;
+    EXPECT_EQ(reader.Read(control, kControl), first);
+    EXPECT_EQ(control.walks, walks);
+    EXPECT_EQ(control.requests, requests + 3);
+    EXPECT_EQ(reader.counts().unchanged, 1);
+
+    // Another control is never taken for this one.
+    reader.Read(control, kControl + 1);
+    EXPECT_EQ(reader.counts().tails, 2);
+}
+
+TEST(HistoryTailReaderTest, SeesEachNewMessage) {
+    FakeHistoryControl control(History(50));
+    HistoryTailReader reader;
+    reader.Read(control, kControl);
+    for (int i = 50; i < 60; ++i) {
+        control.Append("\r\n" + Message(i, Gbk("新消息 ") + std::to_string(i)));
+        EXPECT_EQ(Parsed(reader.Read(control, kControl)), Parsed(control.WholeTextNow()));
+    }
+    EXPECT_EQ(reader.counts().tails, 11);
+}
+
+// A history capped in length drops its first message for each new one: with messages
+// of one layout its rows and its length stay the same.
+TEST(HistoryTailReaderTest, SeesANewMessageInAHistoryThatDropsItsFirst) {
+    FakeHistoryControl control(History(50));
+    HistoryTailReader reader;
+    reader.Read(control, kControl);
+    for (int i = 50; i < 60; ++i) {
+        const long rows = control.RowsNow();
+        const std::size_t length = control.WholeTextNow().size();
+        control.DropFirstParagraphs(2);
+        control.Append("\r\n" + Message(i, Body(i)));
+        ASSERT_EQ(control.RowsNow(), rows);
+        ASSERT_EQ(control.WholeTextNow().size(), length);
+        EXPECT_EQ(Parsed(reader.Read(control, kControl)), "moon 20:00:" + std::to_string(i) + "|moon|" + Body(i));
+    }
+}
+
+TEST(HistoryTailReaderTest, AHistoryThatGrowsWhileItIsReadIsReadAgain) {
+    FakeHistoryControl control(History(50));
+    HistoryTailReader reader;
+    int request = 0;
+    control.beforeRequest = [&](FakeHistoryControl& self) {
+        if (++request == 4) self.Append("\r\n" + Message(50, "arrived while it was read"));
+    };
+    const std::string tail = reader.Read(control, kControl);
+    EXPECT_EQ(Parsed(tail), Parsed(control.WholeTextNow()));
+    EXPECT_TRUE(EndsWith(tail, "arrived while it was read"));
+    EXPECT_EQ(reader.counts().tails, 1);
+    EXPECT_EQ(control.wholeReads, 0);
+}
+
+TEST(HistoryTailReaderTest, AHistoryThatNeverHoldsStillIsReadWhole) {
+    FakeHistoryControl control(History(50));
+    HistoryTailReader reader;
+    int message = 50;
+    int request = 0;
+    control.beforeRequest = [&](FakeHistoryControl& self) {
+        if (++request % 4 != 0 || self.wholeReads > 0) return;
+        self.Append("\r\n" + Message(message, Body(message)));
+        ++message;
+    };
+    const std::string text = reader.Read(control, kControl);
+    EXPECT_EQ(control.wholeReads, 1);
+    EXPECT_EQ(reader.counts().wholeTexts, 1);
+    EXPECT_TRUE(EndsWith(text, Body(message - 1)));
+}
+
+TEST(HistoryTailReaderTest, AMessengerThatStopsAnsweringHalfwayGivesNothing) {
+    for (int answered = 0; answered < 7; ++answered) {
+        SCOPED_TRACE(answered);
+        FakeHistoryControl control(History(50));
+        HistoryTailReader reader;
+        control.answeringRequests = answered;
+        EXPECT_EQ(reader.Read(control, kControl), "");
+        EXPECT_EQ(reader.counts().unanswered, 1);
+        // Once it answers again, nothing of the broken read is kept.
+        control.answeringRequests = 1 << 30;
+        EXPECT_EQ(Parsed(reader.Read(control, kControl)), Parsed(control.WholeTextNow()));
+        EXPECT_EQ(reader.counts().unchanged, 0);
+    }
+}
+
+// Reads the control twice; each time all of its text comes back.
+int WholeReadsOfTwo(FakeHistoryControl& control) {
+    HistoryTailReader reader;
+    EXPECT_EQ(reader.Read(control, kControl), control.WholeTextNow());
+    EXPECT_EQ(reader.Read(control, kControl), control.WholeTextNow());
+    return control.wholeReads;
+}
+
+std::string Lines(int count) {
+    std::string lines;
+    for (int i = 0; i < count; ++i) lines += "line " + std::to_string(i) + "\r\n";
+    return lines;
+}
+
+TEST(HistoryTailReaderTest, AControlReadOnlyWholeIsReadWholeEveryTime) {
+    for (const bool readsParts : {false, true}) {
+        FakeHistoryControl control(History(50));
+        control.readsParts = readsParts;
+        control.answersParts = false;
+        EXPECT_EQ(WholeReadsOfTwo(control), 2);  // never trusted to be unchanged
+    }
+}
+
+TEST(HistoryTailReaderTest, ALongLastMessageOrNoHeaderLineIsReadWholeOnce) {
+    for (const std::string& text : {History(20) + "\r\n" + Message(20, Lines(8000)), std::string(100000, 'x') + "\r\nno time"}) {
+        FakeHistoryControl control(text);
+        EXPECT_EQ(WholeReadsOfTwo(control), 1);  // then found unchanged
+    }
+}
+
+TEST(HistoryTailReaderTest, AMessageLongerThanTheFirstReadIsReadFurtherBack) {
+    FakeHistoryControl control(History(1000) + "\r\n" + Message(1000, Lines(300)));
+    HistoryTailReader reader;
+    EXPECT_EQ(Parsed(reader.Read(control, kControl)), Parsed(control.WholeTextNow()));
+    EXPECT_EQ(control.wholeReads, 0);
+    EXPECT_EQ(control.walks, 2);  // 1024 characters, then 8192
+}
+
+TEST(HistoryTailReaderTest, EmptyAndShortHistories) {
+    for (const char* text : {"", "hello", "moon 20:16:30", "moon 20:16:30\r\nhi", "\r\n\r\n"}) {
+        FakeHistoryControl control(text);
+        HistoryTailReader reader;
+        EXPECT_EQ(reader.Read(control, kControl), control.WholeTextNow()) << text;
+    }
+}
+
+// The property the capture tick relies on: whatever the transcript, the end read
+// parses exactly as the whole text.
+TEST(HistoryTailReaderTest, TheEndParsesAsTheWholeTextForRandomTranscripts) {
+    RandomTranscripts transcripts(20090106);
+    int tails = 0;
+    for (int i = 0; i < 3000; ++i) {
+        FakeHistoryControl control(transcripts.Next());
+        HistoryTailReader reader;
+        const std::string whole = control.WholeTextNow();
+        const std::string read = reader.Read(control, kControl);
+        ASSERT_TRUE(EndsWith(whole, read)) << i;
+        ASSERT_EQ(Parsed(read), Parsed(whole)) << i;
+        tails += reader.counts().tails;
+    }
+    EXPECT_GT(tails, 2400);
+}
+
+}  // namespace
