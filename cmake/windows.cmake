@@ -162,6 +162,19 @@ if(MINGW)
 endif()
 add_dependencies(parlowen_espeak_bench parlowen_voice)
 
+# A messenger's chat window with a long history in a process of its own, what each
+# request to it costs, and how long the program's GUI thread is held; run by
+# bench/run-chat-requests.sh and bench/run-capture-cost.sh, never as tests.
+add_executable(parlowen_stand_in_messenger WIN32 bench/stand_in_messenger_win32.cpp)
+set_target_properties(parlowen_stand_in_messenger PROPERTIES OUTPUT_NAME parlowen-stand-in-messenger)
+target_link_libraries(parlowen_stand_in_messenger PRIVATE parlowen_demo_chat_window)
+add_executable(parlowen_chat_requests_bench bench/chat_requests_win32.cpp)
+target_link_libraries(parlowen_chat_requests_bench PRIVATE parlowen_e2e_support)
+add_dependencies(parlowen_chat_requests_bench parlowen_stand_in_messenger)
+add_executable(parlowen_gui_hold_probe bench/gui_hold_probe_win32.cpp)
+target_link_libraries(parlowen_gui_hold_probe PRIVATE user32)
+add_dependencies(parlowen_gui_hold_probe parlowen_stand_in_messenger parlowen)
+
 enable_testing()
 set(e2e_screenshots ${CMAKE_SOURCE_DIR}/build/screenshots)
 string(REPLACE "/" "\\" e2e_screenshots_windows "Z:${e2e_screenshots}")

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# What following a chat costs, under Wine: for each history size (bytes; default 10 KB,
+# 1 MB and 10 MB) a stand-in messenger holding that much history runs in its own process
+# with its chat window in front, parlowen.exe follows it, and after a warm-up this prints
+# the processor time of the program, the messenger and the wineserver over a window of
+# seconds (percent of one core, from /proc), then the longest time the program's GUI
+# thread took to answer while probed every 10 ms.
+#   MESSAGE_EVERY_MS=5000  the messenger gets a new message this often (default: never)
+#   SECONDS_MEASURED=20    the window measured; WARM_UP=10 seconds before it
+#   PROGRAM=path/to/parlowen.exe  another build of the program, to compare
+# Build first with scripts/build.sh. Never run as a test.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/wine-env.sh"
+build=$root/build/windows
+program_exe=${PROGRAM:-$build/parlowen.exe}  # another build of the program, to compare
+measured=${SECONDS_MEASURED:-20}
+warm_up=${WARM_UP:-10}
+(($#)) || set -- 10240 1048576 10485760
+
+prepare_wine_prefix "$root/build/wine/template"
+export WINEPREFIX=$root/build/wine/bench-capture
+start_virtual_display
+trap 'wineserver -k 2>/dev/null; stop_virtual_display; rm -rf "$WINEPREFIX"' EXIT
+
+# utime + stime of a process, in clock ticks.
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+
+# The wineserver of this prefix: its working folder is named after the prefix's device
+# and inode.
+wineserver_pid() {
+  local dir pid
+  dir=$(printf 'server-%x-%x' "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
+  for pid in $(pgrep wineserver); do
+    [[ $(readlink "/proc/$pid/cwd" 2>/dev/null) == */$dir ]] && echo "$pid" && return
+  done
+}
+
+percent() { awk -v t="$1" -v hz="$(getconf CLK_TCK)" -v s="$measured" 'BEGIN { printf "%.1f", 100 * t / hz / s }'; }
+
+printf '%-10s %10s %10s %11s   %s\n' history program messenger wineserver "GUI thread"
+for size in "$@"; do
+  rm -rf "$WINEPREFIX"
+  cp -a "$root/build/wine/template" "$WINEPREFIX"
+  every=()
+  [[ -n ${MESSAGE_EVERY_MS:-} ]] && every=(--every "$MESSAGE_EVERY_MS")
+  ready=$WINEPREFIX/messenger-ready
+  wine "$build/parlowen-stand-in-messenger.exe" "$size" "${every[@]}" >"$ready" 2>/dev/null &
+  messenger=$!
+  # The messenger fills its history before it brings its window to the front, where
+  # the program finds it.
+  until grep -q ready "$ready" 2>/dev/null; do sleep 1; done
+  wine "$program_exe" 2>/dev/null &
+  program=$!
+  sleep "$warm_up"
+
+  server=$(wineserver_pid)
+  before=("$(cpu_ticks "$program")" "$(cpu_ticks "$messenger")" "$(cpu_ticks "$server")")
+  sleep "$measured"
+  after=("$(cpu_ticks "$program")" "$(cpu_ticks "$messenger")" "$(cpu_ticks "$server")")
+  gui=$(wine "$build/parlowen_gui_hold_probe.exe" 10 2>/dev/null | tr -d '\r')
+
+  printf '%-10s %9s%% %9s%% %10s%%   %s\n' "$size" \
+    "$(percent $((after[0] - before[0])))" "$(percent $((after[1] - before[1])))" \
+    "$(percent $((after[2] - before[2])))" "$gui"
+  wineserver -k 2>/dev/null || true
+  wait "$messenger" "$program" 2>/dev/null || true
+done
