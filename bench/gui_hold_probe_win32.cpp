@@ -1,7 +1,8 @@
 // How long the program's GUI thread is held: asks the main window for nothing
 // (WM_NULL) every 10 ms for the given number of seconds and prints how long the
 // slowest answers took. A tick that keeps the thread busy delays the answer by as long.
-// Run by bench/run-capture-cost.sh, never as a test.
+// It also tells how long the program's log is, which shows that the program followed
+// the chat. Run by bench/run-capture-cost.sh, never as a test.
 //
 // Usage: parlowen_gui_hold_probe <seconds>
 #include <windows.h>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -50,7 +52,21 @@ int main(int argc, char** argv) {
         ::Sleep(10);
     }
     std::sort(answers.begin(), answers.end());
-    std::printf("GUI thread answers: %zu, median %.2f ms, 99th percentile %.2f ms, longest %.2f ms\n",
-                answers.size(), answers[answers.size() / 2], answers[answers.size() * 99 / 100], answers.back());
+    HWND log = nullptr;
+    ::EnumChildWindows(
+        main,
+        [](HWND child, LPARAM found) -> BOOL {
+            wchar_t name[32] = L"";
+            ::GetClassNameW(child, name, 32);
+            if (std::wstring_view(name) != L"RichEdit20A") return TRUE;
+            *reinterpret_cast<HWND*>(found) = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&log));
+    DWORD_PTR logLength = 0;
+    if (log) ::SendMessageTimeoutW(log, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &logLength);
+    std::printf("%zu answers, median %.2f ms, 99th percentile %.2f ms, longest %.2f ms; log %u characters\n",
+                answers.size(), answers[answers.size() / 2], answers[answers.size() * 99 / 100], answers.back(),
+                static_cast<unsigned>(logLength));
     return 0;
 }

@@ -4,7 +4,8 @@
 # with its chat window in front, parlowen.exe follows it, and after a warm-up this prints
 # the processor time of the program, the messenger and the wineserver over a window of
 # seconds (percent of one core, from /proc), then the longest time the program's GUI
-# thread took to answer while probed every 10 ms.
+# thread took to answer while probed every 10 ms, and the length of the program's log
+# (not 0 once the program has followed the chat and logged its last message).
 #   MESSAGE_EVERY_MS=5000  the messenger gets a new message this often (default: never)
 #   SECONDS_MEASURED=20    the window measured; WARM_UP=10 seconds before it
 #   PROGRAM=path/to/parlowen.exe  another build of the program, to compare
@@ -44,14 +45,15 @@ for size in "$@"; do
   cp -a "$root/build/wine/template" "$WINEPREFIX"
   every=()
   [[ -n ${MESSAGE_EVERY_MS:-} ]] && every=(--every "$MESSAGE_EVERY_MS")
+  # The program first: the messenger's chat window then comes to the front after it,
+  # where the program finds it, and stays there.
+  wine "$program_exe" 2>/dev/null &
+  program=$!
+  sleep 3
   ready=$WINEPREFIX/messenger-ready
   wine "$build/parlowen-stand-in-messenger.exe" "$size" "${every[@]}" >"$ready" 2>/dev/null &
   messenger=$!
-  # The messenger fills its history before it brings its window to the front, where
-  # the program finds it.
   until grep -q ready "$ready" 2>/dev/null; do sleep 1; done
-  wine "$program_exe" 2>/dev/null &
-  program=$!
   sleep "$warm_up"
 
   server=$(wineserver_pid)
