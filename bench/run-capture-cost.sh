@@ -7,6 +7,7 @@
 # thread took to answer while probed every 10 ms, and the length of the program's log
 # (not 0 once the program has followed the chat and logged its last message).
 #   MESSAGE_EVERY_MS=5000  the messenger gets a new message this often (default: never)
+#   CAPPED=1               and drops its first message for each, keeping its length
 #   SECONDS_MEASURED=20    the window measured; WARM_UP=10 seconds before it
 #   PROGRAM=path/to/parlowen.exe  another build of the program, to compare
 # Build first with scripts/build.sh. Never run as a test.
@@ -45,13 +46,14 @@ for size in "$@"; do
   cp -a "$root/build/wine/template" "$WINEPREFIX"
   every=()
   [[ -n ${MESSAGE_EVERY_MS:-} ]] && every=(--every "$MESSAGE_EVERY_MS")
+  [[ -n ${CAPPED:-} ]] && every+=(--capped)
   # The program first: the messenger's chat window then comes to the front after it,
   # where the program finds it, and stays there.
   wine "$program_exe" 2>/dev/null &
   program=$!
   sleep 3
   ready=$WINEPREFIX/messenger-ready
-  wine "$build/parlowen-stand-in-messenger.exe" "$size" "${every[@]}" >"$ready" 2>/dev/null &
+  wine "$build/parlowen-stand-in-messenger.exe" "$size" --tell-ready "${every[@]}" >"$ready" 2>/dev/null &
   messenger=$!
   until grep -q ready "$ready" 2>/dev/null; do sleep 1; done
   sleep "$warm_up"

@@ -2,11 +2,14 @@
 // process of its own, for measuring what reading it costs the messenger.
 //
 // Usage: parlowen-stand-in-messenger <history bytes> [--every <ms>] [--capped]
+//            [--tell-ready] [--show-line-requests]
 //   Shows a chat window titled "与 moon 交谈中" whose RichEdit20A holds about that many
 //   bytes of Chinese and ASCII messages (some of them long enough to wrap), brings it
 //   to the front and answers requests until it is closed. With --every, a new message
 //   is appended every <ms> milliseconds; with --capped, each one also drops the first
-//   message, so the history keeps its length and, mostly, its row count.
+//   message, so the history keeps its length and, mostly, its row count. --tell-ready
+//   prints "ready" once the window is in front; --show-line-requests prints to standard
+//   error the buffer size the control is handed with each EM_GETLINE.
 #include "demo_chat/chat_window_win32.h"
 #include "win32/text_win32.h"
 
@@ -108,12 +111,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     UINT everyMs = 0;
     bool capped = false;
     bool showLineRequests = false;
+    bool tellReady = false;
     for (int i = 1; i < __argc; ++i) {
         const std::string argument = __argv[i];
         if (argument == "--every" && i + 1 < __argc) {
             everyMs = static_cast<UINT>(std::atoi(__argv[++i]));
         } else if (argument == "--show-line-requests") {
             showLineRequests = true;
+        } else if (argument == "--tell-ready") {
+            tellReady = true;
         } else if (argument == "--capped") {
             capped = true;
         } else {
@@ -135,8 +141,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     ::SendMessageA(chat.history(), EM_SCROLLCARET, 0, 0);
     chat.BringToFront();
-    std::printf("ready\n");  // for the benchmark script
-    std::fflush(stdout);
+    if (tellReady) {
+        std::printf("ready\n");
+        std::fflush(stdout);
+    }
     if (showLineRequests)
         g_historyProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
             chat.history(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ShowLineRequests)));
