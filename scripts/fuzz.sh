@@ -9,7 +9,7 @@ seconds=${1:-15}
 cmake --preset fuzz >/dev/null && cmake --build --preset fuzz >/dev/null || exit 1
 mkdir -p build/fuzz/findings
 status=0
-for target in chat_text settings message_log capture_tick; do
+for target in chat_text settings message_log capture_tick history_tail; do
   corpus=build/fuzz/corpus/$target
   mkdir -p "$corpus"
   cp tests/fuzz/seeds/$target/* "$corpus/"

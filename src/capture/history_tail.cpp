@@ -67,6 +67,8 @@ std::string HistoryTailReader::Read(HistoryControl& control, std::uintptr_t cont
 
     std::optional<Signature> signature = TakeSignature(control);
     if (!signature) return Unanswered();
+    // A history that starts with a NUL holds no text, however much follows the NUL.
+    if (signature->head.starts_with('\0')) return {};
     if (cached_ && cached_->controlId == controlId && cached_->signature == *signature) {
         ++counts_.unchanged;
         return cached_->transcript;
@@ -100,6 +102,7 @@ std::string HistoryTailReader::ReadWhole(HistoryControl& control, std::uintptr_t
     std::optional<std::string> text = control.WholeText();
     if (!text) return Unanswered();
     ++counts_.wholeTexts;
+    if (text->starts_with('\0')) text->clear();
     if (before) {
         std::optional<Signature> after = TakeSignature(control);
         if (after && *after == *before) cached_ = Cached{controlId, std::move(*after), *text};

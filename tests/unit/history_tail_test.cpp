@@ -219,6 +219,13 @@ TEST(HistoryTailReaderTest, EmptyAndShortHistories) {
         HistoryTailReader reader;
         EXPECT_EQ(reader.Read(control, kControl), control.WholeTextNow()) << text;
     }
+    // A first byte of zero: no text at all, whether the end or the whole is read.
+    const std::string startsWithNul = std::string(1, '\0') + History(3000);
+    FakeHistoryControl control(startsWithNul);
+    HistoryTailReader reader;
+    EXPECT_EQ(reader.Read(control, kControl), "");
+    control.readsParts = false;
+    EXPECT_EQ(reader.Read(control, kControl), "");
 }
 
 // The property the capture tick relies on: whatever the transcript, the end read
