@@ -19,7 +19,7 @@ public:
 
     // The text of the first direct child of class "RichEdit20A" of the top-level window
     // titled exactly `title`, line breaks as CR LF: all of it, or its end from a little
-    // before the last header line on, which parses exactly as all of it (Part 2.3);
+    // before the last header line on, which the parsers read exactly as all of it;
     // empty on any failure: no such window, no such child, an empty control, or a
     // messenger that does not answer.
     virtual std::string ReadHistory(std::string_view title) = 0;

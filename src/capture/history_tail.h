@@ -2,8 +2,8 @@
 //
 // The capture tick parses only the last message of a transcript, so it need not be
 // given the whole transcript: its end, from a little before the last header line on,
-// parses the same (Part 2.3 looks at nothing before that line except to trim blanks
-// off the start). So only the end is read, and only when a cheap test says the text
+// parses the same (the parsers look at nothing before that line except to trim
+// blanks off the start). So only the end is read, and only when a cheap test says the text
 // may have changed since the last read.
 #pragma once
 
