@@ -6,6 +6,13 @@ if(MINGW)
   add_link_options(-static -static-libgcc -static-libstdc++)
 endif()
 
+# The driver and the tools that run under Wine from the console have wmain as their entry.
+function(parlowen_wmain_entry target)
+  if(MINGW)
+    target_link_options(${target} PRIVATE -municode)
+  endif()
+endfunction()
+
 add_library(parlowen_win32 STATIC
   src/win32/errors_win32.cpp
   src/win32/registry_win32.cpp
@@ -96,9 +103,7 @@ add_executable(parlowen_e2e
   tests/e2e/window_commands_test.cpp
 )
 target_link_libraries(parlowen_e2e PRIVATE parlowen_e2e_support user32 gdi32 comctl32 shell32 version)
-if(MINGW)
-  target_link_options(parlowen_e2e PRIVATE -municode)  # the driver's entry is wmain
-endif()
+parlowen_wmain_entry(parlowen_e2e)
 
 add_library(parlowen_e2e_probe SHARED tests/e2e/probe_win32.cpp)
 set_target_properties(parlowen_e2e_probe PROPERTIES PREFIX "")
@@ -148,18 +153,14 @@ target_sources(parlowen_e2e PRIVATE tests/e2e/hardening_test.cpp)
 add_executable(parlowen_speak_bench bench/speak_latency_win32.cpp)
 target_link_libraries(parlowen_speak_bench PRIVATE parlowen_e2e_support)
 target_include_directories(parlowen_speak_bench PRIVATE tests/unit)
-if(MINGW)
-  target_link_options(parlowen_speak_bench PRIVATE -municode)
-endif()
+parlowen_wmain_entry(parlowen_speak_bench)
 add_dependencies(parlowen_speak_bench parlowen_sapi_recorder)
 
 # How soon the eSpeak NG engine is heard; run by bench/run-espeak-latency.sh.
 add_executable(parlowen_espeak_bench bench/espeak_latency_win32.cpp)
 target_link_libraries(parlowen_espeak_bench PRIVATE parlowen_win32)
 target_include_directories(parlowen_espeak_bench PRIVATE tests/unit)
-if(MINGW)
-  target_link_options(parlowen_espeak_bench PRIVATE -municode)
-endif()
+parlowen_wmain_entry(parlowen_espeak_bench)
 add_dependencies(parlowen_espeak_bench parlowen_voice)
 
 # A messenger's chat window with a long history in a process of its own, what each
@@ -191,7 +192,5 @@ set_tests_properties(e2e-winxp64 PROPERTIES
 # bench/run-soak.sh, never as a test.
 add_executable(parlowen_soak bench/soak_win32.cpp)
 target_link_libraries(parlowen_soak PRIVATE parlowen_e2e_support parlowen_demo_chat_window)
-if(MINGW)
-  target_link_options(parlowen_soak PRIVATE -municode)
-endif()
+parlowen_wmain_entry(parlowen_soak)
 add_dependencies(parlowen_soak parlowen parlowen_sapi_recorder parlowen_e2e_probe)
