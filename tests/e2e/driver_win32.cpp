@@ -1,5 +1,6 @@
 // The end-to-end driver: runs every registered case against the real program and
-// prints one closing line "N passed, N failed". Usage: parlowen_e2e <screenshot folder> [case...]
+// prints one closing line "N passed, N failed", after a repeat of every failure so that
+// the end of a long log still tells what broke. Usage: parlowen_e2e <screenshot folder> [case...]
 #include "e2e.h"
 #include "program_win32.h"
 
@@ -14,6 +15,8 @@ namespace e2e {
 namespace {
 
 int g_failures = 0;
+const char* g_currentCase = "";
+std::vector<std::string> g_failureLines;
 std::wstring g_screenshotFolder = L".";
 
 }  // namespace
@@ -31,6 +34,7 @@ void Fail(const char* file, int line, const std::string& what) {
     for (const char* p = file; *p; ++p)
         if (*p == '/' || *p == '\\') base = p + 1;
     std::printf("    %s:%d: %s\n", base, line, what.c_str());
+    g_failureLines.push_back(std::string(g_currentCase) + ": " + base + ":" + std::to_string(line) + ": " + what);
     std::fflush(stdout);
 }
 
@@ -96,6 +100,7 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("[ RUN  ] %s\n", c.name);
         std::fflush(stdout);
         const int failuresBefore = e2e::g_failures;
+        e2e::g_currentCase = c.name;
         e2e::RemoveSettings();
         try {
             c.body();
@@ -107,6 +112,7 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("[ %s ] %s\n", ok ? " OK " : "FAIL", c.name);
         std::fflush(stdout);
     }
+    for (const std::string& line : e2e::g_failureLines) std::printf("[ FAIL ] %s\n", line.c_str());
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 ? 0 : 1;
 }
