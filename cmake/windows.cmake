@@ -120,7 +120,7 @@ target_link_libraries(parlowen_e2e PRIVATE parlowen_demo_chat_window)
 
 add_executable(parlowen_demo_chat WIN32 tools/demo_chat/demo_chat_win32.cpp)
 set_target_properties(parlowen_demo_chat PROPERTIES OUTPUT_NAME parlowen-demo-chat)
-target_link_libraries(parlowen_demo_chat PRIVATE parlowen_demo_chat_window)
+target_link_libraries(parlowen_demo_chat PRIVATE parlowen_demo_chat_window shell32)
 add_dependencies(parlowen_e2e parlowen_demo_chat)
 
 # A recording stand-in for the SAPI 5 speech objects, registered in the test prefix by

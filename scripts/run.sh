@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds parlowen.exe and runs it under Wine. Without a
-# DISPLAY it runs on a virtual display and saves a screenshot.
+# Installs what is needed, builds parlowen.exe and runs it under Wine beside the demo chat.
+# Without a DISPLAY there is no screen and no sound card either: it then runs on a virtual
+# display with a private audio server, lets the demo chat send one message as the user and
+# one as the friend, records what Parlowen says into build/run/speech.wav and saves a
+# screenshot of both windows to build/run/screenshot.png.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -13,26 +16,54 @@ source scripts/wine-env.sh
 export WINEPREFIX=${PARLOWEN_WINEPREFIX:-$HOME/.local/share/parlowen/wine}
 prepare_wine_prefix "$WINEPREFIX"
 
+run_dir=$root/build/run
 headless=
+recorder=
+demo_log=$run_dir/demo-chat.log
+mkdir -p "$run_dir"
 if [[ -z ${DISPLAY:-} ]]; then
-  start_virtual_display
   headless=1
-  echo "run: no DISPLAY, using the virtual display $DISPLAY"
+  start_virtual_display
+  start_private_audio_server "$run_dir/audio"
+  echo "run: no DISPLAY, using the virtual display $DISPLAY and a private audio server"
 fi
-trap 'wineserver -k 2>/dev/null; stop_virtual_display' EXIT INT TERM
+cleanup() {
+  [[ -n $recorder ]] && kill -INT "$recorder" 2>/dev/null && wait "$recorder" 2>/dev/null
+  wineserver -k 2>/dev/null
+  stop_private_audio_server
+  stop_virtual_display
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+if [[ -n $headless ]]; then
+  rm -f "$run_dir/speech.wav"
+  parec -d null.monitor --format=s16le --rate=22050 --channels=1 --file-format=wav \
+    "$run_dir/speech.wav" &
+  recorder=$!
+fi
 
 wine build/windows/parlowen.exe 2>/dev/null &
 program=$!
 # A stand-in chat window beside it, for trying Parlowen without a messenger: type a
 # line and send it as yourself or as the friend, and hear it read.
 sleep 2
-wine build/windows/parlowen-demo-chat.exe 2>/dev/null &
-
-if [[ -n $headless ]]; then
-  sleep 6
-  mkdir -p build/screenshots
-  import -window root build/screenshots/run.png
-  echo "run: screenshot saved to $root/build/screenshots/run.png"
+if [[ -z $headless ]]; then
+  wine build/windows/parlowen-demo-chat.exe 2>/dev/null &
+else
+  wine build/windows/parlowen-demo-chat.exe /tour >"$demo_log" 2>/dev/null &
+  for _ in $(seq 1 60); do
+    grep -q 'tour done' "$demo_log" 2>/dev/null && break
+    sleep 0.5
+  done
+  grep -q 'tour done' "$demo_log" || echo "run: the demo chat did not finish its messages" >&2
+  # The last words fade out after the tour's last step.
+  sleep 1
+  import -window root "$run_dir/screenshot.png"
+  kill -INT "$recorder" && wait "$recorder" || true
+  recorder=
+  echo "run: screenshot saved to $run_dir/screenshot.png"
+  echo "run: what Parlowen said is recorded in $run_dir/speech.wav"
   echo "run: Parlowen is running; press Ctrl+C to end it"
 fi
 wait "$program" || true

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs every test: the native unit tests (under
-# AddressSanitizer and UBSan), the end-to-end suite under Wine, and each fuzz target for
-# 15 seconds. All of them always run; the last line adds up what they counted.
+# AddressSanitizer and UBSan), the end-to-end suite under Wine, the Linux package's
+# install, start and removal, and each fuzz target for 15 seconds. All of them always run; the last line adds up what they counted.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,6 +12,8 @@ status=0
 # The program must start on Windows XP: it imports nothing XP lacks.
 imports_failed=0
 scripts/check-imports.sh build/windows/parlowen.exe || { imports_failed=1; status=1; }
+package_failed=0
+scripts/check-package.sh || { package_failed=1; status=1; }
 ctest --preset native 2>&1 | tee build/unit-tests.log || status=1
 ctest --preset e2e 2>&1 | tee build/e2e-tests.log || status=1
 scripts/fuzz.sh 15 2>&1 | tee build/fuzz-tests.log || status=1
@@ -37,5 +39,6 @@ echo "unit: $unit_passed passed, $unit_failed failed"
 echo "e2e: $e2e_passed passed, $e2e_failed failed"
 echo "fuzz: $fuzz_passed passed, $fuzz_failed failed"
 echo "imports: $((1 - imports_failed)) passed, $imports_failed failed"
-echo "total: $((unit_passed + e2e_passed + fuzz_passed + 1 - imports_failed)) passed, $((unit_failed + e2e_failed + fuzz_failed + imports_failed)) failed"
+echo "package: $((1 - package_failed)) passed, $package_failed failed"
+echo "total: $((unit_passed + e2e_passed + fuzz_passed + 2 - imports_failed - package_failed)) passed, $((unit_failed + e2e_failed + fuzz_failed + imports_failed + package_failed)) failed"
 exit $status

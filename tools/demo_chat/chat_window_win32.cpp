@@ -81,6 +81,9 @@ LRESULT ChatWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         if (onCommand && lParam != 0) onCommand(LOWORD(wParam));
         return 0;
+    case WM_TIMER:
+        if (onTimer) onTimer(wParam);
+        return 0;
     case WM_CLOSE:
         if (onClose) onClose();
         break;  // DefWindowProc destroys the window

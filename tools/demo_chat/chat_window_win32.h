@@ -45,6 +45,8 @@ public:
     std::function<void(int id)> onCommand;
     // Called when the user closes the window, before it is destroyed.
     std::function<void()> onClose;
+    // Called with the id of a timer set on the window (SetTimer) when it fires.
+    std::function<void(UINT_PTR id)> onTimer;
 
 private:
     static void RegisterWindowClass();

@@ -1,11 +1,17 @@
 // parlowen-demo-chat: a one-to-one chat window with a friend "moon", for trying the
 // program without a messenger. Type a line and send it as yourself ("sky") or as moon;
 // the program, tracking this window, reads the new message aloud and logs it.
+// With "/tour" it plays one exchange by itself (see Tour below).
 #include "chat_window_win32.h"
 
+#include "app/main_window_win32.h"
 #include "win32/text_win32.h"
 
+#include <shellapi.h>
+
+#include <cstdio>
 #include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,6 +45,70 @@ std::string TakeInput(HWND input) {
     return text;
 }
 
+bool AskedForTour() {
+    int count = 0;
+    LPWSTR* arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    bool tour = false;
+    for (int i = 1; arguments != nullptr && i < count; ++i)
+        tour = tour || ::lstrcmpiW(arguments[i], L"/tour") == 0;
+    ::LocalFree(arguments);
+    return tour;
+}
+
+// The first run without a display shows a newcomer the program at work: the demo sends a
+// line as the user and then one as moon, far enough apart that each is read aloud in full,
+// then restores Parlowen's window beside the chat and prints "demo-chat: tour done", the
+// run script's sign to take its screenshot.
+class Tour {
+public:
+    explicit Tour(parlowen::demo::ChatWindow& chat) : chat_(chat) {
+        chat_.onTimer = [this](UINT_PTR) { Step(); };
+        ::SetTimer(chat_.hwnd(), 1, kFirstStepMs, nullptr);
+    }
+
+private:
+    // Parlowen notes the history of a newly tracked chat on its first tick and reads what
+    // arrives after; a message takes about three seconds to speak.
+    static constexpr UINT kFirstStepMs = 4000;
+    static constexpr UINT kStepMs = 6000;
+
+    void Step() {
+        switch (step_++) {
+        case 0:
+            chat_.BringToFront();
+            chat_.AppendMessage(kMyNickname, parlowen::win32::WideToAnsi(L"我是 sky，这一句是我自己发的。"));
+            break;
+        case 1:
+            chat_.AppendMessage(kFriendsNickname, parlowen::win32::WideToAnsi(L"收到！这是 moon 的回复。"));
+            break;
+        default:
+            ::KillTimer(chat_.hwnd(), 1);
+            PlaceBesideParlowen();
+            std::printf("demo-chat: tour done\n");
+            std::fflush(stdout);
+            return;
+        }
+        ::SetTimer(chat_.hwnd(), 1, kStepMs, nullptr);
+    }
+
+    void PlaceBesideParlowen() {
+        HWND parlowen = ::FindWindowW(parlowen::app::kMainWindowClass, parlowen::app::kMainWindowCaption);
+        constexpr int kLeft = 40, kTop = 60, kGap = 24;
+        int chatLeft = kLeft;
+        if (parlowen != nullptr) {
+            ::ShowWindow(parlowen, SW_RESTORE);
+            ::SetWindowPos(parlowen, nullptr, kLeft, kTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+            RECT frame;
+            ::GetWindowRect(parlowen, &frame);
+            chatLeft = frame.right + kGap;
+        }
+        ::SetWindowPos(chat_.hwnd(), nullptr, chatLeft, kTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    }
+
+    parlowen::demo::ChatWindow& chat_;
+    int step_ = 0;
+};
+
 int Run() {
     parlowen::demo::ChatWindow chat(kTitle);
     HWND window = chat.hwnd();
@@ -67,6 +137,8 @@ int Run() {
     // A first message from the friend, so the program has something to read at once.
     chat.AppendMessage(kFriendsNickname, parlowen::win32::WideToAnsi(L"你好！在下面打字，再按一个发送按钮，就能听到它被朗读出来。"));
     ::SetFocus(input);
+    std::optional<Tour> tour;
+    if (AskedForTour()) tour.emplace(chat);
 
     parlowen::win32::RunMessageLoop(window);
     return 0;
