@@ -13,6 +13,7 @@ packages=(
   wine64-tools libespeak-ng-dev espeak-ng-data libsoxr-dev  # the eSpeak NG voice process (Winelib)
   libpcaudio-dev                                            # its sound output (eSpeak NG's own audio library)
   pulseaudio pulseaudio-utils sox                           # a private audio server, recording and measuring speech
+  procps                                                    # pgrep, for the package check
 )
 
 missing=()

@@ -31,9 +31,10 @@ unit_passed=$((unit_total - unit_failed))
 fuzz_passed=$(grep -c '^fuzz: .*: ok' build/fuzz-tests.log || true)
 fuzz_failed=$(grep -c '^fuzz: .*: FINDING' build/fuzz-tests.log || true)
 ((fuzz_passed + fuzz_failed > 0)) || fuzz_failed=1
-# The driver repeats each failure as "[ FAIL ] case: file:line: what"; the end of the log
-# is what survives a truncated CI report.
-grep -h '\[ FAIL \] .*: .*:[0-9]*: ' build/e2e-tests.log | sed 's/^[0-9]*: /e2e failure: /' || true
+# The driver repeats each failure as "[ FAIL ] case: file:line: what", and as "[ FLAKY ]"
+# when the case passed on its second run; the end of the log is what survives a truncated
+# CI report.
+grep -h '\[ \(FAIL\|FLAKY\) \] .*: .*:[0-9]*: ' build/e2e-tests.log | sed 's/^[0-9]*: /e2e /' || true
 grep -h -A3 '^==[0-9]*==ERROR\|Failure$' build/unit-tests.log | head -n 40 || true
 echo "unit: $unit_passed passed, $unit_failed failed"
 echo "e2e: $e2e_passed passed, $e2e_failed failed"

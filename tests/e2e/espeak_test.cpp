@@ -37,6 +37,11 @@ std::vector<DWORD> VoiceProcesses() {
     return found;
 }
 
+// A process that was ended stays in the list for a moment: the count is waited for.
+bool HasVoiceProcesses(std::size_t count) {
+    return WaitUntil([count] { return VoiceProcesses().size() == count; }, 5000);
+}
+
 void PrintFigure(const char* what, double value, const char* unit) {
     std::printf("    measured: %s %.3f %s\n", what, value, unit);
     std::fflush(stdout);
@@ -95,7 +100,7 @@ E2E_TEST(EspeakVoicesAreListedMandarinFirstAndBothProfilesAreHeard) {
         CHECK(std::wstring(first).rfind(L"Chinese (Mandarin", 0) == 0);
         CHECK_EQ(::SendMessageW(voices, CB_GETCURSEL, 0, 0), 0);
     }
-    CHECK_EQ(VoiceProcesses().size(), 2u);  // one for each profile
+    CHECK(HasVoiceProcesses(2));  // one for each profile
     ShowOptionsPage(run.main);
     Pump(300);
     SaveScreenshot(run.main, L"options-with-espeak-voices");
@@ -187,8 +192,8 @@ E2E_TEST(AKilledVoiceProcessDoesNotStopTheNextMessageAndNoneOutlivesTheProgram) 
         const auto from = run.StartSaying(true, kLongText);
         REQUIRE(from.has_value());
         Pump(1000);
+        CHECK(HasVoiceProcesses(2));
         const std::vector<DWORD> killed = VoiceProcesses();
-        CHECK_EQ(killed.size(), 2u);
         for (DWORD id : killed) {
             const parlowen::win32::UniqueKernelHandle process(::OpenProcess(PROCESS_TERMINATE, FALSE, id));
             ::TerminateProcess(process.get(), 9);
@@ -200,7 +205,7 @@ E2E_TEST(AKilledVoiceProcessDoesNotStopTheNextMessageAndNoneOutlivesTheProgram) 
             CHECK(sound.has_value());
             if (sound) PrintFigure(fromFriend ? "friend RMS after the kill" : "own RMS after the kill", run.Rms(*sound), "");
         }
-        CHECK_EQ(VoiceProcesses().size(), 2u);  // both replaced
+        CHECK(HasVoiceProcesses(2));  // both replaced
     }  // the program is killed here, in the middle of its run
     const DWORD killedAt = ::GetTickCount();
     CHECK(WaitUntil([] { return VoiceProcesses().empty(); }, 5000));

@@ -4,6 +4,9 @@
 #include "program_win32.h"
 #include "win32/text_win32.h"
 
+#include <windows.h>
+#include <shellapi.h>
+
 namespace {
 
 using namespace e2e;
@@ -58,7 +61,36 @@ DWORD NotificationAreaProcess() {
     return process;
 }
 
-E2E_TEST_LAST(WithoutANotificationAreaTheWindowMinimisesToTheTaskbar) {
+// A notification area of the case's own, on its thread: a "Shell_TrayWnd" window, to
+// which the shell's Shell_NotifyIcon sends every icon command as WM_COPYDATA (dwData the
+// NIM_ command). It accepts them all and counts the icons added.
+class StandInNotificationArea {
+public:
+    StandInNotificationArea() {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = &Procedure;
+        windowClass.hInstance = ::GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"Shell_TrayWnd";
+        ::RegisterClassW(&windowClass);
+        window_ = ::CreateWindowExW(0, windowClass.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                    windowClass.hInstance, nullptr);
+        iconsAdded_ = 0;
+    }
+    ~StandInNotificationArea() { ::DestroyWindow(window_); }
+    bool Ready() const { return window_ != nullptr; }
+    static int IconsAdded() { return iconsAdded_; }
+
+private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message != WM_COPYDATA) return ::DefWindowProcW(window, message, wParam, lParam);
+        if (reinterpret_cast<const COPYDATASTRUCT*>(lParam)->dwData == NIM_ADD) ++iconsAdded_;
+        return TRUE;
+    }
+    static inline int iconsAdded_ = 0;
+    HWND window_ = nullptr;
+};
+
+E2E_TEST_LAST(WithoutANotificationAreaTheWindowMinimisesToTheTaskbarUntilOneComesUp) {
     const DWORD shell = NotificationAreaProcess();
     REQUIRE(shell != 0);
     HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, shell);
@@ -75,6 +107,16 @@ E2E_TEST_LAST(WithoutANotificationAreaTheWindowMinimisesToTheTaskbar) {
     Pump(1500);
     CHECK(::IsWindowVisible(main));
     CHECK(::IsIconic(main));
+
+    // A notification area comes up (as Explorer does after a crash, or late at log-on): the
+    // icon is added, on "TaskbarCreated" or at the next timer tick, and closing hides the
+    // window to it once more.
+    StandInNotificationArea area;
+    REQUIRE(area.Ready());
+    CHECK(WaitUntil([] { return StandInNotificationArea::IconsAdded() == 1; }, 3000));
+    ::ShowWindow(main, SW_RESTORE);
+    ::PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    CHECK(WaitUntil([&] { return !::IsWindowVisible(main); }, 5000));
 
     CHECK_EQ(program.Close(), 0ul);
 }
