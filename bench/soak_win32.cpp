@@ -273,15 +273,16 @@ int wmain(int argc, wchar_t** argv) {
 
     ::PostMessageW(main, WM_COMMAND, parlowen::app::IdNClearMessage, 0);
     HWND question = e2e::WaitForMessageBox(L"确认");
-    if (question == nullptr || !e2e::PressDialogButton(question, IDYES)) {
+    const bool cleared = question != nullptr && e2e::PressDialogButton(question, IDYES);
+    if (cleared) {
+        Pump(500);
+        std::printf("soak: log cleared\n");
+        PrintResources(main, process, messages, 0);
+        SendMessages(chat, main, process, messages + 1, every, every, fast);
+    } else {
         std::printf("soak: the log could not be cleared\n");
-        return 1;
     }
-    Pump(500);
-    std::printf("soak: log cleared\n");
-    PrintResources(main, process, messages, 0);
-    SendMessages(chat, main, process, messages + 1, every, every, fast);
     ::CloseHandle(process);
     program.Close();
-    return missing + doubled + outOfOrder == 0 ? 0 : 1;
+    return cleared && missing + doubled + outOfOrder == 0 ? 0 : 1;
 }

@@ -57,7 +57,7 @@ else
     sleep 0.5
   done
   grep -q 'tour done' "$demo_log" || echo "run: the demo chat did not finish its messages" >&2
-  # The last words fade out after the tour's last step.
+  # The restored windows repaint before the screenshot.
   sleep 1
   import -window root "$run_dir/screenshot.png"
   kill -INT "$recorder" && wait "$recorder" || true

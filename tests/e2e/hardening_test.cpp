@@ -109,8 +109,8 @@ E2E_TEST_LAST(WithoutANotificationAreaTheWindowMinimisesToTheTaskbarUntilOneCome
     CHECK(::IsIconic(main));
 
     // A notification area comes up (as Explorer does after a crash, or late at log-on): the
-    // icon is added, on "TaskbarCreated" or at the next timer tick, and closing hides the
-    // window to it once more.
+    // stand-in sends no "TaskbarCreated", so the timer's retry adds the icon, and closing
+    // hides the window to it once more.
     StandInNotificationArea area;
     REQUIRE(area.Ready());
     CHECK(WaitUntil([] { return StandInNotificationArea::IconsAdded() == 1; }, 3000));

@@ -67,8 +67,8 @@ public:
     }
 
 private:
-    // Parlowen notes the history of a newly tracked chat on its first tick and reads what
-    // arrives after; a message takes about three seconds to speak.
+    // Parlowen tracks the chat within a tick or two of its coming to the front (and reads
+    // out its greeting then); a message takes about three seconds to speak.
     static constexpr UINT kFirstStepMs = 4000;
     static constexpr UINT kStepMs = 6000;
 
