@@ -25,6 +25,14 @@ double Now() {
     return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
+BOOL CALLBACK KeepRichEdit(HWND child, LPARAM found) {
+    wchar_t name[32] = L"";
+    ::GetClassNameW(child, name, 32);
+    if (std::wstring_view(name) != L"RichEdit20A") return TRUE;
+    *reinterpret_cast<HWND*>(found) = child;
+    return FALSE;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,16 +61,7 @@ int main(int argc, char** argv) {
     }
     std::sort(answers.begin(), answers.end());
     HWND log = nullptr;
-    ::EnumChildWindows(
-        main,
-        [](HWND child, LPARAM found) -> BOOL {
-            wchar_t name[32] = L"";
-            ::GetClassNameW(child, name, 32);
-            if (std::wstring_view(name) != L"RichEdit20A") return TRUE;
-            *reinterpret_cast<HWND*>(found) = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&log));
+    ::EnumChildWindows(main, &KeepRichEdit, reinterpret_cast<LPARAM>(&log));
     DWORD_PTR logLength = 0;
     if (log) ::SendMessageTimeoutW(log, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &logLength);
     std::printf("%zu answers, median %.2f ms, 99th percentile %.2f ms, longest %.2f ms; log %u characters\n",

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# What following a chat costs, under Wine: for each history size (bytes; default 10 KB,
-# 1 MB and 10 MB) a stand-in messenger holding that much history runs in its own process
+# What following a chat costs, under Wine: for each pairing of program and messenger
+# widths (PAIRINGS, default "32:32 32:64 64:32 64:64", program first) and each history
+# size (bytes; default 10 KB, 1 MB and 10 MB) a stand-in messenger holding that much
+# history runs in its own process
 # with its chat window in front, parlowen.exe follows it, and after a warm-up this prints
 # the processor time of the program, the messenger and the wineserver over a window of
 # seconds (percent of one core, from /proc), then the longest time the program's GUI
@@ -14,8 +16,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/wine-env.sh"
-build=$root/build/windows
-program_exe=${PROGRAM:-$build/parlowen.exe}  # another build of the program, to compare
+# The build tree of each width.
+tree() { [[ $1 == 32 ]] && echo "$root/build/windows32" || echo "$root/build/windows"; }
 measured=${SECONDS_MEASURED:-20}
 warm_up=${WARM_UP:-10}
 (($#)) || set -- 10240 1048576 10485760
@@ -40,8 +42,11 @@ wineserver_pid() {
 
 percent() { awk -v t="$1" -v hz="$(getconf CLK_TCK)" -v s="$measured" 'BEGIN { printf "%.1f", 100 * t / hz / s }'; }
 
-printf '%-10s %10s %10s %11s   %s\n' history program messenger wineserver "GUI thread"
+printf '%-8s %-10s %10s %10s %11s   %s\n' widths history program messenger wineserver "GUI thread"
+for pairing in ${PAIRINGS:-32:32 32:64 64:32 64:64}; do
 for size in "$@"; do
+  program_exe=${PROGRAM:-$(tree "${pairing%:*}")/parlowen.exe}
+  messenger_exe=$(tree "${pairing#*:}")/parlowen-stand-in-messenger.exe
   rm -rf "$WINEPREFIX"
   cp -a "$root/build/wine/template" "$WINEPREFIX"
   every=()
@@ -53,7 +58,7 @@ for size in "$@"; do
   program=$!
   sleep 3
   ready=$WINEPREFIX/messenger-ready
-  wine "$build/parlowen-stand-in-messenger.exe" "$size" --tell-ready "${every[@]}" >"$ready" 2>/dev/null &
+  wine "$messenger_exe" "$size" --tell-ready "${every[@]}" >"$ready" 2>/dev/null &
   messenger=$!
   until grep -q ready "$ready" 2>/dev/null; do sleep 1; done
   sleep "$warm_up"
@@ -62,11 +67,12 @@ for size in "$@"; do
   before=("$(cpu_ticks "$program")" "$(cpu_ticks "$messenger")" "$(cpu_ticks "$server")")
   sleep "$measured"
   after=("$(cpu_ticks "$program")" "$(cpu_ticks "$messenger")" "$(cpu_ticks "$server")")
-  gui=$(wine "$build/parlowen_gui_hold_probe.exe" 10 2>/dev/null | tr -d '\r')
+  gui=$(wine "$(tree "${pairing%:*}")/parlowen_gui_hold_probe.exe" 10 2>/dev/null | tr -d '\r')
 
-  printf '%-10s %9s%% %9s%% %10s%%   %s\n' "$size" \
+  printf '%-8s %-10s %9s%% %9s%% %10s%%   %s\n' "$pairing" "$size" \
     "$(percent $((after[0] - before[0])))" "$(percent $((after[1] - before[1])))" \
     "$(percent $((after[2] - before[2])))" "$gui"
   wineserver -k 2>/dev/null || true
   wait "$messenger" "$program" 2>/dev/null || true
+done
 done

@@ -118,23 +118,29 @@ long HandlesHeldBy(DWORD processId) {
 }
 
 // The program's windows, top-level and child: the bulk of its USER objects.
+struct WindowCount {
+    DWORD processId;
+    long windows = 0;
+};
+
+BOOL CALLBACK CountChild(HWND, LPARAM state) {
+    ++reinterpret_cast<WindowCount*>(state)->windows;
+    return TRUE;
+}
+
+BOOL CALLBACK CountTopLevel(HWND window, LPARAM state) {
+    auto& count = *reinterpret_cast<WindowCount*>(state);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner != count.processId) return TRUE;
+    ++count.windows;
+    ::EnumChildWindows(window, &CountChild, state);
+    return TRUE;
+}
+
 long WindowsOf(DWORD processId) {
-    struct Count {
-        DWORD processId;
-        long windows = 0;
-    } count{processId};
-    const WNDENUMPROC countTopLevel = [](HWND window, LPARAM state) -> BOOL {
-        auto& count = *reinterpret_cast<Count*>(state);
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(window, &owner);
-        if (owner != count.processId) return TRUE;
-        ++count.windows;
-        ::EnumChildWindows(window,
-                           [](HWND, LPARAM inner) -> BOOL { return ++reinterpret_cast<Count*>(inner)->windows, TRUE; },
-                           state);
-        return TRUE;
-    };
-    ::EnumWindows(countTopLevel, reinterpret_cast<LPARAM>(&count));
+    WindowCount count{processId};
+    ::EnumWindows(&CountTopLevel, reinterpret_cast<LPARAM>(&count));
     return count.windows;
 }
 

@@ -5,8 +5,10 @@
 ; "Add or Remove Programs", and an uninstaller that takes all of that away again with
 ; the start-up shortcut, leaving the user's settings (set.ini) and saved logs alone.
 Unicode true
-; The program is a 64-bit executable: so is its installer.
-Target amd64-unicode
+; The program users install is the 32-bit one, which runs on every Windows from XP on:
+; so is its installer, and on 64-bit Windows both use the 32-bit Program Files folder and
+; registry view, as the system gives them.
+Target x86-unicode
 SetCompressor /SOLID lzma
 
 !define PRODUCT "Parlowen2009"
@@ -16,7 +18,7 @@ Name "${PRODUCT}"
 OutFile "${OUTFILE}"
 Icon "${ICON}"
 UninstallIcon "${ICON}"
-InstallDir "$PROGRAMFILES64\Parlowen"
+InstallDir "$PROGRAMFILES\Parlowen"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 RequestExecutionLevel admin
 ShowInstDetails show
@@ -34,7 +36,6 @@ UninstPage uninstConfirm
 UninstPage instfiles
 
 Section "Parlowen"
-  SetRegView 64
   SetShellVarContext all
   SetOutPath "$INSTDIR"
   File "/oname=parlowen.exe" "${EXE}"
@@ -53,7 +54,6 @@ Section "Parlowen"
 SectionEnd
 
 Section "Uninstall"
-  SetRegView 64
   SetShellVarContext all
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   ; The program's start-up shortcut lives in the Startup folder of the user who ticked it.

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds the native core with its unit tests (build/native) and the Windows program with
-# its end-to-end suite (build/windows), through the presets in CMakePresets.json, and then
-# the Linux package build/parlowen_<version>_amd64.deb.
+# its end-to-end suite in both widths: 32-bit (build/windows32, the program users install,
+# with parlowen-setup.exe) and 64-bit (build/windows), through the presets in
+# CMakePresets.json, and then the Linux package build/parlowen_<version>_amd64.deb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-for preset in native windows; do
+for preset in native windows32 windows; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
 done

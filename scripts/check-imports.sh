@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Lists the functions a Windows executable imports (from `objdump -p`) and fails on any
-# that is not in the allow-list of functions Windows XP (x64) has. Usage:
+# that is not in an allow-list of functions Windows XP has (scripts/xp32-imports.txt for
+# the 32-bit program, scripts/xp-imports.txt for the 64-bit one on XP x64). Usage:
 #   scripts/check-imports.sh program.exe [allow-list]
 # A new import belongs in the list only once it is known to exist on Windows XP.
 set -euo pipefail

@@ -6,15 +6,21 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ libgtest-dev libbenchmark-dev       # native core and its tests
   clang libclang-rt-14-dev                                  # fuzzing the core with libFuzzer
-  g++-mingw-w64-x86-64-posix mingw-w64-tools                # the Windows program
-  nsis                                                      # its installer
-  wine wine64 xvfb xauth imagemagick x11-utils              # running it under Wine on a virtual display
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix       # the Windows program, 64-bit and 32-bit
+  mingw-w64-tools nsis                                      # its installer
+  wine wine64 wine32:i386 xvfb xauth imagemagick x11-utils  # running both under Wine (WoW64) on a virtual display
   locales fonts-wqy-microhei                                # GBK code page and Chinese glyphs
   wine64-tools libespeak-ng-dev espeak-ng-data libsoxr-dev  # the eSpeak NG voice process (Winelib)
   libpcaudio-dev                                            # its sound output (eSpeak NG's own audio library)
   pulseaudio pulseaudio-utils sox                           # a private audio server, recording and measuring speech
   procps                                                    # pgrep, for the package check
 )
+
+# Wine's 32-bit side, which runs the 32-bit program, comes from Debian's i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "setup: adding the i386 architecture"
+  dpkg --add-architecture i386
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -8,14 +8,15 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=zh_CN.GBK LC_ALL=zh_CN.GBK
 
 # Creates (once) and prints a prepared prefix at $1; later runs reuse it. A Windows
-# version for winecfg (winxp64 …) as $2 makes the prefix report that version.
+# version for winecfg (winxp64 …) as $2 makes the prefix report that version; win32 as $3
+# makes it a 32-bit-only prefix, as on a 32-bit Windows (else 64-bit, with 32-bit support).
 prepare_wine_prefix() {
-  local prefix=$1 version=${2:-}
+  local prefix=$1 version=${2:-} arch=${3:-win64}
   if [[ ! -f $prefix/.parlowen-ready ]]; then
     echo "wine: preparing the prefix $prefix (once)" >&2
     rm -rf "$prefix"
     mkdir -p "$(dirname "$prefix")"
-    WINEPREFIX=$prefix wine wineboot -i >/dev/null 2>&1 || true
+    WINEARCH=$arch WINEPREFIX=$prefix wine wineboot -i >/dev/null 2>&1 || true
     # Wine draws the title bars itself: a bare virtual display has no window manager.
     WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
     if [[ -n $version ]]; then

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs a Windows program of the build under Wine, as CTest's emulator for the Windows
 # build: in a fresh copy of the prepared prefix, on a private virtual display. When
-# PARLOWEN_WINE_VERSION names a Windows version (winxp64), the prefix reports it and has
-# a prepared template of its own. When PARLOWEN_SCREENSHOTS names a folder, it starts
+# PARLOWEN_WINE_VERSION names a Windows version (winxp, winxp64), the prefix reports it
+# and has a prepared template of its own; PARLOWEN_WINE_ARCH=win32 makes it a
+# 32-bit-only prefix (a template of its own too). When PARLOWEN_SCREENSHOTS names a folder, it starts
 # empty and the BMP screenshots the program leaves there are turned into PNG files.
 # When PARLOWEN_E2E_AUDIO names a folder, a private audio server runs whose output is
 # recorded there as recording.raw (16 kHz, 16-bit, mono; PARLOWEN_E2E_RECORDING names it
@@ -12,10 +13,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/wine-env.sh"
 
 version=${PARLOWEN_WINE_VERSION:-}
-template=$root/build/wine/template${version:+-$version}
-prefix=${PARLOWEN_PREFIX:-$root/build/wine/e2e${version:+-$version}}
+arch=${PARLOWEN_WINE_ARCH:-win64}
+kind=${version:+-$version}${PARLOWEN_WINE_ARCH:+-$arch}
+template=$root/build/wine/template$kind
+prefix=${PARLOWEN_PREFIX:-$root/build/wine/e2e$kind}
 
-prepare_wine_prefix "$template" "$version"
+prepare_wine_prefix "$template" "$version" "$arch"
 rm -rf "$prefix"
 cp -a "$template" "$prefix"
 export WINEPREFIX=$prefix

@@ -19,6 +19,11 @@ constexpr int kNotebookHeight = 503;
 
 constexpr wchar_t kStatusText[] = L"  Parlowen2009：即时朗读QQ消息，让你的QQ会说话！";
 
+BOOL CALLBACK SetFontOf(HWND child, LPARAM font) {
+    ::SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
+    return TRUE;
+}
+
 }  // namespace
 
 void TFmain::CreateControls() {
@@ -29,13 +34,7 @@ void TFmain::CreateControls() {
     RunReportingFailure([&] { CreateStatusBar(); });
 
     // Every control speaks the form's font, except the log, which has its own.
-    ::EnumChildWindows(
-        hwnd_,
-        [](HWND child, LPARAM font) -> BOOL {
-            ::SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(formFont_.get()));
+    ::EnumChildWindows(hwnd_, &SetFontOf, reinterpret_cast<LPARAM>(formFont_.get()));
     ::SendMessageW(richEdit1_, WM_SETFONT, reinterpret_cast<WPARAM>(logFont_.get()), FALSE);
     ShowPage(0);
 }

@@ -1,12 +1,15 @@
 #include "capture/chat_windows_win32.h"
 
+#include "win32/process_width_win32.h"
 #include "win32/text_win32.h"
 
 #include <richedit.h>
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace parlowen::capture {
 namespace {
@@ -19,6 +22,11 @@ constexpr std::size_t kLengthRequestOffset = 0;
 constexpr std::size_t kRangeRequestOffset = 16;
 constexpr std::size_t kTextOffset = 64;
 constexpr std::size_t kBlockGranularity = 64 << 10;
+// The length request is the same for both widths; the range request is written in the
+// messenger's layout, which for a messenger of the program's own width is the system's.
+static_assert(sizeof(GETTEXTLENGTHEX) == 8);
+static_assert(sizeof(TEXTRANGEA) == TextRangeBytes(kOwnPointerWidth));
+static_assert(kRangeRequestOffset + TextRangeBytes(PointerWidth::Bits64) <= kTextOffset);
 
 // The requests to one history control, each bounded in time. SMTO_BLOCK keeps the
 // calling thread's own windows from being re-entered while it waits.
@@ -72,10 +80,9 @@ std::optional<std::string> HistoryControlWin32::Text(long start, long end) {
     const std::size_t capacity = 2 * static_cast<std::size_t>(std::max(0L, end - start)) + 1;
     char* block = Block(kTextOffset + capacity);
     if (block == nullptr) return std::nullopt;
-    // The pointer is written whole; a 32-bit control reads its low half, which is all
-    // of it since MessengerMemory keeps such blocks below 4 GB.
-    const TEXTRANGEA range{{start, end}, block + kTextOffset};
-    if (!memory_.Write(kRangeRequestOffset, &range, sizeof range)) return std::nullopt;
+    const std::vector<unsigned char> range = EncodeTextRange(
+        memory_.width(), start, end, reinterpret_cast<std::uintptr_t>(block + kTextOffset));
+    if (!memory_.Write(kRangeRequestOffset, range.data(), range.size())) return std::nullopt;
     const std::optional<long> copied = Ask(EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(block + kRangeRequestOffset));
     if (!copied) return std::nullopt;
     std::string text(std::min(static_cast<std::size_t>(std::max(0L, *copied)), capacity), '\0');
@@ -131,38 +138,64 @@ std::optional<std::string> HistoryControlWin32::WholeText() {
     return std::string();
 }
 
+// `size` bytes in `process`, ending at or below `highest`, or nullptr. The system picks
+// the place when any will do; else the first free stretch low enough is asked for by
+// its address, which the system then gives exactly or not at all.
+char* AllocateIn(HANDLE process, std::size_t size, std::uint64_t highest) {
+    constexpr DWORD kHow = MEM_COMMIT | MEM_RESERVE;
+    if (highest >= std::numeric_limits<std::uintptr_t>::max())
+        return static_cast<char*>(::VirtualAllocEx(process, nullptr, size, kHow, PAGE_READWRITE));
+    SYSTEM_INFO system{};
+    ::GetSystemInfo(&system);
+    const std::uint64_t granularity = system.dwAllocationGranularity;
+    MEMORY_BASIC_INFORMATION region{};
+    for (std::uint64_t address = granularity; address + size - 1 <= highest;) {
+        if (::VirtualQueryEx(process, reinterpret_cast<void*>(static_cast<std::uintptr_t>(address)), &region,
+                             sizeof region) != sizeof region)
+            break;
+        const std::uint64_t regionEnd = reinterpret_cast<std::uintptr_t>(region.BaseAddress) + region.RegionSize;
+        const std::uint64_t start = (address + granularity - 1) / granularity * granularity;
+        if (region.State == MEM_FREE && start + size <= regionEnd && start + size - 1 <= highest) {
+            void* wanted = reinterpret_cast<void*>(static_cast<std::uintptr_t>(start));
+            if (void* block = ::VirtualAllocEx(process, wanted, size, kHow, PAGE_READWRITE)) {
+                if (block == wanted) return static_cast<char*>(block);
+                ::VirtualFreeEx(process, block, 0, MEM_RELEASE);
+            }
+        }
+        if (regionEnd <= address) break;
+        address = regionEnd;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 char* MessengerMemory::BlockFor(HWND window, std::size_t bytes) {
     DWORD processId = 0;
     ::GetWindowThreadProcessId(window, &processId);
     if (processId == 0) return nullptr;
-    if (processId != processId_) {
-        Release();
-        processId_ = processId;
-        process_.reset(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
-                                         PROCESS_QUERY_INFORMATION,
-                                     FALSE, processId));
-        BOOL ours = FALSE, theirs = FALSE;
-        if (process_ && ::IsWow64Process(::GetCurrentProcess(), &ours) &&
-            ::IsWow64Process(process_.get(), &theirs))
-            narrow_ = theirs && !ours && sizeof(void*) == 8;
-    }
-    if (!process_) return nullptr;
+    if (processId != processId_) Open(processId);
+    if (!process_ || !widthKnown_) return nullptr;
     if (size_ < bytes) {
         if (block_) ::VirtualFreeEx(process_.get(), block_, 0, MEM_RELEASE);
         const std::size_t size = (bytes + kBlockGranularity - 1) / kBlockGranularity * kBlockGranularity;
-        block_ = static_cast<char*>(
-            ::VirtualAllocEx(process_.get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+        block_ = AllocateIn(process_.get(), size, HighestSharedAddress(kOwnPointerWidth, width_));
         size_ = block_ ? size : 0;
-        // A 32-bit control reads pointers of 32 bits.
-        if (block_ && narrow_ && reinterpret_cast<std::uintptr_t>(block_) + size > 0xFFFFFFFFu) {
-            ::VirtualFreeEx(process_.get(), block_, 0, MEM_RELEASE);
-            block_ = nullptr;
-            size_ = 0;
-        }
     }
     return block_;
+}
+
+void MessengerMemory::Open(DWORD processId) {
+    Release();
+    processId_ = processId;
+    process_.reset(::OpenProcess(
+        PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION, FALSE, processId));
+    if (!process_) return;
+    // A messenger whose width cannot be told is read whole, never guessed at.
+    if (const std::optional<unsigned> pointerBytes = win32::ProcessPointerBytes(process_.get())) {
+        widthKnown_ = true;
+        width_ = *pointerBytes == 8 ? PointerWidth::Bits64 : PointerWidth::Bits32;
+    }
 }
 
 bool MessengerMemory::Write(std::size_t offset, const void* data, std::size_t bytes) {
@@ -181,7 +214,8 @@ void MessengerMemory::Release() {
     size_ = 0;
     process_.reset();
     processId_ = 0;
-    narrow_ = false;
+    widthKnown_ = false;
+    width_ = kOwnPointerWidth;
 }
 
 std::string ChatWindowsWin32::ForegroundTitle() {

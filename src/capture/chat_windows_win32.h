@@ -4,6 +4,7 @@
 #include "win32/handles_win32.h"
 #include "capture/chat_windows.h"
 #include "capture/history_tail.h"
+#include "capture/request_layout.h"
 
 #include <windows.h>
 
@@ -16,6 +17,8 @@ namespace parlowen::capture {
 // pointers are not carried across processes (EM_GETTEXTLENGTHEX, EM_GETTEXTRANGE): the
 // structure and the text then lie where the control looks for them, and are written
 // and read from here. Kept from one read to the next while the process stays the same.
+// The process may be of either width: the block lies where both can name it, and its
+// width tells the layout of the structures written into it.
 class MessengerMemory {
 public:
     MessengerMemory() = default;
@@ -24,17 +27,22 @@ public:
     ~MessengerMemory() { Release(); }
 
     // The block's address in the process that owns `window`, at least `bytes` long;
-    // nullptr when the process cannot be opened or the block cannot be had.
+    // nullptr when the process cannot be opened, its width is unknown, or no block
+    // both sides can name can be had.
     char* BlockFor(HWND window, std::size_t bytes);
+    // The width of the process the block is in.
+    PointerWidth width() const noexcept { return width_; }
     bool Write(std::size_t offset, const void* data, std::size_t bytes);
     bool Read(std::size_t offset, void* data, std::size_t bytes);
 
 private:
+    void Open(DWORD processId);
     void Release();
 
     DWORD processId_ = 0;
     win32::UniqueKernelHandle process_;
-    bool narrow_ = false;  // a 32-bit process read from a 64-bit one
+    bool widthKnown_ = false;
+    PointerWidth width_ = kOwnPointerWidth;
     char* block_ = nullptr;
     std::size_t size_ = 0;
 };

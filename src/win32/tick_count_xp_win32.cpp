@@ -37,8 +37,14 @@ ULONGLONG WINAPI TickCount64() {
 
 }  // namespace
 
+// The slot's name is the import's: decorated for stdcall on 32-bit x86.
+#if defined(_M_IX86) || defined(__i386__)
+extern "C" TickCount64Function g_importedTickCount64 asm("__imp__GetTickCount64@0");
+TickCount64Function g_importedTickCount64 = &TickCount64;
+#else
 extern "C" {
 TickCount64Function __imp_GetTickCount64 = &TickCount64;
 }
+#endif
 
 #endif

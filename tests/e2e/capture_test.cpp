@@ -29,6 +29,14 @@ std::vector<std::string> SpokenSince(const Program& program, size_t skip, size_t
 
 std::string Utf8Of(const wchar_t* text) { return Utf8(text); }
 
+std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+int Occurrences(const std::wstring& text, const std::wstring& part) {
+    int count = 0;
+    for (auto at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
 bool LogEquals(HWND main, const std::wstring& expected, DWORD timeoutMs = 6000) {
     return WaitUntil([&] { return ProbeLog(main) == expected; }, timeoutMs);
 }
@@ -70,6 +78,30 @@ E2E_TEST(OneToOneChatSpeaksAndLogsEachNewMessageOnce) {
     WaitUntil([&] { return Shown(main); }, 5000);
     Pump(3500);  // until the start-up balloon is gone
     SaveScreenshot(nullptr, L"log-with-entries");
+    CHECK_EQ(program.Close(), 0ul);
+}
+
+// The messenger runs in a process of its own, 32-bit or 64-bit: each new message of
+// either is logged once, in its speaker's colour.
+E2E_TEST(MessengersOfEitherWidthAreFollowedAndEachMessageLoggedOnce) {
+    START_PROGRAM(program, main);
+    for (const MessengerBuild& build : MessengerBuilds()) {
+        Context pairing(build.name);
+        DemoChat demo(build.exe);
+        REQUIRE(demo.window() != nullptr);
+        demo.BringToFront();
+        const std::string mine = "mine from the " + build.name, friends = "from moon's " + build.name;
+        demo.Send(DemoChat::Sender::Me, mine);
+        CHECK(WaitUntil([&] { return ProbeLog(main).find(L"000000 " + Wide(mine)) != std::wstring::npos; }, 8000));
+        demo.Send(DemoChat::Sender::Friend, friends);
+        CHECK(WaitUntil([&] { return ProbeLog(main).find(L"000000 " + Wide(friends)) != std::wstring::npos; }, 8000));
+        // The friend's message came a tick or more later: the user's was not logged again.
+        const std::wstring log = ProbeLog(main);
+        CHECK_EQ(Occurrences(log, L"000000 " + Wide(mine) + L"\\r\n"), 1);
+        CHECK_EQ(Occurrences(log, L"000000 " + Wide(friends) + L"\\r\n"), 1);
+        CHECK(log.find(L"008000 sky ") != std::wstring::npos);
+        CHECK(log.rfind(L"0000ff moon ") > log.find(Wide(mine)));
+    }
     CHECK_EQ(program.Close(), 0ul);
 }
 

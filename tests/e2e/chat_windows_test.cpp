@@ -22,6 +22,7 @@ namespace {
 
 using namespace e2e;
 using parlowen::capture::ChatWindowsWin32;
+using parlowen::capture::GbkCharacterCount;
 using parlowen::capture::ParseLastMessage;
 using parlowen::text::TrimmedView;
 using parlowen::demo::ChatWindow;
@@ -158,38 +159,6 @@ E2E_TEST(ChatWindowsGivesUpOnAWindowThatDoesNotAnswer) {
     for (HANDLE handle : {thread, messenger.ready, messenger.hang, messenger.hanging}) ::CloseHandle(handle);
 }
 
-// The demo chat tool, started as a process of its own.
-class DemoChat {
-public:
-    DemoChat() {
-        const std::wstring exe = DriverFolder() + L"parlowen-demo-chat.exe";
-        std::wstring commandLine = L"\"" + exe + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION info{};
-        if (::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             nullptr, &startup, &info)) {
-            ::CloseHandle(info.hThread);
-            process_ = info.hProcess;
-            ::WaitForInputIdle(process_, 15000);  // its controls are made by then
-        }
-        WaitUntil([&] { return (window_ = ::FindWindowW(nullptr, L"与 moon 交谈中")) != nullptr; },
-                  15000);
-    }
-    ~DemoChat() {
-        if (window_) ::PostMessageW(window_, WM_CLOSE, 0, 0);
-        if (process_ && ::WaitForSingleObject(process_, 5000) != WAIT_OBJECT_0)
-            ::TerminateProcess(process_, 1);
-        if (process_) ::CloseHandle(process_);
-    }
-    HWND window() const { return window_; }
-    HANDLE process() const { return process_; }
-
-private:
-    HANDLE process_ = nullptr;
-    HWND window_ = nullptr;
-};
-
 // Puts `text` at the end of another process's rich edit. Wine cannot carry a message of
 // more than about a megabyte to another process, so it goes in pieces of whole lines.
 void AppendFromOutside(HWND richEdit, const std::string& text) {
@@ -204,70 +173,91 @@ void AppendFromOutside(HWND richEdit, const std::string& text) {
     }
 }
 
+// The messenger's width as the program sees it, checked so that a pairing is never
+// taken for granted.
+unsigned ExpectedPointerBytes(const MessengerBuild& build) { return build.name.starts_with("64") ? 8 : 4; }
+
 E2E_TEST(ChatWindowsReadsTheDemoChatInAnotherProcess) {
-    DemoChat demo;
-    REQUIRE(demo.window() != nullptr);
-    const std::string title = Ansi(L"与 moon 交谈中");
-    HWND history = ::FindWindowExA(demo.window(), nullptr, "RichEdit20A", nullptr);
-    REQUIRE(history != nullptr);
-    ChatWindowsWin32 windows;
-    // The demo greets with a first message from the friend: one message, read whole.
-    const std::string greeting = windows.ReadHistory(title);
-    CHECK_EQ(greeting.substr(0, 5), std::string("moon "));
-    CHECK(greeting.size() > std::string("moon hh:mm:ss\r\n").size());
-    CHECK(greeting == ControlTextAnsi(history));
+    for (const MessengerBuild& build : MessengerBuilds()) {
+        Context pairing(build.name);
+        DemoChat demo(build.exe);
+        REQUIRE(demo.window() != nullptr);
+        CHECK_EQ(PointerBytesOf(demo.process()), ExpectedPointerBytes(build));
+        const std::string title = Ansi(L"与 moon 交谈中");
+        HWND history = demo.history();
+        REQUIRE(history != nullptr);
+        ChatWindowsWin32 windows;
+        // The demo greets with a first message from the friend: one message, read whole.
+        const std::string greeting = windows.ReadHistory(title);
+        CHECK_EQ(greeting.substr(0, 5), std::string("moon "));
+        CHECK(greeting.size() > std::string("moon hh:mm:ss\r\n").size());
+        CHECK(greeting == ControlTextAnsi(history));
 
-    // Sent the way a user does: type a line and press the friend's button.
-    HWND input = ::GetDlgItem(demo.window(), 10);
-    REQUIRE(input != nullptr);
-    const std::string typed = "see you at the gate, " + Ansi(L"月亮");
-    ::SendMessageA(input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
-    ::SendMessageW(::GetDlgItem(demo.window(), 12), BM_CLICK, 0, 0);
-    const std::string read = windows.ReadHistory(title);
-    const std::string whole = ControlTextAnsi(history);
-    CHECK_EQ(whole.substr(0, greeting.size() + 7), greeting + "\r\nmoon ");
-    CHECK(EndsWith(whole, read));
-    CHECK(EndsWith(read, "\r\n" + typed));
-    CHECK_EQ(Parsed(read), Parsed(whole));
-    SaveScreenshot(demo.window(), L"demo-chat");
+        // Sent the way a user does: type a line and press the friend's button.
+        const std::string typed = "see you at the gate, " + Ansi(L"月亮");
+        demo.Send(DemoChat::Sender::Friend, typed);
+        const std::string read = windows.ReadHistory(title);
+        const std::string whole = ControlTextAnsi(history);
+        CHECK_EQ(whole.substr(0, greeting.size() + 7), greeting + "\r\nmoon ");
+        CHECK(EndsWith(whole, read));
+        CHECK(EndsWith(read, "\r\n" + typed));
+        CHECK_EQ(Parsed(read), Parsed(whole));
+        SaveScreenshot(demo.window(), L"demo-chat");
 
-    // With a Chinese character at its start, a transcript too large for the first buffer
-    // is what the messenger's control answers with 0 under Wine: its end is read alone.
-    const std::string more = "\r\n" + TranscriptOfSize(std::size_t{3} << 20);
-    AppendFromOutside(history, more);
-    const std::string readLarge = windows.ReadHistory(title);
-    CHECK(EndsWith(more, readLarge));
-    CHECK_EQ(Parsed(readLarge), std::string("moon 20:16:30|moon|the last one"));
-    CHECK_EQ(windows.ReadCounts().wholeTexts, 0);
+        // With a Chinese character at its start, a transcript too large for the first
+        // buffer is what the messenger's control answers with 0 under Wine: its end is
+        // read alone.
+        const std::string more = "\r\n" + TranscriptOfSize(std::size_t{3} << 20);
+        AppendFromOutside(history, more);
+        const std::string readLarge = windows.ReadHistory(title);
+        CHECK(EndsWith(more, readLarge));
+        CHECK_EQ(Parsed(readLarge), std::string("moon 20:16:30|moon|the last one"));
+
+        // A capped history drops its first message as a new one of the same size comes:
+        // rows and length stay, and the new message is still read.
+        const std::string first = whole.substr(0, whole.find("\r\nmoon ") + 2);
+        const std::size_t firstBreaks = 2;  // header and body; a break is one position
+        ::SendMessageA(history, EM_SETSEL, 0, static_cast<LPARAM>(GbkCharacterCount(first) - firstBreaks));
+        ::SendMessageA(history, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
+        AppendFromOutside(history, "\r\nsky 20:16:31\r\n" + std::string(first.size() - 17, 'x'));
+        CHECK_EQ(Parsed(windows.ReadHistory(title)), "sky 20:16:31|sky|" + std::string(first.size() - 17, 'x'));
+        // Every read took the end alone: no pairing falls back to the whole text.
+        CHECK_EQ(windows.ReadCounts().wholeTexts, 0);
+        CHECK_EQ(windows.ReadCounts().tails, 4);
+    }
 }
 
 // The property the capture tick relies on, against the real RichEdit20A of another
-// process: whatever the transcript and however it wraps, what is read of its end
-// parses exactly as its whole text.
+// process of either width: whatever the transcript and however it wraps, what is read of
+// its end parses exactly as its whole text, and the messenger lives through it all.
 E2E_TEST(ChatWindowsTailParsesAsTheWholeTextForRandomTranscripts) {
-    DemoChat demo;
-    REQUIRE(demo.window() != nullptr);
-    const std::string title = Ansi(L"与 moon 交谈中");
-    HWND history = ::FindWindowExA(demo.window(), nullptr, "RichEdit20A", nullptr);
-    REQUIRE(history != nullptr);
-    parlowen::testing::RandomTranscripts transcripts(20090106);
-    constexpr int kTranscripts = 300;
-    int tails = 0;
-    for (int i = 0; i < kTranscripts; ++i) {
-        const std::string transcript = transcripts.Next();
-        ::SendMessageA(history, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(transcript.c_str()));
-        ChatWindowsWin32 windows;  // nothing read before
-        const std::string read = windows.ReadHistory(title);
-        const std::string whole = ControlTextAnsi(history);
-        if (!EndsWith(whole, read) || Parsed(read) != Parsed(whole)) {
-            Fail(__FILE__, __LINE__, "transcript " + std::to_string(i) + " " + Describe(transcript) +
-                                         ": read " + Describe(read) + ", whole " + Describe(whole));
-            break;
+    for (const MessengerBuild& build : MessengerBuilds()) {
+        Context pairing(build.name);
+        DemoChat demo(build.exe);
+        REQUIRE(demo.window() != nullptr);
+        const std::string title = Ansi(L"与 moon 交谈中");
+        HWND history = demo.history();
+        REQUIRE(history != nullptr);
+        parlowen::testing::RandomTranscripts transcripts(20090106);
+        constexpr int kTranscripts = 300;
+        int tails = 0;
+        for (int i = 0; i < kTranscripts; ++i) {
+            const std::string transcript = transcripts.Next();
+            ::SendMessageA(history, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(transcript.c_str()));
+            ChatWindowsWin32 windows;  // nothing read before
+            const std::string read = windows.ReadHistory(title);
+            const std::string whole = ControlTextAnsi(history);
+            if (!EndsWith(whole, read) || Parsed(read) != Parsed(whole)) {
+                Fail(__FILE__, __LINE__, "transcript " + std::to_string(i) + " " + Describe(transcript) +
+                                             ": read " + Describe(read) + ", whole " + Describe(whole));
+                break;
+            }
+            tails += windows.ReadCounts().tails;
         }
-        tails += windows.ReadCounts().tails;
+        // Most end in a message short enough to read the end alone; the rest were read whole.
+        CHECK(tails > kTranscripts * 2 / 3);
+        CHECK_EQ(::WaitForSingleObject(demo.process(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
     }
-    // Most end in a message short enough to read the end alone; the rest were read whole.
-    CHECK(tails > kTranscripts * 2 / 3);
 }
 
 // A messenger whose chat window lives on a thread of this process that pumps its

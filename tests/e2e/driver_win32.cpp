@@ -1,7 +1,7 @@
 // The end-to-end driver: runs every registered case against the real program and
 // prints one closing line "N passed, N failed", after a repeat of every failure (and of
 // every first-run failure of a case that passed when run again) so that the end of a long
-// log still tells what broke. Usage: parlowen_e2e <screenshot folder> [case...]
+// log still tells what broke. Usage: parlowen_e2e <screenshot folder> [case or Prefix*...]
 #include "e2e.h"
 #include "program_win32.h"
 
@@ -18,6 +18,7 @@ namespace {
 int g_failures = 0;
 const char* g_currentCase = "";
 std::vector<std::string> g_failureLines;
+std::vector<std::string> g_contexts;
 std::wstring g_screenshotFolder = L".";
 
 }  // namespace
@@ -34,10 +35,15 @@ void Fail(const char* file, int line, const std::string& what) {
     const char* base = file;
     for (const char* p = file; *p; ++p)
         if (*p == '/' || *p == '\\') base = p + 1;
-    std::printf("    %s:%d: %s\n", base, line, what.c_str());
-    g_failureLines.push_back(std::string(g_currentCase) + ": " + base + ":" + std::to_string(line) + ": " + what);
+    std::string context;
+    for (const std::string& c : g_contexts) context += "[" + c + "] ";
+    std::printf("    %s:%d: %s%s\n", base, line, context.c_str(), what.c_str());
+    g_failureLines.push_back(std::string(g_currentCase) + ": " + base + ":" + std::to_string(line) + ": " + context + what);
     std::fflush(stdout);
 }
+
+Context::Context(std::string what) { g_contexts.push_back(std::move(what)); }
+Context::~Context() { g_contexts.pop_back(); }
 
 void SaveScreenshot(HWND window, const std::wstring& name) {
     RECT area{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
@@ -84,6 +90,12 @@ void SaveScreenshot(HWND window, const std::wstring& name) {
 
 namespace {
 
+// A case named on the command line, by its name or by the start of it and "*".
+bool Selects(const std::string& pattern, const std::string& name) {
+    if (!pattern.empty() && pattern.back() == '*') return name.starts_with(pattern.substr(0, pattern.size() - 1));
+    return pattern == name;
+}
+
 // One run of a case; true when it recorded no failure.
 bool RunCase(const e2e::Case& c) {
     std::printf("[ RUN  ] %s\n", c.name);
@@ -114,8 +126,7 @@ int wmain(int argc, wchar_t** argv) {
     for (const e2e::Case& c : e2e::Registry()) {
         if (c.windows5 != windows5Prefix) continue;
         bool selected = argc <= 2;
-        for (int i = 2; i < argc; ++i)
-            if (e2e::Utf8(argv[i]) == c.name) selected = true;
+        for (int i = 2; i < argc; ++i) selected = selected || Selects(e2e::Utf8(argv[i]), c.name);
         if (!selected) continue;
 
         const std::size_t linesBefore = e2e::g_failureLines.size();

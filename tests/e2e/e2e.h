@@ -29,6 +29,14 @@ struct Registrar {
 
 // Records a failed check of the running case, with where it was made.
 void Fail(const char* file, int line, const std::string& what);
+// While it lives, every failure recorded names `what` too: the round of a loop a case is in.
+class Context {
+public:
+    explicit Context(std::string what);
+    ~Context();
+    Context(const Context&) = delete;
+    Context& operator=(const Context&) = delete;
+};
 std::string Utf8(const std::wstring& text);
 std::string Describe(const std::wstring& text);
 std::string Describe(const std::string& text);

@@ -38,18 +38,18 @@ void DumpMenu(HMENU menu, int depth, std::wstring& out) {
 // {8CC497C0-A1DF-11CE-8098-00AA0047BE5D}
 const IID kTextDocumentId = {0x8CC497C0, 0xA1DF, 0x11CE, {0x80, 0x98, 0x00, 0xAA, 0x00, 0x47, 0xBE, 0x5D}};
 
+// EnumChildWindows callbacks are stdcall on 32-bit Windows, which a lambda cannot be.
+BOOL CALLBACK KeepRichEdit(HWND child, LPARAM result) {
+    char name[32] = "";
+    ::GetClassNameA(child, name, sizeof name);
+    if (lstrcmpA(name, "RichEdit20A") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(result) = child;
+    return FALSE;
+}
+
 HWND FindRichEdit(HWND window) {
     HWND found = nullptr;
-    ::EnumChildWindows(
-        window,
-        [](HWND child, LPARAM result) -> BOOL {
-            char name[32] = "";
-            ::GetClassNameA(child, name, sizeof name);
-            if (lstrcmpA(name, "RichEdit20A") != 0) return TRUE;
-            *reinterpret_cast<HWND*>(result) = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    ::EnumChildWindows(window, &KeepRichEdit, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 

@@ -2,6 +2,7 @@
 
 #include "e2e.h"
 #include "probe_protocol.h"
+#include "win32/process_width_win32.h"
 
 #include <shlobj.h>
 
@@ -130,6 +131,54 @@ RECT RectInParent(HWND child) {
     ::GetWindowRect(child, &r);
     ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
     return r;
+}
+
+DemoChat::DemoChat(const std::wstring& exe) {
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                         &info)) {
+        ::CloseHandle(info.hThread);
+        process_ = info.hProcess;
+        ::WaitForInputIdle(process_, 15000);  // its controls are made by then
+    }
+    WaitUntil([&] { return (window_ = ::FindWindowW(nullptr, L"与 moon 交谈中")) != nullptr; }, 15000);
+}
+
+DemoChat::~DemoChat() {
+    if (window_) ::PostMessageW(window_, WM_CLOSE, 0, 0);
+    if (process_ && ::WaitForSingleObject(process_, 5000) != WAIT_OBJECT_0) ::TerminateProcess(process_, 1);
+    if (process_) ::CloseHandle(process_);
+}
+
+HWND DemoChat::history() const { return ::FindWindowExA(window_, nullptr, "RichEdit20A", nullptr); }
+
+void DemoChat::Send(Sender sender, const std::string& text) {
+    constexpr int kInputId = 10;
+    ::SendMessageA(::GetDlgItem(window_, kInputId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    ::SendMessageW(::GetDlgItem(window_, static_cast<int>(sender)), BM_CLICK, 0, 0);
+}
+
+void DemoChat::BringToFront() {
+    ::ShowWindow(window_, SW_RESTORE);
+    ::SetForegroundWindow(window_);
+}
+
+std::vector<MessengerBuild> MessengerBuilds() {
+    const auto name = [](bool own) { return std::string((sizeof(void*) == 8) == own ? "64" : "32") + "-bit messenger"; };
+    std::vector<MessengerBuild> builds{{name(true), DriverFolder() + L"parlowen-demo-chat.exe"}};
+    wchar_t other[MAX_PATH] = L"";
+    if (::GetEnvironmentVariableW(L"PARLOWEN_OTHER_WIDTH_DEMO_CHAT", other, MAX_PATH) == 0)
+        Fail(__FILE__, __LINE__, "PARLOWEN_OTHER_WIDTH_DEMO_CHAT names no demo chat of the other width");
+    else
+        builds.push_back({name(false), other});
+    return builds;
+}
+
+unsigned PointerBytesOf(HANDLE process) {
+    return parlowen::win32::ProcessPointerBytes(process).value_or(0);
 }
 
 namespace {

@@ -43,6 +43,38 @@ private:
 };
 
 std::wstring DriverFolder();
+
+// The demo chat tool, a stand-in messenger started as a process of its own from `exe`.
+class DemoChat {
+public:
+    explicit DemoChat(const std::wstring& exe = DriverFolder() + L"parlowen-demo-chat.exe");
+    ~DemoChat();
+    DemoChat(const DemoChat&) = delete;
+    DemoChat& operator=(const DemoChat&) = delete;
+    HWND window() const { return window_; }
+    HANDLE process() const { return process_; }
+    // Its history control, the RichEdit20A the program reads.
+    HWND history() const;
+    // Types `text` (ANSI) and presses the button that sends it as the friend or as the user.
+    enum class Sender { Me = 11, Friend = 12 };
+    void Send(Sender sender, const std::string& text);
+    void BringToFront();
+
+private:
+    HANDLE process_ = nullptr;
+    HWND window_ = nullptr;
+};
+
+// The messenger may be 32-bit or 64-bit whatever the program's width: the demo chat of
+// the driver's own width, and the one built beside the program of the other width (named
+// by PARLOWEN_OTHER_WIDTH_DEMO_CHAT; the case fails without it).
+struct MessengerBuild {
+    std::string name;  // "32-bit messenger", "64-bit messenger"
+    std::wstring exe;
+};
+std::vector<MessengerBuild> MessengerBuilds();
+// The pointer size of a process, 4 or 8 (0 when unknown).
+unsigned PointerBytesOf(HANDLE process);
 // Runs a program (an installer, a system tool) to its end; its exit code, or STILL_ACTIVE
 // when it did not end in time.
 DWORD RunToEnd(const std::wstring& exe, const std::wstring& arguments, DWORD timeoutMs = 60000);

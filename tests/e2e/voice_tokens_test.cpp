@@ -24,9 +24,10 @@ using parlowen::win32::UniqueKey;
 constexpr wchar_t kTokens[] = L"SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens";
 constexpr wchar_t kTokensExport[] = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens\\";
 
-bool TokenExists(const std::wstring& name) {
+// In the program's own registry view, or in the one `view` names (KEY_WOW64_32KEY …).
+bool TokenExists(const std::wstring& name, REGSAM view = 0) {
     UniqueKey key;
-    return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kTokens) + L"\\" + name).c_str(), 0, KEY_READ,
+    return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kTokens) + L"\\" + name).c_str(), 0, KEY_READ | view,
                            key.put()) == ERROR_SUCCESS;
 }
 
@@ -86,6 +87,12 @@ E2E_TEST_ON_WINDOWS_5(OnWindowsXpTheProgramRunsWithBothVoiceTokens) {
     CHECK(std::count(names.begin(), names.end(), L"MSMike") == 1);
     CHECK_EQ(RegExport(std::wstring(kTokensExport) + L"MSMary"), ExpectedExport(L"MSMary", L"Microsoft Mary", L"mary", L"Female"));
     CHECK_EQ(RegExport(std::wstring(kTokensExport) + L"MSMike"), ExpectedExport(L"MSMike", L"Microsoft Mike", L"mike", L"Male"));
+    // Where 32-bit speech clients read them, the voices being 32-bit: on a 64-bit system
+    // the system redirects the program there, and the 64-bit view stays as it was.
+    CHECK(TokenExists(L"MSMary", KEY_WOW64_32KEY));
+    BOOL on64BitSystem = FALSE;
+    if (sizeof(void*) == 4 && ::IsWow64Process(::GetCurrentProcess(), &on64BitSystem) && on64BitSystem)
+        CHECK(!TokenExists(L"MSMary", KEY_WOW64_64KEY));
 
     // Both voices are offered in both voice boxes, before Wine's voice (which has no name).
     for (int box : {app::IdCBVoice, app::IdCBVoice1})
