@@ -1,7 +1,7 @@
 # Sourced by the run and test scripts: the Wine environment Parlowen runs in, a shared
 # prepared prefix, and a virtual X display.
 
-export WINEDEBUG=-all
+export WINEDEBUG=${WINEDEBUG:--all}
 # No prefix may ever ask to download Mono or Gecko.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 # The ANSI code page is then 936 (GBK), as on the users' systems.

@@ -41,8 +41,15 @@ if [[ -n $audio ]]; then
   export PARLOWEN_E2E_RECORDING=$(windows_path "$audio/recording.raw")
 fi
 
-wine "$@" 2>/dev/null
+# Wine's own messages go to a log beside the prefix; when the program fails, their end is
+# shown, as a program that dies leaves its reason only there.
+wine_log=$prefix.log
+wine "$@" 2>"$wine_log"
 status=$?
+if (( status != 0 )); then
+  echo "wine: exit status $status; the end of $wine_log:"
+  grep -v -e '^[0-9a-f]*:fixme:' "$wine_log" | tail -n 40
+fi
 
 if [[ -n $screens ]]; then
   for bmp in "$screens"/*.bmp; do

@@ -188,14 +188,16 @@ std::wstring Probe(HWND window, WPARAM what) {
     const std::wstring path = probe::AnswerPath();
     ::DeleteFileW(path.c_str());
 
-    HMODULE library = ::LoadLibraryW((DriverFolder() + L"parlowen_e2e_probe.dll").c_str());
+    // Loaded once for the driver's life: each load of the statically linked library takes
+    // a thread-local slot that unloading does not give back, and a 32-bit driver ran out
+    // of them (and aborted) after about a thousand probes.
+    static const HMODULE library = ::LoadLibraryW((DriverFolder() + L"parlowen_e2e_probe.dll").c_str());
     if (!library) return L"(probe library missing)";
     auto* proc = reinterpret_cast<HOOKPROC>(::GetProcAddress(library, probe::kHookProcedureAnsi));
     HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, proc, library, ::GetWindowThreadProcessId(window, nullptr));
     DWORD_PTR result;
     ::SendMessageTimeoutW(window, ::RegisterWindowMessageW(probe::kMessageName), what, 0, SMTO_NORMAL, 5000, &result);
     if (hook) ::UnhookWindowsHookEx(hook);
-    ::FreeLibrary(library);
 
     std::wstring text;
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
