@@ -12,15 +12,21 @@ namespace {
 
 using parlowen::app::TFmain;
 
-// A second start ends silently while the main window of a running copy exists.
-bool AnotherInstanceRuns() {
+// A second start ends silently while a running copy holds the mutex, or while its main
+// window exists. The window gets its caption only late in start-up, so two starts close
+// together would both miss it: the mutex, taken first thing, settles it.
+bool AnotherInstanceRuns(const parlowen::win32::UniqueKernelHandle& singleInstance) {
+    if (singleInstance && ::GetLastError() == ERROR_ALREADY_EXISTS) return true;
     return ::FindWindowW(parlowen::app::kMainWindowClass, parlowen::app::kMainWindowCaption) != nullptr;
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    if (AnotherInstanceRuns()) return 0;
+    // Held until the program ends; the system closes it with the process.
+    const parlowen::win32::UniqueKernelHandle singleInstance(
+        ::CreateMutexW(nullptr, FALSE, L"Local\\Parlowen2009.SingleInstance"));
+    if (AnotherInstanceRuns(singleInstance)) return 0;
 
     parlowen::win32::ComApartment com(COINIT_APARTMENTTHREADED);
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};

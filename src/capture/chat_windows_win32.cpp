@@ -41,9 +41,10 @@ public:
     HistoryControlWin32(HWND control, const std::atomic<bool>* cancelled, MessengerMemory& memory)
         : control_(control), cancelled_(cancelled), memory_(memory) {}
 
-    bool ReadsParts() override { return Block(kTextOffset) != nullptr; }
+    bool ReadsParts() override { return memory_.Serves(control_); }
     std::optional<long> RowCount() override { return Ask(EM_GETLINECOUNT, 0, 0); }
     std::optional<long> Length() override;
+    std::optional<long> LengthFromRows() override;
     std::optional<std::string> Text(long start, long end) override;
     std::optional<std::string> WholeText() override;
 
@@ -56,10 +57,17 @@ private:
     std::optional<long> Ask(UINT message, WPARAM wParam, LPARAM lParam) {
         DWORD_PTR result = 0;
         if (!Send(message, wParam, lParam, result)) return std::nullopt;
+        memory_.AfterCompletedRequest(control_);
         return static_cast<long>(static_cast<LONG_PTR>(result));
     }
+    // A request whose structure and answer lie in the block.
+    std::optional<long> AskThroughBlock(UINT message, WPARAM wParam, LPARAM lParam) {
+        if (cancelled_ && cancelled_->load()) return std::nullopt;
+        const std::optional<long> answer = Ask(message, wParam, lParam);
+        memory_.AfterBlockRequest(control_, answer.has_value());
+        return answer;
+    }
     char* Block(std::size_t bytes) { return memory_.BlockFor(control_, bytes); }
-    std::optional<std::size_t> CharacterCount();
 
     HWND control_;
     const std::atomic<bool>* cancelled_;
@@ -72,10 +80,12 @@ std::optional<long> HistoryControlWin32::Length() {
     char* block = Block(kTextOffset);
     const GETTEXTLENGTHEX how{GTL_NUMCHARS | GTL_PRECISE, 1200};  // 1200: UTF-16
     if (block == nullptr || !memory_.Write(kLengthRequestOffset, &how, sizeof how)) return std::nullopt;
-    return Ask(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(block + kLengthRequestOffset), 0);
+    return AskThroughBlock(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(block + kLengthRequestOffset), 0);
 }
 
 std::optional<std::string> HistoryControlWin32::Text(long start, long end) {
+    // The control writes whatever the range names: it must lie inside the text.
+    if (start < 0 || end < start || end > HistoryTailReader::kLongestHistory) return std::nullopt;
     // Each character takes at most two bytes in the ANSI code page.
     const std::size_t capacity = 2 * static_cast<std::size_t>(std::max(0L, end - start)) + 1;
     char* block = Block(kTextOffset + capacity);
@@ -83,7 +93,8 @@ std::optional<std::string> HistoryControlWin32::Text(long start, long end) {
     const std::vector<unsigned char> range = EncodeTextRange(
         memory_.width(), start, end, reinterpret_cast<std::uintptr_t>(block + kTextOffset));
     if (!memory_.Write(kRangeRequestOffset, range.data(), range.size())) return std::nullopt;
-    const std::optional<long> copied = Ask(EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(block + kRangeRequestOffset));
+    const std::optional<long> copied =
+        AskThroughBlock(EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(block + kRangeRequestOffset));
     if (!copied) return std::nullopt;
     std::string text(std::min(static_cast<std::size_t>(std::max(0L, *copied)), capacity), '\0');
     if (!text.empty() && !memory_.Read(kTextOffset, text.data(), text.size())) return std::nullopt;
@@ -93,14 +104,14 @@ std::optional<std::string> HistoryControlWin32::Text(long start, long end) {
 // The number of characters in a rich edit control, a line break counting as one: where
 // its last line starts plus that line's length. These requests carry no pointer, so
 // they cross processes unchanged. Empty when the control does not answer.
-std::optional<std::size_t> HistoryControlWin32::CharacterCount() {
+std::optional<long> HistoryControlWin32::LengthFromRows() {
     const std::optional<long> rows = RowCount();
     if (!rows) return std::nullopt;
     const std::optional<long> lastRowStart = Ask(EM_LINEINDEX, *rows > 0 ? *rows - 1 : 0, 0);
     if (!lastRowStart) return std::nullopt;
     const std::optional<long> lastRowLength = Ask(EM_LINELENGTH, static_cast<WPARAM>(*lastRowStart), 0);
     if (!lastRowLength) return std::nullopt;
-    return static_cast<std::size_t>(std::max(0L, *lastRowStart + *lastRowLength));
+    return std::max(0L, *lastRowStart + *lastRowLength);
 }
 
 std::optional<std::string> HistoryControlWin32::WholeText() {
@@ -112,12 +123,13 @@ std::optional<std::string> HistoryControlWin32::WholeText() {
     // CR LF, takes at most two bytes), the count WM_GETTEXT returns is trusted, and a
     // read that fills the buffer, or comes back empty from a control that is not, is
     // repeated with a buffer twice as large.
-    const std::optional<std::size_t> characters = CharacterCount();
-    if (!characters) return std::nullopt;
+    const std::optional<long> length = LengthFromRows();
+    if (!length) return std::nullopt;
+    const auto characters = static_cast<std::size_t>(*length);
 
     // Room beyond the expected size, so that a text of exactly that size does not look
     // like a full buffer.
-    std::size_t capacity = std::max(2 * *characters, kMinimumReadBytes) + 2;
+    std::size_t capacity = std::max(2 * characters, kMinimumReadBytes) + 2;
     std::string text;
     while (capacity <= ChatWindowsWin32::kMaxHistoryBytes) {
         text.assign(capacity + 1, '\0');  // and the closing NUL
@@ -128,7 +140,7 @@ std::optional<std::string> HistoryControlWin32::WholeText() {
         // A control may stop a byte short of a full buffer rather than split a
         // double-byte character or a CR LF, so that counts as full as well.
         const bool full = copied + 1 >= capacity;
-        const bool refused = copied == 0 && *characters > 0;
+        const bool refused = copied == 0 && characters > 0;
         if (!full && !refused) {
             text.resize(static_cast<std::size_t>(copied));
             return text;
@@ -176,8 +188,11 @@ char* MessengerMemory::BlockFor(HWND window, std::size_t bytes) {
     if (processId == 0) return nullptr;
     if (processId != processId_) Open(processId);
     if (!process_ || !widthKnown_) return nullptr;
+    if (busyIn_ == window) return nullptr;
+    // Another window of the process is read meanwhile: it gets a block of its own.
+    if (busyIn_) Abandon();
     if (size_ < bytes) {
-        if (block_) ::VirtualFreeEx(process_.get(), block_, 0, MEM_RELEASE);
+        Free();
         const std::size_t size = (bytes + kBlockGranularity - 1) / kBlockGranularity * kBlockGranularity;
         block_ = AllocateIn(process_.get(), size, HighestSharedAddress(kOwnPointerWidth, width_));
         size_ = block_ ? size : 0;
@@ -190,12 +205,28 @@ void MessengerMemory::Open(DWORD processId) {
     processId_ = processId;
     process_.reset(::OpenProcess(
         PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION, FALSE, processId));
-    if (!process_) return;
+    // Tried again at the next read: the refusal may pass (a messenger still starting up).
+    if (!process_) {
+        processId_ = 0;
+        return;
+    }
     // A messenger whose width cannot be told is read whole, never guessed at.
     if (const std::optional<unsigned> pointerBytes = win32::ProcessPointerBytes(process_.get())) {
         widthKnown_ = true;
         width_ = *pointerBytes == 8 ? PointerWidth::Bits64 : PointerWidth::Bits32;
     }
+}
+
+bool MessengerMemory::Serves(HWND window) {
+    return BlockFor(window, kTextOffset) != nullptr || (busyIn_ == window && processId_ != 0);
+}
+
+void MessengerMemory::AfterBlockRequest(HWND window, bool completed) {
+    if (!completed) busyIn_ = window;
+}
+
+void MessengerMemory::AfterCompletedRequest(HWND window) {
+    if (busyIn_ == window) busyIn_ = nullptr;
 }
 
 bool MessengerMemory::Write(std::size_t offset, const void* data, std::size_t bytes) {
@@ -208,10 +239,22 @@ bool MessengerMemory::Read(std::size_t offset, void* data, std::size_t bytes) {
            ::ReadProcessMemory(process_.get(), block_ + offset, data, bytes, nullptr);
 }
 
-void MessengerMemory::Release() {
+void MessengerMemory::Free() {
+    if (busyIn_) return Abandon();
     if (block_) ::VirtualFreeEx(process_.get(), block_, 0, MEM_RELEASE);
     block_ = nullptr;
     size_ = 0;
+}
+
+// Leaves the block allocated for a request that may still run, and forgets it.
+void MessengerMemory::Abandon() {
+    block_ = nullptr;
+    size_ = 0;
+    busyIn_ = nullptr;
+}
+
+void MessengerMemory::Release() {
+    Free();
     process_.reset();
     processId_ = 0;
     widthKnown_ = false;

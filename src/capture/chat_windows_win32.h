@@ -27,9 +27,19 @@ public:
     ~MessengerMemory() { Release(); }
 
     // The block's address in the process that owns `window`, at least `bytes` long;
-    // nullptr when the process cannot be opened, its width is unknown, or no block
-    // both sides can name can be had.
+    // nullptr when the process cannot be opened, its width is unknown, no block both
+    // sides can name can be had, or a request on the block given up on may still be
+    // running in `window` (see Settle).
     char* BlockFor(HWND window, std::size_t bytes);
+    // Whether requests through a block can be made to `window`'s process.
+    bool Serves(HWND window);
+    // After every request that used the block: one given up on (timed out) may still be
+    // running inside the messenger, and on Windows may even be delivered later, writing
+    // into the block when it does. Until a later request to that window has completed,
+    // the block is neither freed nor reused; if none ever does, it stays allocated.
+    void AfterBlockRequest(HWND window, bool completed);
+    // After any request to `window` that completed: those sent before it are done.
+    void AfterCompletedRequest(HWND window);
     // The width of the process the block is in.
     PointerWidth width() const noexcept { return width_; }
     bool Write(std::size_t offset, const void* data, std::size_t bytes);
@@ -38,6 +48,8 @@ public:
 private:
     void Open(DWORD processId);
     void Release();
+    void Free();
+    void Abandon();
 
     DWORD processId_ = 0;
     win32::UniqueKernelHandle process_;
@@ -45,6 +57,7 @@ private:
     PointerWidth width_ = kOwnPointerWidth;
     char* block_ = nullptr;
     std::size_t size_ = 0;
+    HWND busyIn_ = nullptr;  // a request on the block given up on may still run there
 };
 
 class ChatWindowsWin32 final : public ChatWindows {
@@ -52,9 +65,7 @@ public:
     // The longest one request to the messenger's window may take before the text
     // counts as empty, so that a hung messenger never hangs the program.
     static constexpr UINT kRequestTimeoutMs = 2000;
-    // Larger transcripts read as empty rather than cut, since a cut one ends in the
-    // middle of the history and its last message is not the last message.
-    static constexpr std::size_t kMaxHistoryBytes = std::size_t{64} << 20;
+    static constexpr std::size_t kMaxHistoryBytes = HistoryTailReader::kLongestHistory;
 
     // Once `cancelled` (when given) is set, no further request is sent and a read under
     // way ends as if the messenger had stopped answering.

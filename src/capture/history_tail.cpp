@@ -41,11 +41,21 @@ std::optional<HistoryTailReader::Signature> HistoryTailReader::TakeSignature(
     HistoryControl& control) {
     const std::optional<long> rows = control.RowCount();
     if (!rows) return std::nullopt;
+    // A length out of range is refused, never turned into a range request: the control
+    // reads an end below zero as "to the end of the text", whatever the buffer holds.
     const std::optional<long> length = control.Length();
-    if (!length) return std::nullopt;
+    if (!length || *length < 0 || *length > kLongestHistory) return std::nullopt;
     std::optional<std::string> head = control.Text(0, std::min(*length, kHeadCharacters));
     if (!head) return std::nullopt;
     return Signature{*rows, *length, std::move(*head)};
+}
+
+std::optional<HistoryTailReader::Signature> HistoryTailReader::TakeRowSignature(HistoryControl& control) {
+    const std::optional<long> rows = control.RowCount();
+    if (!rows) return std::nullopt;
+    const std::optional<long> length = control.LengthFromRows();
+    if (!length) return std::nullopt;
+    return Signature{*rows, *length, {}};
 }
 
 HistoryTailReader::Tail HistoryTailReader::ReadTail(HistoryControl& control, long length) {
@@ -63,7 +73,7 @@ HistoryTailReader::Tail HistoryTailReader::ReadTail(HistoryControl& control, lon
 }
 
 std::string HistoryTailReader::Read(HistoryControl& control, std::uintptr_t controlId) {
-    if (!control.ReadsParts()) return ReadWhole(control, controlId, std::nullopt);
+    if (!control.ReadsParts()) return ReadWholeWhenChanged(control, controlId);
 
     std::optional<Signature> signature = TakeSignature(control);
     if (!signature) return Unanswered();
@@ -97,14 +107,28 @@ std::string HistoryTailReader::Read(HistoryControl& control, std::uintptr_t cont
 
 // The whole text in one request is one view of it. It is kept for the cheap test only
 // when the test saw the same text before and after it.
+// A control whose parts cannot be asked for (the messenger's process cannot be opened,
+// say) is read whole, but only when rows or length changed: a whole read costs what the
+// history's length does.
+std::string HistoryTailReader::ReadWholeWhenChanged(HistoryControl& control, std::uintptr_t controlId) {
+    std::optional<Signature> signature = TakeRowSignature(control);
+    if (!signature) return Unanswered();
+    if (cached_ && cached_->controlId == controlId && cached_->signature == *signature) {
+        ++counts_.unchanged;
+        return cached_->transcript;
+    }
+    cached_.reset();
+    return ReadWhole(control, controlId, signature, &TakeRowSignature);
+}
+
 std::string HistoryTailReader::ReadWhole(HistoryControl& control, std::uintptr_t controlId,
-                                         const std::optional<Signature>& before) {
+                                         const std::optional<Signature>& before, SignatureTaker takeSignature) {
     std::optional<std::string> text = control.WholeText();
     if (!text) return Unanswered();
     ++counts_.wholeTexts;
     if (text->starts_with('\0')) text->clear();
     if (before) {
-        std::optional<Signature> after = TakeSignature(control);
+        std::optional<Signature> after = takeSignature(control);
         if (after && *after == *before) cached_ = Cached{controlId, std::move(*after), *text};
     }
     return std::move(*text);

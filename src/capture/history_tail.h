@@ -29,6 +29,9 @@ public:
     virtual std::optional<long> RowCount() = 0;
     // The number of positions in the text.
     virtual std::optional<long> Length() = 0;
+    // The same, from where the last row starts and how long it is: requests that need
+    // no parts of the text, and whose cost grows with the text under Wine.
+    virtual std::optional<long> LengthFromRows() = 0;
     // The characters from position `start` up to `end` as ANSI bytes, a paragraph's
     // break given as "\r".
     virtual std::optional<std::string> Text(long start, long end) = 0;
@@ -61,6 +64,9 @@ public:
     static constexpr int kReadAttempts = 3;
     // How much of the text's start the cheap test compares.
     static constexpr long kHeadCharacters = 64;
+    // Longer histories read as empty rather than cut, since a cut one ends in the middle
+    // of the history and its last message is not the last message.
+    static constexpr long kLongestHistory = 64L << 20;
 
     // A transcript that parses exactly as the control's whole text does (its end, or
     // all of it), or the empty text when the control does not answer. `controlId`
@@ -98,10 +104,14 @@ private:
         std::string transcript;
     };
 
+    using SignatureTaker = std::optional<Signature> (*)(HistoryControl& control);
     static std::optional<Signature> TakeSignature(HistoryControl& control);
+    // The cheap test of a control whose parts cannot be asked for: rows and length only.
+    static std::optional<Signature> TakeRowSignature(HistoryControl& control);
     static Tail ReadTail(HistoryControl& control, long length);
     std::string ReadWhole(HistoryControl& control, std::uintptr_t controlId,
-                          const std::optional<Signature>& before);
+                          const std::optional<Signature>& before, SignatureTaker takeSignature = &TakeSignature);
+    std::string ReadWholeWhenChanged(HistoryControl& control, std::uintptr_t controlId);
     std::string Unanswered();
 
     std::optional<Cached> cached_;

@@ -1,5 +1,6 @@
 #include "speech/espeak_voice_engine_win32.h"
 
+#include "speech/speakable_text.h"
 #include "speech/wav_header.h"
 #include "win32/text_win32.h"
 
@@ -119,7 +120,7 @@ void EspeakVoiceEngine::SetVolume(int volume) {
 }
 
 void EspeakVoiceEngine::Speak(std::string_view ansiText) {
-    std::string text = AnsiToUtf8(ansiText);
+    std::string text = AnsiToUtf8(SpeakableText(ansiText));
     EnsureRunning(true);
     if (outputPath_.empty()) process_->Send({std::string(protocol::kSpeak), std::move(text)});
     else process_->Send({std::string(protocol::kRender), outputPath_, std::move(text)});

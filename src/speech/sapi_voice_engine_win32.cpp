@@ -1,5 +1,6 @@
 #include "speech/sapi_voice_engine_win32.h"
 
+#include "speech/speakable_text.h"
 #include "win32/com_win32.h"
 #include "win32/errors_win32.h"
 #include "win32/text_win32.h"
@@ -86,9 +87,13 @@ void SapiVoiceEngine::SetVolume(int volume) {
 void SapiVoiceEngine::Speak(std::string_view ansiText) {
     ISpeechVoice* voice = Connected();
     if (!voice) return;
-    const win32::UniqueBstr text = win32::AnsiToBstr(ansiText);
+    const win32::UniqueBstr text = win32::AnsiToBstr(SpeakableText(ansiText));
     long streamNumber = 0;
-    Implemented(voice->Speak(text.get(), SVSFlagsAsync, &streamNumber), "SpVoice.Speak");
+    // Without SVSFIsNotXML, SAPI guesses whether the text is markup: a message could
+    // then set the volume, rate or voice, or be dropped as malformed.
+    Implemented(voice->Speak(text.get(), static_cast<SpeechVoiceSpeakFlags>(SVSFlagsAsync | SVSFIsNotXML),
+                             &streamNumber),
+                "SpVoice.Speak");
 }
 
 void SapiVoiceEngine::SetAllowAudioOutputFormatChanges(bool allow) {

@@ -6,6 +6,9 @@
 #include "program_win32.h"
 #include "sapi_registration_win32.h"
 
+#include <sapi.h>
+
+#include <algorithm>
 #include <fstream>
 #include <thread>
 
@@ -102,6 +105,27 @@ E2E_TEST(MessengersOfEitherWidthAreFollowedAndEachMessageLoggedOnce) {
         CHECK(log.find(L"008000 sky ") != std::wstring::npos);
         CHECK(log.rfind(L"0000ff moon ") > log.find(Wide(mine)));
     }
+    CHECK_EQ(program.Close(), 0ul);
+}
+
+// A message is only ever read aloud: SAPI is told the text is no markup, and no control
+// character reaches it, so neither markup nor a command can change how it is said.
+E2E_TEST(MarkupAndControlCharactersInAMessageAreReadNotObeyed) {
+    RecordingSpeech speech;
+    InstallTestVoices({L"Test Voice One"});
+    START_PROGRAM(program, main);
+    size_t calls = 0;
+    SpokenSince(program, 0, &calls);
+    ChatWindow chat(std::wstring_view(L"与 moon 交谈中"));
+    const std::string markup = "<volume level=\"100\"><rate absspeed=\"10\">loud</rate> <silence msec=\"5000\"/>";
+    chat.SetHistory("moon 20:16:30\r\n" + markup + "\x01" "300A\x7F" "end\tof it");
+    chat.BringToFront();
+    REQUIRE(WaitUntil([&] { return SpokenSince(program, calls).size() == 1; }, 6000));
+    const Calls spoken = SpeechCallsOf(program.processId());
+    const auto speak = std::find_if(spoken.rbegin(), spoken.rend(), [](const auto& call) { return call.at(1) == "Speak"; });
+    REQUIRE(speak != spoken.rend());
+    CHECK_EQ(speak->at(2), std::to_string(SVSFlagsAsync | SVSFIsNotXML));
+    CHECK_EQ(speak->at(3), Utf8Of(L"moon说：") + markup + " 300A end\tof it");
     CHECK_EQ(program.Close(), 0ul);
 }
 

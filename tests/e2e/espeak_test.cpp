@@ -14,6 +14,7 @@
 #include <tlhelp32.h>
 
 #include <cstdio>
+#include <fstream>
 
 namespace {
 
@@ -210,6 +211,30 @@ E2E_TEST(AKilledVoiceProcessDoesNotStopTheNextMessageAndNoneOutlivesTheProgram) 
     const DWORD killedAt = ::GetTickCount();
     CHECK(HasVoiceProcesses(0));
     PrintFigure("voice processes gone after the program's kill", ::GetTickCount() - killedAt, "ms");
+}
+
+// eSpeak NG obeys an embedded command after U+0001 ("300A": amplitude 300) whatever
+// its flags: a friend's message must not make the friend's muted voice heard.
+E2E_TEST(AnEmbeddedCommandInAMessageDoesNotRaiseAMutedVoice) {
+    const auto recording = SoundRecording::Open();
+    REQUIRE(recording.has_value());
+    ::CreateDirectoryW(SettingsFolder().c_str(), nullptr);
+    std::ofstream(SettingsPath().c_str(), std::ios::binary) << "[set]\r\nVolume1=0\r\n";  // the friend's voice
+    START_PROGRAM(program, main);
+    ChatWindow chat(std::wstring_view(L"与 moon 交谈中"));
+    const size_t from = recording->Now();
+    chat.SetHistory("moon 10:00:00\r\n\x01" "300A " + WideToAnsi(kLongText));
+    chat.BringToFront();
+    REQUIRE(WaitUntil([&] { return ProbeLog(main).find(L"今天晚上七点") != std::wstring::npos; }, 6000));
+    // The user's answer is spoken a tick later, audibly: the first sound heard is its.
+    chat.AppendMessage("sky", WideToAnsi(kShortText), "10:00:05");
+    REQUIRE(WaitUntil([&] { return ProbeLog(main).find(kShortText) != std::wstring::npos; }, 6000));
+    const size_t ownLogged = recording->Now();
+    const std::optional<size_t> firstSound = recording->WaitForSound(from, 10000);
+    REQUIRE(firstSound.has_value());
+    PrintFigure("first sound before the answer was logged", Milliseconds(ownLogged - std::min(ownLogged, *firstSound)), "ms");
+    CHECK(*firstSound + SoundRecording::kRate / 4 >= ownLogged);
+    CHECK_EQ(program.Close(), 0ul);
 }
 
 // The engine as the program drives it, given text no chat should contain: bytes that

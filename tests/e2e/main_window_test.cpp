@@ -2,6 +2,7 @@
 // and a second start that ends at once.
 #include "e2e.h"
 #include "program_win32.h"
+#include "win32/handles_win32.h"
 
 #include <commctrl.h>
 
@@ -200,6 +201,33 @@ E2E_TEST(SecondStartEndsAtOnceAndShowsNothing) {
     CHECK_EQ(second.WaitForExit(10000), 0ul);
     CHECK_EQ(TopLevelWindows(L"TFmain").size(), size_t{1});
     CHECK_EQ(first.Close(), 0ul);
+
+    // Two starts 50 ms apart, long before either has its window: one of them runs.
+    const auto start = [] {
+        const std::wstring exe = DriverFolder() + L"parlowen.exe";
+        std::wstring commandLine = L"\"" + exe + L"\"";
+        STARTUPINFOW startup{sizeof(startup)};
+        PROCESS_INFORMATION info{};
+        if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+            return parlowen::win32::UniqueKernelHandle();
+        ::CloseHandle(info.hThread);
+        return parlowen::win32::UniqueKernelHandle(info.hProcess);
+    };
+    const parlowen::win32::UniqueKernelHandle one = start();
+    ::Sleep(50);
+    const parlowen::win32::UniqueKernelHandle other = start();
+    REQUIRE(one && other);
+    const HANDLE both[] = {one.get(), other.get()};
+    const DWORD ended = ::WaitForMultipleObjects(2, both, FALSE, 15000) - WAIT_OBJECT_0;
+    REQUIRE(ended < 2);
+    DWORD exitCode = 1;
+    ::GetExitCodeProcess(both[ended], &exitCode);
+    CHECK_EQ(exitCode, 0ul);
+    const HANDLE survivor = both[1 - ended];
+    CHECK(::WaitForSingleObject(survivor, 0) == WAIT_TIMEOUT);
+    CHECK(WaitUntil([] { return TopLevelWindows(L"TFmain").size() == 1; }, 15000));
+    for (HWND window : TopLevelWindows(L"TFmain")) ::PostMessageW(window, WM_COMMAND, app::IdNexit, 0);
+    CHECK(::WaitForSingleObject(survivor, 15000) == WAIT_OBJECT_0);
 }
 
 E2E_TEST(ShortcutArgumentChangesNothing) {

@@ -59,12 +59,15 @@ public:
     int answeringRequests = 1 << 30;
     bool readsParts = true;
     bool answersParts = true;
+    // A length answered in place of the real one, as a broken or hostile control may.
+    std::optional<long> lengthAnswer;
 
     int requests = 0;
     // Requests whose cost grows with the text under Wine: a part of the text that does
     // not begin at its start is found by walking the paragraphs from the start.
     int walks = 0;
     int wholeReads = 0;
+    int partReads = 0;
 
     bool ReadsParts() override { return readsParts; }
     std::optional<long> RowCount() override {
@@ -73,10 +76,16 @@ public:
     }
     std::optional<long> Length() override {
         if (!Answer()) return std::nullopt;
+        return lengthAnswer.value_or(static_cast<long>(capture::GbkCharacterCount(ControlText())));
+    }
+    std::optional<long> LengthFromRows() override {
+        if (!Answer()) return std::nullopt;
+        ++walks;
         return static_cast<long>(capture::GbkCharacterCount(ControlText()));
     }
     std::optional<std::string> Text(long start, long end) override {
         if (!Answer()) return std::nullopt;
+        ++partReads;
         if (start > 0) ++walks;
         if (!answersParts) return std::string();
         // Positions count characters; the text is cut at character boundaries.

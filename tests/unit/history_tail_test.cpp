@@ -74,6 +74,19 @@ TEST(HistoryTailTest, LeavesTheHeaderLinesLeadingBlanksAlone) {
     EXPECT_EQ(Parsed(whole), "9x 1:00||body");
 }
 
+// A range past the text's end, or with a negative end (which a rich edit reads as "to
+// the end of the text"), would have the control write more than the buffer holds.
+TEST(HistoryTailReaderTest, ALengthBelowZeroOrPastTheCapIsNeverAskedFor) {
+    for (const long length : {-1L, -100L, HistoryTailReader::kLongestHistory + 1, 0x7FFFFFFFL}) {
+        FakeHistoryControl control(History(5));
+        control.lengthAnswer = length;
+        HistoryTailReader reader;
+        EXPECT_EQ(reader.Read(control, kControl), "") << length;
+        EXPECT_EQ(control.partReads, 0) << length;
+        EXPECT_EQ(reader.counts().unanswered, 1) << length;
+    }
+}
+
 TEST(HistoryTailReaderTest, ReadsOnlyTheEnd) {
     FakeHistoryControl control(History(5000));
     HistoryTailReader reader;
@@ -189,13 +202,25 @@ std::string Lines(int count) {
     return lines;
 }
 
-TEST(HistoryTailReaderTest, AControlReadOnlyWholeIsReadWholeEveryTime) {
-    for (const bool readsParts : {false, true}) {
-        FakeHistoryControl control(History(50));
-        control.readsParts = readsParts;
-        control.answersParts = false;
-        EXPECT_EQ(WholeReadsOfTwo(control), 2);  // never trusted to be unchanged
-    }
+TEST(HistoryTailReaderTest, AControlThatAnswersPartsWithNothingIsReadWholeEveryTime) {
+    FakeHistoryControl control(History(50));
+    control.answersParts = false;
+    EXPECT_EQ(WholeReadsOfTwo(control), 2);  // never trusted to be unchanged
+}
+
+// When no part can be asked for (the messenger's process cannot be opened), rows and
+// length tell whether the history changed.
+TEST(HistoryTailReaderTest, AControlReadOnlyWholeIsReadAgainOnlyWhenItsRowsOrLengthChange) {
+    FakeHistoryControl control(History(50));
+    control.readsParts = false;
+    HistoryTailReader reader;
+    EXPECT_EQ(reader.Read(control, kControl), History(50));
+    EXPECT_EQ(reader.Read(control, kControl), History(50));
+    EXPECT_EQ(control.wholeReads, 1);
+    control.Append("\r\n" + Message(50, Body(50)));
+    EXPECT_EQ(reader.Read(control, kControl), History(51));
+    EXPECT_EQ(control.wholeReads, 2);
+    EXPECT_EQ(control.partReads, 0);
 }
 
 TEST(HistoryTailReaderTest, ALongLastMessageOrNoHeaderLineIsReadWholeOnce) {

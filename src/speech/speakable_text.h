@@ -1,0 +1,16 @@
+// Chat text is written by another person, and synthesisers read commands out of text:
+// eSpeak NG takes U+0001 as the start of an embedded command (amplitude, voice, rate,
+// pitch) whatever its flags, so a message could make a muted voice shout.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace parlowen::speech {
+
+// `ansiText` with every control character except tab, CR and LF (the C0 controls and DEL)
+// as a space, so that it is only ever read aloud. In GBK no byte of a double-byte
+// character is a control character, so the bytes can be looked at one by one.
+std::string SpeakableText(std::string_view ansiText);
+
+}  // namespace parlowen::speech
