@@ -18,6 +18,7 @@ add_executable(unit_tests
   tests/unit/history_tail_test.cpp
   tests/unit/request_layout_test.cpp
   tests/unit/speakable_text_test.cpp
+  tests/unit/start_back_off_test.cpp
   tests/unit/message_log_test.cpp
   tests/unit/error_report_test.cpp
   tests/unit/extended_tick_count_test.cpp

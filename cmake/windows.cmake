@@ -42,6 +42,7 @@ add_library(parlowen_win32 STATIC
   src/speech/token_registry_win32.cpp
   src/speech/voice_process_win32.cpp
   src/win32/process_width_win32.cpp
+  src/win32/replace_file_win32.cpp
   src/win32/windows_version_win32.cpp
 )
 target_link_libraries(parlowen_win32 PUBLIC parlowen_core

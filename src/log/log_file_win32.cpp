@@ -3,6 +3,8 @@
 #include "log/log_file_format.h"
 #include "win32/errors_win32.h"
 #include "win32/handles_win32.h"
+#include "win32/replace_file_win32.h"
+#include "win32/text_win32.h"
 
 #include <richedit.h>
 
@@ -57,10 +59,11 @@ std::string ReadWholeFile(const std::string& path) {
     return bytes;
 }
 
-void WriteWholeFile(const std::string& path, std::string_view bytes) {
-    const std::string what = "Cannot save " + path;
+// Writes `bytes` into the file at `path`, reporting failures under the name the user chose.
+void WriteWholeFile(const std::wstring& path, const std::string& shownName, std::string_view bytes) {
+    const std::string what = "Cannot save " + shownName;
     const win32::UniqueFile file(
-        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     win32::ThrowLastErrorIf(!file, what.c_str());
     DWORD written = 0;
     const bool wrote = ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
@@ -82,14 +85,13 @@ void SaveLogFile(HWND richEdit, const std::string& path, bool plainText) {
     EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&buffer), 0, &WriteToBuffer};
     ::SendMessageA(richEdit, EM_STREAMOUT, plainText ? SF_TEXT : SF_RTF, reinterpret_cast<LPARAM>(&stream));
 
-    const std::string temporary = path + ".parlowen-saving";
+    const std::wstring target = win32::AnsiToWide(path);
+    const std::wstring temporary = win32::TemporaryBeside(target);
     try {
-        WriteWholeFile(temporary, buffer.bytes);
-        win32::ThrowLastErrorIf(
-            !::MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
-            ("Cannot save " + path).c_str());
+        WriteWholeFile(temporary, path, buffer.bytes);
+        win32::ReplaceWithTemporary(temporary, target, "Cannot save " + path);
     } catch (...) {
-        ::DeleteFileA(temporary.c_str());
+        ::DeleteFileW(temporary.c_str());
         throw;
     }
 }

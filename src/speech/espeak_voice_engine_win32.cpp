@@ -2,6 +2,7 @@
 
 #include "speech/speakable_text.h"
 #include "speech/wav_header.h"
+#include "win32/replace_file_win32.h"
 #include "win32/text_win32.h"
 
 #include <stdexcept>
@@ -38,37 +39,64 @@ bool IsOk(const std::optional<protocol::Fields>& reply) { return reply && reply-
 }  // namespace
 
 void EspeakFileStream::OpenForWrite(std::string_view ansiPath) {
+    Discard();  // a file an earlier failure left
     const std::wstring path = win32::AnsiToWide(ansiPath);
     // The voice process has a working folder of its own: hand it the full path.
     const DWORD length = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     win32::ThrowLastErrorIf(length == 0, "SpFileStream.Open");
     std::wstring full(length, L'\0');
     full.resize(::GetFullPathNameW(path.c_str(), length, full.data(), nullptr));
+    const std::wstring temporary = win32::TemporaryBeside(full);
 
-    win32::UniqueKernelHandle file;
-    const HANDLE created =
-        ::CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    win32::ThrowLastErrorIf(created == INVALID_HANDLE_VALUE, "SpFileStream.Open");
-    file.reset(created);
+    const win32::UniqueFile file(
+        ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    win32::ThrowLastErrorIf(!file, "SpFileStream.Open");
+    temporary_ = temporary;
+    target_ = full;
     const auto header = WavHeader(0);
     DWORD written = 0;
-    win32::ThrowLastErrorIf(!::WriteFile(file.get(), header.data(), static_cast<DWORD>(header.size()), &written, nullptr),
-                            "SpFileStream.Open");
-    path_ = win32::WideToUtf8(full);
-    open_ = true;
+    if (!::WriteFile(file.get(), header.data(), static_cast<DWORD>(header.size()), &written, nullptr)) {
+        const DWORD error = ::GetLastError();
+        Discard();
+        ::SetLastError(error);
+        win32::ThrowLastErrorIf(true, "SpFileStream.Open");
+    }
 }
 
-const std::string& EspeakFileStream::Utf8Path() const {
-    if (!open_) throw std::runtime_error("SpVoice.AudioOutputStream: the file stream is not open");
-    return path_;
+std::uint64_t EspeakFileStream::BytesWritten() { return win32::FileSize(temporary_).value_or(0); }
+
+void EspeakFileStream::Close() {
+    win32::ReplaceWithTemporary(temporary_, target_, "SpFileStream.Close");
+    temporary_.clear();
+}
+
+void EspeakFileStream::Discard() noexcept {
+    if (temporary_.empty()) return;
+    ::DeleteFileW(temporary_.c_str());
+    temporary_.clear();
+}
+
+std::string EspeakFileStream::Utf8Path() const {
+    if (temporary_.empty()) throw std::runtime_error("SpVoice.AudioOutputStream: the file stream is not open");
+    return win32::WideToUtf8(temporary_);
 }
 
 EspeakVoiceEngine::EspeakVoiceEngine(std::shared_ptr<const VoiceProgram> program) : program_(std::move(program)) {}
 
 bool EspeakVoiceEngine::EnsureRunning(bool beforeUtterance) {
+    if (process_ && process_->Served()) starts_.Served();
     if (process_ && process_->Usable(kAnswerTimeoutMs) && (!beforeUtterance || process_->Running())) return false;
     process_.reset();
-    process_ = std::make_unique<VoiceProcess>(*program_);
+    pendingWait_.reset();
+    const DWORD now = ::GetTickCount();
+    if (!starts_.MayStart(now)) return false;
+    starts_.Tried(now);
+    try {
+        process_ = std::make_unique<VoiceProcess>(*program_);
+    } catch (const win32::PlatformError&) {
+        if (starts_.ReportFailure()) throw;
+        return false;
+    }
     if (!settings_.voice.empty()) process_->Send({std::string(protocol::kVoice), settings_.voice});
     process_->Send({std::string(protocol::kRate), std::to_string(settings_.rate)});
     process_->Send({std::string(protocol::kVolume), std::to_string(settings_.volume)});
@@ -76,7 +104,7 @@ bool EspeakVoiceEngine::EnsureRunning(bool beforeUtterance) {
 }
 
 void EspeakVoiceEngine::Configure(const protocol::Fields& command) {
-    if (!EnsureRunning()) process_->Send(command);
+    if (!EnsureRunning() && process_) process_->Send(command);
 }
 
 void EspeakVoiceEngine::Disconnect() noexcept {
@@ -86,6 +114,10 @@ void EspeakVoiceEngine::Disconnect() noexcept {
         if (process_ && process_->Usable(kAnswerTimeoutMs)) {
             process_->Send({std::string(protocol::kPurge)});
             process_->Send({std::string(protocol::kReset)});
+        } else {
+            // One that stopped answering is ended now, and with it what it holds open.
+            process_.reset();
+            pendingWait_.reset();
         }
     } catch (...) {
         // Out of memory: the next use finds the process as it is.
@@ -95,6 +127,7 @@ void EspeakVoiceEngine::Disconnect() noexcept {
 std::vector<InstalledVoice> EspeakVoiceEngine::GetVoices() {
     if (voices_) return *voices_;  // the list does not change while the program runs
     EnsureRunning();
+    if (!process_) Fail(std::nullopt);
     const auto reply = process_->Reply(process_->Send({std::string(protocol::kVoices)}, true), kVoicesTimeoutMs);
     if (!IsOk(reply)) Fail(reply);
     std::vector<InstalledVoice> voices;
@@ -122,6 +155,12 @@ void EspeakVoiceEngine::SetVolume(int volume) {
 void EspeakVoiceEngine::Speak(std::string_view ansiText) {
     std::string text = AnsiToUtf8(SpeakableText(ansiText));
     EnsureRunning(true);
+    if (!process_) {
+        // None may be started yet: an utterance is lost, as on a silent device, but an
+        // export must not end as if it had been written.
+        if (!outputPath_.empty()) Fail(std::nullopt);
+        return;
+    }
     if (outputPath_.empty()) process_->Send({std::string(protocol::kSpeak), std::move(text)});
     else process_->Send({std::string(protocol::kRender), outputPath_, std::move(text)});
 }
@@ -130,10 +169,15 @@ void EspeakVoiceEngine::SetOutputStream(AudioFileStream& stream) {
     outputPath_ = static_cast<const EspeakFileStream&>(stream).Utf8Path();
 }
 
-void EspeakVoiceEngine::WaitUntilDone() {
-    if (!process_) return;  // nothing was ever asked of it
-    const auto reply = process_->Reply(process_->Send({std::string(protocol::kWait)}, true), INFINITE);
+bool EspeakVoiceEngine::WaitUntilDone(unsigned timeoutMs) {
+    if (!process_) return true;  // nothing was ever asked of it
+    // A wait that did not end in time is waited for again, not asked anew.
+    if (!pendingWait_) pendingWait_ = process_->Send({std::string(protocol::kWait)}, true);
+    auto reply = process_->Reply(*pendingWait_, timeoutMs, true);
+    if (!reply && process_->Usable(INFINITE)) return false;  // still rendering, or stuck: the caller judges
+    pendingWait_.reset();
     if (!IsOk(reply)) Fail(reply);
+    return true;
 }
 
 std::optional<EspeakVoiceEngine::SpeakTiming> EspeakVoiceEngine::LastSpeakTiming() {

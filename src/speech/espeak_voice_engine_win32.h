@@ -3,9 +3,11 @@
 // whole run, so the two profiles sound at once and each can be silenced alone.
 #pragma once
 
+#include "speech/start_back_off.h"
 #include "speech/voice_engine.h"
 #include "speech/voice_process_win32.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,19 +15,21 @@
 
 namespace parlowen::speech {
 
-// A WAV file for the export. Opening creates it with an empty 16 kHz, 16-bit, mono
-// header; the voice process appends the speech and keeps the header in step.
+// A WAV file for the export. Opening creates its temporary file with an empty 16 kHz,
+// 16-bit, mono header; the voice process appends the speech and keeps the header in step.
 class EspeakFileStream : public AudioFileStream {
 public:
     void SetFormat16kHz16BitMono() override {}  // the only format it writes
     void OpenForWrite(std::string_view ansiPath) override;
-    void Close() override { open_ = false; }
-    // The full path in UTF-8; throws when the stream is not open.
-    const std::string& Utf8Path() const;
+    std::uint64_t BytesWritten() override;
+    void Close() override;
+    void Discard() noexcept override;
+    // The full path of the file the voice process writes, in UTF-8; throws when the
+    // stream is not open.
+    std::string Utf8Path() const;
 
 private:
-    std::string path_;
-    bool open_ = false;
+    std::wstring target_, temporary_;  // temporary_ is empty while nothing is open
 };
 
 class EspeakVoiceEngine : public VoiceEngine {
@@ -41,7 +45,7 @@ public:
     void Speak(std::string_view ansiText) override;
     void SetAllowAudioOutputFormatChanges(bool) override {}
     void SetOutputStream(AudioFileStream& stream) override;
-    void WaitUntilDone() override;
+    bool WaitUntilDone(unsigned timeoutMs) override;
     void ResetOutputToDefaultDevice() override { outputPath_.clear(); }
 
     // For the latency benchmark: performance-counter ticks at which the voice process
@@ -58,16 +62,20 @@ private:
         std::string voice;  // empty: the voice process's first voice
         int rate = 0, volume = 100;
     };
-    // The voice process, started or replaced when it has ended or stopped answering;
-    // a new one is given the current settings. Whether it is new. Before an utterance
-    // the system is asked too, so that none is sent to a process that has just died.
+    // The voice process, started or replaced when it has ended or stopped answering, as
+    // often as the back-off allows (none meanwhile: process_ is empty); a new one is given
+    // the current settings. Whether it is new. Before an utterance the system is asked
+    // too, so that none is sent to a process that has just died. A failure to start is
+    // thrown only the first time after a process served.
     bool EnsureRunning(bool beforeUtterance = false);
     void Configure(const protocol::Fields& command);
 
     std::shared_ptr<const VoiceProgram> program_;
     std::unique_ptr<VoiceProcess> process_;
+    StartBackOff starts_;
     Settings settings_;
     std::string outputPath_;  // UTF-8; empty: the sound output
+    std::optional<std::uint64_t> pendingWait_;  // a wait command whose reply has not come yet
     std::optional<std::vector<InstalledVoice>> voices_;
 };
 

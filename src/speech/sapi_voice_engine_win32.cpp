@@ -3,6 +3,7 @@
 #include "speech/speakable_text.h"
 #include "win32/com_win32.h"
 #include "win32/errors_win32.h"
+#include "win32/replace_file_win32.h"
 #include "win32/text_win32.h"
 
 #include <stdexcept>
@@ -108,11 +109,12 @@ void SapiVoiceEngine::SetOutputStream(AudioFileStream& stream) {
                     "SpVoice.AudioOutputStream");
 }
 
-void SapiVoiceEngine::WaitUntilDone() {
-    if (ISpeechVoice* voice = Connected()) {
-        VARIANT_BOOL done = VARIANT_FALSE;
-        Implemented(voice->WaitUntilDone(-1, &done), "SpVoice.WaitUntilDone");
-    }
+bool SapiVoiceEngine::WaitUntilDone(unsigned timeoutMs) {
+    ISpeechVoice* voice = Connected();
+    if (!voice) return true;
+    VARIANT_BOOL done = VARIANT_FALSE;
+    return !Implemented(voice->WaitUntilDone(static_cast<long>(timeoutMs), &done), "SpVoice.WaitUntilDone") ||
+           done != VARIANT_FALSE;
 }
 
 void SapiVoiceEngine::ResetOutputToDefaultDevice() {
@@ -137,10 +139,27 @@ void SapiFileStream::SetFormat16kHz16BitMono() {
 }
 
 void SapiFileStream::OpenForWrite(std::string_view ansiPath) {
-    const win32::UniqueBstr path = win32::AnsiToBstr(ansiPath);
+    Discard();  // a stream an earlier failure left open
+    target_ = win32::AnsiToWide(ansiPath);
+    const std::wstring temporary = win32::TemporaryBeside(target_);
+    const win32::UniqueBstr path(::SysAllocString(temporary.c_str()));
     ThrowIfFailed(Connected().Open(path.get(), SSFMCreateForWrite, VARIANT_FALSE), "SpFileStream.Open");
+    temporary_ = temporary;
 }
 
-void SapiFileStream::Close() { ThrowIfFailed(Connected().Close(), "SpFileStream.Close"); }
+std::uint64_t SapiFileStream::BytesWritten() { return win32::FileSize(temporary_).value_or(0); }
+
+void SapiFileStream::Close() {
+    ThrowIfFailed(Connected().Close(), "SpFileStream.Close");
+    win32::ReplaceWithTemporary(temporary_, target_, "SpFileStream.Close");
+    temporary_.clear();
+}
+
+void SapiFileStream::Discard() noexcept {
+    if (temporary_.empty()) return;
+    if (stream_) stream_->Close();
+    ::DeleteFileW(temporary_.c_str());
+    temporary_.clear();
+}
 
 }  // namespace parlowen::speech

@@ -7,7 +7,9 @@
 #include <sapi.h>
 #include <wrl/client.h>
 
+#include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace parlowen::speech {
@@ -16,12 +18,15 @@ class SapiFileStream : public AudioFileStream {
 public:
     void SetFormat16kHz16BitMono() override;
     void OpenForWrite(std::string_view ansiPath) override;
+    std::uint64_t BytesWritten() override;
     void Close() override;
+    void Discard() noexcept override;
     ISpeechBaseStream* BaseStream();
 
 private:
     ISpeechFileStream& Connected();
     Microsoft::WRL::ComPtr<ISpeechFileStream> stream_;
+    std::wstring target_, temporary_;  // temporary_ is empty while nothing is open
 };
 
 // One SpVoice object, created on first use. Without SAPI on the system (the class is
@@ -37,7 +42,7 @@ public:
     void Speak(std::string_view ansiText) override;
     void SetAllowAudioOutputFormatChanges(bool allow) override;
     void SetOutputStream(AudioFileStream& stream) override;
-    void WaitUntilDone() override;
+    bool WaitUntilDone(unsigned timeoutMs) override;
     void ResetOutputToDefaultDevice() override;
 
 private:

@@ -55,7 +55,7 @@ public:
     void SetOutputStream(AudioFileStream& stream) override {
         Engine().SetOutputStream(&stream == &engines_.file() ? *engines_.Choose().file : stream);
     }
-    void WaitUntilDone() override { Engine().WaitUntilDone(); }
+    bool WaitUntilDone(unsigned timeoutMs) override { return Engine().WaitUntilDone(timeoutMs); }
     void ResetOutputToDefaultDevice() override { Engine().ResetOutputToDefaultDevice(); }
 
 private:
@@ -70,7 +70,12 @@ public:
     explicit File(SpeechEngines& engines) : engines_(engines) {}
     void SetFormat16kHz16BitMono() override { Stream().SetFormat16kHz16BitMono(); }
     void OpenForWrite(std::string_view ansiPath) override { Stream().OpenForWrite(ansiPath); }
+    std::uint64_t BytesWritten() override { return Stream().BytesWritten(); }
     void Close() override { Stream().Close(); }
+    // Only a stream that was opened has anything to discard, and its engine is chosen.
+    void Discard() noexcept override {
+        if (engines_.chosen_) engines_.chosen_->file->Discard();
+    }
 
 private:
     AudioFileStream& Stream() { return *engines_.Choose().file; }

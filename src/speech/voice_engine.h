@@ -2,6 +2,7 @@
 // connects on first use, the installed voices, and a WAV file to render into.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -21,13 +22,20 @@ struct InstalledVoice {
     VoiceTokenPtr token;
 };
 
-// A WAV file the voice can render into (16 kHz, 16-bit, mono PCM).
+// A WAV file the voice can render into (16 kHz, 16-bit, mono PCM). It is written into a
+// temporary file beside the one named, which takes that file's place only at Close: a
+// render that fails or is given up leaves an earlier file of that name as it was.
 class AudioFileStream {
 public:
     virtual ~AudioFileStream() = default;
     virtual void SetFormat16kHz16BitMono() = 0;
-    virtual void OpenForWrite(std::string_view ansiPath) = 0;  // creates or empties the file
+    virtual void OpenForWrite(std::string_view ansiPath) = 0;
+    // How many bytes the render has written so far (0 when that cannot be told).
+    virtual std::uint64_t BytesWritten() = 0;
+    // Completes the file and puts it in place of the one named.
     virtual void Close() = 0;
+    // Closes the stream if it is open and removes what was written.
+    virtual void Discard() noexcept = 0;
 };
 
 // One voice object. Every operation connects it when it is not connected; errors are
@@ -50,7 +58,8 @@ public:
     // Rendering into a file instead of the sound device.
     virtual void SetAllowAudioOutputFormatChanges(bool allow) = 0;
     virtual void SetOutputStream(AudioFileStream& stream) = 0;
-    virtual void WaitUntilDone() = 0;
+    // Waits at most `timeoutMs` for everything spoken to be rendered; whether it is.
+    virtual bool WaitUntilDone(unsigned timeoutMs) = 0;
     virtual void ResetOutputToDefaultDevice() = 0;
 };
 

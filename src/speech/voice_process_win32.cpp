@@ -79,17 +79,16 @@ VoiceProcess::~VoiceProcess() {
 }
 
 std::uint64_t VoiceProcess::Send(const protocol::Fields& command, bool keepReply) {
-    std::string line = protocol::EncodeLine(command);
     std::lock_guard lock(mutex_);
     const std::uint64_t number = ++sent_;
-    outbox_.push_back(std::move(line));
+    outbox_.push_back(protocol::EncodeCommand(number, command));
     sentAt_.push_back(::GetTickCount());
     if (keepReply) kept_[number] = std::nullopt;
     changed_.notify_all();
     return number;
 }
 
-std::optional<protocol::Fields> VoiceProcess::Reply(std::uint64_t command, DWORD timeoutMs) {
+std::optional<protocol::Fields> VoiceProcess::Reply(std::uint64_t command, DWORD timeoutMs, bool askAgain) {
     std::unique_lock lock(mutex_);
     const auto arrived = [&] { return broken_ || (kept_.count(command) && kept_[command].has_value()); };
     if (timeoutMs == INFINITE) changed_.wait(lock, arrived);
@@ -97,7 +96,7 @@ std::optional<protocol::Fields> VoiceProcess::Reply(std::uint64_t command, DWORD
     std::optional<protocol::Fields> reply;
     if (auto found = kept_.find(command); found != kept_.end()) {
         reply = std::move(found->second);
-        kept_.erase(found);
+        if (reply || !askAgain || broken_) kept_.erase(found);
     }
     return reply;
 }
@@ -108,6 +107,11 @@ bool VoiceProcess::Usable(DWORD answerTimeoutMs) const {
 }
 
 bool VoiceProcess::Running() const { return ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
+
+bool VoiceProcess::Served() const {
+    std::lock_guard lock(mutex_);
+    return answered_ > 0;
+}
 
 void VoiceProcess::Break() {
     {
@@ -142,7 +146,7 @@ void VoiceProcess::WriteLines() {
 }
 
 void VoiceProcess::ReadLines() {
-    protocol::LineBuffer lines;
+    protocol::LineBuffer lines(protocol::kLongestReply);
     char buffer[16384];
     DWORD read = 0;
     while (::ReadFile(output_.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
@@ -159,10 +163,19 @@ void VoiceProcess::ReadLines() {
                 greeted_ = true;
                 continue;
             }
+            // Only the reply to the oldest command waiting counts; any other line neither
+            // answers a command nor shows that the process still works.
+            std::optional<protocol::Fields> reply = protocol::ReplyTo(answered_ + 1, *line);
+            if (!reply) continue;
             const std::uint64_t number = ++answered_;
             if (!sentAt_.empty()) sentAt_.pop_front();
-            if (auto kept = kept_.find(number); kept != kept_.end()) kept->second = protocol::DecodeLine(*line);
+            if (auto kept = kept_.find(number); kept != kept_.end()) kept->second = std::move(reply);
             changed_.notify_all();
+        }
+        // A line longer than any reply: whatever writes it is no voice process to trust.
+        if (lines.overlong()) {
+            ::TerminateProcess(process_.get(), 0);
+            break;
         }
     }
     Break();

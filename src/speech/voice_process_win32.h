@@ -50,8 +50,9 @@ public:
     // fetch the answer.
     std::uint64_t Send(const protocol::Fields& command, bool keepReply = false);
     // The reply to a command sent with keepReply, waiting at most timeoutMs (INFINITE:
-    // as long as the process lives); nothing when it ended or the time ran out.
-    std::optional<protocol::Fields> Reply(std::uint64_t command, DWORD timeoutMs);
+    // as long as the process lives); nothing when it ended or the time ran out. With
+    // askAgain, a reply that has not come in time can still be asked for later.
+    std::optional<protocol::Fields> Reply(std::uint64_t command, DWORD timeoutMs, bool askAgain = false);
 
     // False once the process has broken a pipe (as it does when it ends), greeted with
     // another protocol version, or left a command unanswered for longer than
@@ -59,6 +60,8 @@ public:
     bool Usable(DWORD answerTimeoutMs) const;
     // Whether the system still runs it, which a pipe may not show yet just after its end.
     bool Running() const;
+    // Whether it has answered a command, even if it has ended since.
+    bool Served() const;
     DWORD processId() const noexcept { return processId_; }
 
 private:

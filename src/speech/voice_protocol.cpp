@@ -45,6 +45,19 @@ Fields DecodeLine(std::string_view line) {
     return fields;
 }
 
+std::string EncodeCommand(std::uint64_t number, const Fields& command) {
+    Fields fields{std::to_string(number)};
+    fields.insert(fields.end(), command.begin(), command.end());
+    return EncodeLine(fields);
+}
+
+std::optional<Fields> ReplyTo(std::uint64_t number, std::string_view line) {
+    Fields fields = DecodeLine(line);
+    if (fields.size() < 2 || fields.front() != std::to_string(number)) return std::nullopt;
+    fields.erase(fields.begin());
+    return fields;
+}
+
 std::string GreetingLine() { return EncodeLine({std::string(kGreetingWord), std::to_string(kVersion)}); }
 
 std::optional<int> GreetingVersion(std::string_view line) {
@@ -58,7 +71,15 @@ std::optional<int> GreetingVersion(std::string_view line) {
 }
 
 std::optional<std::string> LineBuffer::NextLine() {
+    if (overlong_) return std::nullopt;
     const size_t end = pending_.find('\n', start_);
+    const size_t length = (end == std::string::npos ? pending_.size() : end) - start_;
+    if (longestLine_ != std::string::npos && length > longestLine_) {
+        overlong_ = true;
+        pending_.clear();
+        start_ = 0;
+        return std::nullopt;
+    }
     if (end == std::string::npos) {
         // Keep only the incomplete line, so a long stream does not pile up.
         pending_.erase(0, start_);

@@ -4,8 +4,11 @@
 // Every line is UTF-8 text ending in "\n"; its fields are separated by a tab, and a
 // backslash, tab, line feed, carriage return or NUL inside a field is escaped.
 // The voice process first sends its greeting, "parlowen-voice <version>". Then each
-// command line gets exactly one reply line, in order: "ok" with the command's results
-// as further fields, or "error" and a message.
+// command line, which starts with the command's number, gets exactly one reply line,
+// in order, starting with the same number: then "ok" with the command's results as
+// further fields, or "error" and a message. Whatever else the process writes (a sound
+// library's diagnostics, say) matches no command and is passed over. A reply is never
+// longer than kLongestReply bytes: a process that writes a longer line is not ours.
 //
 //   voices                   ok, then an identifier and a name for each voice, Mandarin first
 //   voice <identifier>       the voice for the following utterances
@@ -22,6 +25,8 @@
 //                            command arrived and its first sample was played (0: not yet)
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,7 +34,8 @@
 
 namespace parlowen::speech::protocol {
 
-inline constexpr int kVersion = 1;
+inline constexpr int kVersion = 2;
+inline constexpr std::size_t kLongestReply = 64 * 1024;
 inline constexpr std::string_view kGreetingWord = "parlowen-voice";
 
 inline constexpr std::string_view kVoices = "voices", kVoice = "voice", kRate = "rate", kVolume = "volume",
@@ -44,19 +50,29 @@ std::string EncodeLine(const Fields& fields);
 // The fields of one line given without its "\n" (a trailing "\r" is ignored).
 Fields DecodeLine(std::string_view line);
 
+// A command line: its number, then its fields.
+std::string EncodeCommand(std::uint64_t number, const Fields& command);
+// The fields of a reply line after its number, when that number is `number`.
+std::optional<Fields> ReplyTo(std::uint64_t number, std::string_view line);
+
 std::string GreetingLine();
 // The version a greeting line announces, or nothing when it is no greeting.
 std::optional<int> GreetingVersion(std::string_view line);
 
-// Collects the bytes of a stream and hands out its complete lines, without "\n".
+// Collects the bytes of a stream and hands out its complete lines, without "\n". Once
+// a line runs past `longestLine` bytes, it hands out nothing more and is overlong().
 class LineBuffer {
 public:
+    explicit LineBuffer(std::size_t longestLine = std::string::npos) : longestLine_(longestLine) {}
     void Append(std::string_view bytes) { pending_.append(bytes); }
     std::optional<std::string> NextLine();
+    bool overlong() const noexcept { return overlong_; }
 
 private:
     std::string pending_;
     size_t start_ = 0;
+    std::size_t longestLine_;
+    bool overlong_ = false;
 };
 
 // The text with every byte sequence that is not UTF-8 replaced by U+FFFD and every NUL

@@ -1,5 +1,8 @@
 #include "speech/wav_export.h"
 
+#include <stdexcept>
+#include <string>
+
 namespace parlowen::speech {
 namespace {
 
@@ -14,6 +17,19 @@ bool PrepareVoice(VoiceEngine& voice, const VoiceToken* token) noexcept {
     }
 }
 
+void WaitForRender(VoiceEngine& voice, AudioFileStream& stream) {
+    std::uint64_t written = stream.BytesWritten();
+    unsigned stalledMs = 0;
+    while (!voice.WaitUntilDone(kRenderSliceMs)) {
+        const std::uint64_t now = stream.BytesWritten();
+        stalledMs = now > written ? 0 : stalledMs + kRenderSliceMs;
+        written = now;
+        if (stalledMs >= kStalledRenderMs)
+            throw std::runtime_error("The voice has stopped: nothing was rendered for " +
+                                     std::to_string(kStalledRenderMs / 1000) + " seconds, and the export was given up");
+    }
+}
+
 }  // namespace
 
 void ExportToWav(VoiceEngine& voice, const VoiceToken* token, AudioFileStream& stream, ExportedText& log,
@@ -25,11 +41,18 @@ void ExportToWav(VoiceEngine& voice, const VoiceToken* token, AudioFileStream& s
 
     stream.SetFormat16kHz16BitMono();
     stream.OpenForWrite(path);
-    voice.SetAllowAudioOutputFormatChanges(false);
-    voice.SetOutputStream(stream);
-    voice.Speak(text);
-    voice.WaitUntilDone();
-    stream.Close();
+    try {
+        voice.SetAllowAudioOutputFormatChanges(false);
+        voice.SetOutputStream(stream);
+        voice.Speak(text);
+        WaitForRender(voice, stream);
+        stream.Close();
+    } catch (...) {
+        // The voice lets go of the file first: one that hangs may hold it open.
+        voice.Disconnect();
+        stream.Discard();
+        throw;
+    }
     voice.ResetOutputToDefaultDevice();
 }
 

@@ -90,11 +90,16 @@ int main() {
         while (::ReadFile(input, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
             lines.Append(std::string_view(buffer, read));
             while (const auto line = lines.NextLine()) {
-                Fields reply;
+                // The command's number first, so that the program knows what is answered.
+                Fields command = protocol::DecodeLine(*line);
+                Fields reply{command.front()};
+                command.erase(command.begin());
                 try {
-                    reply = Answer(synthesiser, protocol::DecodeLine(*line));
+                    if (command.empty()) throw std::invalid_argument("no command");
+                    Fields answer = Answer(synthesiser, command);
+                    reply.insert(reply.end(), answer.begin(), answer.end());
                 } catch (const std::exception& e) {
-                    reply = {std::string(protocol::kError), e.what()};
+                    reply.insert(reply.end(), {std::string(protocol::kError), e.what()});
                 }
                 WriteLine(output, protocol::EncodeLine(reply));
             }

@@ -27,17 +27,6 @@ using parlowen::win32::WideToAnsi;
 const wchar_t kLongText[] = L"今天晚上七点在校门口见，别忘了带上那本书。我们先去吃饭，然后去图书馆复习功课。";
 const wchar_t kShortText[] = L"好的，明天见。";
 
-// The voice processes running in this Wine prefix.
-std::vector<DWORD> VoiceProcesses() {
-    std::vector<DWORD> found;
-    const parlowen::win32::UniqueKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry))
-        if (std::wstring(entry.szExeFile).rfind(L"parlowen-voice", 0) == 0) found.push_back(entry.th32ProcessID);
-    return found;
-}
-
 // A process that was ended stays in the list for a moment: the count is waited for.
 bool HasVoiceProcesses(std::size_t count) {
     return WaitUntil([count] { return VoiceProcesses().size() == count; }, 5000);
@@ -257,7 +246,7 @@ E2E_TEST(TheEspeakEngineSpeaksOrSkipsHostileTextAndItsVoiceProcessLivesOn) {
     voice.SetOutputStream(file);
     voice.Speak("\xC4\xE3\xFF\xFE\x80\x81" + WideToAnsi(L"好的"));
     voice.Speak(controls + WideToAnsi(L"明天见") + controls);
-    voice.WaitUntilDone();
+    CHECK(WaitUntil([&] { return voice.WaitUntilDone(0); }, 20000));
     file.Close();
     voice.ResetOutputToDefaultDevice();
     const auto wav = ReadWav(path);
@@ -273,7 +262,7 @@ E2E_TEST(TheEspeakEngineSpeaksOrSkipsHostileTextAndItsVoiceProcessLivesOn) {
     Pump(1500);
     voice.Disconnect();
     voice.SetVoice(*voices.front().token);
-    voice.WaitUntilDone();
+    CHECK(voice.WaitUntilDone(INFINITE));
     CHECK_EQ(voice.ProcessId(), processId);
     CHECK(voice.LastSpeakTiming().has_value());
 }
@@ -286,16 +275,7 @@ E2E_TEST(AVoiceProcessThatStopsAnsweringIsEndedAndReplaced) {
     REQUIRE(!voice.GetVoices().empty());
     const DWORD stuck = voice.ProcessId();
     const parlowen::win32::UniqueKernelHandle stuckProcess(::OpenProcess(SYNCHRONIZE, FALSE, stuck));
-    const parlowen::win32::UniqueKernelHandle threads(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof(entry);
-    int held = 0;
-    for (BOOL more = ::Thread32First(threads.get(), &entry); more; more = ::Thread32Next(threads.get(), &entry)) {
-        if (entry.th32OwnerProcessID != stuck) continue;
-        const parlowen::win32::UniqueKernelHandle thread(::OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID));
-        if (thread && ::SuspendThread(thread.get()) != static_cast<DWORD>(-1)) ++held;
-    }
-    REQUIRE(held > 0);
+    REQUIRE(HoldThreadsOf(stuck) > 0);
 
     voice.Speak(WideToAnsi(L"你好"));  // never answered
     Pump(5500);
@@ -303,6 +283,40 @@ E2E_TEST(AVoiceProcessThatStopsAnsweringIsEndedAndReplaced) {
     CHECK(voice.ProcessId() != stuck);
     CHECK(voice.LastSpeakTiming().has_value());  // the new one answers
     CHECK_EQ(::WaitForSingleObject(stuckProcess.get(), 3000), static_cast<DWORD>(WAIT_OBJECT_0));
+}
+
+// A voice process that can no longer be started (its program gone) is reported once, not
+// at every slider step, and is started again, after a pause, once it can be.
+E2E_TEST(AVoiceProcessThatCannotStartIsReportedOnceAndTriedAgainLater) {
+    START_PROGRAM(program, main);
+    REQUIRE(HasVoiceProcesses(2));
+    HWND rate = OptionControl(main, IdTRate);
+    const auto position = [&] { return ::SendMessageW(rate, TBM_GETPOS, 0, 0); };
+    {
+        WithoutVoiceProcess away;
+        for (DWORD id : VoiceProcesses()) {
+            const parlowen::win32::UniqueKernelHandle process(::OpenProcess(PROCESS_TERMINATE, FALSE, id));
+            ::TerminateProcess(process.get(), 9);
+        }
+        REQUIRE(HasVoiceProcesses(0));
+        for (int i = 0; i < 5; ++i) PressKey(rate, VK_LEFT);
+        HWND box = WaitForMessageBox(L"Parlowen2009", 10000);
+        REQUIRE(box != nullptr);
+        CHECK(MessageBoxText(box).find(L"parlowen-voice") != std::wstring::npos);
+        CHECK(DismissMessageBox(box));
+        for (int i = 0; i < 5; ++i) PressKey(rate, VK_LEFT);
+        CHECK(WaitUntil([&] { return position() == -10; }, 5000));
+        // Once the window answers, a handler that showed a box would be waiting in it.
+        DWORD_PTR answer = 0;
+        CHECK(::SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer) != 0);
+        CHECK(WaitForMessageBox(L"Parlowen2009", 0) == nullptr);
+    }
+    CHECK(WaitUntil([&] {
+        PressKey(rate, position() < 0 ? VK_RIGHT : VK_LEFT);
+        return !VoiceProcesses().empty();
+    }, 70000));
+    CHECK(WaitForMessageBox(L"Parlowen2009", 0) == nullptr);
+    CHECK_EQ(program.Close(), 0ul);
 }
 
 }  // namespace

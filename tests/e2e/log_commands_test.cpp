@@ -213,4 +213,30 @@ E2E_TEST(LogExportedAsEspeakSpeechIntoAWavFile) {
     CHECK_EQ(program.Close(), 0ul);
 }
 
+// A voice that hangs while it renders: the export is given up with a clear message once
+// nothing more is written, the file chosen keeps what it held, and the program goes on
+// and ends as always, its settings saved.
+E2E_TEST(AnExportWhoseVoiceHangsIsGivenUpAndTheFileKept) {
+    START_PROGRAM(program, main);
+    ChatWindow chat(std::wstring_view(L"与 moon 交谈中"));
+    ChatTwoMessages(chat, main);
+    REQUIRE(ProbeLog(main) == kEntries);
+    const std::wstring path = kFolder + L"kept.wav";
+    WriteFileBytes(path, "old sound");
+    for (DWORD voice : VoiceProcesses()) REQUIRE(HoldThreadsOf(voice) > 0);
+
+    REQUIRE(ChooseFile(program, main, IdExportMessageToWav1, path));
+    HWND message = WaitForMessageBox(L"Parlowen2009", 30000);
+    REQUIRE(message != nullptr);
+    Pump(1000);  // until the box has painted its text
+    SaveScreenshot(nullptr, L"export-given-up");
+    CHECK(MessageBoxText(message).find(L"nothing was rendered for 15 seconds") != std::wstring::npos);
+    CHECK(DismissMessageBox(message));
+    CHECK_EQ(FileBytes(path), std::string("old sound"));
+    CHECK(WaitUntil([&] { return ::GetFileAttributesW((path + L".parlowen-saving").c_str()) == INVALID_FILE_ATTRIBUTES; },
+                    5000));
+    CHECK_EQ(program.Close(), 0ul);
+    CHECK(::GetFileAttributesW(SettingsPath().c_str()) != INVALID_FILE_ATTRIBUTES);
+}
+
 }  // namespace

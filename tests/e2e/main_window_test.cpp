@@ -206,7 +206,8 @@ E2E_TEST(SecondStartEndsAtOnceAndShowsNothing) {
     const auto start = [] {
         const std::wstring exe = DriverFolder() + L"parlowen.exe";
         std::wstring commandLine = L"\"" + exe + L"\"";
-        STARTUPINFOW startup{sizeof(startup)};
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
         PROCESS_INFORMATION info{};
         if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
             return parlowen::win32::UniqueKernelHandle();

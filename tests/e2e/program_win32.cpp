@@ -2,9 +2,11 @@
 
 #include "e2e.h"
 #include "probe_protocol.h"
+#include "win32/handles_win32.h"
 #include "win32/process_width_win32.h"
 
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <cwchar>
 #include <stdexcept>
@@ -164,6 +166,29 @@ void DemoChat::Send(Sender sender, const std::string& text) {
 void DemoChat::BringToFront() {
     ::ShowWindow(window_, SW_RESTORE);
     ::SetForegroundWindow(window_);
+}
+
+std::vector<DWORD> VoiceProcesses() {
+    std::vector<DWORD> found;
+    const parlowen::win32::UniqueKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry))
+        if (std::wstring(entry.szExeFile).rfind(L"parlowen-voice", 0) == 0) found.push_back(entry.th32ProcessID);
+    return found;
+}
+
+int HoldThreadsOf(DWORD processId) {
+    const parlowen::win32::UniqueKernelHandle threads(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    int held = 0;
+    for (BOOL more = ::Thread32First(threads.get(), &entry); more; more = ::Thread32Next(threads.get(), &entry)) {
+        if (entry.th32OwnerProcessID != processId) continue;
+        const parlowen::win32::UniqueKernelHandle thread(::OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID));
+        if (thread && ::SuspendThread(thread.get()) != static_cast<DWORD>(-1)) ++held;
+    }
+    return held;
 }
 
 std::vector<MessengerBuild> MessengerBuilds() {

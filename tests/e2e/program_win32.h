@@ -92,6 +92,11 @@ private:
     std::wstring path_;
 };
 // Every visible or hidden top-level window of class `windowClass`.
+// The eSpeak NG voice processes running in this Wine prefix.
+std::vector<DWORD> VoiceProcesses();
+// Suspends every thread of the process, as a hung one behaves; how many it held.
+int HoldThreadsOf(DWORD processId);
+
 std::vector<HWND> TopLevelWindows(const wchar_t* windowClass);
 std::wstring WindowText(HWND window);
 // The text of another process's control, read with WM_GETTEXT.

@@ -45,7 +45,12 @@ public:
         Record("SetAllowAudioOutputFormatChanges", allow ? "true" : "false");
     }
     void SetOutputStream(AudioFileStream&) override { Record("SetOutputStream", ""); }
-    void WaitUntilDone() override { Record("WaitUntilDone", ""); }
+    // Done at the first wait, or only after `waitsBeforeDone` more.
+    int waitsBeforeDone = 0;
+    bool WaitUntilDone(unsigned) override {
+        Record("WaitUntilDone", "");
+        return waitsBeforeDone-- <= 0;
+    }
     void ResetOutputToDefaultDevice() override { Record("ResetOutputToDefaultDevice", ""); }
 
 private:

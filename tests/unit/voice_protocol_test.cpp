@@ -24,7 +24,7 @@ TEST(VoiceProtocol, DecodingToleratesCarriageReturnsAndStrayBackslashes) {
 }
 
 TEST(VoiceProtocol, GreetingCarriesTheVersion) {
-    EXPECT_EQ(GreetingLine(), "parlowen-voice\t1\n");
+    EXPECT_EQ(GreetingLine(), "parlowen-voice\t2\n");
     EXPECT_EQ(GreetingVersion("parlowen-voice\t1"), 1);
     EXPECT_EQ(GreetingVersion("parlowen-voice\t2\r"), 2);
     EXPECT_EQ(GreetingVersion("parlowen-voice\t1x"), std::nullopt);
@@ -47,6 +47,26 @@ TEST(VoiceProtocol, LineBufferHandsOutCompleteLinesAcrossReads) {
     for (size_t i = 0; i < big.size(); i += 4096) buffer.Append(std::string_view(big).substr(i, 4096));
     buffer.Append("\n");
     EXPECT_EQ(buffer.NextLine(), big);
+}
+
+TEST(VoiceProtocol, AReplyCountsOnlyWithTheNumberOfItsCommand) {
+    EXPECT_EQ(EncodeCommand(7, {"speak", "hi"}), "7\tspeak\thi\n");
+    EXPECT_EQ(ReplyTo(7, "7\tok\ta"), (Fields{"ok", "a"}));
+    EXPECT_EQ(ReplyTo(7, "7\terror\tno voice"), (Fields{"error", "no voice"}));
+    for (const char* stray : {"8\tok", "07\tok", "7", "ok", "", "ALSA lib pcm.c: underrun"})
+        EXPECT_EQ(ReplyTo(7, stray), std::nullopt) << stray;
+}
+
+TEST(VoiceProtocol, ALineLongerThanAllowedEndsTheBuffer) {
+    LineBuffer buffer(8);
+    buffer.Append("12345678\n1234");
+    EXPECT_EQ(buffer.NextLine(), "12345678");
+    EXPECT_FALSE(buffer.overlong());
+    buffer.Append("56789");  // nine bytes and no end yet
+    EXPECT_EQ(buffer.NextLine(), std::nullopt);
+    EXPECT_TRUE(buffer.overlong());
+    buffer.Append("\nok\n");
+    EXPECT_EQ(buffer.NextLine(), std::nullopt);
 }
 
 TEST(VoiceProtocol, ValidUtf8KeepsGoodTextAndReplacesTheRest) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,7 +20,11 @@ public:
     explicit RecordingStream(std::vector<std::string>& journal) : journal_(journal) {}
     void SetFormat16kHz16BitMono() override { journal_.push_back("stream.Format 16kHz16BitMono"); }
     void OpenForWrite(std::string_view path) override { journal_.push_back("stream.Open " + std::string(path)); }
+    std::uint64_t BytesWritten() override { return written += growth; }
     void Close() override { journal_.push_back("stream.Close"); }
+    void Discard() noexcept override { journal_.push_back("stream.Discard"); }
+
+    std::uint64_t written = 0, growth = 0;  // each look at the file finds it `growth` bytes longer
 
 private:
     std::vector<std::string>& journal_;
@@ -81,11 +87,30 @@ TEST_F(WavExport, WritesNothingWithoutAVoiceOrText) {
     EXPECT_EQ(journal, (std::vector<std::string>{"mine.Disconnect", "mine.SetVoice Lili"}));
 }
 
-TEST_F(WavExport, ARenderingFailureReachesTheCallerAndSkipsTheRest) {
+TEST_F(WavExport, ARenderingFailureReachesTheCallerAndDiscardsTheFile) {
     log.whole = "hello";
     voice.failing = {"Speak"};
     EXPECT_THROW(ExportToWav(voice, &token, stream, log, "C:\\chat.wav"), std::runtime_error);
-    EXPECT_EQ(journal.back(), "mine.SetOutputStream");
+    EXPECT_EQ(std::vector<std::string>(journal.end() - 3, journal.end()),
+              (std::vector<std::string>{"mine.SetOutputStream", "mine.Disconnect", "stream.Discard"}));
+}
+
+// A render is waited for as long as the file grows, and given up once it stops.
+TEST_F(WavExport, ARenderIsGivenUpOnlyWhenTheFileStopsGrowing) {
+    constexpr int kStalledWaits = static_cast<int>(kStalledRenderMs / kRenderSliceMs);
+    log.whole = "hello";
+    voice.waitsBeforeDone = 3 * kStalledWaits;
+    stream.growth = 1;
+    ExportToWav(voice, &token, stream, log, "C:\\chat.wav");
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), "mine.WaitUntilDone"), 3 * kStalledWaits + 1);
+    EXPECT_EQ(journal.at(journal.size() - 2), "stream.Close");
+
+    journal.clear();
+    stream.growth = 0;
+    voice.waitsBeforeDone = 1'000'000;
+    EXPECT_THROW(ExportToWav(voice, &token, stream, log, "C:\\chat.wav"), std::runtime_error);
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), "mine.WaitUntilDone"), kStalledWaits);
+    EXPECT_EQ(journal.back(), "stream.Discard");
 }
 
 }  // namespace
