@@ -53,7 +53,20 @@ Section "Parlowen"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
+; A voice token of the program, left behind when it was killed on Windows 5.x instead of
+; ending: it goes only when its voice data lie in this installation's TTS folder, as the
+; program itself decides. Another installation's token of the same voice stays.
+!macro RemoveOwnVoiceToken KEY
+  ReadRegStr $0 HKLM "SOFTWARE\Microsoft\Speech\Voices\Tokens\${KEY}" "VoiceData"
+  StrLen $1 "$INSTDIR\TTS\"
+  StrCpy $2 $0 $1
+  StrCmp $2 "$INSTDIR\TTS\" 0 +2
+    DeleteRegKey HKLM "SOFTWARE\Microsoft\Speech\Voices\Tokens\${KEY}"
+!macroend
+
 Section "Uninstall"
+  !insertmacro RemoveOwnVoiceToken "MSMary"
+  !insertmacro RemoveOwnVoiceToken "MSMike"
   SetShellVarContext all
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   ; The program's start-up shortcut lives in the Startup folder of the user who ticked it.

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
+#include <string>
 #include <string_view>
 
 namespace parlowen::log {
@@ -43,12 +45,26 @@ bool StreamIn(HWND richEdit, std::string bytes, UINT format) {
     return stream.dwError == 0;
 }
 
+// The control's content in `format`.
+std::string StreamOut(HWND richEdit, UINT format) {
+    StreamBuffer buffer;
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&buffer), 0, &WriteToBuffer};
+    ::SendMessageA(richEdit, EM_STREAMOUT, format, reinterpret_cast<LPARAM>(&stream));
+    return std::move(buffer.bytes);
+}
+
 std::string ReadWholeFile(const std::string& path) {
     const std::string what = "Cannot open " + path;
     const win32::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     win32::ThrowLastErrorIf(!file, what.c_str());
+    LARGE_INTEGER size{};
+    win32::ThrowLastErrorIf(!::GetFileSizeEx(file.get(), &size), what.c_str());
+    if (size.QuadPart > static_cast<LONGLONG>(kLargestLogFileBytes))
+        throw std::runtime_error(what + ": the file is larger than " + std::to_string(kLargestLogFileBytes >> 20) +
+                                 " MB, more than the log can show");
     std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(size.QuadPart));
     char chunk[65536];
     DWORD count = 0;
     for (;;) {
@@ -75,20 +91,22 @@ void WriteWholeFile(const std::wstring& path, const std::string& shownName, std:
 
 void OpenLogFile(HWND richEdit, const std::string& path, bool plainTextMode) {
     std::string content = ReadWholeFile(path);
+    // What the log held, put back should the control fail to take the file in.
+    const std::string previous = StreamOut(richEdit, SF_RTF);
     if (FormatForOpening(content, plainTextMode) == LogFileFormat::Rtf && StreamIn(richEdit, content, SF_RTF)) return;
     // Not RTF after all (or damaged): read again from its start as plain text.
-    StreamIn(richEdit, std::move(content), SF_TEXT);
+    if (StreamIn(richEdit, std::move(content), SF_TEXT)) return;
+    StreamIn(richEdit, previous, SF_RTF);
+    throw std::runtime_error("Cannot open " + path + ": the log could not take in its content");
 }
 
 void SaveLogFile(HWND richEdit, const std::string& path, bool plainText) {
-    StreamBuffer buffer;
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&buffer), 0, &WriteToBuffer};
-    ::SendMessageA(richEdit, EM_STREAMOUT, plainText ? SF_TEXT : SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    const std::string content = StreamOut(richEdit, plainText ? SF_TEXT : SF_RTF);
 
     const std::wstring target = win32::AnsiToWide(path);
     const std::wstring temporary = win32::TemporaryBeside(target);
     try {
-        WriteWholeFile(temporary, path, buffer.bytes);
+        WriteWholeFile(temporary, path, content);
         win32::ReplaceWithTemporary(temporary, target, "Cannot save " + path);
     } catch (...) {
         ::DeleteFileW(temporary.c_str());

@@ -46,18 +46,21 @@ bool WindowsTokenRegistry::OpenKey(std::string_view path, bool create) {
     return status == ERROR_SUCCESS;
 }
 
-void WindowsTokenRegistry::CreateSubkey(std::string_view name) {
-    if (!key_) return;
+bool WindowsTokenRegistry::CreateSubkey(std::string_view name) {
+    if (!key_) return false;
     win32::UniqueKey subkey;
-    ::RegCreateKeyExA(key_.get(), std::string(name).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                      nullptr, subkey.put(), nullptr);
+    const LSTATUS status = ::RegCreateKeyExA(key_.get(), std::string(name).c_str(), 0, nullptr,
+                                             REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, subkey.put(), nullptr);
+    if (status != ERROR_SUCCESS) subkey.release();  // nothing was handed out
+    return status == ERROR_SUCCESS;
 }
 
-void WindowsTokenRegistry::WriteString(std::string_view name, std::string_view value) {
-    if (!key_) return;
+bool WindowsTokenRegistry::WriteString(std::string_view name, std::string_view value) {
+    if (!key_) return false;
     const std::string text(value);
-    ::RegSetValueExA(key_.get(), std::string(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                     static_cast<DWORD>(text.size() + 1));
+    return ::RegSetValueExA(key_.get(), std::string(name).c_str(), 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(text.c_str()), static_cast<DWORD>(text.size() + 1)) ==
+           ERROR_SUCCESS;
 }
 
 std::optional<std::string> WindowsTokenRegistry::ReadString(std::string_view name) {

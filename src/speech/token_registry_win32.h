@@ -11,8 +11,8 @@ namespace parlowen::speech {
 class WindowsTokenRegistry final : public TokenRegistry {
 public:
     bool OpenKey(std::string_view path, bool create) override;
-    void CreateSubkey(std::string_view name) override;
-    void WriteString(std::string_view name, std::string_view value) override;
+    bool CreateSubkey(std::string_view name) override;
+    bool WriteString(std::string_view name, std::string_view value) override;
     std::optional<std::string> ReadString(std::string_view name) override;
     void DeleteTree(std::string_view name) override;
     void CloseKey() override { key_.reset(); }

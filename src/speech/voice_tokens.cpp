@@ -91,15 +91,18 @@ std::string Expand(std::string_view pattern, const VoiceNames& names, const Voic
 
 std::string TokenPath(std::string_view key) { return std::string(kTokenFolder) + "\\" + std::string(key); }
 
-void CreateSubkeys(TokenRegistry& registry, const std::string& path, std::initializer_list<std::string_view> names) {
-    if (!registry.OpenKey(path, false)) return;
-    for (std::string_view name : names) registry.CreateSubkey(name);
+bool CreateSubkeys(TokenRegistry& registry, const std::string& path, std::initializer_list<std::string_view> names) {
+    if (!registry.OpenKey(path, false)) return false;
+    for (std::string_view name : names)
+        if (!registry.CreateSubkey(name)) return false;
+    return true;
 }
 
-void WriteValues(TokenRegistry& registry, const VoiceNames& names, const VoicePlaces& places, std::string_view subkey) {
-    if (!registry.OpenKey(TokenPath(names.writtenKey) + std::string(subkey), true)) return;
+bool WriteValues(TokenRegistry& registry, const VoiceNames& names, const VoicePlaces& places, std::string_view subkey) {
+    if (!registry.OpenKey(TokenPath(names.writtenKey) + std::string(subkey), true)) return false;
     for (const TokenValue& row : kTokenValues)
-        if (row.subkey == subkey) registry.WriteString(row.name, Expand(row.value, names, places));
+        if (row.subkey == subkey && !registry.WriteString(row.name, Expand(row.value, names, places))) return false;
+    return true;
 }
 
 char FoldAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -134,7 +137,7 @@ bool IsForeignToken(TokenRegistry& registry, Voice voice, const VoicePlaces& pla
 
 void RemoveVoiceToken(TokenRegistry& registry, Voice voice, const VoicePlaces& places) {
     if (IsForeignToken(registry, voice, places)) return;
-    if (!registry.OpenKey(kTokenFolder, true)) return;
+    if (!registry.OpenKey(kTokenFolder, false)) return;
     registry.DeleteTree(NamesOf(voice).createdKey);
     registry.CloseKey();
 }
@@ -143,15 +146,16 @@ void InstallVoiceToken(TokenRegistry& registry, Voice voice, const VoicePlaces& 
     if (IsForeignToken(registry, voice, places)) return;
     const VoiceNames& names = NamesOf(voice);
     const std::string created = TokenPath(names.createdKey);
-    CreateSubkeys(registry, std::string(kTokenFolder), {names.createdKey});
-    CreateSubkeys(registry, created, {"Attributes", "Lex", "LTS"});
-    WriteValues(registry, names, places, "");
-    WriteValues(registry, names, places, "\\Attributes");
-    WriteValues(registry, names, places, "\\Lex");
-    CreateSubkeys(registry, created + "\\LTS", {"PhoneConverter"});
-    WriteValues(registry, names, places, "\\LTS");
-    WriteValues(registry, names, places, "\\LTS\\PhoneConverter");
+    const bool written = CreateSubkeys(registry, std::string(kTokenFolder), {names.createdKey}) &&
+                         CreateSubkeys(registry, created, {"Attributes", "Lex", "LTS"}) &&
+                         WriteValues(registry, names, places, "") &&
+                         WriteValues(registry, names, places, "\\Attributes") &&
+                         WriteValues(registry, names, places, "\\Lex") &&
+                         CreateSubkeys(registry, created + "\\LTS", {"PhoneConverter"}) &&
+                         WriteValues(registry, names, places, "\\LTS") &&
+                         WriteValues(registry, names, places, "\\LTS\\PhoneConverter");
     registry.CloseKey();
+    if (!written) RemoveVoiceToken(registry, voice, places);
 }
 
 void RefreshVoiceTokens(TokenRegistry& registry, const VoicePlaces& places) {

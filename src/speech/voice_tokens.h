@@ -12,16 +12,16 @@ namespace parlowen::speech {
 // The registry as the token writing uses it: one open key at a time, paths absolute
 // under HKEY_LOCAL_MACHINE ("\SOFTWARE\..."), names compared without regard to case.
 // The program's implementation changes nothing it has no right to change and reports
-// nothing; the tests keep the keys in memory.
+// nothing; the tests keep the keys in memory. Writes tell whether they succeeded.
 class TokenRegistry {
 public:
     virtual ~TokenRegistry() = default;
     // Opens `path`, closing the key opened before; `create` makes it and any missing
     // parent. False when it cannot be opened.
     virtual bool OpenKey(std::string_view path, bool create) = 0;
-    virtual void CreateSubkey(std::string_view name) = 0;
+    virtual bool CreateSubkey(std::string_view name) = 0;
     // A string value of the open key; the empty name is the key's default value.
-    virtual void WriteString(std::string_view name, std::string_view value) = 0;
+    virtual bool WriteString(std::string_view name, std::string_view value) = 0;
     virtual std::optional<std::string> ReadString(std::string_view name) = 0;
     // Deletes a subkey of the open key with all its subkeys; a missing one is no error.
     virtual void DeleteTree(std::string_view name) = 0;
@@ -53,7 +53,9 @@ bool IsForeignToken(TokenRegistry& registry, Voice voice, const VoicePlaces& pla
 
 // Deletes the voice's token with its subtree, unless it is foreign.
 void RemoveVoiceToken(TokenRegistry& registry, Voice voice, const VoicePlaces& places);
-// Writes the voice's token tree, unless a foreign token is in its place.
+// Writes the voice's token tree, unless a foreign token is in its place or the system
+// has no token folder (no speech platform to tell). A tree that could be written only in
+// part is removed again: a token without its data would be a voice that cannot speak.
 void InstallVoiceToken(TokenRegistry& registry, Voice voice, const VoicePlaces& places);
 
 // At start-up: both tokens written afresh (remove Mary, remove Mike, install Mike,

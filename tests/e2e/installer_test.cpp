@@ -83,6 +83,21 @@ E2E_TEST(InstallerPutsTheProgramInPlaceAndTheUninstallerTakesItAway) {
     }
     CHECK(Exists(SettingsPath()));
 
+    // Tokens a killed program left: its own goes with the uninstaller, another installation's stays.
+    const std::wstring tokens = L"SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens\\";
+    const auto writeToken = [&](const wchar_t* key, const std::wstring& voiceData) {
+        HKEY token = nullptr;
+        if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, (tokens + key).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &token,
+                              nullptr) != ERROR_SUCCESS)
+            return false;
+        const bool written = ::RegSetValueExW(token, L"VoiceData", 0, REG_SZ, reinterpret_cast<const BYTE*>(voiceData.c_str()),
+                                              static_cast<DWORD>((voiceData.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+        ::RegCloseKey(token);
+        return written;
+    };
+    REQUIRE(writeToken(L"MSMary", folder + L"\\tts\\mary.spd"));
+    REQUIRE(writeToken(L"MSMike", L"C:\\Program Files\\Speech\\mike.spd"));
+
     // The uninstaller hands its work to a copy of itself, so the files tell when it is done.
     CHECK_EQ(RunToEnd(folder + L"\\uninstall.exe", L" /S"), 0ul);
     CHECK(WaitUntil([&] { return !Exists(folder); }, 30000));
@@ -90,6 +105,10 @@ E2E_TEST(InstallerPutsTheProgramInPlaceAndTheUninstallerTakesItAway) {
     CHECK(!Exists(startupShortcut));
     // The entry goes last of all, after the files.
     CHECK(WaitUntil([&] { return !ReadRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName"); }, 10000));
+    CHECK(!ReadRegistryString(HKEY_LOCAL_MACHINE, (tokens + L"MSMary").c_str(), L"VoiceData"));
+    CHECK(ReadRegistryString(HKEY_LOCAL_MACHINE, (tokens + L"MSMike").c_str(), L"VoiceData") ==
+          std::wstring(L"C:\\Program Files\\Speech\\mike.spd"));
+    ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, (tokens + L"MSMike").c_str());
     CHECK(Exists(SettingsPath()));
 }
 

@@ -101,6 +101,17 @@ E2E_TEST(FailedOpenAndSaveLoseNothingAndClearAsksFirst) {
     CHECK(DismissMessageBox(report));
     CHECK_EQ(ProbeLog(main), kEntries);
 
+    // A file larger than the log can show is refused before it is read.
+    const std::wstring huge = kFolder + L"huge.txt";
+    WriteFileBytes(huge, std::string((std::size_t{8} << 20) + 1, 'x'));
+    REQUIRE(ChooseFile(program, main, IdNOpenMessage, huge));
+    report = WaitForMessageBox(L"Parlowen2009");
+    REQUIRE(report != nullptr);
+    CHECK(MessageBoxText(report).find(L"huge.txt: the file is larger than 8 MB") != std::wstring::npos);
+    CHECK(DismissMessageBox(report));
+    CHECK_EQ(ProbeLog(main), kEntries);
+    ::DeleteFileW(huge.c_str());
+
     // A target that cannot be replaced keeps its old content.
     const std::wstring locked = kFolder + L"locked.txt";
     WriteFileBytes(locked, "old log");

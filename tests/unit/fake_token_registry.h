@@ -14,6 +14,13 @@ namespace parlowen::testing {
 
 class FakeTokenRegistry : public speech::TokenRegistry {
 public:
+    // With speech, the token folder the speech platform's installation makes is there.
+    explicit FakeTokenRegistry(bool withSpeech = true) {
+        if (withSpeech) OpenKey(speech::kTokenFolder, true), CloseKey();
+    }
+    // After this many more subkeys and values written, every write fails.
+    std::size_t writesLeft = static_cast<std::size_t>(-1);
+
     bool OpenKey(std::string_view path, bool create) override {
         open_ = Find(path);
         if (open_ == kNone && create) {
@@ -23,15 +30,18 @@ public:
         }
         return open_ != kNone;
     }
-    void CreateSubkey(std::string_view name) override {
-        if (open_ != kNone) Make(keys_[open_].path + "\\" + std::string(name));
+    bool CreateSubkey(std::string_view name) override {
+        if (open_ == kNone || !Write()) return false;
+        Make(keys_[open_].path + "\\" + std::string(name));
+        return true;
     }
-    void WriteString(std::string_view name, std::string_view value) override {
-        if (open_ == kNone) return;
+    bool WriteString(std::string_view name, std::string_view value) override {
+        if (open_ == kNone || !Write()) return false;
         auto& values = keys_[open_].values;
         const auto same = std::find_if(values.begin(), values.end(), [&](auto& v) { return Fold(v.first) == Fold(name); });
         if (same != values.end()) same->second = value;
         else values.emplace_back(name, value);
+        return true;
     }
     std::optional<std::string> ReadString(std::string_view name) override {
         if (open_ != kNone)
@@ -68,6 +78,8 @@ private:
         std::vector<std::pair<std::string, std::string>> values;
     };
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    bool Write() { return writesLeft != 0 && (writesLeft == static_cast<std::size_t>(-1) || writesLeft-- > 0); }
 
     static std::string Fold(std::string_view text) {
         std::string folded(text);

@@ -130,4 +130,23 @@ TEST(VoiceTokens, OwnershipIgnoresTheCaseOfSingleByteLettersOnly) {
     EXPECT_FALSE(IsForeignToken(registry, Voice::Mary, gbk));
 }
 
+// A write that fails leaves no part of a token behind; without a token folder (no speech
+// platform) none is made.
+TEST(VoiceTokens, TokensAreWrittenWholeOrNotAtAll) {
+    constexpr std::size_t kMikeWrites = 26;  // its 5 keys and 21 values; Mike is written first
+    for (std::size_t writes : {0, 1, 3, 10, 20, 25, 26, 40}) {
+        FakeTokenRegistry registry;
+        registry.writesLeft = writes;
+        RefreshVoiceTokens(registry, kPlaces);
+        const std::vector<std::string> expected =
+            writes >= kMikeWrites ? ExpectedTree("MSMike", "Microsoft Mike", "mike", "Male") : std::vector<std::string>{};
+        EXPECT_EQ(registry.Dump(kTokens), expected) << writes << " writes";
+    }
+    FakeTokenRegistry withoutSpeech(false);
+    RefreshVoiceTokens(withoutSpeech, kPlaces);
+    RemoveVoiceTokens(withoutSpeech, kPlaces);
+    EXPECT_FALSE(withoutSpeech.OpenKey(kTokens, false));
+    EXPECT_FALSE(withoutSpeech.OpenKey("\\SOFTWARE\\Microsoft\\Speech", false));
+}
+
 }  // namespace
