@@ -103,15 +103,9 @@ void OpenLogFile(HWND richEdit, const std::string& path, bool plainTextMode) {
 void SaveLogFile(HWND richEdit, const std::string& path, bool plainText) {
     const std::string content = StreamOut(richEdit, plainText ? SF_TEXT : SF_RTF);
 
-    const std::wstring target = win32::AnsiToWide(path);
-    const std::wstring temporary = win32::TemporaryBeside(target);
-    try {
-        WriteWholeFile(temporary, path, content);
-        win32::ReplaceWithTemporary(temporary, target, "Cannot save " + path);
-    } catch (...) {
-        ::DeleteFileW(temporary.c_str());
-        throw;
-    }
+    win32::PendingReplacement file(win32::AnsiToWide(path));
+    WriteWholeFile(file.path(), path, content);
+    file.Commit("Cannot save " + path);
 }
 
 }  // namespace parlowen::log

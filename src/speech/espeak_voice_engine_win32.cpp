@@ -46,39 +46,35 @@ void EspeakFileStream::OpenForWrite(std::string_view ansiPath) {
     win32::ThrowLastErrorIf(length == 0, "SpFileStream.Open");
     std::wstring full(length, L'\0');
     full.resize(::GetFullPathNameW(path.c_str(), length, full.data(), nullptr));
-    const std::wstring temporary = win32::TemporaryBeside(full);
 
-    const win32::UniqueFile file(
-        ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    win32::ThrowLastErrorIf(!file, "SpFileStream.Open");
-    temporary_ = temporary;
-    target_ = full;
-    const auto header = WavHeader(0);
-    DWORD written = 0;
-    if (!::WriteFile(file.get(), header.data(), static_cast<DWORD>(header.size()), &written, nullptr)) {
-        const DWORD error = ::GetLastError();
-        Discard();
-        ::SetLastError(error);
-        win32::ThrowLastErrorIf(true, "SpFileStream.Open");
+    file_.emplace(std::move(full));
+    try {
+        const win32::UniqueFile created(::CreateFileW(file_->path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        win32::ThrowLastErrorIf(!created, "SpFileStream.Open");
+        const auto header = WavHeader(0);
+        DWORD written = 0;
+        win32::ThrowLastErrorIf(
+            !::WriteFile(created.get(), header.data(), static_cast<DWORD>(header.size()), &written, nullptr),
+            "SpFileStream.Open");
+    } catch (...) {
+        file_.reset();
+        throw;
     }
 }
 
-std::uint64_t EspeakFileStream::BytesWritten() { return win32::FileSize(temporary_).value_or(0); }
+std::uint64_t EspeakFileStream::BytesWritten() { return file_ ? file_->BytesWritten() : 0; }
 
 void EspeakFileStream::Close() {
-    win32::ReplaceWithTemporary(temporary_, target_, "SpFileStream.Close");
-    temporary_.clear();
+    if (file_) file_->Commit("SpFileStream.Close");
+    file_.reset();
 }
 
-void EspeakFileStream::Discard() noexcept {
-    if (temporary_.empty()) return;
-    ::DeleteFileW(temporary_.c_str());
-    temporary_.clear();
-}
+void EspeakFileStream::Discard() noexcept { file_.reset(); }
 
 std::string EspeakFileStream::Utf8Path() const {
-    if (temporary_.empty()) throw std::runtime_error("SpVoice.AudioOutputStream: the file stream is not open");
-    return win32::WideToUtf8(temporary_);
+    if (!file_) throw std::runtime_error("SpVoice.AudioOutputStream: the file stream is not open");
+    return win32::WideToUtf8(file_->path());
 }
 
 EspeakVoiceEngine::EspeakVoiceEngine(std::shared_ptr<const VoiceProgram> program) : program_(std::move(program)) {}

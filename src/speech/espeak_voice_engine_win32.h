@@ -6,6 +6,7 @@
 #include "speech/start_back_off.h"
 #include "speech/voice_engine.h"
 #include "speech/voice_process_win32.h"
+#include "win32/replace_file_win32.h"
 
 #include <cstdint>
 #include <memory>
@@ -29,7 +30,7 @@ public:
     std::string Utf8Path() const;
 
 private:
-    std::wstring target_, temporary_;  // temporary_ is empty while nothing is open
+    std::optional<win32::PendingReplacement> file_;  // empty while nothing is open
 };
 
 class EspeakVoiceEngine : public VoiceEngine {

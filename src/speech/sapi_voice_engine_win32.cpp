@@ -140,26 +140,28 @@ void SapiFileStream::SetFormat16kHz16BitMono() {
 
 void SapiFileStream::OpenForWrite(std::string_view ansiPath) {
     Discard();  // a stream an earlier failure left open
-    target_ = win32::AnsiToWide(ansiPath);
-    const std::wstring temporary = win32::TemporaryBeside(target_);
-    const win32::UniqueBstr path(::SysAllocString(temporary.c_str()));
-    ThrowIfFailed(Connected().Open(path.get(), SSFMCreateForWrite, VARIANT_FALSE), "SpFileStream.Open");
-    temporary_ = temporary;
+    file_.emplace(win32::AnsiToWide(ansiPath));
+    const win32::UniqueBstr path(::SysAllocString(file_->path().c_str()));
+    try {
+        ThrowIfFailed(Connected().Open(path.get(), SSFMCreateForWrite, VARIANT_FALSE), "SpFileStream.Open");
+    } catch (...) {
+        file_.reset();
+        throw;
+    }
 }
 
-std::uint64_t SapiFileStream::BytesWritten() { return win32::FileSize(temporary_).value_or(0); }
+std::uint64_t SapiFileStream::BytesWritten() { return file_ ? file_->BytesWritten() : 0; }
 
 void SapiFileStream::Close() {
     ThrowIfFailed(Connected().Close(), "SpFileStream.Close");
-    win32::ReplaceWithTemporary(temporary_, target_, "SpFileStream.Close");
-    temporary_.clear();
+    if (file_) file_->Commit("SpFileStream.Close");
+    file_.reset();
 }
 
 void SapiFileStream::Discard() noexcept {
-    if (temporary_.empty()) return;
+    if (!file_) return;
     if (stream_) stream_->Close();
-    ::DeleteFileW(temporary_.c_str());
-    temporary_.clear();
+    file_.reset();
 }
 
 }  // namespace parlowen::speech

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "speech/voice_engine.h"
+#include "win32/replace_file_win32.h"
 
 #include <windows.h>
 #include <sapi.h>
@@ -26,7 +27,7 @@ public:
 private:
     ISpeechFileStream& Connected();
     Microsoft::WRL::ComPtr<ISpeechFileStream> stream_;
-    std::wstring target_, temporary_;  // temporary_ is empty while nothing is open
+    std::optional<win32::PendingReplacement> file_;  // empty while nothing is open
 };
 
 // One SpVoice object, created on first use. Without SAPI on the system (the class is

@@ -2,23 +2,31 @@
 
 #include "win32/errors_win32.h"
 
+#include <utility>
+
 namespace parlowen::win32 {
 
-std::wstring TemporaryBeside(const std::wstring& path) { return path + L".parlowen-saving"; }
+PendingReplacement::PendingReplacement(std::wstring target)
+    : target_(std::move(target)), temporary_(target_ + L".parlowen-saving") {}
 
-void ReplaceWithTemporary(const std::wstring& temporary, const std::wstring& target, const std::string& what) {
-    const bool replaced =
-        ::GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES
-            ? ::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)
-            : ::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                             nullptr);
-    ThrowLastErrorIf(!replaced, what.c_str());
+PendingReplacement::~PendingReplacement() {
+    if (!committed_) ::DeleteFileW(temporary_.c_str());
 }
 
-std::optional<std::uint64_t> FileSize(const std::wstring& path) {
+std::uint64_t PendingReplacement::BytesWritten() const {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    if (!::GetFileAttributesExW(temporary_.c_str(), GetFileExInfoStandard, &data)) return 0;
     return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
+void PendingReplacement::Commit(const std::string& what) {
+    const bool replaced =
+        ::GetFileAttributesW(target_.c_str()) == INVALID_FILE_ATTRIBUTES
+            ? ::MoveFileExW(temporary_.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH)
+            : ::ReplaceFileW(target_.c_str(), temporary_.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                             nullptr);
+    ThrowLastErrorIf(!replaced, what.c_str());
+    committed_ = true;
 }
 
 }  // namespace parlowen::win32
