@@ -43,6 +43,7 @@ add_library(parlowen_win32 STATIC
   src/speech/voice_process_win32.cpp
   src/win32/process_width_win32.cpp
   src/win32/replace_file_win32.cpp
+  src/win32/stoppable_pipe_win32.cpp
   src/win32/windows_version_win32.cpp
 )
 target_link_libraries(parlowen_win32 PUBLIC parlowen_core

@@ -27,20 +27,12 @@ std::optional<std::wstring> VoiceProgram::BesideExecutable() {
     return path;
 }
 
-VoiceProcess::VoiceProcess(const VoiceProgram& program) {
-    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
-    HANDLE childInput = nullptr, input = nullptr, output = nullptr, childOutput = nullptr;
-    win32::ThrowLastErrorIf(!::CreatePipe(&childInput, &input, &inheritable, 0), "CreatePipe");
-    win32::UniqueKernelHandle childInputOwner(childInput);
-    input_.reset(input);
-    win32::ThrowLastErrorIf(!::CreatePipe(&output, &childOutput, &inheritable, 0), "CreatePipe");
-    win32::UniqueKernelHandle childOutputOwner(childOutput);
-    output_.reset(output);
-    // Only the child's ends are inherited; ours must close when this program ends, so
-    // that the voice process sees its input end.
-    ::SetHandleInformation(input, HANDLE_FLAG_INHERIT, 0);
-    ::SetHandleInformation(output, HANDLE_FLAG_INHERIT, 0);
+VoiceProcess::VoiceProcess(const VoiceProgram& program)
+    : input_(win32::StoppablePipe::Direction::kToChild), output_(win32::StoppablePipe::Direction::kFromChild) {
+    stop_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    win32::ThrowLastErrorIf(!stop_, "CreateEvent");
     // Its diagnostics (the sound libraries write some) must not mix with the replies.
+    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
     HANDLE nulDevice = ::CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
                                      OPEN_EXISTING, 0, nullptr);
     win32::UniqueKernelHandle nul(nulDevice == INVALID_HANDLE_VALUE ? nullptr : nulDevice);
@@ -48,8 +40,8 @@ VoiceProcess::VoiceProcess(const VoiceProgram& program) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = childInput;
-    startup.hStdOutput = childOutput;
+    startup.hStdInput = input_.childEnd();
+    startup.hStdOutput = output_.childEnd();
     startup.hStdError = nul.get();
     std::wstring commandLine = L"\"" + program.path() + L"\"";
     PROCESS_INFORMATION info{};
@@ -61,6 +53,9 @@ VoiceProcess::VoiceProcess(const VoiceProgram& program) {
     if (program.job()) ::AssignProcessToJobObject(program.job(), info.hProcess);
     ::ResumeThread(info.hThread);
     ::CloseHandle(info.hThread);
+    // Only the child holds its ends now, so they close when it ends.
+    input_.CloseChildEnd();
+    output_.CloseChildEnd();
 
     writer_ = std::thread([this] { WriteLines(); });
     reader_ = std::thread([this] { ReadLines(); });
@@ -73,7 +68,9 @@ VoiceProcess::~VoiceProcess() {
         stopping_ = true;
     }
     changed_.notify_all();
-    // Its end of the pipes closes with it, which ends the blocked read and write.
+    // Its ends of the pipes may outlive it for a while; the stop event ends a read or
+    // write that is waiting on them.
+    ::SetEvent(stop_.get());
     writer_.join();
     reader_.join();
 }
@@ -131,16 +128,9 @@ void VoiceProcess::WriteLines() {
             line = std::move(outbox_.front());
             outbox_.pop_front();
         }
-        const char* data = line.data();
-        size_t left = line.size();
-        while (left > 0) {
-            DWORD written = 0;
-            if (!::WriteFile(input_.get(), data, static_cast<DWORD>(left), &written, nullptr)) {
-                Break();
-                return;
-            }
-            data += written;
-            left -= written;
+        if (!input_.Write(line.data(), static_cast<DWORD>(line.size()), stop_.get())) {
+            Break();
+            return;
         }
     }
 }
@@ -148,8 +138,7 @@ void VoiceProcess::WriteLines() {
 void VoiceProcess::ReadLines() {
     protocol::LineBuffer lines(protocol::kLongestReply);
     char buffer[16384];
-    DWORD read = 0;
-    while (::ReadFile(output_.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+    while (const DWORD read = output_.Read(buffer, sizeof(buffer), stop_.get())) {
         lines.Append(std::string_view(buffer, read));
         while (const auto line = lines.NextLine()) {
             std::lock_guard lock(mutex_);

@@ -6,6 +6,7 @@
 
 #include "win32/errors_win32.h"
 #include "win32/handles_win32.h"
+#include "win32/stoppable_pipe_win32.h"
 #include "speech/voice_protocol.h"
 
 #include <windows.h>
@@ -71,8 +72,9 @@ private:
 
     win32::UniqueKernelHandle process_;
     DWORD processId_ = 0;
-    win32::UniqueKernelHandle input_;   // our end of its standard input
-    win32::UniqueKernelHandle output_;  // our end of its standard output
+    win32::StoppablePipe input_;   // its standard input
+    win32::StoppablePipe output_;  // its standard output
+    win32::UniqueKernelHandle stop_;  // signalled when this object goes
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;

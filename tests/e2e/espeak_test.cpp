@@ -3,6 +3,7 @@
 // PulseAudio server's null sink (see sound_recording_win32.h).
 #include "demo_chat/chat_window_win32.h"
 #include "win32/handles_win32.h"
+#include "win32/stoppable_pipe_win32.h"
 #include "win32/text_win32.h"
 #include "e2e.h"
 #include "files_win32.h"
@@ -15,6 +16,9 @@
 
 #include <cstdio>
 #include <fstream>
+#include <future>
+#include <memory>
+#include <thread>
 
 namespace {
 
@@ -284,6 +288,34 @@ E2E_TEST(AVoiceProcessThatStopsAnsweringIsEndedAndReplaced) {
     CHECK(voice.ProcessId() != stuck);
     CHECK(voice.LastSpeakTiming().has_value());  // the new one answers
     CHECK_EQ(::WaitForSingleObject(stuckProcess.get(), 3000), static_cast<DWORD>(WAIT_OBJECT_0));
+}
+
+// Ending a voice process must not wait for its output pipe to close: a copy of the
+// child's end can outlive it (under Wine its console helper may hold one). Here the
+// copy is simply kept, and a read waiting on the pipe still ends once stopped.
+E2E_TEST(AReadFromAVoicePipeEndsWhenStoppedThoughItsOtherEndStaysOpen) {
+    using parlowen::win32::StoppablePipe;
+    using parlowen::win32::UniqueKernelHandle;
+    auto pipe = std::make_shared<StoppablePipe>(StoppablePipe::Direction::kFromChild);
+    auto stop = std::make_shared<UniqueKernelHandle>(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    DWORD written = 0;
+    REQUIRE(::WriteFile(pipe->childEnd(), "ok\n", 3, &written, nullptr));
+    auto read = std::make_shared<std::promise<DWORD>>();
+    std::future<DWORD> result = read->get_future();
+    std::thread reader([pipe, stop, read] {
+        char buffer[16];
+        DWORD first = pipe->Read(buffer, sizeof(buffer), stop->get());
+        DWORD second = pipe->Read(buffer, sizeof(buffer), stop->get());  // nothing comes
+        read->set_value(first * 100 + second);
+    });
+    Pump(300);
+    ::SetEvent(stop->get());
+    // A hang here is the fault; a failing case leaves the thread behind.
+    const bool ended = result.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+    if (ended) reader.join();
+    else reader.detach();
+    REQUIRE(ended);
+    CHECK_EQ(result.get(), static_cast<DWORD>(300));  // the three bytes that were there, then the stop
 }
 
 // A voice process that can no longer be started (its program gone) is reported once, not
