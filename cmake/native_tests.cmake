@@ -16,6 +16,7 @@ add_executable(unit_tests
   tests/unit/chat_tracking_test.cpp
   tests/unit/log_file_format_test.cpp
   tests/unit/history_tail_test.cpp
+  tests/unit/remote_block_test.cpp
   tests/unit/request_layout_test.cpp
   tests/unit/speakable_text_test.cpp
   tests/unit/start_back_off_test.cpp

@@ -188,16 +188,16 @@ char* MessengerMemory::BlockFor(HWND window, std::size_t bytes) {
     if (processId == 0) return nullptr;
     if (processId != processId_) Open(processId);
     if (!process_ || !widthKnown_) return nullptr;
-    if (busyIn_ == window) return nullptr;
-    // Another window of the process is read meanwhile: it gets a block of its own.
-    if (busyIn_) Abandon();
-    if (size_ < bytes) {
-        Free();
-        const std::size_t size = (bytes + kBlockGranularity - 1) / kBlockGranularity * kBlockGranularity;
-        block_ = AllocateIn(process_.get(), size, HighestSharedAddress(kOwnPointerWidth, width_));
-        size_ = block_ ? size : 0;
-    }
-    return block_;
+    return reinterpret_cast<char*>(block_.For(Id(window), bytes, kBlockGranularity, *this));
+}
+
+RemoteBlock::Address MessengerMemory::Allocate(std::size_t bytes) {
+    return reinterpret_cast<RemoteBlock::Address>(
+        AllocateIn(process_.get(), bytes, HighestSharedAddress(kOwnPointerWidth, width_)));
+}
+
+void MessengerMemory::Free(RemoteBlock::Address block) {
+    ::VirtualFreeEx(process_.get(), reinterpret_cast<void*>(block), 0, MEM_RELEASE);
 }
 
 void MessengerMemory::Open(DWORD processId) {
@@ -218,43 +218,21 @@ void MessengerMemory::Open(DWORD processId) {
 }
 
 bool MessengerMemory::Serves(HWND window) {
-    return BlockFor(window, kTextOffset) != nullptr || (busyIn_ == window && processId_ != 0);
-}
-
-void MessengerMemory::AfterBlockRequest(HWND window, bool completed) {
-    if (!completed) busyIn_ = window;
-}
-
-void MessengerMemory::AfterCompletedRequest(HWND window) {
-    if (busyIn_ == window) busyIn_ = nullptr;
+    return BlockFor(window, kTextOffset) != nullptr || (block_.BusyIn(Id(window)) && processId_ != 0);
 }
 
 bool MessengerMemory::Write(std::size_t offset, const void* data, std::size_t bytes) {
-    return block_ && offset + bytes <= size_ &&
-           ::WriteProcessMemory(process_.get(), block_ + offset, data, bytes, nullptr);
+    return block() && offset + bytes <= block_.size() &&
+           ::WriteProcessMemory(process_.get(), block() + offset, data, bytes, nullptr);
 }
 
 bool MessengerMemory::Read(std::size_t offset, void* data, std::size_t bytes) {
-    return block_ && offset + bytes <= size_ &&
-           ::ReadProcessMemory(process_.get(), block_ + offset, data, bytes, nullptr);
-}
-
-void MessengerMemory::Free() {
-    if (busyIn_) return Abandon();
-    if (block_) ::VirtualFreeEx(process_.get(), block_, 0, MEM_RELEASE);
-    block_ = nullptr;
-    size_ = 0;
-}
-
-// Leaves the block allocated for a request that may still run, and forgets it.
-void MessengerMemory::Abandon() {
-    block_ = nullptr;
-    size_ = 0;
-    busyIn_ = nullptr;
+    return block() && offset + bytes <= block_.size() &&
+           ::ReadProcessMemory(process_.get(), block() + offset, data, bytes, nullptr);
 }
 
 void MessengerMemory::Release() {
-    Free();
+    block_.Release(*this);
     process_.reset();
     processId_ = 0;
     widthKnown_ = false;

@@ -4,6 +4,7 @@
 #include "win32/handles_win32.h"
 #include "capture/chat_windows.h"
 #include "capture/history_tail.h"
+#include "capture/remote_block.h"
 #include "capture/request_layout.h"
 
 #include <windows.h>
@@ -16,48 +17,46 @@ namespace parlowen::capture {
 // A block of memory inside the process that owns a window, for the requests whose
 // pointers are not carried across processes (EM_GETTEXTLENGTHEX, EM_GETTEXTRANGE): the
 // structure and the text then lie where the control looks for them, and are written
-// and read from here. Kept from one read to the next while the process stays the same.
-// The process may be of either width: the block lies where both can name it, and its
-// width tells the layout of the structures written into it.
-class MessengerMemory {
+// and read from here. Kept from one read to the next while the process stays the same,
+// and never freed or reused while a request given up on may still write into it
+// (RemoteBlock). The process may be of either width: the block lies where both can
+// name it, and its width tells the layout of the structures written into it.
+class MessengerMemory final : private RemoteBlock::Memory {
 public:
     MessengerMemory() = default;
     MessengerMemory(const MessengerMemory&) = delete;
     MessengerMemory& operator=(const MessengerMemory&) = delete;
-    ~MessengerMemory() { Release(); }
+    ~MessengerMemory() override { Release(); }
 
     // The block's address in the process that owns `window`, at least `bytes` long;
     // nullptr when the process cannot be opened, its width is unknown, no block both
     // sides can name can be had, or a request on the block given up on may still be
-    // running in `window` (see Settle).
+    // running in `window`.
     char* BlockFor(HWND window, std::size_t bytes);
     // Whether requests through a block can be made to `window`'s process.
     bool Serves(HWND window);
-    // After every request that used the block: one given up on (timed out) may still be
-    // running inside the messenger, and on Windows may even be delivered later, writing
-    // into the block when it does. Until a later request to that window has completed,
-    // the block is neither freed nor reused; if none ever does, it stays allocated.
-    void AfterBlockRequest(HWND window, bool completed);
+    // After every request that used the block, and whether it completed.
+    void AfterBlockRequest(HWND window, bool completed) { block_.AfterBlockRequest(Id(window), completed); }
     // After any request to `window` that completed: those sent before it are done.
-    void AfterCompletedRequest(HWND window);
+    void AfterCompletedRequest(HWND window) { block_.AfterCompletedRequest(Id(window)); }
     // The width of the process the block is in.
     PointerWidth width() const noexcept { return width_; }
     bool Write(std::size_t offset, const void* data, std::size_t bytes);
     bool Read(std::size_t offset, void* data, std::size_t bytes);
 
 private:
+    static RemoteBlock::Window Id(HWND window) noexcept { return reinterpret_cast<RemoteBlock::Window>(window); }
+    char* block() const noexcept { return reinterpret_cast<char*>(block_.address()); }
+    RemoteBlock::Address Allocate(std::size_t bytes) override;
+    void Free(RemoteBlock::Address block) override;
     void Open(DWORD processId);
     void Release();
-    void Free();
-    void Abandon();
 
     DWORD processId_ = 0;
     win32::UniqueKernelHandle process_;
     bool widthKnown_ = false;
     PointerWidth width_ = kOwnPointerWidth;
-    char* block_ = nullptr;
-    std::size_t size_ = 0;
-    HWND busyIn_ = nullptr;  // a request on the block given up on may still run there
+    RemoteBlock block_;
 };
 
 class ChatWindowsWin32 final : public ChatWindows {
