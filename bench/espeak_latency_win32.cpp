@@ -6,7 +6,6 @@
 // performance counter. Run it with bench/run-espeak-latency.sh.
 #include "speech/espeak_voice_engine_win32.h"
 #include "speech/voice_profiles.h"
-#include "speech_fakes.h"
 #include "win32/handles_win32.h"
 #include "win32/text_win32.h"
 
@@ -19,7 +18,6 @@
 namespace {
 
 using namespace parlowen::speech;
-using parlowen::testing::FakeControls;
 
 double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to, LARGE_INTEGER frequency) {
     return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
@@ -73,10 +71,10 @@ int wmain() {
     }
     auto program = std::make_shared<const VoiceProgram>(*path);
     EspeakVoiceEngine mine(program), friendVoice(program);
-    FakeControls mineControls, friendControls;
-    VoiceProfiles profiles(mine, mineControls, friendVoice, friendControls);
-    profiles.Load({});
-    std::printf("eSpeak NG voice: %s\n", mineControls.VoiceText(mineControls.SelectedVoice()).c_str());
+    VoiceSettings settings;
+    VoiceProfiles profiles(mine, friendVoice, settings);
+    profiles.Load();
+    std::printf("eSpeak NG voice: %s\n", mine.GetVoices().at(static_cast<size_t>(settings.mine.voice)).description.c_str());
 
     const std::wstring sentence = L"今天晚上七点在校门口见，别忘了带上那本书。";
     std::wstring longText;

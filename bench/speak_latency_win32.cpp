@@ -8,7 +8,6 @@
 #include "sapi_registration_win32.h"
 #include "speech/sapi_voice_engine_win32.h"
 #include "speech/voice_profiles.h"
-#include "speech_fakes.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -43,9 +42,9 @@ int wmain() {
     e2e::InstallTestVoices({L"Bench Voice"});
 
     SapiVoiceEngine mine, friendVoice;
-    parlowen::testing::FakeControls mineControls, friendControls;
-    VoiceProfiles profiles(mine, mineControls, friendVoice, friendControls);
-    profiles.Load({});
+    VoiceSettings settings;
+    VoiceProfiles profiles(mine, friendVoice, settings);
+    profiles.Load();
     const std::string text = parlowen::win32::WideToAnsi(L"moon说：今天晚上七点在校门口见，别忘了带上那本书。");
 
     LARGE_INTEGER frequency;

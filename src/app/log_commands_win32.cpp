@@ -66,8 +66,8 @@ void TFmain::NSaveMessageClick() {
 }
 
 void TFmain::NShowTime1Click() {
-    HMENU menu = ::GetMenu(hwnd_);
-    SetMenuItemChecked(menu, IdNShowTime1, !IsMenuItemChecked(menu, IdNShowTime1));
+    settings_.reading.showTime = !settings_.reading.showTime;
+    SetMenuItemChecked(::GetMenu(hwnd_), IdNShowTime1, settings_.reading.showTime);
 }
 
 void TFmain::ExportMessageToWav1Click() {
@@ -79,9 +79,8 @@ void TFmain::ExportMessageToWav1Click() {
     const auto path = AskFileToSave(hwnd_, kWavFilter, "wav");
     if (!path) return;
     const WaitCursor busy;
-    const speech::VoiceToken* voice =
-        optionsPage_ ? optionsPage_->profiles().SelectedToken(speech::Speaker::Mine) : nullptr;
-    speech::ExportToWav(spVoice_, voice, spFileStream1_, log, *path);
+    speech::ExportToWav(speech_.mineVoice(), profiles_.SelectedToken(speech::Speaker::Mine), speech_.file(), log,
+                        *path);
 }
 
 }  // namespace parlowen::app

@@ -30,7 +30,7 @@ void TFmain::CreateControls() {
     CreateNotebook();
     // A page that cannot be built is reported; the rest of the window still comes up.
     RunReportingFailure([&] { CreateLogPage(tabSheets_[0]); });
-    RunReportingFailure([&] { optionsPage_ = std::make_unique<OptionsPage>(tabSheets_[1], spVoice_, spVoice1_); });
+    RunReportingFailure([&] { optionsPage_ = std::make_unique<OptionsPage>(tabSheets_[1], profiles_, settings_.reading); });
     RunReportingFailure([&] { CreateStatusBar(); });
 
     // Every control speaks the form's font, except the log, which has its own.

@@ -5,7 +5,6 @@
 #include "app/menus_win32.h"
 #include "app/settings/get_path_win32.h"
 #include "app/settings/profile_store_win32.h"
-#include "app/settings/settings.h"
 #include "log/log_pane_win32.h"
 #include "speech/token_registry_win32.h"
 #include "win32/errors_win32.h"
@@ -50,7 +49,7 @@ win32::UniqueIcon LoadProgramIcon(HINSTANCE instance, int size) {
 }  // namespace
 
 TFmain::TFmain(HINSTANCE instance)
-    : instance_(instance), spVoice_(speech_.mineVoice()), spVoice1_(speech_.friendVoice()), spFileStream1_(speech_.file()) {}
+    : instance_(instance), profiles_(speech_.mineVoice(), speech_.friendVoice(), settings_.voices) {}
 
 TFmain::~TFmain() { Destroy(); }
 
@@ -183,15 +182,12 @@ void TFmain::FormCreate() {
     ::SetWindowTextW(hwnd_, kMainWindowCaption);
     speech::RefreshVoiceTokensOnVersion5();
 
-    // Without its options page the program has nothing to put the settings into, and
-    // nothing of them to save at exit.
-    if (optionsPage_) {
-        settings::WindowsProfileStore store(settings::SettingsPath());
-        const settings::StoredSettings stored = settings::LoadSettings(store);
-        optionsPage_->LoadVoiceProfiles(stored);
-        LoadReadingOptions(stored);
-        settingsLoaded_ = true;
-    }
+    settings::WindowsProfileStore store(settings::SettingsPath());
+    const settings::Settings stored = settings::LoadSettings(store);
+    settings_.voices = stored.voices;
+    profiles_.Load();
+    LoadReadingOptions(stored.reading);
+    settingsLoaded_ = true;
     ShowStartupShortcutMarks();
 
     initialShowCommand_ = SW_SHOWMINIMIZED;
@@ -202,29 +198,27 @@ void TFmain::FormCreate() {
 void TFmain::FormDestroy() {
     if (trayIcon1_) trayIcon1_->Hide();
     speech::RemoveVoiceTokensOnVersion5();
-    // Controls that never received the stored settings would overwrite them with their
-    // design-time values: a run whose start-up failed leaves the file as it was.
+    // Settings that were never loaded would overwrite the stored ones with defaults: a
+    // run whose start-up failed leaves the file as it was.
     if (settingsLoaded_) SaveSettings();
 }
 
-void TFmain::LoadReadingOptions(const settings::StoredSettings& stored) {
-    optionsPage_->LoadReadingOptions(stored);
-    SetMenuItemChecked(::GetMenu(hwnd_), IdNShowTime1, stored.showtime);
+void TFmain::LoadReadingOptions(const capture::ReadingOptions& reading) {
+    settings_.reading = reading;
+    if (optionsPage_) optionsPage_->ShowReadingOptions();
+    SetMenuItemChecked(::GetMenu(hwnd_), IdNShowTime1, reading.showTime);
 }
 
 void TFmain::SaveSettings() {
-    settings::SettingsToSave values;
-    optionsPage_->CollectSettings(values);
-    values.showtime = IsMenuItemChecked(::GetMenu(hwnd_), IdNShowTime1);
     settings::WindowsProfileStore store(settings::SettingsPath());
-    settings::SaveSettings(store, values);
+    settings::SaveSettings(store, settings_);
 }
 
 void TFmain::OnCommand(unsigned id, unsigned notification) {
     if (optionsPage_ && optionsPage_->OnCommand(id, notification)) return;
     switch (id) {
     case IdStopSpeak1:
-        if (optionsPage_) optionsPage_->profiles().StopSpeaking();
+        profiles_.StopSpeaking();
         break;
     case IdOpen1:
         RestoreMainWindowWithPage(0);
@@ -299,19 +293,11 @@ void TFmain::OnHistoryRead() {
 
 void TFmain::Timer3Timer() { tracking_.Timer3Tick(chatWindows_); }
 
-capture::ReadingOptions TFmain::Options() {
-    capture::ReadingOptions options = optionsPage_ ? optionsPage_->ReadingOptions() : capture::ReadingOptions{};
-    options.showTime = IsMenuItemChecked(::GetMenu(hwnd_), IdNShowTime1);
-    return options;
-}
+capture::ReadingOptions TFmain::Options() { return settings_.reading; }
 
-void TFmain::SpeakMine(std::string_view text) noexcept {
-    if (optionsPage_) optionsPage_->profiles().Speak(speech::Speaker::Mine, text);
-}
+void TFmain::SpeakMine(std::string_view text) noexcept { profiles_.Speak(speech::Speaker::Mine, text); }
 
-void TFmain::SpeakFriend(std::string_view text) noexcept {
-    if (optionsPage_) optionsPage_->profiles().Speak(speech::Speaker::Friend, text);
-}
+void TFmain::SpeakFriend(std::string_view text) noexcept { profiles_.Speak(speech::Speaker::Friend, text); }
 
 void TFmain::AppendLogEntry(std::string_view header, std::string_view body, log::Colour colour) {
     log::LogPaneWin32 pane(richEdit1_);

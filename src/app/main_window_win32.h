@@ -6,6 +6,7 @@
 #include "win32/handles_win32.h"
 #include "win32/window_procedure_win32.h"
 #include "app/options_page_win32.h"
+#include "app/settings/settings.h"
 #include "app/tray_icon_win32.h"
 #include "capture/capture_tick.h"
 #include "capture/chat_tracking.h"
@@ -94,7 +95,7 @@ private:
     void SetStartupMarks(bool checked);
 
     // Settings.
-    void LoadReadingOptions(const settings::StoredSettings& stored);
+    void LoadReadingOptions(const capture::ReadingOptions& reading);
     void SaveSettings();
 
     // What the capture tick hands a message to.
@@ -123,12 +124,12 @@ private:
     // The log's plain-text mode: set by each save from the file's extension, followed by opening.
     bool plainTextMode_ = false;
 
-    // Mine and the friend's voice objects, and the stream the WAV export renders into,
-    // on the speech engine chosen when the window object is made.
+    // What the user has set, and the voice profiles that speak with it through mine and
+    // the friend's voice objects, on the speech engine chosen when the window object is
+    // made. The options page shows and edits them.
+    settings::Settings settings_;
     speech::SpeechEngines speech_;
-    speech::VoiceEngine& spVoice_;
-    speech::VoiceEngine& spVoice1_;
-    speech::AudioFileStream& spFileStream1_;
+    speech::VoiceProfiles profiles_;
     std::unique_ptr<OptionsPage> optionsPage_;
 
     // The messenger's chat windows, the one followed, and the last message handled.

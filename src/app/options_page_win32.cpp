@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <array>
 #include <optional>
 
 namespace parlowen::app {
@@ -14,9 +15,7 @@ namespace {
 using speech::Speaker;
 
 HWND CreateCheckBox(HWND page, const wchar_t* caption, Rect r, unsigned id) {
-    HWND box = CreateChild(page, L"BUTTON", caption, BS_AUTOCHECKBOX | WS_TABSTOP, r, id);
-    ::SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
-    return box;
+    return CreateChild(page, L"BUTTON", caption, BS_AUTOCHECKBOX | WS_TABSTOP, r, id);
 }
 
 HWND CreateTrackBar(HWND page, Rect r, unsigned id, int minimum, int maximum) {
@@ -63,11 +62,17 @@ constexpr VoiceGroupLayout kFriendLayout{
 
 }  // namespace
 
-OptionsPage::OptionsPage(HWND page, speech::VoiceEngine& mineVoice, speech::VoiceEngine& friendVoice)
+OptionsPage::OptionsPage(HWND page, speech::VoiceProfiles& profiles, capture::ReadingOptions& reading)
     : controls_(CreateControls(page)),
       mineControls_(ProfileControlsOf(controls_.mine)),
       friendControls_(ProfileControlsOf(controls_.friend_)),
-      profiles_(mineVoice, mineControls_, friendVoice, friendControls_) {}
+      profiles_(profiles),
+      reading_(reading) {
+    profiles_.ShowIn(&mineControls_, &friendControls_);
+    ShowReadingOptions();
+}
+
+OptionsPage::~OptionsPage() { profiles_.ShowIn(nullptr, nullptr); }
 
 OptionsPage::Controls OptionsPage::CreateControls(HWND page) {
     Controls c;
@@ -108,45 +113,34 @@ speech::ProfileControlsWin32 OptionsPage::ProfileControlsOf(const VoiceGroup& g)
     return speech::ProfileControlsWin32(g.cbVoice, g.tRate, g.tVolume, g.lRate, g.lVolume);
 }
 
-void OptionsPage::LoadVoiceProfiles(const settings::StoredSettings& stored) {
-    profiles_.Load({stored.engine, stored.engine1, stored.rate, stored.rate1, stored.volume, stored.volume1});
+std::array<OptionsPage::ReadingOptionBox, 4> OptionsPage::ReadingOptionBoxes() const {
+    using capture::ReadingOptions;
+    return {{{IdCBMe, controls_.cbMe, &ReadingOptions::readMine},
+             {IdCBFriend, controls_.cbFriend, &ReadingOptions::readFriend},
+             {IdCBmyname, controls_.cbMyname, &ReadingOptions::readMyName},
+             {IdCBFriendsname, controls_.cbFriendsname, &ReadingOptions::readFriendsName}}};
 }
 
-void OptionsPage::LoadReadingOptions(const settings::StoredSettings& stored) {
-    SetChecked(controls_.cbMe, stored.cbme);
-    SetChecked(controls_.cbFriend, stored.cbfriend);
-    SetChecked(controls_.cbMyname, stored.cbmyname);
-    SetChecked(controls_.cbFriendsname, stored.cbfriendsname);
-}
-
-void OptionsPage::CollectSettings(settings::SettingsToSave& values) const {
-    values.rate = Position(controls_.mine.tRate);
-    values.volume = Position(controls_.mine.tVolume);
-    values.engine = SelectedEntry(controls_.mine.cbVoice);
-    values.rate1 = Position(controls_.friend_.tRate);
-    values.volume1 = Position(controls_.friend_.tVolume);
-    values.engine1 = SelectedEntry(controls_.friend_.cbVoice);
-    values.cbme = IsChecked(controls_.cbMe);
-    values.cbfriend = IsChecked(controls_.cbFriend);
-    values.cbmyname = IsChecked(controls_.cbMyname);
-    values.cbfriendsname = IsChecked(controls_.cbFriendsname);
-}
-
-capture::ReadingOptions OptionsPage::ReadingOptions() const {
-    capture::ReadingOptions options;
-    options.readMine = IsChecked(controls_.cbMe);
-    options.readMyName = IsChecked(controls_.cbMyname);
-    options.readFriend = IsChecked(controls_.cbFriend);
-    options.readFriendsName = IsChecked(controls_.cbFriendsname);
-    return options;
+void OptionsPage::ShowReadingOptions() {
+    for (const ReadingOptionBox& box : ReadingOptionBoxes()) SetChecked(box.window, reading_.*box.option);
 }
 
 bool OptionsPage::OnCommand(unsigned id, unsigned notification) {
     switch (id) {
     case IdCBVoice:
     case IdCBVoice1:  // CBVoiceChange, CBVoice1Change
-        if (notification == CBN_SELCHANGE || notification == CBN_EDITCHANGE)
-            profiles_.VoiceChanged(id == IdCBVoice ? Speaker::Mine : Speaker::Friend);
+        if (notification == CBN_SELCHANGE || notification == CBN_EDITCHANGE) {
+            const VoiceGroup& group = id == IdCBVoice ? controls_.mine : controls_.friend_;
+            profiles_.VoiceChanged(id == IdCBVoice ? Speaker::Mine : Speaker::Friend,
+                                   SelectedEntry(group.cbVoice).value_or(-1));
+        }
+        return true;
+    case IdCBMe:
+    case IdCBFriend:
+    case IdCBmyname:
+    case IdCBFriendsname:
+        for (const ReadingOptionBox& box : ReadingOptionBoxes())
+            if (box.id == id && notification == BN_CLICKED) reading_.*box.option = IsChecked(box.window);
         return true;
     case IdBtnDefault1:
         profiles_.ResetRateAndVolume(Speaker::Mine);
@@ -163,10 +157,11 @@ bool OptionsPage::OnCommand(unsigned id, unsigned notification) {
 void OptionsPage::OnTrackBar(HWND slider, unsigned request) {
     // The end of a drag or key press repeats the position already reported.
     if (request == TB_ENDTRACK || request == TB_THUMBPOSITION) return;
-    if (slider == controls_.mine.tRate) profiles_.RateChanged(Speaker::Mine);
-    if (slider == controls_.friend_.tRate) profiles_.RateChanged(Speaker::Friend);
-    if (slider == controls_.mine.tVolume) profiles_.VolumeChanged(Speaker::Mine);
-    if (slider == controls_.friend_.tVolume) profiles_.VolumeChanged(Speaker::Friend);
+    const int position = Position(slider);
+    if (slider == controls_.mine.tRate) profiles_.RateChanged(Speaker::Mine, position);
+    if (slider == controls_.friend_.tRate) profiles_.RateChanged(Speaker::Friend, position);
+    if (slider == controls_.mine.tVolume) profiles_.VolumeChanged(Speaker::Mine, position);
+    if (slider == controls_.friend_.tVolume) profiles_.VolumeChanged(Speaker::Friend, position);
 }
 
 }  // namespace parlowen::app

@@ -18,6 +18,7 @@ struct ReadingOptions {
     bool readFriend = true;       // CBFriend
     bool readFriendsName = true;  // CBFriendsname
     bool showTime = true;         // NShowTime1
+    bool operator==(const ReadingOptions&) const = default;
 };
 
 // Where a handled message goes: the reading options, the two voices and the log.

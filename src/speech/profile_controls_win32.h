@@ -15,13 +15,8 @@ public:
           volumeLabel_(volumeLabel) {}
 
     void AddVoice(const std::string& description) override;
-    int VoiceCount() const override;
-    std::string VoiceText(int index) const override;
-    int SelectedVoice() const override;
     void SelectVoice(int index) override;
-    int RatePosition() const override;
     void SetRatePosition(int position) override;
-    int VolumePosition() const override;
     void SetVolumePosition(int position) override;
     void ShowRateValue(const std::string& text) override;
     void ShowVolumeValue(const std::string& text) override;

@@ -1,63 +1,75 @@
 #include "speech/voice_profiles.h"
 
+#include <algorithm>
+
 namespace parlowen::speech {
 
-VoiceProfiles::VoiceProfiles(VoiceEngine& mineVoice, ProfileControls& mineControls,
-                             VoiceEngine& friendVoice, ProfileControls& friendControls)
-    : mine_{mineVoice, mineControls}, friend_{friendVoice, friendControls} {}
+VoiceProfiles::VoiceProfiles(VoiceEngine& mineVoice, VoiceEngine& friendVoice, VoiceSettings& settings)
+    : mine_{mineVoice}, friend_{friendVoice}, settings_(settings) {}
 
-void VoiceProfiles::Load(const SavedVoiceSettings& saved) {
-    // The mine voice lists the voices; both boxes get the same entries in the same order.
-    voices_ = mine_.voice.GetVoices();
-    for (const InstalledVoice& voice : voices_) {
-        mine_.controls.AddVoice(voice.description);
-        friend_.controls.AddVoice(voice.description);
-    }
-    SelectSavedVoice(Speaker::Mine, saved.engine);
-    SelectSavedVoice(Speaker::Friend, saved.engine1);
-
-    ApplyRate(Speaker::Mine, saved.rate);
-    ApplyRate(Speaker::Friend, saved.rate1);
-    ApplyVolume(Speaker::Mine, saved.volume);
-    ApplyVolume(Speaker::Friend, saved.volume1);
+void VoiceProfiles::ShowIn(ProfileControls* mineControls, ProfileControls* friendControls) {
+    mine_.controls = mineControls;
+    friend_.controls = friendControls;
 }
 
-void VoiceProfiles::SelectSavedVoice(Speaker speaker, int savedIndex) {
-    ProfileControls& controls = Of(speaker).controls;
-    const int count = controls.VoiceCount();
-    if (count == 0) return;
-    const bool usable = savedIndex >= 0 && savedIndex < count && !controls.VoiceText(savedIndex).empty();
-    controls.SelectVoice(usable ? savedIndex : 0);
-    VoiceChanged(speaker);
+void VoiceProfiles::Load() {
+    // The mine voice lists the voices; both boxes get the same entries in the same order.
+    voices_ = mine_.voice.GetVoices();
+    for (const InstalledVoice& voice : voices_)
+        for (Profile* p : {&mine_, &friend_})
+            if (p->controls) p->controls->AddVoice(voice.description);
+    SelectSavedVoice(Speaker::Mine);
+    SelectSavedVoice(Speaker::Friend);
+
+    ApplyRate(Speaker::Mine, settings_.mine.rate);
+    ApplyRate(Speaker::Friend, settings_.friend_.rate);
+    ApplyVolume(Speaker::Mine, settings_.mine.volume);
+    ApplyVolume(Speaker::Friend, settings_.friend_.volume);
+}
+
+void VoiceProfiles::SelectSavedVoice(Speaker speaker) {
+    int& voice = settings_.Of(speaker).voice;
+    if (voices_.empty()) {
+        voice = -1;
+        return;
+    }
+    const bool usable = voice >= 0 && voice < static_cast<int>(voices_.size()) &&
+                        !voices_[static_cast<size_t>(voice)].description.empty();
+    if (!usable) voice = 0;
+    if (ProfileControls* controls = Of(speaker).controls) controls->SelectVoice(voice);
+    VoiceChanged(speaker, voice);
 }
 
 void VoiceProfiles::ApplyRate(Speaker speaker, int position) {
-    Of(speaker).controls.SetRatePosition(position);
-    RateChanged(speaker);
+    const int rate = std::clamp(position, kMinRate, kMaxRate);
+    if (ProfileControls* controls = Of(speaker).controls) controls->SetRatePosition(rate);
+    RateChanged(speaker, rate);
 }
 
 void VoiceProfiles::ApplyVolume(Speaker speaker, int position) {
-    Of(speaker).controls.SetVolumePosition(position);
-    VolumeChanged(speaker);
+    const int volume = std::clamp(position, kMinVolume, kMaxVolume);
+    if (ProfileControls* controls = Of(speaker).controls) controls->SetVolumePosition(volume);
+    VolumeChanged(speaker, volume);
 }
 
-void VoiceProfiles::VoiceChanged(Speaker speaker) {
-    // Text typed into the box selects no entry; the voice then stays as it was.
+void VoiceProfiles::VoiceChanged(Speaker speaker, int entry) {
+    settings_.Of(speaker).voice = entry < 0 ? -1 : entry;
+    // Text typed into the box selects no entry; the voice object then stays as it was.
     if (const VoiceToken* token = SelectedToken(speaker)) Of(speaker).voice.SetVoice(*token);
 }
 
-void VoiceProfiles::RateChanged(Speaker speaker) {
+void VoiceProfiles::RateChanged(Speaker speaker, int position) {
+    const int rate = settings_.Of(speaker).rate = std::clamp(position, kMinRate, kMaxRate);
     Profile& p = Of(speaker);
-    const int position = p.controls.RatePosition();
-    p.voice.SetRate(position);
-    p.controls.ShowRateValue(std::to_string(position));
+    p.voice.SetRate(rate);
+    if (p.controls) p.controls->ShowRateValue(std::to_string(rate));
 }
 
-void VoiceProfiles::VolumeChanged(Speaker speaker) {
+void VoiceProfiles::VolumeChanged(Speaker speaker, int position) {
+    const int volume = settings_.Of(speaker).volume = std::clamp(position, kMinVolume, kMaxVolume);
     Profile& p = Of(speaker);
-    const int position = p.controls.VolumePosition();
-    p.voice.SetVolume(position);
-    p.controls.ShowVolumeValue(std::to_string(position));
+    p.voice.SetVolume(volume);
+    if (p.controls) p.controls->ShowVolumeValue(std::to_string(volume));
 }
 
 void VoiceProfiles::ResetRateAndVolume(Speaker speaker) {
@@ -67,15 +79,16 @@ void VoiceProfiles::ResetRateAndVolume(Speaker speaker) {
 
 void VoiceProfiles::Speak(Speaker speaker, std::string_view text) noexcept {
     Profile& p = Of(speaker);
+    const ProfileSettings& settings = settings_.Of(speaker);
     try {
         // A fresh voice object per utterance: it cuts off this profile's previous one
-        // and carries the profile exactly as the controls show it now.
+        // and carries the profile exactly as it is set now.
         p.voice.Disconnect();
         const VoiceToken* token = SelectedToken(speaker);
         if (token == nullptr) return;
         p.voice.SetVoice(*token);
-        p.voice.SetRate(p.controls.RatePosition());
-        p.voice.SetVolume(p.controls.VolumePosition());
+        p.voice.SetRate(settings.rate);
+        p.voice.SetVolume(settings.volume);
         p.voice.Speak(text);
     } catch (...) {
         // An utterance that cannot be spoken is simply not heard.
@@ -88,7 +101,7 @@ void VoiceProfiles::StopSpeaking() noexcept {
 }
 
 const VoiceToken* VoiceProfiles::SelectedToken(Speaker speaker) const {
-    const int index = Of(speaker).controls.SelectedVoice();
+    const int index = settings_.Of(speaker).voice;
     if (index < 0 || index >= static_cast<int>(voices_.size())) return nullptr;
     return voices_[static_cast<size_t>(index)].token.get();
 }

@@ -13,68 +13,80 @@ namespace parlowen::speech {
 
 enum class Speaker { Mine, Friend };
 
-// The option-page controls of one profile: its voice box, two sliders and their labels.
-// The profile's state lives here; the sliders clamp what they are given to their range.
+// One profile as the user has set it: the entry of the voice box (-1: none, as after
+// text typed into the box), the rate and the volume.
+struct ProfileSettings {
+    int voice = -1;
+    int rate = kDefaultRate;
+    int volume = kDefaultVolume;
+    bool operator==(const ProfileSettings&) const = default;
+};
+
+struct VoiceSettings {
+    ProfileSettings mine, friend_;
+    ProfileSettings& Of(Speaker speaker) noexcept { return speaker == Speaker::Mine ? mine : friend_; }
+    const ProfileSettings& Of(Speaker speaker) const noexcept { return speaker == Speaker::Mine ? mine : friend_; }
+    bool operator==(const VoiceSettings&) const = default;
+};
+
+// The option-page controls of one profile, which show it: its voice box, two sliders
+// and their labels.
 class ProfileControls {
 public:
     virtual ~ProfileControls() = default;
     virtual void AddVoice(const std::string& description) = 0;
-    virtual int VoiceCount() const = 0;
-    virtual std::string VoiceText(int index) const = 0;
-    virtual int SelectedVoice() const = 0;  // -1 when no entry is selected
     virtual void SelectVoice(int index) = 0;
-    virtual int RatePosition() const = 0;
     virtual void SetRatePosition(int position) = 0;
-    virtual int VolumePosition() const = 0;
     virtual void SetVolumePosition(int position) = 0;
     virtual void ShowRateValue(const std::string& text) = 0;
     virtual void ShowVolumeValue(const std::string& text) = 0;
 };
 
-// The saved choices the profiles start from.
-struct SavedVoiceSettings {
-    int engine = -1, engine1 = -1;
-    int rate = kDefaultRate, rate1 = kDefaultRate;
-    int volume = kDefaultVolume, volume1 = kDefaultVolume;
-};
-
+// The two profiles: the settings they speak with, which the program owns, and what the
+// option page's handlers do to them and to the voice objects. Speaking reads the
+// settings, never a control.
 class VoiceProfiles {
 public:
-    VoiceProfiles(VoiceEngine& mineVoice, ProfileControls& mineControls, VoiceEngine& friendVoice,
-                  ProfileControls& friendControls);
+    VoiceProfiles(VoiceEngine& mineVoice, VoiceEngine& friendVoice, VoiceSettings& settings);
 
-    // Lists the installed voices in both boxes, selects the saved ones and applies the
-    // saved rates and volumes. Engine errors propagate.
-    void Load(const SavedVoiceSettings& saved);
+    // From now on the profiles are shown in these controls; without them (no options
+    // page) the profiles work all the same.
+    void ShowIn(ProfileControls* mineControls, ProfileControls* friendControls);
 
-    // Option-page handlers; engine errors propagate to the caller's error report.
-    void VoiceChanged(Speaker speaker);
-    void RateChanged(Speaker speaker);
-    void VolumeChanged(Speaker speaker);
+    // Lists the installed voices, settles each profile on its saved voice (the first
+    // entry when the saved one is missing or unnamed) and applies the rates and volumes.
+    // Engine errors propagate.
+    void Load();
+
+    // Option-page handlers, given what the user set in the control; engine errors
+    // propagate to the caller's error report, after the setting has taken the value.
+    void VoiceChanged(Speaker speaker, int entry);
+    void RateChanged(Speaker speaker, int position);
+    void VolumeChanged(Speaker speaker, int position);
     void ResetRateAndVolume(Speaker speaker);
 
-    // Speaks ANSI text with the profile as its controls show it now, cutting off that
-    // profile's previous utterance. Never fails: any problem means silence.
+    // Speaks ANSI text with the profile as it is set now, cutting off that profile's
+    // previous utterance. Never fails: any problem means silence.
     void Speak(Speaker speaker, std::string_view text) noexcept;
     // Silences both voices at once; the next utterance speaks normally.
     void StopSpeaking() noexcept;
 
-    // The token of the profile's selected entry, or nullptr when none is selected.
+    // The token of the profile's voice, or nullptr when it has none.
     const VoiceToken* SelectedToken(Speaker speaker) const;
 
 private:
     struct Profile {
         VoiceEngine& voice;
-        ProfileControls& controls;
+        ProfileControls* controls = nullptr;
     };
     Profile& Of(Speaker speaker) { return speaker == Speaker::Mine ? mine_ : friend_; }
-    const Profile& Of(Speaker speaker) const { return speaker == Speaker::Mine ? mine_ : friend_; }
-    void SelectSavedVoice(Speaker speaker, int savedIndex);
+    void SelectSavedVoice(Speaker speaker);
     void ApplyRate(Speaker speaker, int position);
     void ApplyVolume(Speaker speaker, int position);
 
     Profile mine_;
     Profile friend_;
+    VoiceSettings& settings_;
     std::vector<InstalledVoice> voices_;  // held for the whole run, shared by both boxes
 };
 

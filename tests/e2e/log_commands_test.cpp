@@ -188,7 +188,11 @@ E2E_TEST(LogExportedAsSpeechIntoAWavFile) {
     CHECK_EQ(wav ? wav->comment : std::string(), Utf8(L"sky 20:17:02 说：\r\n我也是"));
 
     // No voice selected in the mine box: nothing written, nothing said.
-    ::SendMessageW(OptionControl(main, IdCBVoice), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    // (Text typed into the box selects no entry.)
+    HWND mineBox = OptionControl(main, IdCBVoice);
+    ::SendMessageW(mineBox, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    ::SendMessageW(Page(main, IdTabSheet2), WM_COMMAND, MAKEWPARAM(IdCBVoice, CBN_EDITCHANGE),
+                   reinterpret_cast<LPARAM>(mineBox));
     REQUIRE(ChooseFile(program, main, IdExportMessageToWav1, kFolder + L"none.wav"));
     Pump(1000);
     CHECK(::GetFileAttributesW((kFolder + L"none.wav").c_str()) == INVALID_FILE_ATTRIBUTES);

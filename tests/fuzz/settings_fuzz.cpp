@@ -31,30 +31,18 @@ public:
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view input(reinterpret_cast<const char*>(data), size);
     MemoryStore store;
-    for (const KeySpec& key : kKeys) {
+    for (const Setting& setting : kSettings) {
         const std::size_t end = input.find('\0');
-        store.WriteString(kSection, key.name, input.substr(0, end));
+        store.WriteString(kSection, setting.key, input.substr(0, end));
         if (end == std::string_view::npos) break;
         input.remove_prefix(end + 1);
     }
     if (auto value = ParseInteger(store.ReadString(kSection, "Engine")))
         if (ParseInteger(std::to_string(*value)) != value) std::abort();
 
-    const StoredSettings stored = LoadSettings(store);
-    SettingsToSave saved;
-    saved.rate = stored.rate;
-    saved.volume = stored.volume;
-    saved.engine = stored.engine;
-    saved.rate1 = stored.rate1;
-    saved.volume1 = stored.volume1;
-    saved.engine1 = stored.engine1;
-    saved.cbme = stored.cbme;
-    saved.cbfriend = stored.cbfriend;
-    saved.cbmyname = stored.cbmyname;
-    saved.cbfriendsname = stored.cbfriendsname;
-    saved.showtime = stored.showtime;
+    const Settings stored = LoadSettings(store);
     MemoryStore written;
-    SaveSettings(written, saved);
+    SaveSettings(written, stored);
     if (!(LoadSettings(written) == stored)) std::abort();
     return 0;
 }

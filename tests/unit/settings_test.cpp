@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <optional>
 #include <initializer_list>
 #include <map>
 #include <string>
@@ -25,6 +27,10 @@ public:
     }
     void WriteString(std::string_view section, std::string_view key, std::string_view value) override {
         values_[Name(section, key)] = value;
+    }
+    std::optional<std::string> Find(std::string_view key) const {
+        const auto found = values_.find(Name(kSection, key));
+        return found == values_.end() ? std::nullopt : std::optional<std::string>(found->second);
     }
 
 private:
@@ -51,13 +57,6 @@ public:
     int failingWrite = 0;
 };
 
-SettingsToSave DefaultsWithFirstVoices() {
-    SettingsToSave settings;
-    settings.engine = 0;
-    settings.engine1 = 0;
-    return settings;
-}
-
 TEST(ParseInteger, DecimalAndHexadecimalWithin32Bits) {
     struct Case {
         const char* text;
@@ -79,125 +78,64 @@ TEST(ParseInteger, DecimalAndHexadecimalWithin32Bits) {
     for (const Case& c : cases) EXPECT_EQ(ParseInteger(c.text), c.value) << '"' << c.text << '"';
 }
 
-TEST(ReadInteger, ValuesAsTheFileHoldsThem) {
+TEST(Settings, DefaultsAreWhatTheProgramStartsWithAndWhatAMissingFileGives) {
+    MemoryStore empty;
+    EXPECT_EQ(DefaultSettings(), Settings{});
+    EXPECT_EQ(LoadSettings(empty), Settings{});
+}
+
+// Each key alone in the file: the value read (missing, empty and non-integer texts give
+// the default; integers are clamped, booleans any non-zero, entries any negative as
+// none) and what exit writes back.
+TEST(Settings, EachKeyReadsIntoItsRangeAndWritesBack) {
     struct Case {
-        const char* value;  // nullptr: the key is missing
+        const char* key;
+        std::optional<std::string> stored;
         int read;
+        std::optional<std::string> written;  // nothing: the key is not written
     };
     const Case cases[] = {
-        {"15", 15},    {"-5", -5}, {"0x0A", 10}, {"0X1f", 31},          {"$1F", 31},  {"0x", 42},
-        {"yes", 42},   {"", 42},   {nullptr, 42}, {"99999999999", 42},   {"1.5", 42},
+        {"Rate", std::nullopt, 0, "0"},  {"Rate", "", 0, "0"},        {"Rate", "abc", 0, "0"},
+        {"Rate", "-7", -7, "-7"},        {"Rate", "15", 10, "10"},     {"Rate1", "$FFFFFFF6", -10, "-10"},
+        {"Rate1", "0x0A", 10, "10"},     {"Volume", "-5", 0, "0"},     {"Volume", "$10", 16, "16"},
+        {"Volume1", "1000", 100, "100"}, {"Volume1", "2147483648", 100, "100"},
+        {"Engine", std::nullopt, -1, std::nullopt}, {"Engine", "3", 3, "3"}, {"Engine1", "-7", -1, std::nullopt},
+        {"Engine1", "0", 0, "0"},        {"cbme", "2", 1, "1"},        {"cbme", "-1", 1, "1"},
+        {"cbfriend", "0", 0, "0"},       {"cbmyname", "yes", 1, "1"},  {"cbfriendsname", "0x0", 0, "0"},
+        {"showtime", "0", 0, "0"},       {"showtime", std::nullopt, 1, "1"},
     };
     for (const Case& c : cases) {
-        MemoryStore store;
-        if (c.value) store.WriteString("set", "Rate", c.value);
-        store.WriteString("other", "Rate", "5");
-        EXPECT_EQ(ReadInteger(store, "Rate", 42), c.read) << (c.value ? c.value : "(missing)");
+        SCOPED_TRACE(std::string(c.key) + "=" + c.stored.value_or("(missing)"));
+        const auto setting = std::find_if(kSettings.begin(), kSettings.end(),
+                                          [&](const Setting& s) { return s.key == c.key; });
+        ASSERT_NE(setting, kSettings.end());
+        MemoryStore file;
+        if (c.stored) file.WriteString(kSection, c.key, *c.stored);
+        const Settings loaded = LoadSettings(file);
+        EXPECT_EQ(setting->get(loaded), c.read);
+        Settings expected = DefaultSettings();
+        setting->set(expected, c.read);
+        EXPECT_EQ(loaded, expected);  // no other setting moved
+
+        MemoryStore written;
+        SaveSettings(written, loaded);
+        EXPECT_EQ(written.Find(c.key), c.written);
     }
 }
 
-TEST(ReadBoolean, AnyNonZeroIntegerIsTrue) {
-    struct Case {
-        const char* value;  // nullptr: missing
-        bool defaultValue;
-        bool read;
-    };
-    const Case cases[] = {
-        {"1", false, true},   {"0", true, false},  {"2", false, true},   {"-1", false, true},
-        {"yes", true, true},  {"yes", false, false}, {"", true, true},   {"", false, false},
-        {nullptr, true, true}, {nullptr, false, false}, {"0x0", true, false}, {"$10", false, true},
-    };
-    for (const Case& c : cases) {
-        MemoryStore store;
-        if (c.value) store.WriteString("set", "cbme", c.value);
-        EXPECT_EQ(ReadBoolean(store, "cbme", c.defaultValue), c.read)
-            << (c.value ? c.value : "(missing)") << " default " << c.defaultValue;
-    }
-}
-
-TEST(WriteValues, DecimalAndOneOrZero) {
+// The orders the file's users know: start-up reads each key once, exit writes them
+// as below, an entry of none left out.
+TEST(Settings, StartUpReadsAndExitWritesEveryKeyOnceInTheirOrders) {
     RecordingStore store;
-    WriteInteger(store, "Rate", -3);
-    WriteInteger(store, "Volume", 100);
-    WriteInteger(store, "Engine", 0);
-    WriteBoolean(store, "cbme", true);
-    WriteBoolean(store, "showtime", false);
-    EXPECT_EQ(store.calls, (std::vector<std::string>{"set/Rate=-3", "set/Volume=100", "set/Engine=0",
-                                                     "set/cbme=1", "set/showtime=0"}));
-}
-
-TEST(KeyTable, ElevenKeysWithTheirTypesAndDefaults) {
-    ASSERT_EQ(kKeys.size(), 11u);
-    EXPECT_EQ(SpecOf(Key::Engine).name, "Engine");
-    EXPECT_EQ(SpecOf(Key::Engine).defaultValue, -1);
-    EXPECT_EQ(SpecOf(Key::Volume1).name, "Volume1");
-    EXPECT_EQ(SpecOf(Key::Volume1).defaultValue, 100);
-    EXPECT_EQ(SpecOf(Key::CbFriendsName).name, "cbfriendsname");
-    EXPECT_EQ(SpecOf(Key::CbFriendsName).type, ValueType::Boolean);
-    EXPECT_EQ(SpecOf(Key::Rate).type, ValueType::Integer);
-    for (const KeySpec& entry : kKeys) EXPECT_EQ(&SpecOf(entry.key), &entry);
-}
-
-TEST(LoadSettings, DefaultsWhenThereIsNoFile) {
-    MemoryStore store;
-    EXPECT_EQ(LoadSettings(store), StoredSettings{});
-    const StoredSettings defaults = LoadSettings(store);
-    EXPECT_EQ(defaults.engine, -1);
-    EXPECT_EQ(defaults.volume1, 100);
-    EXPECT_TRUE(defaults.showtime);
-}
-
-TEST(LoadSettings, ReadsEveryKeyOnceInStartUpOrder) {
-    RecordingStore store;
-    LoadSettings(store);
+    Settings settings = LoadSettings(store);
+    settings.voices.mine.voice = 0;
+    SaveSettings(store, settings);
     EXPECT_EQ(store.calls,
               (std::vector<std::string>{"read set/Engine", "read set/Engine1", "read set/Rate", "read set/Rate1",
                                         "read set/Volume", "read set/Volume1", "read set/cbme", "read set/cbfriend",
-                                        "read set/cbmyname", "read set/cbfriendsname", "read set/showtime"}));
-}
-
-TEST(LoadSettings, ValuesAsStoredWithoutClamping) {
-    MemoryStore store{{"set/Engine", "3"},   {"set/Engine1", "-7"}, {"set/Rate", "15"},
-                      {"set/Rate1", "0x0A"}, {"set/Volume", "$10"}, {"set/Volume1", "-5"},
-                      {"set/cbme", "2"},     {"set/cbfriend", "0"}, {"set/cbmyname", "yes"},
-                      {"set/cbfriendsname", "0"}, {"set/showtime", "0"}};
-    StoredSettings expected;
-    expected.engine = 3;
-    expected.engine1 = -7;
-    expected.rate = 15;
-    expected.rate1 = 10;
-    expected.volume = 16;
-    expected.volume1 = -5;
-    expected.cbme = true;
-    expected.cbfriend = false;
-    expected.cbmyname = true;
-    expected.cbfriendsname = false;
-    expected.showtime = false;
-    EXPECT_EQ(LoadSettings(store), expected);
-}
-
-TEST(SaveSettings, WritesInExitOrder) {
-    RecordingStore store;
-    SettingsToSave settings = DefaultsWithFirstVoices();
-    settings.rate = -3;
-    settings.volume1 = 7;
-    settings.engine1 = 2;
-    settings.cbfriend = false;
-    SaveSettings(store, settings);
-    EXPECT_EQ(store.calls,
-              (std::vector<std::string>{"set/Rate=-3", "set/Volume=100", "set/Engine=0", "set/Rate1=0",
-                                        "set/Volume1=7", "set/Engine1=2", "set/cbme=1", "set/cbfriend=0",
-                                        "set/cbmyname=1", "set/cbfriendsname=1", "set/showtime=1"}));
-}
-
-TEST(SaveSettings, NoSelectedVoiceWritesNoEngine) {
-    RecordingStore store;
-    SettingsToSave settings;
-    settings.engine1 = 1;
-    SaveSettings(store, settings);
-    EXPECT_EQ(store.calls,
-              (std::vector<std::string>{"set/Rate=0", "set/Volume=100", "set/Rate1=0", "set/Volume1=100",
-                                        "set/Engine1=1", "set/cbme=1", "set/cbfriend=1", "set/cbmyname=1",
+                                        "read set/cbmyname", "read set/cbfriendsname", "read set/showtime",
+                                        "set/Rate=0", "set/Volume=100", "set/Engine=0", "set/Rate1=0",
+                                        "set/Volume1=100", "set/cbme=1", "set/cbfriend=1", "set/cbmyname=1",
                                         "set/cbfriendsname=1", "set/showtime=1"}));
 }
 
@@ -205,34 +143,12 @@ TEST(SaveSettings, AFailedWriteStopsTheSave) {
     RecordingStore store;
     store.failingWrite = 3;
     try {
-        SaveSettings(store, DefaultsWithFirstVoices());
+        SaveSettings(store, DefaultSettings());
         FAIL() << "no exception";
     } catch (const SettingsWriteError& e) {
         EXPECT_STREQ(e.what(), "Unable to write to X:\\set.ini");
     }
     EXPECT_EQ(store.calls, (std::vector<std::string>{"set/Rate=0", "set/Volume=100"}));
-}
-
-TEST(SaveSettings, SavedSettingsLoadBack) {
-    MemoryStore store;
-    SettingsToSave saved;
-    saved.rate = -10;
-    saved.volume = 0;
-    saved.engine = 4;
-    saved.rate1 = 10;
-    saved.volume1 = 55;
-    saved.cbmyname = false;
-    saved.showtime = false;
-    SaveSettings(store, saved);
-    StoredSettings expected;
-    expected.rate = -10;
-    expected.volume = 0;
-    expected.engine = 4;
-    expected.rate1 = 10;
-    expected.volume1 = 55;
-    expected.cbmyname = false;
-    expected.showtime = false;
-    EXPECT_EQ(LoadSettings(store), expected);
 }
 
 }  // namespace

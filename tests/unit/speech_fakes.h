@@ -72,14 +72,9 @@ public:
     std::string rateLabel = "?", volumeLabel = "?";
 
     void AddVoice(const std::string& d) override { entries.push_back(d); }
-    int VoiceCount() const override { return static_cast<int>(entries.size()); }
-    std::string VoiceText(int i) const override { return entries.at(static_cast<size_t>(i)); }
-    int SelectedVoice() const override { return selected; }
     void SelectVoice(int i) override { selected = i; }
-    int RatePosition() const override { return rate; }
-    void SetRatePosition(int p) override { rate = std::clamp(p, speech::kMinRate, speech::kMaxRate); }
-    int VolumePosition() const override { return volume; }
-    void SetVolumePosition(int p) override { volume = std::clamp(p, speech::kMinVolume, speech::kMaxVolume); }
+    void SetRatePosition(int p) override { rate = p; }
+    void SetVolumePosition(int p) override { volume = p; }
     void ShowRateValue(const std::string& t) override { rateLabel = t; }
     void ShowVolumeValue(const std::string& t) override { volumeLabel = t; }
 };

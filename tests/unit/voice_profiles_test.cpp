@@ -22,20 +22,24 @@ protected:
     RecordingVoice mineVoice{"mine", journal};
     RecordingVoice friendVoice{"friend", journal};
     FakeControls mine, friend_;
-    VoiceProfiles profiles{mineVoice, mine, friendVoice, friend_};
+    VoiceSettings settings;
+    VoiceProfiles profiles{mineVoice, friendVoice, settings};
 
+    VoiceProfilesTest() { profiles.ShowIn(&mine, &friend_); }
     void InstallVoices(std::initializer_list<const char*> names) {
         for (const char* n : names) mineVoice.installed.push_back({n, std::make_shared<FakeToken>(n)});
     }
-    void LoadAndForget(const SavedVoiceSettings& saved = {}) {
-        profiles.Load(saved);
+    void LoadAndForget(const VoiceSettings& saved = {}) {
+        settings = saved;
+        profiles.Load();
         journal.clear();
     }
 };
 
 TEST_F(VoiceProfilesTest, LoadListsVoicesSelectsSavedOnesAndAppliesClampedValuesInOrder) {
     InstallVoices({"Alpha", "Beta"});
-    profiles.Load({.engine = 5, .engine1 = 1, .rate = 15, .rate1 = -3, .volume = 40, .volume1 = -5});
+    settings = {.mine = {.voice = 5, .rate = 15, .volume = 40}, .friend_ = {.voice = 1, .rate = -3, .volume = -5}};
+    profiles.Load();
 
     EXPECT_EQ(mine.entries, (std::vector<std::string>{"Alpha", "Beta"}));
     EXPECT_EQ(friend_.entries, mine.entries);
@@ -48,6 +52,7 @@ TEST_F(VoiceProfilesTest, LoadListsVoicesSelectsSavedOnesAndAppliesClampedValues
     EXPECT_EQ(friend_.rateLabel, "-3");
     EXPECT_EQ(mine.volumeLabel, "40");
     EXPECT_EQ(friend_.volumeLabel, "0");
+    EXPECT_EQ(settings, (VoiceSettings{.mine = {0, 10, 40}, .friend_ = {1, -3, 0}}));
 }
 
 TEST_F(VoiceProfilesTest, SavedIndexFallsBackToFirstEntry) {
@@ -62,16 +67,20 @@ TEST_F(VoiceProfilesTest, SavedIndexFallsBackToFirstEntry) {
                        {"", std::make_shared<FakeToken>("unnamed")},
                        {"C", std::make_shared<FakeToken>("C")}};
         FakeControls ca, cb;
-        VoiceProfiles p{a, ca, b, cb};
-        p.Load({.engine = c.saved});
+        VoiceSettings saved{.mine = {.voice = c.saved}, .friend_ = {}};
+        VoiceProfiles p{a, b, saved};
+        p.ShowIn(&ca, &cb);
+        p.Load();
         EXPECT_EQ(ca.selected, c.expected) << "saved " << c.saved;
+        EXPECT_EQ(saved.mine.voice, c.expected) << "saved " << c.saved;
     }
 }
 
 TEST_F(VoiceProfilesTest, NoVoiceInstalledLeavesBoxesUnselectedAndSpeakingSilent) {
-    LoadAndForget({.engine = 3, .rate = 2});
+    LoadAndForget({.mine = {.voice = 3, .rate = 2}, .friend_ = {}});
     EXPECT_EQ(mine.selected, -1);
     EXPECT_EQ(friend_.selected, -1);
+    EXPECT_EQ(settings.mine.voice, -1);  // nothing to save
     EXPECT_EQ(mine.rate, 2);
 
     profiles.Speak(Speaker::Mine, "hello");
@@ -80,12 +89,10 @@ TEST_F(VoiceProfilesTest, NoVoiceInstalledLeavesBoxesUnselectedAndSpeakingSilent
     EXPECT_EQ(profiles.SelectedToken(Speaker::Mine), nullptr);
 }
 
-TEST_F(VoiceProfilesTest, UtteranceUsesTheControlsAsTheyAreAtThatMoment) {
+TEST_F(VoiceProfilesTest, UtteranceUsesTheSettingsAsTheyAreAtThatMoment) {
     InstallVoices({"Alpha", "Beta"});
     LoadAndForget();
-    friend_.selected = 1;  // the user picked another voice, then moved the sliders
-    friend_.rate = -4;
-    friend_.volume = 30;
+    settings.friend_ = {.voice = 1, .rate = -4, .volume = 30};  // as the option page's handlers leave them
 
     profiles.Speak(Speaker::Friend, "\xC4\xE3\xBA\xC3");  // GBK text passes through untouched
     EXPECT_EQ(journal, (std::vector<std::string>{"friend.Disconnect", "friend.SetVoice Beta", "friend.SetRate -4",
@@ -116,7 +123,7 @@ TEST_F(VoiceProfilesTest, SpeakingSwallowsEngineFailuresAtEveryStep) {
         InstallVoices({"Alpha"});
         LoadAndForget();
         mineVoice.failing = {failing};
-        EXPECT_NO_THROW(profiles.Speak(Speaker::Mine, "hi")) << failing;
+        profiles.Speak(Speaker::Mine, "hi");  // noexcept: a failure that escaped would end the test run
         EXPECT_EQ(std::count(journal.begin(), journal.end(), "mine.Speak hi"), 0) << failing;
         mineVoice.failing.clear();
         mineVoice.installed.clear();
@@ -127,30 +134,40 @@ TEST_F(VoiceProfilesTest, OptionHandlersLetEngineFailuresThroughAndKeepTheLabel)
     InstallVoices({"Alpha"});
     LoadAndForget();
     mineVoice.failing = {"SetRate", "SetVolume", "SetVoice"};
-    mine.rate = 7;
-    EXPECT_THROW(profiles.RateChanged(Speaker::Mine), std::runtime_error);
-    EXPECT_EQ(mine.rateLabel, "0");  // the rest of the handler was skipped
-    EXPECT_EQ(mine.rate, 7);          // the slider keeps what the user gave it
-    EXPECT_THROW(profiles.VolumeChanged(Speaker::Mine), std::runtime_error);
-    EXPECT_THROW(profiles.VoiceChanged(Speaker::Mine), std::runtime_error);
+    EXPECT_THROW(profiles.RateChanged(Speaker::Mine, 7), std::runtime_error);
+    EXPECT_EQ(mine.rateLabel, "0");      // the rest of the handler was skipped
+    EXPECT_EQ(settings.mine.rate, 7);    // the setting keeps what the user gave the slider
+    EXPECT_THROW(profiles.VolumeChanged(Speaker::Mine, 5), std::runtime_error);
+    EXPECT_THROW(profiles.VoiceChanged(Speaker::Mine, 0), std::runtime_error);
     EXPECT_THROW(profiles.ResetRateAndVolume(Speaker::Mine), std::runtime_error);
 }
 
 TEST_F(VoiceProfilesTest, SliderHandlersSetTheVoiceAndShowThePosition) {
     InstallVoices({"Alpha"});
     LoadAndForget();
-    mine.rate = -3;
-    profiles.RateChanged(Speaker::Mine);
-    friend_.volume = 55;
-    profiles.VolumeChanged(Speaker::Friend);
+    profiles.RateChanged(Speaker::Mine, -3);
+    profiles.VolumeChanged(Speaker::Friend, 55);
     EXPECT_EQ(journal, (std::vector<std::string>{"mine.SetRate -3", "friend.SetVolume 55"}));
     EXPECT_EQ(mine.rateLabel, "-3");
     EXPECT_EQ(friend_.volumeLabel, "55");
+    EXPECT_EQ(settings.mine.rate, -3);
+    EXPECT_EQ(settings.friend_.volume, 55);
+}
+
+// A program whose options page could not be built still speaks with its settings.
+TEST_F(VoiceProfilesTest, WithoutControlsTheProfilesLoadAndSpeakAllTheSame) {
+    profiles.ShowIn(nullptr, nullptr);
+    InstallVoices({"Alpha", "Beta"});
+    LoadAndForget({.mine = {}, .friend_ = {.voice = 1, .rate = 2, .volume = 60}});
+    profiles.Speak(Speaker::Friend, "hi");
+    EXPECT_EQ(journal, (std::vector<std::string>{"friend.Disconnect", "friend.SetVoice Beta", "friend.SetRate 2",
+                                                 "friend.SetVolume 60", "friend.Speak hi"}));
+    EXPECT_TRUE(mine.entries.empty());
 }
 
 TEST_F(VoiceProfilesTest, DefaultButtonResetsOnlyThatProfilesRateAndVolume) {
     InstallVoices({"Alpha", "Beta"});
-    LoadAndForget({.engine1 = 1, .rate = 4, .rate1 = 6, .volume = 20, .volume1 = 30});
+    LoadAndForget({.mine = {.voice = 0, .rate = 4, .volume = 20}, .friend_ = {.voice = 1, .rate = 6, .volume = 30}});
     profiles.ResetRateAndVolume(Speaker::Friend);
     EXPECT_EQ(journal, (std::vector<std::string>{"friend.SetRate 0", "friend.SetVolume 100"}));
     EXPECT_EQ(friend_.rate, 0);
@@ -160,19 +177,20 @@ TEST_F(VoiceProfilesTest, DefaultButtonResetsOnlyThatProfilesRateAndVolume) {
     EXPECT_EQ(friend_.selected, 1);
     EXPECT_EQ(mine.rate, 4);
     EXPECT_EQ(mine.volume, 20);
+    EXPECT_EQ(settings.friend_, (ProfileSettings{.voice = 1, .rate = 0, .volume = 100}));
 }
 
 TEST_F(VoiceProfilesTest, TypedVoiceTextLeavesTheVoiceAsItWas) {
     InstallVoices({"Alpha"});
     LoadAndForget();
-    mine.selected = -1;
-    profiles.VoiceChanged(Speaker::Mine);
+    profiles.VoiceChanged(Speaker::Mine, -1);
     EXPECT_TRUE(journal.empty());
+    EXPECT_EQ(profiles.SelectedToken(Speaker::Mine), nullptr);  // and nothing is said
 }
 
 TEST_F(VoiceProfilesTest, LoadFailureOfTheVoiceListPropagates) {
     mineVoice.failing = {"GetVoices"};
-    EXPECT_THROW(profiles.Load({}), std::runtime_error);
+    EXPECT_THROW(profiles.Load(), std::runtime_error);
 }
 
 }  // namespace

@@ -40,37 +40,20 @@ std::optional<int> ParseDecimal(std::string_view text) {
     return static_cast<int>(value);
 }
 
-void Assign(StoredSettings& settings, Key key, int value) {
-    switch (key) {
-        case Key::Engine: settings.engine = value; break;
-        case Key::Engine1: settings.engine1 = value; break;
-        case Key::Rate: settings.rate = value; break;
-        case Key::Rate1: settings.rate1 = value; break;
-        case Key::Volume: settings.volume = value; break;
-        case Key::Volume1: settings.volume1 = value; break;
-        case Key::CbMe: settings.cbme = value != 0; break;
-        case Key::CbFriend: settings.cbfriend = value != 0; break;
-        case Key::CbMyName: settings.cbmyname = value != 0; break;
-        case Key::CbFriendsName: settings.cbfriendsname = value != 0; break;
-        case Key::ShowTime: settings.showtime = value != 0; break;
+int Normalised(const Setting& setting, int value) {
+    switch (setting.type) {
+    case ValueType::Boolean: return value != 0 ? 1 : 0;
+    case ValueType::Entry: return value < 0 ? -1 : value;
+    case ValueType::Integer: break;
     }
+    return std::clamp(value, setting.minimum, setting.maximum);
 }
 
-std::optional<int> ValueToSave(const SettingsToSave& settings, Key key) {
-    switch (key) {
-        case Key::Engine: return settings.engine;
-        case Key::Engine1: return settings.engine1;
-        case Key::Rate: return settings.rate;
-        case Key::Rate1: return settings.rate1;
-        case Key::Volume: return settings.volume;
-        case Key::Volume1: return settings.volume1;
-        case Key::CbMe: return settings.cbme;
-        case Key::CbFriend: return settings.cbfriend;
-        case Key::CbMyName: return settings.cbmyname;
-        case Key::CbFriendsName: return settings.cbfriendsname;
-        case Key::ShowTime: return settings.showtime;
-    }
-    return std::nullopt;
+// The settings in the order exit writes them.
+constexpr std::array<const Setting*, kSettings.size()> InSaveOrder() {
+    std::array<const Setting*, kSettings.size()> order{};
+    for (const Setting& setting : kSettings) order[static_cast<std::size_t>(setting.saveRank)] = &setting;
+    return order;
 }
 
 }  // namespace
@@ -81,48 +64,28 @@ std::optional<int> ParseInteger(std::string_view text) {
     return ParseDecimal(text);
 }
 
-int ReadInteger(ProfileStore& store, std::string_view key, int defaultValue) {
-    return ParseInteger(store.ReadString(kSection, key)).value_or(defaultValue);
+Settings DefaultSettings() {
+    Settings settings;
+    for (const Setting& setting : kSettings) setting.set(settings, setting.defaultValue);
+    return settings;
 }
 
-bool ReadBoolean(ProfileStore& store, std::string_view key, bool defaultValue) {
-    return ReadInteger(store, key, defaultValue ? 1 : 0) != 0;
-}
-
-void WriteInteger(ProfileStore& store, std::string_view key, int value) {
-    store.WriteString(kSection, key, std::to_string(value));
-}
-
-void WriteBoolean(ProfileStore& store, std::string_view key, bool value) {
-    store.WriteString(kSection, key, value ? "1" : "0");
-}
-
-const KeySpec& SpecOf(Key key) {
-    return *std::find_if(kKeys.begin(), kKeys.end(), [key](const KeySpec& entry) { return entry.key == key; });
-}
-
-StoredSettings LoadSettings(ProfileStore& store) {
-    StoredSettings settings;
-    for (const KeySpec& entry : kKeys) {
-        const int value = entry.type == ValueType::Boolean
-                              ? ReadBoolean(store, entry.name, entry.defaultValue != 0)
-                              : ReadInteger(store, entry.name, entry.defaultValue);
-        Assign(settings, entry.key, value);
+Settings LoadSettings(ProfileStore& store) {
+    Settings settings;
+    for (const Setting& setting : kSettings) {
+        const int value = ParseInteger(store.ReadString(kSection, setting.key)).value_or(setting.defaultValue);
+        setting.set(settings, Normalised(setting, value));
     }
     return settings;
 }
 
-void SaveSettings(ProfileStore& store, const SettingsToSave& settings) {
-    for (Key key : kSaveOrder) {
-        const std::optional<int> value = ValueToSave(settings, key);
-        if (!value) continue;
-        const KeySpec& entry = SpecOf(key);
-        if (entry.type == ValueType::Boolean)
-            WriteBoolean(store, entry.name, *value != 0);
-        else
-            WriteInteger(store, entry.name, *value);
+void SaveSettings(ProfileStore& store, const Settings& settings) {
+    static constexpr auto kSaveOrder = InSaveOrder();
+    for (const Setting* setting : kSaveOrder) {
+        const int value = setting->get(settings);
+        if (setting->type == ValueType::Entry && value < 0) continue;
+        store.WriteString(kSection, setting->key, std::to_string(value));
     }
 }
-
 
 }  // namespace parlowen::settings

@@ -1,12 +1,15 @@
-// The settings file's values: how integers and booleans are read and
-// written, the eleven keys of section "set" with their defaults, and the orders in
-// which start-up reads them and exit writes them. Written once, above any ProfileStore.
+// The settings file: the eleven keys of section "set", each once, with its type,
+// default, range and place in the orders start-up reads and exit writes them; how
+// their values are read and written. Written once, above any ProfileStore.
 #pragma once
 
 #include "app/settings/profile_store.h"
+#include "capture/capture_tick.h"
+#include "speech/voice_profiles.h"
 #include "speech/voice_ranges.h"
 
 #include <array>
+#include <climits>
 #include <optional>
 #include <string_view>
 
@@ -21,74 +24,73 @@ inline constexpr std::string_view kFileName = "set.ini";
 // Anything else, and a number outside the 32-bit range, is not an integer.
 std::optional<int> ParseInteger(std::string_view text);
 
-// The value of `key` in section "set"; `defaultValue` when it is missing, empty or
-// not an integer.
-int ReadInteger(ProfileStore& store, std::string_view key, int defaultValue);
-// Read as an integer with the default 1 or 0; any non-zero integer is true.
-bool ReadBoolean(ProfileStore& store, std::string_view key, bool defaultValue);
-// Decimal text, "-" before a negative value.
-void WriteInteger(ProfileStore& store, std::string_view key, int value);
-// "1" or "0".
-void WriteBoolean(ProfileStore& store, std::string_view key, bool value);
+// What the program keeps between runs, as the user has set it: the two voice profiles
+// and the reading options. The program owns it; the option page shows and edits it.
+struct Settings {
+    speech::VoiceSettings voices;
+    capture::ReadingOptions reading;
+    bool operator==(const Settings&) const = default;
+};
 
-enum class Key { Engine, Engine1, Rate, Rate1, Volume, Volume1, CbMe, CbFriend, CbMyName, CbFriendsName, ShowTime };
-enum class ValueType { Integer, Boolean };
+// Integer: clamped into its range. Boolean: any non-zero integer is true, written "1"
+// or "0". Entry: an index into a list, any negative value meaning none; a setting of
+// none is not written.
+enum class ValueType { Integer, Boolean, Entry };
 
-struct KeySpec {
-    Key key;
-    std::string_view name;
+// One key of section "set": its type, default, range, its place in the order exit
+// writes the keys, and the value it stands for.
+struct Setting {
+    std::string_view key;
     ValueType type;
     int defaultValue;  // booleans: 1 true, 0 false
+    int minimum, maximum;
+    int saveRank;  // 0: written first
+    int (*get)(const Settings&);
+    void (*set)(Settings&, int);
 };
 
-// All eleven keys of section "set", in the order start-up reads them.
-inline constexpr std::array<KeySpec, 11> kKeys = {{
-    {Key::Engine, "Engine", ValueType::Integer, -1},
-    {Key::Engine1, "Engine1", ValueType::Integer, -1},
-    {Key::Rate, "Rate", ValueType::Integer, speech::kDefaultRate},
-    {Key::Rate1, "Rate1", ValueType::Integer, speech::kDefaultRate},
-    {Key::Volume, "Volume", ValueType::Integer, speech::kDefaultVolume},
-    {Key::Volume1, "Volume1", ValueType::Integer, speech::kDefaultVolume},
-    {Key::CbMe, "cbme", ValueType::Boolean, 1},
-    {Key::CbFriend, "cbfriend", ValueType::Boolean, 1},
-    {Key::CbMyName, "cbmyname", ValueType::Boolean, 1},
-    {Key::CbFriendsName, "cbfriendsname", ValueType::Boolean, 1},
-    {Key::ShowTime, "showtime", ValueType::Boolean, 1},
+#define PARLOWEN_SETTING_FIELD(field)                                     \
+    [](const Settings& s) { return static_cast<int>(s.field); },          \
+    [](Settings& s, int value) { s.field = static_cast<decltype(s.field)>(value); }
+
+// Every setting, in the order start-up reads them.
+inline constexpr std::array<Setting, 11> kSettings = {{
+    // key, type, default, range, place in the exit order; then the value it stands for
+    {"Engine", ValueType::Entry, -1, -1, INT_MAX, 2,
+     PARLOWEN_SETTING_FIELD(voices.mine.voice)},
+    {"Engine1", ValueType::Entry, -1, -1, INT_MAX, 5,
+     PARLOWEN_SETTING_FIELD(voices.friend_.voice)},
+    {"Rate", ValueType::Integer, speech::kDefaultRate, speech::kMinRate, speech::kMaxRate, 0,
+     PARLOWEN_SETTING_FIELD(voices.mine.rate)},
+    {"Rate1", ValueType::Integer, speech::kDefaultRate, speech::kMinRate, speech::kMaxRate, 3,
+     PARLOWEN_SETTING_FIELD(voices.friend_.rate)},
+    {"Volume", ValueType::Integer, speech::kDefaultVolume, speech::kMinVolume, speech::kMaxVolume, 1,
+     PARLOWEN_SETTING_FIELD(voices.mine.volume)},
+    {"Volume1", ValueType::Integer, speech::kDefaultVolume, speech::kMinVolume, speech::kMaxVolume, 4,
+     PARLOWEN_SETTING_FIELD(voices.friend_.volume)},
+    {"cbme", ValueType::Boolean, 1, 0, 1, 6,
+     PARLOWEN_SETTING_FIELD(reading.readMine)},
+    {"cbfriend", ValueType::Boolean, 1, 0, 1, 7,
+     PARLOWEN_SETTING_FIELD(reading.readFriend)},
+    {"cbmyname", ValueType::Boolean, 1, 0, 1, 8,
+     PARLOWEN_SETTING_FIELD(reading.readMyName)},
+    {"cbfriendsname", ValueType::Boolean, 1, 0, 1, 9,
+     PARLOWEN_SETTING_FIELD(reading.readFriendsName)},
+    {"showtime", ValueType::Boolean, 1, 0, 1, 10,
+     PARLOWEN_SETTING_FIELD(reading.showTime)},
 }};
 
-// The order SaveSettings writes them.
-inline constexpr std::array<Key, 11> kSaveOrder = {
-    Key::Rate,   Key::Volume,   Key::Engine,   Key::Rate1,         Key::Volume1, Key::Engine1,
-    Key::CbMe,   Key::CbFriend, Key::CbMyName, Key::CbFriendsName, Key::ShowTime,
-};
+#undef PARLOWEN_SETTING_FIELD
 
-const KeySpec& SpecOf(Key key);
+// Every setting at its default.
+Settings DefaultSettings();
 
-// What the file holds, each key read once; values are as stored, not clamped.
-struct StoredSettings {
-    int engine = -1, engine1 = -1;
-    int rate = speech::kDefaultRate, rate1 = speech::kDefaultRate;
-    int volume = speech::kDefaultVolume, volume1 = speech::kDefaultVolume;
-    bool cbme = true, cbfriend = true, cbmyname = true, cbfriendsname = true, showtime = true;
+// Reads every key once, in start-up order; a key missing, empty or not an integer
+// takes its default, and each value is brought into its range.
+Settings LoadSettings(ProfileStore& store);
 
-    bool operator==(const StoredSettings&) const = default;
-};
-
-// Reads the eleven keys in start-up order (kKeys).
-StoredSettings LoadSettings(ProfileStore& store);
-
-// What exit writes: the sliders' positions, the selected voices (none when no entry
-// of the box is selected, and then the key is not written) and the five check marks.
-struct SettingsToSave {
-    int rate = speech::kDefaultRate, volume = speech::kDefaultVolume;
-    std::optional<int> engine;
-    int rate1 = speech::kDefaultRate, volume1 = speech::kDefaultVolume;
-    std::optional<int> engine1;
-    bool cbme = true, cbfriend = true, cbmyname = true, cbfriendsname = true, showtime = true;
-};
-
-// Writes the keys in kSaveOrder, "Engine" and "Engine1" only when they have a value.
-// A write failure propagates and the remaining keys are not written.
-void SaveSettings(ProfileStore& store, const SettingsToSave& settings);
+// Writes the keys in exit order. A write failure propagates and the remaining keys are
+// not written.
+void SaveSettings(ProfileStore& store, const Settings& settings);
 
 }  // namespace parlowen::settings
