@@ -24,12 +24,14 @@ add_library(parlowen_win32 STATIC
   src/app/main_window_win32.cpp
   src/app/main_window_layout_win32.cpp
   src/app/menus_win32.cpp
+  src/app/message_output_win32.cpp
   src/app/options_page_win32.cpp
   src/app/settings/get_path_win32.cpp
   src/app/settings/profile_store_win32.cpp
   src/app/start_with_windows_win32.cpp
   src/app/startup_shortcut_win32.cpp
   src/app/tray_icon_win32.cpp
+  src/capture/chat_capture_win32.cpp
   src/capture/chat_windows_win32.cpp
   src/log/log_file_win32.cpp
   src/capture/history_reader_win32.cpp

@@ -73,4 +73,8 @@ inline constexpr UINT kTrayCallbackMessage = WM_APP + 1;
 // What the history reader posts the main window when a read of the chat window is done.
 inline constexpr UINT kHistoryReadMessage = WM_APP + 2;
 
+// The notebook's pages, and the main window's client area they and the status bar fill.
+inline constexpr wchar_t kTabSheetClass[] = L"TTabSheet";
+inline constexpr int kClientWidth = 305, kClientHeight = 522;
+
 }  // namespace parlowen::app

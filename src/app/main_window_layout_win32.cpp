@@ -24,14 +24,41 @@ BOOL CALLBACK SetFontOf(HWND child, LPARAM font) {
     return TRUE;
 }
 
+// The log pane, an ANSI rich edit, as the log holds ANSI text and other programs read
+// it that way; a thin panel at its left.
+HWND CreateLogPane(HWND page, HINSTANCE instance) {
+    RECT client;
+    ::GetClientRect(page, &client);
+    CreateChild(page, L"STATIC", L"", 0, {0, 0, 1, client.bottom}, IdPanel1);
+    HWND pane = ::CreateWindowExA(
+        WS_EX_CLIENTEDGE, "RichEdit20A", "",
+        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
+        1, 0, client.right - 1, client.bottom, page,
+        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(IdRichEdit1)), instance, nullptr);
+    win32::ThrowLastErrorIf(pane == nullptr, "CreateWindowEx RichEdit20A");
+    // The log has no size limit of its own; the control's default would stop at 32 KB.
+    ::SendMessageW(pane, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+    return pane;
+}
+
+void CreateStatusBar(HWND window, HFONT font) {
+    // CCS_NORESIZE keeps the bar at its 19 pixels instead of the height the font suggests.
+    HWND bar = CreateChild(window, STATUSCLASSNAMEW, L"", CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER,
+                           {0, kNotebookHeight, kClientWidth, kStatusBarHeight}, IdStatusBar1);
+    ::SendMessageW(bar, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    int rightEdges[] = {-1};  // one panel, stretched to the window's edge
+    ::SendMessageW(bar, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(rightEdges));
+    ::SendMessageW(bar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(kStatusText));
+}
+
 }  // namespace
 
 void TFmain::CreateControls() {
     CreateNotebook();
     // A page that cannot be built is reported; the rest of the window still comes up.
-    RunReportingFailure([&] { CreateLogPage(tabSheets_[0]); });
+    RunReportingFailure([&] { richEdit1_ = CreateLogPane(tabSheets_[0], instance_); });
     RunReportingFailure([&] { optionsPage_ = std::make_unique<OptionsPage>(tabSheets_[1], profiles_, settings_.reading); });
-    RunReportingFailure([&] { CreateStatusBar(); });
+    RunReportingFailure([&] { CreateStatusBar(hwnd_, formFont_.get()); });
 
     // Every control speaks the form's font, except the log, which has its own.
     ::EnumChildWindows(hwnd_, &SetFontOf, reinterpret_cast<LPARAM>(formFont_.get()));
@@ -63,31 +90,6 @@ void TFmain::CreateNotebook() {
         tabSheets_[i] = CreateChild(pageControl1_, kTabSheetClass, captions[i], WS_CLIPCHILDREN,
                                     page, IdTabSheet1 + i, WS_EX_CONTROLPARENT);
     }
-}
-
-void TFmain::CreateLogPage(HWND page) {
-    RECT client;
-    ::GetClientRect(page, &client);
-    CreateChild(page, L"STATIC", L"", 0, {0, 0, 1, client.bottom}, IdPanel1);
-    // An ANSI rich edit, as the log holds ANSI text and other programs read it that way.
-    richEdit1_ = ::CreateWindowExA(
-        WS_EX_CLIENTEDGE, "RichEdit20A", "",
-        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
-        1, 0, client.right - 1, client.bottom, page,
-        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(IdRichEdit1)), instance_, nullptr);
-    win32::ThrowLastErrorIf(richEdit1_ == nullptr, "CreateWindowEx RichEdit20A");
-    // The log has no size limit of its own; the control's default would stop at 32 KB.
-    ::SendMessageW(richEdit1_, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
-}
-
-void TFmain::CreateStatusBar() {
-    // CCS_NORESIZE keeps the bar at its 19 pixels instead of the height the font suggests.
-    statusBar1_ = CreateChild(hwnd_, STATUSCLASSNAMEW, L"", CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER,
-                              {0, kNotebookHeight, kClientWidth, kStatusBarHeight}, IdStatusBar1);
-    ::SendMessageW(statusBar1_, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
-    int rightEdges[] = {-1};  // one panel, stretched to the window's edge
-    ::SendMessageW(statusBar1_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(rightEdges));
-    ::SendMessageW(statusBar1_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(kStatusText));
 }
 
 void TFmain::ShowPage(int index) {

@@ -5,7 +5,6 @@
 #include "app/menus_win32.h"
 #include "app/settings/get_path_win32.h"
 #include "app/settings/profile_store_win32.h"
-#include "log/log_pane_win32.h"
 #include "speech/token_registry_win32.h"
 #include "win32/errors_win32.h"
 
@@ -46,14 +45,7 @@ win32::UniqueIcon LoadProgramIcon(HINSTANCE instance, int size) {
         ::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
 }
 
-}  // namespace
-
-TFmain::TFmain(HINSTANCE instance)
-    : instance_(instance), profiles_(speech_.mineVoice(), speech_.friendVoice(), settings_.voices) {}
-
-TFmain::~TFmain() { Destroy(); }
-
-void TFmain::RegisterWindowClasses(HINSTANCE instance) {
+void RegisterWindowClasses(HINSTANCE instance) {
     const auto registerClass = [instance](const wchar_t* name, WNDPROC procedure) {
         WNDCLASSEXW windowClass{};
         windowClass.cbSize = sizeof(windowClass);
@@ -67,6 +59,15 @@ void TFmain::RegisterWindowClasses(HINSTANCE instance) {
     registerClass(kMainWindowClass, &win32::ObjectWindowProc<TFmain>);
     registerClass(kTabSheetClass, &TabSheetProc);
 }
+
+}  // namespace
+
+TFmain::TFmain(HINSTANCE instance)
+    : instance_(instance),
+      profiles_(speech_.mineVoice(), speech_.friendVoice(), settings_.voices),
+      messageOutput_(settings_.reading, profiles_, richEdit1_) {}
+
+TFmain::~TFmain() { Destroy(); }
 
 void TFmain::Create() {
     RegisterWindowClasses(instance_);
@@ -110,7 +111,7 @@ LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnCreate();
         return 0;
     case WM_DESTROY:
-        historyReader_.reset();  // nothing is posted to the window once it is gone
+        capture_.Disconnect();  // nothing is posted to the window once it is gone
         FormDestroy();
         return 0;
     case WM_NCDESTROY:
@@ -173,7 +174,7 @@ void TFmain::OnCreate() {
     trayMenu_.reset(BuildTrayMenu());
     trayIcon1_ = std::make_unique<TrayIcon>(hwnd_, kTrayCallbackMessage, smallIcon_.get(), L"Parlowen");
     CreateControls();
-    RunReportingFailure([&] { historyReader_ = std::make_unique<capture::HistoryReaderWin32>(hwnd_, kHistoryReadMessage); });
+    RunReportingFailure([&] { capture_.Connect(hwnd_, kHistoryReadMessage); });
     trayIcon1_->Show();  // when the notification area is not there yet, the icon comes later
     FormCreate();
 }
@@ -221,10 +222,10 @@ void TFmain::OnCommand(unsigned id, unsigned notification) {
         profiles_.StopSpeaking();
         break;
     case IdOpen1:
-        RestoreMainWindowWithPage(0);
+        RestoreMainWindow(0);
         break;
     case IdNItemOptions:
-        RestoreMainWindowWithPage(1);
+        RestoreMainWindow(1);
         break;
     case IdNexit:
     case IdExit1:
@@ -277,31 +278,12 @@ void TFmain::OnTrayMessage(LPARAM mouseMessage) {
     ::PostMessageW(hwnd_, WM_NULL, 0, 0);
 }
 
-// The capture tick: the tracked window's history is read on the reader's thread, and
-// the tick goes on with it in OnHistoryRead. Nothing is read while no chat window has
-// been seen, as ReadChatText reads nothing then.
-void TFmain::Timer2Timer() {
-    if (historyReader_ && !tracking_.CurrentChatTitle().empty())
-        historyReader_->Start(tracking_.CurrentChatTitle());
-}
+// The capture tick reads the tracked window's history on the reader's thread, and goes
+// on with it in OnHistoryRead.
+void TFmain::Timer2Timer() { capture_.StartRead(); }
 
-void TFmain::OnHistoryRead() {
-    if (!historyReader_) return;
-    if (std::optional<capture::HistoryReaderWin32::Read> read = historyReader_->Take())
-        captureTick_.Handle(read->chatTitle, read->history, *this);
-}
+void TFmain::OnHistoryRead() { capture_.HandleRead(messageOutput_); }
 
-void TFmain::Timer3Timer() { tracking_.Timer3Tick(chatWindows_); }
-
-capture::ReadingOptions TFmain::Options() { return settings_.reading; }
-
-void TFmain::SpeakMine(std::string_view text) noexcept { profiles_.Speak(speech::Speaker::Mine, text); }
-
-void TFmain::SpeakFriend(std::string_view text) noexcept { profiles_.Speak(speech::Speaker::Friend, text); }
-
-void TFmain::AppendLogEntry(std::string_view header, std::string_view body, log::Colour colour) {
-    log::LogPaneWin32 pane(richEdit1_);
-    log::AppendLogEntry(pane, header, body, colour);
-}
+void TFmain::Timer3Timer() { capture_.TrackForegroundChat(); }
 
 }  // namespace parlowen::app

@@ -5,22 +5,25 @@
 #include "app/startup_shortcut_win32.h"
 
 namespace parlowen::app {
+namespace {
 
-void TFmain::SetStartupMarks(bool checked) {
-    SetMenuItemChecked(::GetMenu(hwnd_), IdNOpenOnStartup, checked);
-    SetMenuItemChecked(trayMenu_.get(), IdNOpenOnStartup2, checked);
+void SetStartupMarks(HMENU menuBar, HMENU trayMenu, bool checked) {
+    SetMenuItemChecked(menuBar, IdNOpenOnStartup, checked);
+    SetMenuItemChecked(trayMenu, IdNOpenOnStartup2, checked);
 }
+
+}  // namespace
 
 void TFmain::ShowStartupShortcutMarks() {
     ShellLinkFiles files;
-    SetStartupMarks(StartupShortcutExists(files, RunningStartupPlaces()));
+    SetStartupMarks(::GetMenu(hwnd_), trayMenu_.get(), StartupShortcutExists(files, RunningStartupPlaces()));
 }
 
 // NOpenOnStartupClick and NOpenOnStartup2Click: the clicked item decides, the other follows.
 void TFmain::NOpenOnStartupClick(bool inTrayMenu) {
     const bool checked = inTrayMenu ? !IsMenuItemChecked(trayMenu_.get(), IdNOpenOnStartup2)
                                     : !IsMenuItemChecked(::GetMenu(hwnd_), IdNOpenOnStartup);
-    SetStartupMarks(checked);
+    SetStartupMarks(::GetMenu(hwnd_), trayMenu_.get(), checked);
     ShellLinkFiles files;
     ApplyStartWithWindows(files, RunningStartupPlaces(), checked);
 }

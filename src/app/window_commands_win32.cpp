@@ -31,15 +31,11 @@ void TFmain::HideToTray() {
     ::ShowWindow(hwnd_, SW_HIDE);
 }
 
-void TFmain::RestoreMainWindow() {
+void TFmain::RestoreMainWindow(std::optional<int> page) {
     ::ShowWindow(hwnd_, ::IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
     // Brought back from the tray, the window belongs in front of the user.
     ::SetForegroundWindow(hwnd_);
-}
-
-void TFmain::RestoreMainWindowWithPage(int page) {
-    RestoreMainWindow();
-    ShowPage(page);
+    if (page) ShowPage(*page);
 }
 
 void TFmain::ExitProgram() { ::PostQuitMessage(0); }

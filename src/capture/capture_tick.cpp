@@ -65,8 +65,7 @@ void CaptureTick::Handle(std::string_view chatTitle, std::string_view history,
     // Logged whatever the reading options say: a message not spoken is still written.
     std::string logHeader = options.showTime ? header : sender;
     logHeader.append(kLogJoiner);
-    output.AppendLogEntry(logHeader, body,
-                          fromFriend ? log::kFriendHeaderColour : log::kMineHeaderColour);
+    output.AppendLogEntry(logHeader, body, fromFriend ? Sender::Friend : Sender::Mine);
 }
 
 }  // namespace parlowen::capture

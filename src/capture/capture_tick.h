@@ -4,7 +4,6 @@
 
 #include "capture/chat_tracking.h"
 #include "capture/chat_windows.h"
-#include "log/message_log.h"
 
 #include <string>
 #include <string_view>
@@ -21,6 +20,9 @@ struct ReadingOptions {
     bool operator==(const ReadingOptions&) const = default;
 };
 
+// Who wrote a message: the user, or the friend the chat window is with.
+enum class Sender { Mine, Friend };
+
 // Where a handled message goes: the reading options, the two voices and the log.
 class CaptureOutput {
 public:
@@ -28,8 +30,7 @@ public:
     virtual ReadingOptions Options() = 0;
     virtual void SpeakMine(std::string_view text) = 0;
     virtual void SpeakFriend(std::string_view text) = 0;
-    virtual void AppendLogEntry(std::string_view header, std::string_view body,
-                                log::Colour colour) = 0;
+    virtual void AppendLogEntry(std::string_view header, std::string_view body, Sender sender) = 0;
 };
 
 class CaptureTick {

@@ -43,11 +43,10 @@ void AppendLogLine(LogPane& pane, std::string_view text) noexcept {
     }
 }
 
-void AppendLogEntry(LogPane& pane, std::string_view header, std::string_view body,
-                    Colour colour) {
+void AppendLogEntry(LogPane& pane, std::string_view header, std::string_view body, Author author) {
     const long headerStart = pane.TextLength();
     AppendLogLine(pane, header);
-    ColourSince(pane, headerStart, colour, false);
+    ColourSince(pane, headerStart, author == Author::Friend ? kFriendHeaderColour : kMineHeaderColour, false);
 
     const long bodyStart = pane.TextLength();
     AppendLogLine(pane, body);

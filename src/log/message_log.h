@@ -13,6 +13,9 @@ struct Colour {
     friend bool operator==(const Colour&, const Colour&) = default;
 };
 
+// Who wrote a message: the user or the friend. Each has the colour of its header lines.
+enum class Author { Mine, Friend };
+
 inline constexpr Colour kMineHeaderColour{0, 128, 0};
 inline constexpr Colour kFriendHeaderColour{0, 0, 255};
 inline constexpr Colour kBodyColour{0, 0, 0};
@@ -43,9 +46,9 @@ public:
 // pane left it.
 void AppendLogLine(LogPane& pane, std::string_view text) noexcept;
 
-// Appends one message: `header` as a line in `colour`, then `body` in black. Leaves the
-// caret at the start of the body with nothing selected and scrolls the entry into view.
-void AppendLogEntry(LogPane& pane, std::string_view header, std::string_view body,
-                    Colour colour);
+// Appends one message: `header` as a line in the author's colour, then `body` in black.
+// Leaves the caret at the start of the body with nothing selected and scrolls the entry
+// into view.
+void AppendLogEntry(LogPane& pane, std::string_view header, std::string_view body, Author author);
 
 }  // namespace parlowen::log

@@ -13,8 +13,7 @@ namespace {
 
 using namespace e2e;
 using parlowen::log::AppendLogEntry;
-using parlowen::log::kFriendHeaderColour;
-using parlowen::log::kMineHeaderColour;
+using parlowen::log::Author;
 using parlowen::log::LogPaneWin32;
 
 // " 说：", "月亮" and "笔记" in GBK.
@@ -72,8 +71,8 @@ private:
 E2E_TEST(LogPaneEntriesKeepTheirTextColoursAndCaret) {
     LogWindow log;
     LogPaneWin32 pane(log.edit());
-    AppendLogEntry(pane, "sky 20:15:08" + kSaid, "hi", kMineHeaderColour);
-    AppendLogEntry(pane, kMoon + kSaid, "one\r\ntwo", kFriendHeaderColour);
+    AppendLogEntry(pane, "sky 20:15:08" + kSaid, "hi", Author::Mine);
+    AppendLogEntry(pane, kMoon + kSaid, "one\r\ntwo", Author::Friend);
 
     CHECK_EQ(log.Text(), "sky 20:15:08" + kSaid + "\r\nhi\r\n" + kMoon + kSaid + "\r\none\r\ntwo\r\n");
     // Character positions: a line break is one, so is each Chinese character.
@@ -103,8 +102,8 @@ E2E_TEST(LogPaneLineAfterTypedTextStartsOnANewLine) {
     LogPaneWin32 pane(log.edit());
     // What the user typed: no line break at its end.
     ::SendMessageA(log.edit(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(kNotes.c_str()));
-    AppendLogEntry(pane, "sky" + kSaid, "hi", kMineHeaderColour);
-    AppendLogEntry(pane, kSaid, "again", kMineHeaderColour);  // no header line
+    AppendLogEntry(pane, "sky" + kSaid, "hi", Author::Mine);
+    AppendLogEntry(pane, kSaid, "again", Author::Mine);  // no header line
     // Each line after the typed text goes after a break of its own, so none ends in one.
     CHECK_EQ(log.Text(), kNotes + "\r\nsky" + kSaid + "\r\nhi\r\nagain");
     CHECK_EQ(log.ColourAt(3), RGB(0, 128, 0));  // "s" of sky
@@ -117,13 +116,13 @@ E2E_TEST(LogPaneEntryIsScrolledIntoViewAfterTheUserScrolledUp) {
     LogWindow log;
     LogPaneWin32 pane(log.edit());
     for (int i = 0; i < 60; ++i)
-        AppendLogEntry(pane, "sky" + kSaid, "line " + std::to_string(i), kMineHeaderColour);
+        AppendLogEntry(pane, "sky" + kSaid, "line " + std::to_string(i), Author::Mine);
     ::SendMessageW(log.edit(), WM_VSCROLL, SB_TOP, 0);
     Pump(100);
     REQUIRE(::SendMessageW(log.edit(), EM_GETFIRSTVISIBLELINE, 0, 0) == 0);
 
     const long entryStart = pane.TextLength();
-    AppendLogEntry(pane, "moon" + kSaid, "the last one", kFriendHeaderColour);
+    AppendLogEntry(pane, "moon" + kSaid, "the last one", Author::Friend);
     Pump(100);
     CHECK(log.Visible(entryStart));
     CHECK(log.Visible(pane.TextLength() - 2));  // the body's last character

@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         case 1: {
             const std::string_view header = next();
-            AppendLogEntry(pane, header, next(), operation & 4 ? kMineHeaderColour : kFriendHeaderColour);
+            AppendLogEntry(pane, header, next(), operation & 4 ? Author::Mine : Author::Friend);
             if (pane.anchor != pane.caret) std::abort();
             break;
         }

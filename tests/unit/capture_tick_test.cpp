@@ -14,9 +14,7 @@ using parlowen::capture::CaptureOutput;
 using parlowen::capture::CaptureTick;
 using parlowen::capture::ChatTracking;
 using parlowen::capture::ReadingOptions;
-using parlowen::log::Colour;
-using parlowen::log::kFriendHeaderColour;
-using parlowen::log::kMineHeaderColour;
+using parlowen::capture::Sender;
 using parlowen::testing::FakeChatWindows;
 using parlowen::testing::Gbk;
 
@@ -31,7 +29,7 @@ public:
     struct Event {
         std::string what;  // "mine", "friend" or "log"
         std::string text;  // spoken text, or the log header and body joined by '|'
-        Colour colour{};
+        Sender sender{};
         std::string lastHeaderSeen;
     };
 
@@ -41,13 +39,13 @@ public:
     ReadingOptions Options() override { return options; }
     void SpeakMine(std::string_view text) override { Record("mine", std::string(text)); }
     void SpeakFriend(std::string_view text) override { Record("friend", std::string(text)); }
-    void AppendLogEntry(std::string_view header, std::string_view body, Colour colour) override {
-        Record("log", std::string(header) + "|" + std::string(body), colour);
+    void AppendLogEntry(std::string_view header, std::string_view body, Sender sender) override {
+        Record("log", std::string(header) + "|" + std::string(body), sender);
     }
 
 private:
-    void Record(const char* what, std::string text, Colour colour = {}) {
-        events.push_back({what, std::move(text), colour, tick_.LastHeaderSeen()});
+    void Record(const char* what, std::string text, Sender sender = {}) {
+        events.push_back({what, std::move(text), sender, tick_.LastHeaderSeen()});
     }
     const CaptureTick& tick_;
 };
@@ -139,7 +137,7 @@ TEST_F(CaptureTickTest, ASenderFoundInTheTitleIsTheFriendAnyOtherIsMine) {
         const std::vector<RecordingOutput::Event> events = TakeEvents();
         ASSERT_EQ(events.size(), 2u);
         EXPECT_EQ(events[0].what, c.isFriend ? "friend" : "mine");
-        EXPECT_EQ(events[1].colour, c.isFriend ? kFriendHeaderColour : kMineHeaderColour);
+        EXPECT_EQ(events[1].sender, c.isFriend ? Sender::Friend : Sender::Mine);
     }
 }
 
@@ -245,7 +243,7 @@ TEST_F(CaptureTickTest, TellsTheFriendByTheTitleTheHistoryWasReadFor) {
     const std::vector<RecordingOutput::Event> events = TakeEvents();
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(events[0].what, "friend");
-    EXPECT_EQ(events[1].colour, kFriendHeaderColour);
+    EXPECT_EQ(events[1].sender, Sender::Friend);
 }
 
 TEST_F(CaptureTickTest, ReadsTheTranscriptOncePerTickAndNotAtAllWhenNothingIsTracked) {

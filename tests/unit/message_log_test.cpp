@@ -15,8 +15,7 @@ namespace {
 using parlowen::log::AppendLogEntry;
 using parlowen::log::AppendLogLine;
 using parlowen::log::Colour;
-using parlowen::log::kFriendHeaderColour;
-using parlowen::log::kMineHeaderColour;
+using parlowen::log::Author;
 using parlowen::testing::FakeRichEdit;
 using parlowen::testing::Gbk;
 using parlowen::testing::kTypedColour;
@@ -56,8 +55,8 @@ TEST(AppendLogLineTest, ALineAfterTypedTextWithoutABreakStartsOnItsOwnLine) {
 TEST(AppendLogLineTest, SwallowsAFailingPane) {
     FakeRichEdit pane;
     pane.failInsert = true;
-    EXPECT_NO_THROW(AppendLogLine(pane, "hi"));
-    EXPECT_NO_THROW(AppendLogEntry(pane, "sky" + Gbk(" 说："), "hi", kMineHeaderColour));
+    AppendLogLine(pane, "hi");  // noexcept: an escaping failure would end the run
+    EXPECT_NO_THROW(AppendLogEntry(pane, "sky" + Gbk(" 说："), "hi", Author::Mine));
     EXPECT_EQ(pane.Shown(), "");
 }
 
@@ -66,7 +65,7 @@ struct EntryCase {
     std::string typedBefore;
     std::string header;
     std::string body;
-    Colour colour;
+    Author author;
     std::string shown;
 };
 
@@ -74,33 +73,33 @@ TEST(AppendLogEntryTest, ColoursTheHeaderLineAndTheBodyBlack) {
     const std::string said = Gbk(" 说：");
     const std::string moon = Gbk("月亮");
     const EntryCase cases[] = {
-        {"mine", "", "sky 20:15:08" + said, "hi", kMineHeaderColour,
+        {"mine", "", "sky 20:15:08" + said, "hi", Author::Mine,
          "{G}sky 20:15:08" + said + "\r{K}hi\r"},
-        {"friend, body of several lines", "", moon + said, "one\r\n\r\ntwo", kFriendHeaderColour,
+        {"friend, body of several lines", "", moon + said, "one\r\n\r\ntwo", Author::Friend,
          "{B}" + moon + said + "\r{K}one\r\rtwo\r"},
         {"after typed text without a final break", "typed", "moon" + said, "hi",
-         kFriendHeaderColour, "{T}typed{B}\rmoon" + said + "{K}\rhi"},
-        {"header of nothing but the joiner", "", said, "hi", kMineHeaderColour, "{K}hi\r"},
-        {"blank body", "", "sky" + said, " \r\n ", kMineHeaderColour, "{G}sky" + said + "\r"},
+         Author::Friend, "{T}typed{B}\rmoon" + said + "{K}\rhi"},
+        {"header of nothing but the joiner", "", said, "hi", Author::Mine, "{K}hi\r"},
+        {"blank body", "", "sky" + said, " \r\n ", Author::Mine, "{G}sky" + said + "\r"},
         {"header of spaces and the joiner beside a time", "", "  20:15:08" + said, "hi",
-         kMineHeaderColour, "{G}  20:15:08" + said + "\r{K}hi\r"},
+         Author::Mine, "{G}  20:15:08" + said + "\r{K}hi\r"},
     };
     for (const EntryCase& c : cases) {
         SCOPED_TRACE(c.name);
         FakeRichEdit pane;
         pane.Type(c.typedBefore);
-        AppendLogEntry(pane, c.header, c.body, c.colour);
+        AppendLogEntry(pane, c.header, c.body, c.author);
         EXPECT_EQ(pane.Shown(), c.shown);
     }
 }
 
 TEST(AppendLogEntryTest, LeavesTheCaretAtTheBodyAndTheEntryInViewAfterTheUserScrolledUp) {
     FakeRichEdit pane;
-    for (int i = 0; i < 10; ++i) AppendLogEntry(pane, "sky" + Gbk(" 说："), "line", kMineHeaderColour);
+    for (int i = 0; i < 10; ++i) AppendLogEntry(pane, "sky" + Gbk(" 说："), "line", Author::Mine);
     pane.firstVisibleLine = 0;  // the user scrolls to the top
     const long entryStart = pane.TextLength();
 
-    AppendLogEntry(pane, "moon" + Gbk(" 说："), "last one\r\nreally", kFriendHeaderColour);
+    AppendLogEntry(pane, "moon" + Gbk(" 说："), "last one\r\nreally", Author::Friend);
 
     const long bodyStart = entryStart + 8;  // "moon 说：" is 7 characters, then its break
     EXPECT_EQ(pane.anchor, bodyStart);

@@ -1,0 +1,13 @@
+#include "app/message_output_win32.h"
+
+#include "log/log_pane_win32.h"
+#include "log/message_log.h"
+
+namespace parlowen::app {
+
+void MessageOutputWin32::AppendLogEntry(std::string_view header, std::string_view body, capture::Sender sender) {
+    log::LogPaneWin32 pane(logPane_);
+    log::AppendLogEntry(pane, header, body, sender == capture::Sender::Friend ? log::Author::Friend : log::Author::Mine);
+}
+
+}  // namespace parlowen::app

@@ -1,0 +1,31 @@
+// Where the capture hands each new message: spoken through the voice profiles and
+// appended to the log pane, in its author's colour.
+#pragma once
+
+#include "capture/capture_tick.h"
+#include "speech/voice_profiles.h"
+
+#include <windows.h>
+
+#include <string_view>
+
+namespace parlowen::app {
+
+class MessageOutputWin32 final : public capture::CaptureOutput {
+public:
+    // `logPane` is the main window's member, which holds the pane once it is built.
+    MessageOutputWin32(const capture::ReadingOptions& reading, speech::VoiceProfiles& profiles, const HWND& logPane)
+        : reading_(reading), profiles_(profiles), logPane_(logPane) {}
+
+    capture::ReadingOptions Options() override { return reading_; }
+    void SpeakMine(std::string_view text) noexcept override { profiles_.Speak(speech::Speaker::Mine, text); }
+    void SpeakFriend(std::string_view text) noexcept override { profiles_.Speak(speech::Speaker::Friend, text); }
+    void AppendLogEntry(std::string_view header, std::string_view body, capture::Sender sender) override;
+
+private:
+    const capture::ReadingOptions& reading_;
+    speech::VoiceProfiles& profiles_;
+    const HWND& logPane_;
+};
+
+}  // namespace parlowen::app

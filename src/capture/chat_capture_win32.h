@@ -1,0 +1,45 @@
+// The chat capture as the main window runs it: which chat window is followed, its
+// history read on a thread of its own, and each new message handed on.
+#pragma once
+
+#include "capture/capture_tick.h"
+#include "capture/chat_tracking.h"
+#include "capture/chat_windows_win32.h"
+#include "capture/history_reader_win32.h"
+
+#include <windows.h>
+
+#include <memory>
+
+namespace parlowen::capture {
+
+class ChatCaptureWin32 {
+public:
+    // Reads start once Connect has given the reader a window to report to.
+    ChatCaptureWin32() = default;
+    ChatCaptureWin32(const ChatCaptureWin32&) = delete;
+    ChatCaptureWin32& operator=(const ChatCaptureWin32&) = delete;
+
+    // Starts the reading thread, which posts `message` to `notify` when a read is done.
+    // Throws PlatformError when the thread cannot be started; the capture then reads
+    // nothing, and the rest of the program goes on.
+    void Connect(HWND notify, UINT message);
+    // Ends the reading thread: nothing is posted to the window any more.
+    void Disconnect() noexcept { reader_.reset(); }
+
+    // The tracking tick (Timer3Timer): follows the chat window the user brings to the front.
+    void TrackForegroundChat() { tracking_.Timer3Tick(foreground_); }
+    // The capture tick (Timer2Timer): starts reading the followed window's history.
+    // Nothing is read while no chat window has been seen.
+    void StartRead();
+    // When the read's message arrives: its last message, when new, goes to `output`.
+    void HandleRead(CaptureOutput& output);
+
+private:
+    ChatWindowsWin32 foreground_;  // the GUI thread's: foreground titles only
+    ChatTracking tracking_;
+    std::unique_ptr<HistoryReaderWin32> reader_;
+    CaptureTick tick_;
+};
+
+}  // namespace parlowen::capture
