@@ -24,7 +24,7 @@ add_executable(unit_tests
   tests/unit/error_report_test.cpp
   tests/unit/extended_tick_count_test.cpp
   tests/unit/espeak_settings_test.cpp
-  tests/unit/get_path_test.cpp
+  tests/unit/ansi_path_test.cpp
   tests/unit/settings_test.cpp
   tests/unit/startup_shortcut_test.cpp
   tests/unit/text_test.cpp

@@ -17,9 +17,9 @@ add_library(parlowen_win32 STATIC
   src/win32/errors_win32.cpp
   src/win32/registry_win32.cpp
   src/win32/text_win32.cpp
-  src/app/child_window_win32.cpp
+  src/win32/child_window_win32.cpp
   src/app/error_report_win32.cpp
-  src/app/file_dialogs_win32.cpp
+  src/win32/file_dialogs_win32.cpp
   src/app/log_commands_win32.cpp
   src/app/main_window_win32.cpp
   src/app/main_window_layout_win32.cpp
@@ -43,8 +43,10 @@ add_library(parlowen_win32 STATIC
   src/speech/speech_engines_win32.cpp
   src/speech/token_registry_win32.cpp
   src/speech/voice_process_win32.cpp
+  src/win32/menu_items_win32.cpp
   src/win32/process_width_win32.cpp
   src/win32/replace_file_win32.cpp
+  src/win32/running_exe_win32.cpp
   src/win32/stoppable_pipe_win32.cpp
   src/win32/windows_version_win32.cpp
 )

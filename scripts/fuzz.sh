@@ -6,8 +6,12 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-15}
 
-cmake --preset fuzz >/dev/null && cmake --build --preset fuzz >/dev/null || exit 1
 mkdir -p build/fuzz/findings
+if ! { cmake --preset fuzz && cmake --build --preset fuzz; } >build/fuzz/build.log 2>&1; then
+  echo "fuzz: the fuzz targets did not build:"
+  grep -m 20 -A3 'error' build/fuzz/build.log || tail -n 30 build/fuzz/build.log
+  exit 1
+fi
 status=0
 for target in chat_text settings message_log capture_tick history_tail; do
   corpus=build/fuzz/corpus/$target

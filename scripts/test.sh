@@ -14,6 +14,9 @@ status=0
 imports_failed=0
 scripts/check-imports.sh build/windows32/parlowen.exe scripts/xp32-imports.txt || { imports_failed=1; status=1; }
 scripts/check-imports.sh build/windows/parlowen.exe scripts/xp-imports.txt || { imports_failed=1; status=1; }
+# Each room of src includes only its own and those below it.
+includes_failed=0
+scripts/check-includes.sh || { includes_failed=1; status=1; }
 package_failed=0
 scripts/check-package.sh || { package_failed=1; status=1; }
 ctest --preset native 2>&1 | tee build/unit-tests.log || status=1
@@ -45,6 +48,8 @@ echo "unit: $unit_passed passed, $unit_failed failed"
 echo "e2e: $e2e_passed passed, $e2e_failed failed"
 echo "fuzz: $fuzz_passed passed, $fuzz_failed failed"
 echo "imports: $((1 - imports_failed)) passed, $imports_failed failed"
+echo "includes: $((1 - includes_failed)) passed, $includes_failed failed"
 echo "package: $((1 - package_failed)) passed, $package_failed failed"
-echo "total: $((unit_passed + e2e_passed + fuzz_passed + 2 - imports_failed - package_failed)) passed, $((unit_failed + e2e_failed + fuzz_failed + imports_failed + package_failed)) failed"
+checks_failed=$((imports_failed + includes_failed + package_failed))
+echo "total: $((unit_passed + e2e_passed + fuzz_passed + 3 - checks_failed)) passed, $((unit_failed + e2e_failed + fuzz_failed + checks_failed)) failed"
 exit $status

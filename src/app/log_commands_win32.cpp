@@ -3,8 +3,9 @@
 #include "app/main_window_win32.h"
 
 #include "app/control_ids.h"
-#include "app/file_dialogs_win32.h"
+#include "win32/file_dialogs_win32.h"
 #include "app/menus_win32.h"
+#include "win32/menu_items_win32.h"
 #include "log/log_file_format.h"
 #include "log/log_file_win32.h"
 #include "log/log_pane_win32.h"
@@ -12,6 +13,9 @@
 
 namespace parlowen::app {
 namespace {
+
+using win32::AskFileToOpen;
+using win32::AskFileToSave;
 
 constexpr wchar_t kOpenFilter[] =
     L"rtf,文本文件(*.rtf;*.txt)|*.rtf;*.txt|rtf文件(*.rtf)|*.rtf|文本文件(*.txt)|*.txt|所有文件(*.*)|*.*";
@@ -67,7 +71,7 @@ void TFmain::NSaveMessageClick() {
 
 void TFmain::NShowTime1Click() {
     settings_.reading.showTime = !settings_.reading.showTime;
-    SetMenuItemChecked(::GetMenu(hwnd_), IdNShowTime1, settings_.reading.showTime);
+    win32::SetMenuItemChecked(::GetMenu(hwnd_), IdNShowTime1, settings_.reading.showTime);
 }
 
 void TFmain::ExportMessageToWav1Click() {

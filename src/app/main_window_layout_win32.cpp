@@ -3,7 +3,7 @@
 // captions users know.
 #include "app/main_window_win32.h"
 
-#include "app/child_window_win32.h"
+#include "win32/child_window_win32.h"
 #include "app/control_ids.h"
 #include "app/error_report_win32.h"
 #include "win32/errors_win32.h"
@@ -13,6 +13,9 @@
 
 namespace parlowen::app {
 namespace {
+
+using win32::CreateChild;
+using win32::Rect;
 
 constexpr int kStatusBarHeight = 19;
 constexpr int kNotebookHeight = 503;

@@ -3,6 +3,7 @@
 #include "app/control_ids.h"
 #include "app/error_report_win32.h"
 #include "app/menus_win32.h"
+#include "win32/menu_items_win32.h"
 #include "app/settings/get_path_win32.h"
 #include "app/settings/profile_store_win32.h"
 #include "speech/token_registry_win32.h"
@@ -207,7 +208,7 @@ void TFmain::FormDestroy() {
 void TFmain::LoadReadingOptions(const capture::ReadingOptions& reading) {
     settings_.reading = reading;
     if (optionsPage_) optionsPage_->ShowReadingOptions();
-    SetMenuItemChecked(::GetMenu(hwnd_), IdNShowTime1, reading.showTime);
+    win32::SetMenuItemChecked(::GetMenu(hwnd_), IdNShowTime1, reading.showTime);
 }
 
 void TFmain::SaveSettings() {

@@ -69,12 +69,4 @@ HMENU BuildTrayMenu() {
     });
 }
 
-bool IsMenuItemChecked(HMENU menu, unsigned id) {
-    return (::GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED) != 0;
-}
-
-void SetMenuItemChecked(HMENU menu, unsigned id, bool checked) {
-    ::CheckMenuItem(menu, id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
-}
-
 }  // namespace parlowen::app

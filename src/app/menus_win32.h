@@ -9,7 +9,5 @@ namespace parlowen::app {
 HMENU BuildMainMenu();
 HMENU BuildTrayMenu();
 
-bool IsMenuItemChecked(HMENU menu, unsigned id);
-void SetMenuItemChecked(HMENU menu, unsigned id, bool checked);
 
 }  // namespace parlowen::app

@@ -1,6 +1,6 @@
 #include "app/options_page_win32.h"
 
-#include "app/child_window_win32.h"
+#include "win32/child_window_win32.h"
 #include "app/control_ids.h"
 #include "speech/voice_ranges.h"
 
@@ -11,6 +11,10 @@
 
 namespace parlowen::app {
 namespace {
+
+using win32::CreateChild;
+using win32::Offset;
+using win32::Rect;
 
 using speech::Speaker;
 

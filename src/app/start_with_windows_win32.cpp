@@ -2,14 +2,15 @@
 #include "app/control_ids.h"
 #include "app/main_window_win32.h"
 #include "app/menus_win32.h"
+#include "win32/menu_items_win32.h"
 #include "app/startup_shortcut_win32.h"
 
 namespace parlowen::app {
 namespace {
 
 void SetStartupMarks(HMENU menuBar, HMENU trayMenu, bool checked) {
-    SetMenuItemChecked(menuBar, IdNOpenOnStartup, checked);
-    SetMenuItemChecked(trayMenu, IdNOpenOnStartup2, checked);
+    win32::SetMenuItemChecked(menuBar, IdNOpenOnStartup, checked);
+    win32::SetMenuItemChecked(trayMenu, IdNOpenOnStartup2, checked);
 }
 
 }  // namespace
@@ -21,8 +22,8 @@ void TFmain::ShowStartupShortcutMarks() {
 
 // NOpenOnStartupClick and NOpenOnStartup2Click: the clicked item decides, the other follows.
 void TFmain::NOpenOnStartupClick(bool inTrayMenu) {
-    const bool checked = inTrayMenu ? !IsMenuItemChecked(trayMenu_.get(), IdNOpenOnStartup2)
-                                    : !IsMenuItemChecked(::GetMenu(hwnd_), IdNOpenOnStartup);
+    const bool checked = inTrayMenu ? !win32::IsMenuItemChecked(trayMenu_.get(), IdNOpenOnStartup2)
+                                    : !win32::IsMenuItemChecked(::GetMenu(hwnd_), IdNOpenOnStartup);
     SetStartupMarks(::GetMenu(hwnd_), trayMenu_.get(), checked);
     ShellLinkFiles files;
     ApplyStartWithWindows(files, RunningStartupPlaces(), checked);

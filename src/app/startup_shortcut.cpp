@@ -1,14 +1,14 @@
 #include "app/startup_shortcut.h"
 
 #include "app/error_report.h"
-#include "app/settings/get_path.h"
+#include "text/ansi_path.h"
 
 #include <stdexcept>
 
 namespace parlowen::app {
 
 void CheckLinkExtension(std::string_view linkPath) {
-    const std::string folder = settings::FolderOf(linkPath);
+    const std::string folder = text::FolderOf(linkPath);
     const std::string_view name = linkPath.substr(folder.size());
     const std::size_t dot = name.rfind('.');  // "." is never a GBK trail byte
     std::string extension(dot == std::string_view::npos ? std::string_view() : name.substr(dot));
@@ -18,7 +18,7 @@ void CheckLinkExtension(std::string_view linkPath) {
 }
 
 std::string StartupShortcutPath(std::string_view startupFolder, std::string_view exePath) {
-    return std::string(startupFolder) + settings::ExeBaseName(exePath) + ".lnk";
+    return std::string(startupFolder) + text::ExeBaseName(exePath) + ".lnk";
 }
 
 bool StartupShortcutExists(ShortcutFiles& files, const StartupPlaces& places) {

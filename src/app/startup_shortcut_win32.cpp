@@ -1,8 +1,10 @@
 #include "app/startup_shortcut_win32.h"
 
 #include "app/settings/get_path_win32.h"
+#include "text/ansi_path.h"
 #include "win32/com_win32.h"
 #include "win32/errors_win32.h"
+#include "win32/running_exe_win32.h"
 #include "win32/text_win32.h"
 
 #include <windows.h>
@@ -30,11 +32,11 @@ void ShellLinkFiles::CreateShortcut(const std::string& target, const std::string
     win32::ThrowIfFailed(link.As(&file), "IShellLink IPersistFile");
     link->SetPath(target.c_str());
     link->SetArguments(arguments.c_str());
-    link->SetWorkingDirectory(settings::FolderOf(target).c_str());
+    link->SetWorkingDirectory(text::FolderOf(target).c_str());
     link->SetDescription(description.c_str());
     file->Save(win32::AnsiToWide(linkPath).c_str(), FALSE);
 }
 
-StartupPlaces RunningStartupPlaces() { return {settings::RunningExePath(), settings::StartupFolder()}; }
+StartupPlaces RunningStartupPlaces() { return {win32::RunningExePath(), settings::StartupFolder()}; }
 
 }  // namespace parlowen::app

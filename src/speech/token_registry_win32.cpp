@@ -1,7 +1,7 @@
 #include "speech/token_registry_win32.h"
 
-#include "app/settings/get_path.h"
-#include "app/settings/get_path_win32.h"
+#include "text/ansi_path.h"
+#include "win32/running_exe_win32.h"
 #include "win32/windows_version_win32.h"
 
 namespace parlowen::speech {
@@ -86,7 +86,7 @@ void WindowsTokenRegistry::DeleteTree(std::string_view name) {
 VoicePlaces RunningVoicePlaces() {
     char windows[MAX_PATH] = "";
     const UINT length = ::GetWindowsDirectoryA(windows, MAX_PATH);
-    return {settings::FolderOf(settings::RunningExePath()), DriveOf(std::string_view(windows, length < MAX_PATH ? length : 0))};
+    return {text::FolderOf(win32::RunningExePath()), DriveOf(std::string_view(windows, length < MAX_PATH ? length : 0))};
 }
 
 void RefreshVoiceTokensOnVersion5() {

@@ -5,7 +5,7 @@
 // else the 32-bit count extended by the wrap-arounds seen.
 #if defined(__MINGW32__)
 
-#include "app/extended_tick_count.h"
+#include "win32/extended_tick_count.h"
 
 #include <windows.h>
 
@@ -16,7 +16,7 @@ namespace {
 
 std::atomic<std::uint64_t> g_lastTicks{0};
 
-ULONGLONG WINAPI ExtendedTickCount() { return parlowen::app::ExtendTickCount(g_lastTicks, ::GetTickCount()); }
+ULONGLONG WINAPI ExtendedTickCount() { return parlowen::win32::ExtendTickCount(g_lastTicks, ::GetTickCount()); }
 
 using TickCount64Function = ULONGLONG(WINAPI*)();
 

@@ -3,6 +3,8 @@
 #include "e2e.h"
 
 #include "app/settings/get_path_win32.h"
+#include "text/ansi_path.h"
+#include "win32/running_exe_win32.h"
 #include "win32/handles_win32.h"
 
 #include <shlobj.h>
@@ -43,7 +45,7 @@ E2E_TEST(GetPathFindsAndCreatesTheSettingsFolder) {
     CHECK(startup.size() > 1 && startup.ends_with("\\"));
     CHECK_EQ(GetSpecialFolder(0x7F), std::string());  // no such folder
 
-    CHECK_EQ(ExeBaseName(RunningExePath()), std::string("parlowen_e2e"));
+    CHECK_EQ(parlowen::text::ExeBaseName(parlowen::win32::RunningExePath()), std::string("parlowen_e2e"));
     const std::string folder = appData + "parlowen_e2e";
     ::RemoveDirectoryA(folder.c_str());
     REQUIRE(!IsDirectory(folder));

@@ -1,10 +1,10 @@
-#include "app/extended_tick_count.h"
+#include "win32/extended_tick_count.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using parlowen::app::ExtendTickCount;
+using parlowen::win32::ExtendTickCount;
 
 TEST(ExtendTickCount, CountsOnAcrossTheWrapOfTheThirtyTwoBitCount) {
     std::atomic<std::uint64_t> last{0};

@@ -1,4 +1,4 @@
-#include "app/settings/get_path.h"
+#include "text/ansi_path.h"
 #include "app/startup_shortcut.h"
 
 #include <gtest/gtest.h>
@@ -55,9 +55,9 @@ TEST(CheckLinkExtension, OnlyLnkInAnyLetterCasePasses) {
 TEST(StartupShortcut, NamedAfterTheExecutableInTheStartupFolder) {
     EXPECT_EQ(StartupShortcutPath(kPlaces.startupFolder, kPlaces.exePath), kLink);
     EXPECT_EQ(StartupShortcutPath("\\", "C:\\x\\Reader.v2.exe"), "\\Reader.v2.lnk");
-    EXPECT_EQ(parlowen::settings::FolderOf(kPlaces.exePath), "D:\\Reader\\");
-    EXPECT_EQ(parlowen::settings::FolderOf("C:parlowen.exe"), "C:");
-    EXPECT_EQ(parlowen::settings::FolderOf("C:\\a\\\x95\x5C" "b.exe"), "C:\\a\\");
+    EXPECT_EQ(parlowen::text::FolderOf(kPlaces.exePath), "D:\\Reader\\");
+    EXPECT_EQ(parlowen::text::FolderOf("C:parlowen.exe"), "C:");
+    EXPECT_EQ(parlowen::text::FolderOf("C:\\a\\\x95\x5C" "b.exe"), "C:\\a\\");
 }
 
 TEST(StartupShortcut, CheckingWritesTheShortcutAndUncheckingRemovesIt) {

@@ -1,6 +1,8 @@
 #include "app/settings/get_path_win32.h"
 
+#include "text/ansi_path.h"
 #include "win32/errors_win32.h"
+#include "win32/running_exe_win32.h"
 #include "app/settings/settings.h"
 
 #include <windows.h>
@@ -37,21 +39,8 @@ std::string AppDataFolder() { return GetSpecialFolder(CSIDL_APPDATA) + "\\"; }
 
 std::string StartupFolder() { return GetSpecialFolder(CSIDL_STARTUP) + "\\"; }
 
-std::string RunningExePath() {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);  // the name was cut to fit
-    }
-}
-
 std::string SettingsFolder() {
-    const std::string folder = AppDataFolder() + ExeBaseName(RunningExePath());
+    const std::string folder = AppDataFolder() + text::ExeBaseName(win32::RunningExePath());
     if (!DirectoryExists(folder) && !::CreateDirectoryA((folder + "\\").c_str(), nullptr)) {
         const DWORD error = ::GetLastError();
         if (!DirectoryExists(folder))  // unless another process has just made it

@@ -2,8 +2,6 @@
 // are ANSI text.
 #pragma once
 
-#include "app/settings/get_path.h"
-
 #include <string>
 
 namespace parlowen::settings {
@@ -15,8 +13,6 @@ std::string GetSpecialFolder(int csidl);
 std::string AppDataFolder();
 // The user's Startup folder (CSIDL_STARTUP) + "\".
 std::string StartupFolder();
-// The full path of the running executable.
-std::string RunningExePath();
 // AppDataFolder() + ExeBaseName(RunningExePath()) + "\". Creates that one folder when
 // no directory of its name exists; throws win32::PlatformError ("Cannot create the
 // folder <folder>: <the system's reason>") when it cannot.

@@ -1,4 +1,4 @@
-#include "app/file_dialogs_win32.h"
+#include "win32/file_dialogs_win32.h"
 
 #include "win32/text_win32.h"
 
@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <vector>
 
-namespace parlowen::app {
+namespace parlowen::win32 {
 namespace {
 
 // The dialog wants NUL between the entries and two at the end. The separators are
@@ -46,4 +46,4 @@ std::optional<std::string> AskFileToSave(HWND owner, const wchar_t* filter, cons
     return AskFileName(owner, filter, defaultExtension, true);
 }
 
-}  // namespace parlowen::app
+}  // namespace parlowen::win32

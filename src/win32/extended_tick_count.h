@@ -5,11 +5,11 @@
 #include <atomic>
 #include <cstdint>
 
-namespace parlowen::app {
+namespace parlowen::win32 {
 
 // The 64-bit count for the 32-bit count `now`, given the last result (updated). A
 // count that went back by less than half the range is another thread's older reading,
 // not a wrap: the last result stands.
 std::uint64_t ExtendTickCount(std::atomic<std::uint64_t>& last, std::uint32_t now);
 
-}  // namespace parlowen::app
+}  // namespace parlowen::win32

@@ -1,6 +1,6 @@
-#include "app/extended_tick_count.h"
+#include "win32/extended_tick_count.h"
 
-namespace parlowen::app {
+namespace parlowen::win32 {
 
 std::uint64_t ExtendTickCount(std::atomic<std::uint64_t>& last, std::uint32_t now) {
     constexpr std::uint64_t kWrap = std::uint64_t{1} << 32;
@@ -13,4 +13,4 @@ std::uint64_t ExtendTickCount(std::atomic<std::uint64_t>& last, std::uint32_t no
     }
 }
 
-}  // namespace parlowen::app
+}  // namespace parlowen::win32

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-namespace parlowen::app {
+namespace parlowen::win32 {
 
 struct Rect {
     int x, y, width, height;
@@ -16,4 +16,4 @@ constexpr Rect Offset(Rect r, Rect group) { return {group.x + r.x, group.y + r.y
 HWND CreateChild(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style, Rect r,
                  unsigned id, DWORD exStyle = 0);
 
-}  // namespace parlowen::app
+}  // namespace parlowen::win32

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-namespace parlowen::app {
+namespace parlowen::win32 {
 
 // `filter` is "text|patterns|text|patterns…"; the first entry is preselected.
 // The chosen name (ANSI), or nothing when the user cancelled or left it empty.
@@ -15,4 +15,4 @@ std::optional<std::string> AskFileToOpen(HWND owner, const wchar_t* filter);
 // `defaultExtension` ("rtf", without the dot) is appended to a name typed without one.
 std::optional<std::string> AskFileToSave(HWND owner, const wchar_t* filter, const char* defaultExtension);
 
-}  // namespace parlowen::app
+}  // namespace parlowen::win32

@@ -1,8 +1,8 @@
-#include "app/child_window_win32.h"
+#include "win32/child_window_win32.h"
 
 #include "win32/errors_win32.h"
 
-namespace parlowen::app {
+namespace parlowen::win32 {
 
 HWND CreateChild(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style, Rect r,
                  unsigned id, DWORD exStyle) {
@@ -15,4 +15,4 @@ HWND CreateChild(HWND parent, const wchar_t* windowClass, const wchar_t* text, D
     return hwnd;
 }
 
-}  // namespace parlowen::app
+}  // namespace parlowen::win32

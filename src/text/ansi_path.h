@@ -1,11 +1,11 @@
-// Unit GetPath, the part that needs no platform: the executable's base name.
-// The folder routines are in get_path_win32.h.
+// Parts of a file path in ANSI (GBK) text, where a "\" can be the second byte of a
+// double-byte character.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-namespace parlowen::settings {
+namespace parlowen::text {
 
 // The file name without its folder and its extension: the text after the last "\" or
 // ":", cut at its last "." ("C:\a\parlowen.exe" gives "parlowen"; a name without "."
@@ -17,4 +17,4 @@ std::string ExeBaseName(std::string_view path);
 // gives "C:\a\"; a bare name gives ""). GBK-aware like ExeBaseName.
 std::string FolderOf(std::string_view path);
 
-}  // namespace parlowen::settings
+}  // namespace parlowen::text

@@ -1,10 +1,10 @@
-#include "app/settings/get_path.h"
+#include "text/ansi_path.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using parlowen::settings::ExeBaseName;
+using parlowen::text::ExeBaseName;
 
 TEST(ExeBaseName, TextAfterTheLastSeparatorCutAtItsLastDot) {
     struct Case {

@@ -1,0 +1,11 @@
+// The running executable's own path.
+#pragma once
+
+#include <string>
+
+namespace parlowen::win32 {
+
+// The full path of the running executable, ANSI; "" when the system cannot give it.
+std::string RunningExePath();
+
+}  // namespace parlowen::win32
