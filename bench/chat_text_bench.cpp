@@ -25,8 +25,8 @@ void BM_CaptureTickParsers(benchmark::State& state) {
         parlowen::capture::LastMessage message = parlowen::capture::ParseLastMessage(transcript);
         benchmark::DoNotOptimize(message);
     }
-    state.SetLabel(parlowen::capture::LastMessageSender(transcript) + ": " +
-                   parlowen::capture::LastMessageBody(transcript));
+    const parlowen::capture::LastMessage last = parlowen::capture::ParseLastMessage(transcript);
+    state.SetLabel(last.sender + ": " + last.body);
 }
 
 // The search for the ending NUL alone, the one pass over the whole transcript.

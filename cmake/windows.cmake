@@ -15,7 +15,6 @@ endfunction()
 
 add_library(parlowen_win32 STATIC
   src/win32/errors_win32.cpp
-  src/win32/registry_win32.cpp
   src/win32/text_win32.cpp
   src/win32/child_window_win32.cpp
   src/app/error_report_win32.cpp
@@ -89,6 +88,7 @@ add_dependencies(parlowen parlowen_voice)
 # What the driver and the speech benchmark share: starting and reading the program,
 # and putting the recording speech server in place.
 add_library(parlowen_e2e_support STATIC
+  tests/e2e/registry_win32.cpp
   tests/e2e/e2e_support_win32.cpp
   tests/e2e/files_win32.cpp
   tests/e2e/program_win32.cpp
@@ -149,7 +149,7 @@ add_library(parlowen_sapi_recorder SHARED
   tests/e2e/sapi_recorder/file_stream_win32.cpp
   tests/e2e/sapi_recorder/wav_file_win32.cpp
   tests/e2e/sapi_recorder/parlowen_sapi_recorder.def
-  src/win32/registry_win32.cpp
+  tests/e2e/registry_win32.cpp
   src/win32/text_win32.cpp
 )
 set_target_properties(parlowen_sapi_recorder PROPERTIES PREFIX "")

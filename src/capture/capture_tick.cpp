@@ -30,11 +30,6 @@ std::optional<std::string> SpokenText(bool readMessage, bool readName, std::stri
 
 }  // namespace
 
-void CaptureTick::Run(const ChatTracking& tracking, ChatWindows& windows,
-                      CaptureOutput& output) {
-    Handle(tracking.CurrentChatTitle(), tracking.ReadChatText(windows), output);
-}
-
 void CaptureTick::Handle(std::string_view chatTitle, std::string_view history,
                          CaptureOutput& output) {
     // Every piece of the message comes from this one read, so a message arriving

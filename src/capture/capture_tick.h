@@ -35,13 +35,11 @@ public:
 
 class CaptureTick {
 public:
-    // One tick (Timer2Timer): reads the tracked window's transcript once and handles its
-    // last message when it has a body and its header differs from LastHeaderSeen.
-    void Run(const ChatTracking& tracking, ChatWindows& windows, CaptureOutput& output);
-
-    // The tick's work once the transcript has been read, wherever it was read: `history`
-    // as ReadHistory gave it for the chat window titled `chatTitle`, whose title also
-    // tells the friend's messages from the user's own.
+    // The tick's work (Timer2Timer) once the tracked window's transcript has been read,
+    // on the reader's thread: `history` as ReadHistory gave it for the chat window titled
+    // `chatTitle`, whose title also tells the friend's messages from the user's own. Its
+    // last message is handled when it has a body and its header differs from
+    // LastHeaderSeen.
     void Handle(std::string_view chatTitle, std::string_view history, CaptureOutput& output);
 
     // The header line of the last message handled; empty until one has been.

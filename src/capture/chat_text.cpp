@@ -1,10 +1,8 @@
 // Parsing the last message out of a messenger chat transcript.
 //
-// The capture tick runs the three parsers every second on a transcript that can
-// reach megabytes, so they never split the whole transcript: they scan back from
-// its end to the last header line and only touch the bytes of the last message.
-// SplitLines and FindLastHeaderLine remain as the plain, line-list forms of the
-// same rules.
+// The capture tick parses every second a transcript that can reach megabytes, so the
+// parser never splits the whole transcript: it scans back from its end to the last
+// header line and only touches the bytes of the last message.
 #include "capture/chat_text.h"
 
 #include "text/blanks.h"
@@ -53,7 +51,7 @@ std::optional<LineSpan> FindLastHeaderLineSpanInText(std::string_view text) {
     // A digit-colon pair holds no line break, so the last such pair of the text lies
     // in the last header line. That line starts right after the last CR or LF before
     // the pair, since a line holds no CR or LF and a break holds nothing else; its
-    // break is skipped forwards exactly as SplitLines does. Nothing before the line
+    // break is skipped forwards as the line rules say. Nothing before the line
     // is read, so the cost follows the length of the last message.
     for (std::size_t colon = text.rfind(':'); colon != kNotFound && colon > 0;
          colon = text.rfind(':', colon - 1)) {
@@ -118,34 +116,6 @@ std::string_view CutBeforeBracketPair(std::string_view name, char opening, char 
 
 }  // namespace
 
-std::vector<std::string> SplitLines(std::string_view text) {
-    text = UpToFirstNul(text);
-    std::vector<std::string> lines;
-    for (std::size_t begin = 0; begin < text.size();) {
-        const LineSpan line = LineStartingAt(text, begin);
-        lines.emplace_back(text.substr(line.begin, line.end - line.begin));
-        begin = line.next;
-    }
-    return lines;
-}
-
-bool IsHeaderLine(std::string_view line) {
-    // Any clock time holds a digit directly followed by a colon; nothing else is
-    // needed to recognise the header line of a message.
-    for (std::size_t colon = line.find(':', 1); colon != kNotFound;
-         colon = line.find(':', colon + 1)) {
-        if (IsAsciiDigit(line[colon - 1])) return true;
-    }
-    return false;
-}
-
-std::optional<std::size_t> FindLastHeaderLine(const std::vector<std::string>& lines) {
-    for (std::size_t index = lines.size(); index-- > 0;) {
-        if (IsHeaderLine(lines[index])) return index;
-    }
-    return std::nullopt;
-}
-
 std::optional<LineSpan> FindLastHeaderLineSpan(std::string_view transcript) {
     return FindLastHeaderLineSpanInText(UpToFirstNul(transcript));
 }
@@ -178,21 +148,6 @@ std::string SenderOf(std::string_view text, const std::optional<LineSpan>& heade
 }
 
 }  // namespace
-
-std::string LastMessageHeader(std::string_view transcript) {
-    const std::string_view text = UpToFirstNul(transcript);
-    return HeaderOf(text, FindLastHeaderLineSpanInText(text));
-}
-
-std::string LastMessageBody(std::string_view transcript) {
-    const std::string_view text = UpToFirstNul(transcript);
-    return BodyOf(text, FindLastHeaderLineSpanInText(text));
-}
-
-std::string LastMessageSender(std::string_view transcript) {
-    const std::string_view text = UpToFirstNul(transcript);
-    return SenderOf(text, FindLastHeaderLineSpanInText(text));
-}
 
 LastMessage ParseLastMessage(std::string_view transcript) {
     const std::string_view text = UpToFirstNul(transcript);

@@ -9,23 +9,15 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace parlowen::capture {
 
 // Lines end at CR, LF, CR LF or (after a line) LF CR starts an empty line; a NUL byte
-// ends the text. Lines are not trimmed; no empty last line after a final break.
-std::vector<std::string> SplitLines(std::string_view text);
-
-// True when the line holds an ASCII digit directly followed by ':'.
-bool IsHeaderLine(std::string_view line);
-
-// Index of the last header line of `lines`, scanning from the end.
-std::optional<std::size_t> FindLastHeaderLine(const std::vector<std::string>& lines);
+// ends the text; a header line holds an ASCII digit directly followed by ':'.
 
 // Where the last header line of a whole transcript lies, found by scanning back from
-// the end with the same line boundaries as SplitLines: `begin`/`end` are byte offsets
-// of the line's text (line break excluded), `next` the offset right after its break.
+// the end: `begin`/`end` are byte offsets of the line's text (line break excluded),
+// `next` the offset right after its break.
 struct LineSpan {
     std::size_t begin = 0;
     std::size_t end = 0;
@@ -33,11 +25,9 @@ struct LineSpan {
 };
 std::optional<LineSpan> FindLastHeaderLineSpan(std::string_view transcript);
 
-std::string LastMessageHeader(std::string_view transcript);
-std::string LastMessageBody(std::string_view transcript);
-std::string LastMessageSender(std::string_view transcript);
-
-// All three at once, from one look at the transcript: what the capture tick needs.
+// The last message's header line (trimmed), its body (its lines joined by CR LF and
+// trimmed; without any header line, every line but the first) and the sender named in
+// its header, from one look at the transcript.
 struct LastMessage {
     std::string header;
     std::string sender;

@@ -47,9 +47,4 @@ void ChatTracking::Timer3Tick(ChatWindows& windows) {
     if (IsChatWindowTitle(windows.AnsiToUnicode(title))) currentChatTitle_ = std::move(title);
 }
 
-std::string ChatTracking::ReadChatText(ChatWindows& windows) const {
-    if (currentChatTitle_.empty()) return {};
-    return windows.ReadHistory(currentChatTitle_);
-}
-
 }  // namespace parlowen::capture

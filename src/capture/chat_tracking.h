@@ -14,12 +14,9 @@ public:
     // last chat window stays tracked while the user works elsewhere.
     void Timer3Tick(ChatWindows& windows);
 
-    // The title bytes of the tracked chat window; empty until one has been seen.
+    // The title bytes of the tracked chat window, by which its history is read; empty
+    // until one has been seen, and nothing is read then.
     const std::string& CurrentChatTitle() const noexcept { return currentChatTitle_; }
-
-    // The transcript of the tracked chat window (ChatWindows::ReadHistory), or empty.
-    // Asks the platform nothing while no chat window has been seen.
-    std::string ReadChatText(ChatWindows& windows) const;
 
 private:
     std::string currentChatTitle_;

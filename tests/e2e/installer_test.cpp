@@ -3,7 +3,7 @@
 #include "e2e.h"
 #include "files_win32.h"
 #include "program_win32.h"
-#include "win32/registry_win32.h"
+#include "registry_win32.h"
 
 #include <shlobj.h>
 

@@ -1,7 +1,7 @@
 #include "sapi_registration_win32.h"
 
 #include "win32/handles_win32.h"
-#include "win32/registry_win32.h"
+#include "registry_win32.h"
 #include "e2e.h"
 #include "program_win32.h"
 #include "sapi_recorder/speech_log_format.h"

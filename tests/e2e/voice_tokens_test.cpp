@@ -8,7 +8,7 @@
 #include "sapi_registration_win32.h"
 #include "speech/voice_tokens.h"
 #include "win32/handles_win32.h"
-#include "win32/registry_win32.h"
+#include "registry_win32.h"
 #include "win32/text_win32.h"
 #include "win32/windows_version_win32.h"
 

@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const int logged = output.logged, spoken = output.spoken;
             output.options = {bool(operation & 8), bool(operation & 16), bool(operation & 32), bool(operation & 64),
                               bool(operation & 128)};
-            tick.Run(tracking, windows, output);
+            tick.Handle(tracking.CurrentChatTitle(), windows.ReadHistory(tracking.CurrentChatTitle()), output);
             const bool handled = output.logged != logged;
             if (handled && tick.LastHeaderSeen() == before) std::abort();
             if (!handled && (tick.LastHeaderSeen() != before || output.spoken != spoken)) std::abort();
@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         default:
-            tick.Run(tracking, windows, output);  // the same transcript again: nothing new
+            tick.Handle(tracking.CurrentChatTitle(), windows.ReadHistory(tracking.CurrentChatTitle()), output);  // the same transcript again: nothing new
             break;
         }
     }

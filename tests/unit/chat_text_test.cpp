@@ -1,4 +1,5 @@
 #include "capture/chat_text.h"
+#include "chat_text_reference.h"
 #include "shown_bytes.h"
 #include "text/blanks.h"
 #include "text/gbk.h"
@@ -55,13 +56,13 @@ std::optional<std::size_t> LastHeaderIndex(const Lines& lines) {
 }
 
 std::string Header(std::string_view transcript) {
-    const Lines lines = parlowen::capture::SplitLines(transcript);
+    const Lines lines = parlowen::testing::reference::SplitLines(transcript);
     const auto h = LastHeaderIndex(lines);
     return h ? parlowen::text::TrimBlanks(lines[*h]) : "";
 }
 
 std::string Body(std::string_view transcript) {
-    const Lines lines = parlowen::capture::SplitLines(transcript);
+    const Lines lines = parlowen::testing::reference::SplitLines(transcript);
     std::string joined;
     for (std::size_t i = LastHeaderIndex(lines).value_or(0) + 1; i < lines.size(); ++i) {
         joined += lines[i] + "\r\n";
@@ -70,7 +71,7 @@ std::string Body(std::string_view transcript) {
 }
 
 std::string Sender(std::string_view transcript) {
-    const Lines lines = parlowen::capture::SplitLines(transcript);
+    const Lines lines = parlowen::testing::reference::SplitLines(transcript);
     std::string r;
     if (const auto h = LastHeaderIndex(lines)) {
         const std::string& l = lines[*h];
@@ -113,7 +114,7 @@ TEST(SplitLines, BreaksNulAndEmptyLines) {
         {"a\r\0\nb"s, {"a"}},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(parlowen::capture::SplitLines(c.text), c.lines) << Shown(c.text);
+        EXPECT_EQ(parlowen::testing::reference::SplitLines(c.text), c.lines) << Shown(c.text);
     }
 }
 
@@ -123,7 +124,7 @@ TEST(IsHeaderLine, DigitDirectlyFollowedByColon) {
         {":9", false}, {"12 :00", false}, {"a:b", false}, {"\xA3\xB1:", false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(parlowen::capture::IsHeaderLine(c.line), c.header) << Shown(c.line);
+        EXPECT_EQ(parlowen::testing::reference::IsHeaderLine(c.line), c.header) << Shown(c.line);
     }
 }
 
@@ -150,9 +151,9 @@ TEST(DigitHelpers, IsAllDigitsAndSpaceOutDigits) {
 
 TEST(FindLastHeaderLine, WorkedExampleAndNone) {
     const Lines lines = {"sky 20:15:08", "hello", "moon(10001) 20:16:30", "see you at the gate", "bye"};
-    EXPECT_EQ(parlowen::capture::FindLastHeaderLine(lines), 2u);
-    EXPECT_EQ(parlowen::capture::FindLastHeaderLine({"hello", "world"}), std::nullopt);
-    EXPECT_EQ(parlowen::capture::FindLastHeaderLine({}), std::nullopt);
+    EXPECT_EQ(parlowen::testing::reference::FindLastHeaderLine(lines), 2u);
+    EXPECT_EQ(parlowen::testing::reference::FindLastHeaderLine({"hello", "world"}), std::nullopt);
+    EXPECT_EQ(parlowen::testing::reference::FindLastHeaderLine({}), std::nullopt);
 }
 
 TEST(FindLastHeaderLineSpan, OffsetsOfLineAndBreak) {
@@ -187,9 +188,10 @@ class LastMessage : public testing::TestWithParam<TranscriptCase> {};
 TEST_P(LastMessage, HeaderBodyAndSender) {
     const TranscriptCase& c = GetParam();
     SCOPED_TRACE(Shown(c.transcript));
-    EXPECT_EQ(parlowen::capture::LastMessageHeader(c.transcript), c.header);
-    EXPECT_EQ(parlowen::capture::LastMessageBody(c.transcript), c.body);
-    EXPECT_EQ(parlowen::capture::LastMessageSender(c.transcript), c.sender);
+    const parlowen::capture::LastMessage message = parlowen::capture::ParseLastMessage(c.transcript);
+    EXPECT_EQ(message.header, c.header);
+    EXPECT_EQ(message.body, c.body);
+    EXPECT_EQ(message.sender, c.sender);
 }
 
 const TranscriptCase kTranscripts[] = {
@@ -261,8 +263,8 @@ TEST(LastMessageProperty, TailScanAgreesWithWholeTextReference) {
         const std::vector<char> exactCopy(text.begin(), text.end());
         const std::string_view view(exactCopy.data(), exactCopy.size());
 
-        const Lines lines = parlowen::capture::SplitLines(view);
-        const auto index = parlowen::capture::FindLastHeaderLine(lines);
+        const Lines lines = parlowen::testing::reference::SplitLines(view);
+        const auto index = parlowen::testing::reference::FindLastHeaderLine(lines);
         ASSERT_EQ(index, reference::LastHeaderIndex(lines));
         const auto span = parlowen::capture::FindLastHeaderLineSpan(view);
         ASSERT_EQ(span.has_value(), index.has_value());
@@ -272,19 +274,15 @@ TEST(LastMessageProperty, TailScanAgreesWithWholeTextReference) {
             ASSERT_LE(span->end, span->next);
             ASSERT_LE(span->next, text.size());
             EXPECT_EQ(text.substr(span->begin, span->end - span->begin), lines[*index]);
-            EXPECT_EQ(parlowen::capture::SplitLines(text.substr(0, span->begin)).size(), *index);
-            EXPECT_EQ(parlowen::capture::SplitLines(text.substr(span->next)),
+            EXPECT_EQ(parlowen::testing::reference::SplitLines(text.substr(0, span->begin)).size(), *index);
+            EXPECT_EQ(parlowen::testing::reference::SplitLines(text.substr(span->next)),
                       Lines(lines.begin() + static_cast<std::ptrdiff_t>(*index) + 1, lines.end()));
         }
-        EXPECT_EQ(parlowen::capture::LastMessageHeader(view), reference::Header(text));
-        EXPECT_EQ(parlowen::capture::LastMessageBody(view), reference::Body(text));
-        const std::string sender = parlowen::capture::LastMessageSender(view);
-        EXPECT_EQ(sender, reference::Sender(text));
         const parlowen::capture::LastMessage all = parlowen::capture::ParseLastMessage(view);
         EXPECT_EQ(all.header, reference::Header(text));
-        EXPECT_EQ(all.sender, sender);
+        EXPECT_EQ(all.sender, reference::Sender(text));
         EXPECT_EQ(all.body, reference::Body(text));
-        senderFound += sender.empty() ? 0 : 1;
+        senderFound += all.sender.empty() ? 0 : 1;
         if (HasFailure()) break;
     }
     // The alphabet must keep both kinds of transcript frequent, or the test proves little.

@@ -64,30 +64,21 @@ TEST_F(ChatTrackingTest, TitlesWithoutAMarkerKeepTheTrackedTitle) {
 TEST_F(ChatTrackingTest, A254ByteTitleIsStoredWholeAndRead) {
     std::string title = Gbk("与 moon 交谈中");
     title += std::string(254 - title.size(), 'x');
-    windows.historyByTitle[title] = "moon 20:16:30\r\nhi";
     Foreground(title);
-    EXPECT_EQ(tracking.CurrentChatTitle().size(), 254u);
-    EXPECT_EQ(tracking.ReadChatText(windows), "moon 20:16:30\r\nhi");
+    EXPECT_EQ(tracking.CurrentChatTitle(), title);
 }
 
-TEST_F(ChatTrackingTest, NothingIsReadBeforeAChatWindowIsSeen) {
-    windows.historyByTitle[""] = "moon 20:16:30\r\nhi";
+TEST_F(ChatTrackingTest, NoChatIsTrackedBeforeAChatWindowIsSeen) {
     Foreground("Notepad");
-    EXPECT_EQ(tracking.ReadChatText(windows), "");
-    EXPECT_EQ(windows.historyReads, 0);
+    EXPECT_EQ(tracking.CurrentChatTitle(), "");  // and so nothing is read
 }
 
-TEST_F(ChatTrackingTest, TheTrackedWindowIsReadAfterItLeavesTheForegroundUntilItCloses) {
+TEST_F(ChatTrackingTest, TheTrackedWindowStaysTrackedAfterItLeavesTheForeground) {
     const std::string chat = Gbk("与 moon 交谈中");
-    windows.historyByTitle[chat] = "moon 20:16:30\r\nhi";
     Foreground(chat);
     Foreground("Notepad");
-    EXPECT_EQ(tracking.ReadChatText(windows), "moon 20:16:30\r\nhi");
-
-    windows.historyByTitle.erase(chat);  // closed
-    EXPECT_EQ(tracking.ReadChatText(windows), "");
-    windows.historyByTitle[chat] = "moon 20:18:00\r\nback";  // the same chat reopened
-    EXPECT_EQ(tracking.ReadChatText(windows), "moon 20:18:00\r\nback");
+    Foreground("");
+    EXPECT_EQ(tracking.CurrentChatTitle(), chat);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 #include "voice_win32.h"
-#include "win32/registry_win32.h"
+#include "../registry_win32.h"
 
 #include "file_stream_win32.h"
 

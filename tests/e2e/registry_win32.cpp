@@ -1,4 +1,4 @@
-#include "win32/registry_win32.h"
+#include "registry_win32.h"
 
 #include "win32/handles_win32.h"
 

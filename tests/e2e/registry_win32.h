@@ -1,4 +1,4 @@
-// Reading the registry: string values and the names of subkeys.
+// Reading the registry in the end-to-end cases: string values and the names of subkeys.
 #pragma once
 
 #include <windows.h>
