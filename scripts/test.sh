@@ -44,12 +44,15 @@ fuzz_failed=$(grep -c '^fuzz: .*: FINDING' build/fuzz-tests.log || true)
 # CI report.
 grep -h '\[ \(FAIL\|FLAKY\) \] .*: .*:[0-9]*: ' build/e2e-tests.log | sed 's/^[0-9]*: /e2e /' || true
 grep -h -A3 '^==[0-9]*==ERROR\|Failure$' build/unit-tests.log | head -n 40 || true
+# Cases that passed only when run again, which the driver reports as "N flaky".
+e2e_flaky=$(grep -o '^[0-9: ]*[0-9]* flaky$' build/e2e-tests.log | sed 's/^.*: //; s/ flaky//' | awk '{ n += $1 } END { print n + 0 }')
 echo "unit: $unit_passed passed, $unit_failed failed"
 echo "e2e: $e2e_passed passed, $e2e_failed failed"
 echo "fuzz: $fuzz_passed passed, $fuzz_failed failed"
 echo "imports: $((1 - imports_failed)) passed, $imports_failed failed"
 echo "includes: $((1 - includes_failed)) passed, $includes_failed failed"
 echo "package: $((1 - package_failed)) passed, $package_failed failed"
+echo "e2e flaky: $e2e_flaky case(s) passed only when run again"
 checks_failed=$((imports_failed + includes_failed + package_failed))
 echo "total: $((unit_passed + e2e_passed + fuzz_passed + 3 - checks_failed)) passed, $((unit_failed + e2e_failed + fuzz_failed + checks_failed)) failed"
 exit $status

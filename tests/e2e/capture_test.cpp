@@ -71,7 +71,7 @@ E2E_TEST(OneToOneChatSpeaksAndLogsEachNewMessageOnce) {
     size_t before = 0;
     SpokenSince(program, 0, &before);
     chat.AppendMessage("sky", WideToAnsi(L"还在吗"), "20:17:02");
-    Pump(2500);
+    REQUIRE(WaitForTicks(main, {.readsTaken = 2}));
     CHECK(SpokenSince(program, before).empty());
     CHECK_EQ(ProbeLog(main), L"sel 44 44\n" + firstEntry + secondEntry);
 
@@ -140,7 +140,9 @@ E2E_TEST(GroupAndEnglishTitlesAndWindowsWithoutAMarker) {
     ChatWindow other(std::wstring_view(L"记事本 - moon"));
     other.SetHistory("moon 20:00:00\r\nnot a chat");
     other.BringToFront();
-    Pump(2500);
+    // No chat window has been seen, so nothing is read: two trackings and the capture
+    // ticks after them pass without a read.
+    CHECK(WaitForTicks(main, {.captureTicks = 3, .trackingTicks = 2}));
     CHECK(SpokenSince(program, calls).empty());
 
     // In a group chat no sender's name is in the title: every message counts as mine.

@@ -121,6 +121,7 @@ int wmain(int argc, wchar_t** argv) {
     const bool windows5Prefix = ::GetEnvironmentVariableW(L"PARLOWEN_WINE_VERSION", nullptr, 0) > 0;
     int passed = 0;
     int failed = 0;
+    int flaky = 0;
     std::vector<std::string> flakyLines;
     std::stable_partition(e2e::Registry().begin(), e2e::Registry().end(), [](const e2e::Case& c) { return !c.last; });
     for (const e2e::Case& c : e2e::Registry()) {
@@ -132,12 +133,13 @@ int wmain(int argc, wchar_t** argv) {
         const std::size_t linesBefore = e2e::g_failureLines.size();
         bool ok = RunCase(c);
         if (!ok) {
-            // The cases wait on other processes under Wine, and on a loaded machine one can
-            // miss its moment: a failed case runs once more. A pass then still shows, as
-            // flaky, what failed the first time; a second failure fails the case.
+            // A failed case runs once more. A pass then counts, but the case is reported as
+            // flaky, with what failed the first time, so that its cause is looked for; a
+            // second failure fails the case.
             std::printf("[ RETRY ] %s\n", c.name);
             ok = RunCase(c);
             if (ok) {
+                ++flaky;
                 const auto firstRun = e2e::g_failureLines.begin() + static_cast<std::ptrdiff_t>(linesBefore);
                 flakyLines.insert(flakyLines.end(), firstRun, e2e::g_failureLines.end());
                 e2e::g_failureLines.erase(firstRun, e2e::g_failureLines.end());
@@ -149,6 +151,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     for (const std::string& line : flakyLines) std::printf("[ FLAKY ] %s\n", line.c_str());
     for (const std::string& line : e2e::g_failureLines) std::printf("[ FAIL ] %s\n", line.c_str());
+    std::printf("%d flaky\n", flaky);
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 ? 0 : 1;
 }

@@ -36,7 +36,7 @@ E2E_TEST(AWindowWithoutItsLogPaneRunsOnWithWhatWasSetUp) {
     parlowen::demo::ChatWindow chat(std::wstring_view(L"与 moon 交谈中"));
     chat.SetHistory(parlowen::win32::WideToAnsi(L"moon 20:16:30\r\n你好"));
     chat.BringToFront();
-    Pump(2500);
+    CHECK(WaitForTicks(main, {.readsTaken = 2}));
     ::PostMessageW(Page(main, IdTabSheet2), WM_COMMAND, MAKEWPARAM(IdBtnDefault1, BN_CLICKED), 0);
     ::PostMessageW(main, WM_COMMAND, IdStopSpeak1, 0);
     ::PostMessageW(main, WM_COMMAND, IdNShowTime1, 0);

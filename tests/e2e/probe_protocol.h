@@ -10,12 +10,18 @@ namespace e2e::probe {
 
 inline constexpr wchar_t kMessageName[] = L"ParlowenE2EProbe";
 inline constexpr char kHookProcedureAnsi[] = "ProbeCallWndProc";
+// Counts, while hooked, what the program's window takes off its queue: the capture
+// reads done, and the ticks of the capture and tracking timers.
+inline constexpr char kTicksHookProcedureAnsi[] = "ProbeGetMessage";
+inline constexpr UINT kHistoryReadMessage = WM_APP + 2;
+inline constexpr UINT_PTR kCaptureTimer = 2, kTrackingTimer = 3;
 
 enum Request : WPARAM {
     kMenuBar = 0,    // the window's menu bar
     kOpenPopup = 1,  // the pop-up menu open on screen
     kLog = 2,        // the log pane's selection and coloured runs
     kResources = 3,  // the program's private bytes, handles, GDI and USER objects
+    kTicks = 4,      // "<reads taken> <capture ticks> <tracking ticks>" while counted
 };
 
 inline std::wstring AnswerPath() {

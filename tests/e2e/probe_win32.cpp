@@ -9,6 +9,7 @@
 //   <depth> <S|C|-> <caption>      S separator, C checked, - plain item
 #include "probe_protocol.h"
 
+#include <atomic>
 #include <windows.h>
 #include <richedit.h>
 #include <richole.h>
@@ -126,6 +127,20 @@ void WriteProbeFile(const std::wstring& text) {
 
 }  // namespace
 
+// Inside the program: what its window has taken off the queue while the counting hook
+// was in place.
+std::atomic<long> g_readsTaken{0}, g_captureTicks{0}, g_trackingTicks{0};
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeGetMessage(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && wParam == PM_REMOVE) {
+        const MSG& message = *reinterpret_cast<const MSG*>(lParam);
+        if (message.message == e2e::probe::kHistoryReadMessage) ++g_readsTaken;
+        if (message.message == WM_TIMER && message.wParam == e2e::probe::kCaptureTimer) ++g_captureTicks;
+        if (message.message == WM_TIMER && message.wParam == e2e::probe::kTrackingTimer) ++g_trackingTicks;
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeCallWndProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION) {
         const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
@@ -138,6 +153,10 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeCallWndProc(int code, WPA
             } else if (call->wParam == e2e::probe::kResources) {
                 menu = nullptr;
                 DumpResources(out);
+            } else if (call->wParam == e2e::probe::kTicks) {
+                menu = nullptr;
+                out = std::to_wstring(g_readsTaken.load()) + L" " + std::to_wstring(g_captureTicks.load()) + L" " +
+                      std::to_wstring(g_trackingTicks.load());
             } else if (call->wParam == e2e::probe::kOpenPopup) {
                 HWND popup = ::FindWindowW(L"#32768", nullptr);
                 menu = popup ? reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0)) : nullptr;

@@ -1,6 +1,7 @@
 #include "program_win32.h"
 
 #include "e2e.h"
+#include "app/control_ids.h"
 #include "probe_protocol.h"
 #include "win32/handles_win32.h"
 #include "win32/process_width_win32.h"
@@ -208,15 +209,23 @@ unsigned PointerBytesOf(HANDLE process) {
 
 namespace {
 
+static_assert(probe::kHistoryReadMessage == parlowen::app::kHistoryReadMessage);
+static_assert(probe::kCaptureTimer == parlowen::app::IdTimer2 && probe::kTrackingTimer == parlowen::app::IdTimer3);
+
+// Loaded once for the driver's life: each load of the statically linked library takes
+// a thread-local slot that unloading does not give back, and a 32-bit driver ran out of
+// them (and aborted) after about a thousand probes.
+HMODULE ProbeLibrary() {
+    static const HMODULE library = ::LoadLibraryW((DriverFolder() + L"parlowen_e2e_probe.dll").c_str());
+    return library;
+}
+
 // Hooks the probe library into the window's thread and asks it for `what`.
 std::wstring Probe(HWND window, WPARAM what) {
     const std::wstring path = probe::AnswerPath();
     ::DeleteFileW(path.c_str());
 
-    // Loaded once for the driver's life: each load of the statically linked library takes
-    // a thread-local slot that unloading does not give back, and a 32-bit driver ran out
-    // of them (and aborted) after about a thousand probes.
-    static const HMODULE library = ::LoadLibraryW((DriverFolder() + L"parlowen_e2e_probe.dll").c_str());
+    const HMODULE library = ProbeLibrary();
     if (!library) return L"(probe library missing)";
     auto* proc = reinterpret_cast<HOOKPROC>(::GetProcAddress(library, probe::kHookProcedureAnsi));
     HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, proc, library, ::GetWindowThreadProcessId(window, nullptr));
@@ -238,6 +247,35 @@ std::wstring Probe(HWND window, WPARAM what) {
 }  // namespace
 
 std::wstring ProbeLog(HWND mainWindow) { return Probe(mainWindow, probe::kLog); }
+
+namespace {
+
+ProgramTicks ProbeTicks(HWND mainWindow) {
+    ProgramTicks ticks;
+    std::swscanf(Probe(mainWindow, probe::kTicks).c_str(), L"%ld %ld %ld", &ticks.readsTaken, &ticks.captureTicks,
+                 &ticks.trackingTicks);
+    return ticks;
+}
+
+}  // namespace
+
+bool WaitForTicks(HWND mainWindow, ProgramTicks wanted, DWORD timeoutMs) {
+    auto* proc = reinterpret_cast<HOOKPROC>(::GetProcAddress(ProbeLibrary(), probe::kTicksHookProcedureAnsi));
+    if (!proc) return false;
+    HHOOK hook = ::SetWindowsHookExW(WH_GETMESSAGE, proc, ProbeLibrary(), ::GetWindowThreadProcessId(mainWindow, nullptr));
+    if (!hook) return false;
+    const ProgramTicks before = ProbeTicks(mainWindow);
+    const bool done = WaitUntil(
+        [&] {
+            const ProgramTicks now = ProbeTicks(mainWindow);
+            return now.readsTaken - before.readsTaken >= wanted.readsTaken &&
+                   now.captureTicks - before.captureTicks >= wanted.captureTicks &&
+                   now.trackingTicks - before.trackingTicks >= wanted.trackingTicks;
+        },
+        timeoutMs);
+    ::UnhookWindowsHookEx(hook);
+    return done;
+}
 
 ProgramResources ProbeResources(HWND mainWindow) {
     ProgramResources resources;

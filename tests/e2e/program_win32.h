@@ -115,6 +115,16 @@ std::wstring ProbeMenu(HWND window, ProbedMenu which);
 // "sel <start> <end>\n", then "<rrggbb> <text>\n" for each run of one colour (a line
 // break inside the text is written \r).
 std::wstring ProbeLog(HWND mainWindow);
+// What the program's window goes through: reads of the followed chat window taken in,
+// and ticks of the capture and the tracking timers.
+struct ProgramTicks {
+    long readsTaken = 0, captureTicks = 0, trackingTicks = 0;
+};
+// Waits, pumping messages, until the program's window has gone through at least
+// `wanted` more of each, counted from the call. Two reads taken mean that a whole read
+// made after the call has been handled: a read starts only once the one before it has
+// been taken.
+bool WaitForTicks(HWND mainWindow, ProgramTicks wanted, DWORD timeoutMs = 10000);
 
 // What the program holds, read from inside it: private bytes, handles, GDI and USER objects.
 struct ProgramResources {
