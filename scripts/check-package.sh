@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Linux package built by build.sh, starts the installed `parlowen` without a
-# display in a prefix of its own, checks that its window and its voice process come up
-# from /usr/lib/parlowen, and removes the package again. Run as root.
+# Checks the Linux package built by build.sh with lintian, desktop-file-validate and
+# appstreamcli, installs it, starts the installed `parlowen` without a display in a
+# prefix of its own, checks that its window and its voice process come up from
+# /usr/lib/parlowen, and removes the package again. Run as root.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/wine-env.sh"
@@ -14,6 +15,16 @@ mkdir -p "$work"
 
 fail() { echo "package: $*" >&2; failed=1; }
 failed=0
+
+# Debian's own checks: no lintian error or warning, a valid menu entry and AppStream file.
+if ! lintian --fail-on error,warning --tag-display-limit 0 "$package" >"$work/lintian.log" 2>&1; then
+  grep -v 'root privileges' "$work/lintian.log" >&2
+  fail "lintian finds errors or warnings"
+fi
+dpkg-deb -x "$package" "$work/contents"
+desktop-file-validate "$work/contents/usr/share/applications/"*.desktop >&2 || fail "the menu entry is not valid"
+appstreamcli validate --no-net --pedantic "$work/contents/usr/share/metainfo/"*.xml >"$work/appstream.log" 2>&1 ||
+  { cat "$work/appstream.log" >&2; fail "the AppStream file is not valid"; }
 
 export DEBIAN_FRONTEND=noninteractive
 apt-get install -y -qq --no-install-recommends "$package" >"$work/install.log" 2>&1 ||

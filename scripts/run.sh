@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds parlowen.exe and runs it under Wine beside the demo chat.
+# Installs what is needed, builds parlowen.exe, its voice process and the demo chat, and
+# runs the program under Wine beside the demo chat.
 # Without a DISPLAY there is no screen and no sound card either: it then runs on a virtual
 # display with a private audio server, lets the demo chat send one message as the user and
 # one as the friend, records what Parlowen says into build/run/speech.wav and saves a
@@ -9,7 +10,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 scripts/setup.sh
-scripts/build.sh >/dev/null
+# Only what runs here: the program (its voice process comes with it) and the demo chat.
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target parlowen parlowen_demo_chat >/dev/null
 source scripts/wine-env.sh
 
 # The user's own prefix, kept between runs so that the settings survive.

@@ -14,6 +14,7 @@ packages=(
   libpcaudio-dev                                            # its sound output (eSpeak NG's own audio library)
   pulseaudio pulseaudio-utils sox                           # a private audio server, recording and measuring speech
   procps                                                    # pgrep, for the package check
+  lintian desktop-file-utils appstream                      # Debian's checks of the package
 )
 
 # Wine's 32-bit side, which runs the 32-bit program, comes from Debian's i386 architecture.

@@ -70,6 +70,11 @@ E2E_TEST(InstallerPutsTheProgramInPlaceAndTheUninstallerTakesItAway) {
                                     std::to_wstring(HIWORD(fixed->dwFileVersionLS)) + L"." +
                                     std::to_wstring(LOWORD(fixed->dwFileVersionLS));
     CHECK(version == exeVersion);
+    // The licence, as the file's properties show it.
+    wchar_t* copyright = nullptr;
+    CHECK(::VerQueryValueW(info.data(), L"\\StringFileInfo\\080404b0\\LegalCopyright",
+                           reinterpret_cast<void**>(&copyright), &size) &&
+          std::wstring_view(copyright).find(L"GPL-3.0-or-later") != std::wstring_view::npos);
 
     // The installed program runs, is set to start with Windows and saves its settings.
     {
