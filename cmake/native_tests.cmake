@@ -32,6 +32,7 @@ add_executable(unit_tests
   tests/unit/voice_tokens_test.cpp
   tests/unit/voice_protocol_test.cpp
   tests/unit/wav_export_test.cpp
+  tests/unit/xdg_autostart_test.cpp
 )
 target_link_libraries(unit_tests PRIVATE parlowen_core GTest::gtest_main)
 gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)

@@ -29,6 +29,7 @@ add_library(parlowen_win32 STATIC
   src/app/settings/profile_store_win32.cpp
   src/app/start_with_windows_win32.cpp
   src/app/startup_shortcut_win32.cpp
+  src/app/xdg_autostart_win32.cpp
   src/app/tray_icon_win32.cpp
   src/capture/chat_capture_win32.cpp
   src/capture/chat_windows_win32.cpp
@@ -48,6 +49,7 @@ add_library(parlowen_win32 STATIC
   src/win32/running_exe_win32.cpp
   src/win32/stoppable_pipe_win32.cpp
   src/win32/windows_version_win32.cpp
+  src/win32/wine_win32.cpp
 )
 target_link_libraries(parlowen_win32 PUBLIC parlowen_core
   comctl32 ole32 oleaut32 uuid sapi shell32 gdi32 user32 comdlg32)

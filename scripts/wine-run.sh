@@ -22,6 +22,10 @@ prepare_wine_prefix "$template" "$version" "$arch"
 rm -rf "$prefix"
 cp -a "$template" "$prefix"
 export WINEPREFIX=$prefix
+# The desktop entries the program writes (its autostart entry) go beside the prefix,
+# never into the user's own configuration.
+export XDG_CONFIG_HOME=$prefix-config
+rm -rf "$XDG_CONFIG_HOME"
 screens=${PARLOWEN_SCREENSHOTS:-}
 if [[ -n $screens ]]; then
   rm -rf "$screens"

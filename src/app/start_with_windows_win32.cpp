@@ -4,6 +4,7 @@
 #include "app/menus_win32.h"
 #include "win32/menu_items_win32.h"
 #include "app/startup_shortcut_win32.h"
+#include "app/xdg_autostart_win32.h"
 
 namespace parlowen::app {
 namespace {
@@ -27,6 +28,7 @@ void TFmain::NOpenOnStartupClick(bool inTrayMenu) {
     SetStartupMarks(::GetMenu(hwnd_), trayMenu_.get(), checked);
     ShellLinkFiles files;
     ApplyStartWithWindows(files, RunningStartupPlaces(), checked);
+    ApplyXdgAutostart(checked);
 }
 
 }  // namespace parlowen::app

@@ -75,18 +75,6 @@ std::string ReadWholeFile(const std::string& path) {
     return bytes;
 }
 
-// Writes `bytes` into the file at `path`, reporting failures under the name the user chose.
-void WriteWholeFile(const std::wstring& path, const std::string& shownName, std::string_view bytes) {
-    const std::string what = "Cannot save " + shownName;
-    const win32::UniqueFile file(
-        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    win32::ThrowLastErrorIf(!file, what.c_str());
-    DWORD written = 0;
-    const bool wrote = ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                       written == bytes.size() && ::FlushFileBuffers(file.get());
-    win32::ThrowLastErrorIf(!wrote, what.c_str());
-}
-
 }  // namespace
 
 void OpenLogFile(HWND richEdit, const std::string& path, bool plainTextMode) {
@@ -103,9 +91,7 @@ void OpenLogFile(HWND richEdit, const std::string& path, bool plainTextMode) {
 void SaveLogFile(HWND richEdit, const std::string& path, bool plainText) {
     const std::string content = StreamOut(richEdit, plainText ? SF_TEXT : SF_RTF);
 
-    win32::PendingReplacement file(win32::AnsiToWide(path));
-    WriteWholeFile(file.path(), path, content);
-    file.Commit("Cannot save " + path);
+    win32::WriteFileReplacing(win32::AnsiToWide(path), content, "Cannot save " + path);
 }
 
 }  // namespace parlowen::log

@@ -1,6 +1,7 @@
 #include "win32/replace_file_win32.h"
 
 #include "win32/errors_win32.h"
+#include "win32/handles_win32.h"
 
 #include <utility>
 
@@ -27,6 +28,20 @@ void PendingReplacement::Commit(const std::string& what) {
                              nullptr);
     ThrowLastErrorIf(!replaced, what.c_str());
     committed_ = true;
+}
+
+void WriteFileReplacing(const std::wstring& target, std::string_view bytes, const std::string& what) {
+    PendingReplacement pending(target);
+    {
+        const UniqueFile file(::CreateFileW(pending.path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        ThrowLastErrorIf(!file, what.c_str());
+        DWORD written = 0;
+        const bool wrote = ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                           written == bytes.size() && ::FlushFileBuffers(file.get());
+        ThrowLastErrorIf(!wrote, what.c_str());
+    }
+    pending.Commit(what);
 }
 
 }  // namespace parlowen::win32

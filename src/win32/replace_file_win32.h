@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace parlowen::win32 {
 
@@ -33,5 +34,10 @@ private:
     std::wstring target_, temporary_;
     bool committed_ = false;
 };
+
+// Writes `bytes` as the whole content of `target` through a PendingReplacement: the
+// earlier file stays as it was unless all of them are written. Throws PlatformError
+// "what: the system's reason".
+void WriteFileReplacing(const std::wstring& target, std::string_view bytes, const std::string& what);
 
 }  // namespace parlowen::win32

@@ -6,6 +6,7 @@
 
 #include "win32/com_win32.h"
 #include "win32/text_win32.h"
+#include "win32/wine_win32.h"
 
 #include <shlobj.h>
 
@@ -86,6 +87,16 @@ void ClickTrayItem(HWND main, const wchar_t* screenshot = nullptr) {
     WaitUntil([] { return ::FindWindowW(L"#32768", nullptr) == nullptr; }, 5000);
 }
 
+constexpr wchar_t kRenamedExe[] = L"parlowen-renamed.exe";
+
+// The program copied beside itself under another name, and started; its main window.
+HWND StartRenamedCopy(Program& program) {
+    if (!::CopyFileW((DriverFolder() + L"parlowen.exe").c_str(), (DriverFolder() + kRenamedExe).c_str(), FALSE))
+        return nullptr;
+    program.Start(L"", kRenamedExe);
+    return program.MainWindowAfterStartUp();
+}
+
 E2E_TEST(StartupItemsTickTogetherAndWriteTheShortcut) {
     const parlowen::win32::ComApartment com;
     ::DeleteFileW(ShortcutPath().c_str());
@@ -154,20 +165,64 @@ E2E_TEST(StartupMarksFollowTheShortcutAtTheNextStart) {
         CHECK_EQ(program.Close(), 0ul);
     }
     // A renamed executable looks for a shortcut under its own name and leaves the old one.
-    const std::wstring renamed = DriverFolder() + L"parlowen-renamed.exe";
-    REQUIRE(::CopyFileW((DriverFolder() + L"parlowen.exe").c_str(), renamed.c_str(), FALSE));
     {
         Program program;
-        program.Start(L"", L"parlowen-renamed.exe");
-        HWND main = program.MainWindowAfterStartUp();
+        HWND main = StartRenamedCopy(program);
         REQUIRE(main != nullptr);
         CHECK(!MainItemChecked(main));
         CHECK(!TrayItemChecked(main));
         CHECK(Exists(ShortcutPath()));
         CHECK_EQ(program.Close(), 0ul);
     }
-    ::DeleteFileW(renamed.c_str());
+    ::DeleteFileW((DriverFolder() + kRenamedExe).c_str());
     ::DeleteFileW(ShortcutPath().c_str());
+}
+
+// Under Wine, nothing runs the prefix's Startup folder at a Linux desktop's login: the
+// same items write and remove an XDG autostart entry that starts the program the same
+// way, in the same prefix. A renamed copy has an entry of its own and leaves this one.
+// (wine-run.sh points XDG_CONFIG_HOME beside the prefix.)
+E2E_TEST(UnderWineTheStartupItemsAlsoWriteADesktopAutostartEntry) {
+    using namespace parlowen::win32;
+    wchar_t configHome[MAX_PATH] = L"";
+    ::GetEnvironmentVariableW(L"XDG_CONFIG_HOME", configHome, MAX_PATH);
+    const std::optional<std::wstring> config = WindowsPathOf(WideToUtf8(configHome));
+    REQUIRE(configHome[0] == L'/' && config.has_value());
+    const std::wstring entry = *config + L"\\autostart\\parlowen.desktop";
+    const std::wstring renamedEntry = *config + L"\\autostart\\parlowen-renamed.desktop";
+    const std::optional<std::string> exe = UnixPathOf(DriverFolder() + L"parlowen.exe");
+    const std::optional<std::string> prefix = UnixPathOf(WineFolder(L"WINECONFIGDIR").value_or(L""));
+    REQUIRE(exe && prefix);
+    // The cases before this one may have left either behind.
+    for (const std::wstring& file : {ShortcutPath(), entry, renamedEntry}) ::DeleteFileW(file.c_str());
+    {
+        START_PROGRAM(program, main);
+        ::PostMessageW(main, WM_COMMAND, app::IdNOpenOnStartup, 0);
+        CHECK(WaitUntil([&] { return Exists(entry); }, 5000));
+        CHECK(FileBytes(entry).find("\nExec=env WINEPREFIX=\"" + *prefix + "\" wine \"" + *exe + "\" -s\n") !=
+              std::string::npos);
+        CHECK(Exists(ShortcutPath()));
+        CHECK_EQ(program.Close(), 0ul);
+    }
+    {
+        Program program;
+        HWND main = StartRenamedCopy(program);
+        REQUIRE(main != nullptr);
+        ::PostMessageW(main, WM_COMMAND, app::IdNOpenOnStartup, 0);
+        CHECK(WaitUntil([&] { return Exists(renamedEntry); }, 5000));
+        ::PostMessageW(main, WM_COMMAND, app::IdNOpenOnStartup, 0);
+        CHECK(WaitUntil([&] { return !Exists(renamedEntry); }, 5000));
+        CHECK(Exists(entry));
+        CHECK_EQ(program.Close(), 0ul);
+    }
+    ::DeleteFileW((DriverFolder() + kRenamedExe).c_str());
+    {
+        START_PROGRAM(program, main);
+        ClickTrayItem(main);  // unticks both, as the shortcut is there
+        CHECK(WaitUntil([&] { return !Exists(entry); }, 5000));
+        CHECK(!Exists(ShortcutPath()));
+        CHECK_EQ(program.Close(), 0ul);
+    }
 }
 
 }  // namespace
