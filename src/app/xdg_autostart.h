@@ -25,7 +25,7 @@ std::string AutostartFileName(std::string_view exePath);
 // when a path cannot be written into an entry (a line break in it).
 std::optional<std::string> AutostartEntry(const AutostartPlaces& places);
 
-// An argument of an entry's Exec key, quoted as the Desktop Entry Specification asks.
+// An argument of an entry's Exec key, quoted as freedesktop.org's desktop-entry format asks.
 std::string QuoteExecArgument(std::string_view argument);
 
 }  // namespace parlowen::app

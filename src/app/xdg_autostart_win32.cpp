@@ -2,6 +2,7 @@
 
 #include "app/xdg_autostart.h"
 #include "win32/replace_file_win32.h"
+#include "win32/running_exe_win32.h"
 #include "win32/text_win32.h"
 #include "win32/wine_win32.h"
 
@@ -15,7 +16,7 @@ namespace parlowen::app {
 namespace {
 
 // $XDG_CONFIG_HOME/autostart, or ~/.config/autostart when it is unset or not absolute,
-// as the XDG Base Directory Specification says; as a Windows path.
+// as freedesktop.org's base-directory rules have it; as a Windows path.
 std::optional<std::wstring> AutostartFolder() {
     wchar_t configHome[MAX_PATH * 2];
     const DWORD length = ::GetEnvironmentVariableW(L"XDG_CONFIG_HOME", configHome, MAX_PATH * 2);
@@ -25,19 +26,13 @@ std::optional<std::wstring> AutostartFolder() {
     return std::nullopt;
 }
 
-std::wstring RunningExecutable() {
-    wchar_t path[MAX_PATH * 2];
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
-    return length > 0 && length < MAX_PATH * 2 ? std::wstring(path, length) : std::wstring();
-}
-
 }  // namespace
 
 void ApplyXdgAutostart(bool checked) {
     if (!win32::UnderWine()) return;
     const std::optional<std::wstring> folder = AutostartFolder();
     const std::optional<std::wstring> prefix = win32::WineFolder(L"WINECONFIGDIR");
-    const std::optional<std::string> exe = win32::UnixPathOf(RunningExecutable());
+    const std::optional<std::string> exe = win32::UnixPathOf(win32::RunningExePathWide());
     const std::optional<std::string> prefixPath = prefix ? win32::UnixPathOf(*prefix) : std::nullopt;
     if (!folder || !exe || !prefixPath)
         throw std::runtime_error("Cannot find where the desktop's autostart entries go");

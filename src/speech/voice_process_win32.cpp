@@ -1,5 +1,7 @@
 #include "speech/voice_process_win32.h"
 
+#include "win32/running_exe_win32.h"
+
 #include <utility>
 
 namespace parlowen::speech {
@@ -17,10 +19,8 @@ VoiceProgram::VoiceProgram(std::wstring path) : path_(std::move(path)) {
 }
 
 std::optional<std::wstring> VoiceProgram::BesideExecutable() {
-    wchar_t exe[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    if (length == 0 || length == MAX_PATH) return std::nullopt;
-    std::wstring path(exe, length);
+    std::wstring path = win32::RunningExePathWide();
+    if (path.empty()) return std::nullopt;
     path = path.substr(0, path.find_last_of(L"\\/") + 1) + L"parlowen-voice.exe.so";
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;

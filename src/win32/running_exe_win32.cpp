@@ -3,11 +3,13 @@
 #include <windows.h>
 
 namespace parlowen::win32 {
+namespace {
 
-std::string RunningExePath() {
-    std::string path(MAX_PATH, '\0');
+template <typename Char>
+std::basic_string<Char> ModulePath(DWORD(WINAPI* getModuleFileName)(HMODULE, Char*, DWORD)) {
+    std::basic_string<Char> path(MAX_PATH, Char{});
     for (;;) {
-        const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length = getModuleFileName(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) return {};
         if (length < path.size()) {
             path.resize(length);
@@ -16,5 +18,11 @@ std::string RunningExePath() {
         path.resize(path.size() * 2);  // the name was cut to fit
     }
 }
+
+}  // namespace
+
+std::string RunningExePath() { return ModulePath<char>(&::GetModuleFileNameA); }
+
+std::wstring RunningExePathWide() { return ModulePath<wchar_t>(&::GetModuleFileNameW); }
 
 }  // namespace parlowen::win32

@@ -5,7 +5,8 @@
 
 namespace parlowen::win32 {
 
-// The full path of the running executable, ANSI; "" when the system cannot give it.
+// The full path of the running executable, ANSI or wide; "" when the system cannot give it.
 std::string RunningExePath();
+std::wstring RunningExePathWide();
 
 }  // namespace parlowen::win32

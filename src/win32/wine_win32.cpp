@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string_view>
 
 namespace parlowen::win32 {
@@ -14,33 +15,30 @@ Function WineExport(const wchar_t* module, const char* name) {
     return loaded ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(loaded, name))) : nullptr;
 }
 
-// Both conversions hand back text allocated on the process heap.
-template <typename Char>
-struct HeapText {
-    Char* text;
-    ~HeapText() {
-        if (text) ::HeapFree(::GetProcessHeap(), 0, text);
-    }
+struct ProcessHeapFree {
+    void operator()(void* block) const noexcept { ::HeapFree(::GetProcessHeap(), 0, block); }
 };
+
+// One of Wine's path conversions, which hand back text allocated on the process heap.
+template <typename To, typename From>
+std::optional<std::basic_string<To>> Converted(const char* conversion, const From* path) {
+    const auto convert = WineExport<To*(CDECL*)(const From*)>(L"kernel32.dll", conversion);
+    if (!convert) return std::nullopt;
+    const std::unique_ptr<To, ProcessHeapFree> converted(convert(path));
+    if (!converted) return std::nullopt;
+    return std::basic_string<To>(converted.get());
+}
 
 }  // namespace
 
 bool UnderWine() { return WineExport<const char*(CDECL*)()>(L"ntdll.dll", "wine_get_version") != nullptr; }
 
 std::optional<std::string> UnixPathOf(const std::wstring& windowsPath) {
-    const auto convert = WineExport<char*(CDECL*)(const wchar_t*)>(L"kernel32.dll", "wine_get_unix_file_name");
-    if (!convert) return std::nullopt;
-    const HeapText<char> unixPath{convert(windowsPath.c_str())};
-    if (!unixPath.text) return std::nullopt;
-    return std::string(unixPath.text);
+    return Converted<char>("wine_get_unix_file_name", windowsPath.c_str());
 }
 
 std::optional<std::wstring> WindowsPathOf(const std::string& unixPath) {
-    const auto convert = WineExport<wchar_t*(CDECL*)(const char*)>(L"kernel32.dll", "wine_get_dos_file_name");
-    if (!convert) return std::nullopt;
-    const HeapText<wchar_t> windowsPath{convert(unixPath.c_str())};
-    if (!windowsPath.text) return std::nullopt;
-    return std::wstring(windowsPath.text);
+    return Converted<wchar_t>("wine_get_dos_file_name", unixPath.c_str());
 }
 
 std::optional<std::wstring> WineFolder(const wchar_t* variable) {

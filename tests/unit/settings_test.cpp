@@ -78,6 +78,13 @@ TEST(ParseInteger, DecimalAndHexadecimalWithin32Bits) {
     for (const Case& c : cases) EXPECT_EQ(ParseInteger(c.text), c.value) << '"' << c.text << '"';
 }
 
+// Every setting at its table's default.
+Settings DefaultSettings() {
+    Settings settings;
+    for (const Setting& setting : kSettings) setting.set(settings, setting.defaultValue);
+    return settings;
+}
+
 TEST(Settings, DefaultsAreWhatTheProgramStartsWithAndWhatAMissingFileGives) {
     MemoryStore empty;
     EXPECT_EQ(DefaultSettings(), Settings{});

@@ -64,12 +64,6 @@ std::optional<int> ParseInteger(std::string_view text) {
     return ParseDecimal(text);
 }
 
-Settings DefaultSettings() {
-    Settings settings;
-    for (const Setting& setting : kSettings) setting.set(settings, setting.defaultValue);
-    return settings;
-}
-
 Settings LoadSettings(ProfileStore& store) {
     Settings settings;
     for (const Setting& setting : kSettings) {

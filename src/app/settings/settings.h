@@ -82,9 +82,6 @@ inline constexpr std::array<Setting, 11> kSettings = {{
 
 #undef PARLOWEN_SETTING_FIELD
 
-// Every setting at its default.
-Settings DefaultSettings();
-
 // Reads every key once, in start-up order; a key missing, empty or not an integer
 // takes its default, and each value is brought into its range.
 Settings LoadSettings(ProfileStore& store);
