@@ -75,13 +75,19 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
 endif()
 
 # The eSpeak NG engine's voice process, a Winelib program built by the host's wineg++
-# as a project of its own; parlowen-voice.exe.so lands beside parlowen.exe.
+# as a project of its own; parlowen-voice.exe.so lands beside parlowen.exe. It has the
+# program's width, so that a 32-bit-only prefix, which runs the 32-bit program, runs its
+# voice process too: the 64-bit wineg++ builds it with -m32 against the i386 libraries.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(voice_width_flags -m32)
+endif()
 include(ExternalProject)
 ExternalProject_Add(parlowen_voice
   SOURCE_DIR ${CMAKE_SOURCE_DIR}/src/voice
   BINARY_DIR ${CMAKE_BINARY_DIR}/voice
   CMAKE_GENERATOR Ninja
   CMAKE_ARGS -DCMAKE_CXX_COMPILER=wineg++ -DCMAKE_BUILD_TYPE=Release
+             -DCMAKE_CXX_FLAGS=${voice_width_flags}
              -DPARLOWEN_PROGRAM_DIR=${CMAKE_BINARY_DIR}
   BUILD_ALWAYS ON
   INSTALL_COMMAND "")

@@ -1,14 +1,24 @@
 #!/usr/bin/env bash
-# Checks the Linux package built by build.sh with lintian, desktop-file-validate and
-# appstreamcli, installs it, starts the installed `parlowen` without a display in a
-# prefix of its own, checks that its window and its voice process come up from
-# /usr/lib/parlowen, and removes the package again. Run as root.
+# Checks the Linux packages built by build.sh (parlowen, parlowen64, parlowen32) with
+# lintian, desktop-file-validate and appstreamcli, installs them as a user would, and runs
+# the installed `parlowen` in a prefix of each width:
+# - a 64-bit prefix: its window and its voice process come up from /usr/lib/parlowen/win64;
+# - a 32-bit-only prefix (WINEARCH=win32): the 32-bit program starts, beside a 32-bit
+#   stand-in messenger whose chat sends two messages, and what Parlowen says is recorded
+#   from a private audio server and must be heard;
+# - the same prefix with only the 64-bit program installed: the launcher says which
+#   package is missing.
+# Then it removes the packages again. Run as root.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/wine-env.sh"
 
-package=$(ls "$root"/build/parlowen_*_amd64.deb 2>/dev/null | tail -n 1)
-[[ -n $package ]] || { echo "package: no package in build/" >&2; exit 1; }
+packages=()
+for name in parlowen_*_all parlowen64_*_amd64 parlowen32_*_i386; do
+  package=$(ls "$root"/build/$name.deb 2>/dev/null | tail -n 1)
+  [[ -n $package ]] || { echo "package: no $name.deb in build/" >&2; exit 1; }
+  packages+=("$package")
+done
 work=$root/build/package-check
 rm -rf "$work"
 mkdir -p "$work"
@@ -17,37 +27,84 @@ fail() { echo "package: $*" >&2; failed=1; }
 failed=0
 
 # Debian's own checks: no lintian error or warning, a valid menu entry and AppStream file.
-if ! lintian --fail-on error,warning --tag-display-limit 0 "$package" >"$work/lintian.log" 2>&1; then
-  grep -v 'root privileges' "$work/lintian.log" >&2
-  fail "lintian finds errors or warnings"
-fi
-dpkg-deb -x "$package" "$work/contents"
+for package in "${packages[@]}"; do
+  if ! lintian --fail-on error,warning --tag-display-limit 0 "$package" >"$work/lintian.log" 2>&1; then
+    grep -v 'root privileges' "$work/lintian.log" >&2
+    fail "lintian finds errors or warnings in $(basename "$package")"
+  fi
+done
+dpkg-deb -x "${packages[0]}" "$work/contents"
 desktop-file-validate "$work/contents/usr/share/applications/"*.desktop >&2 || fail "the menu entry is not valid"
 appstreamcli validate --no-net --pedantic "$work/contents/usr/share/metainfo/"*.xml >"$work/appstream.log" 2>&1 ||
   { cat "$work/appstream.log" >&2; fail "the AppStream file is not valid"; }
 
 export DEBIAN_FRONTEND=noninteractive
-apt-get install -y -qq --no-install-recommends "$package" >"$work/install.log" 2>&1 ||
+apt-get install -y -qq --no-install-recommends "${packages[@]}" >"$work/install.log" 2>&1 ||
   { cat "$work/install.log" >&2; echo "package: does not install" >&2; exit 1; }
 [[ $(command -v parlowen) == /usr/bin/parlowen ]] || fail "no /usr/bin/parlowen after installing"
 
-# The launcher runs in whatever prefix WINEPREFIX names.
-prepare_wine_prefix "$root/build/wine/template"
-cp -a "$root/build/wine/template" "$work/prefix"
-export WINEPREFIX=$work/prefix
 start_virtual_display
-parlowen 2>/dev/null &
-window_up() { xwininfo -root -tree | grep -q '"Parlowen2009"'; }
-# Wine shows the voice process's command line as Z:\usr\lib\parlowen\parlowen-voice.exe.so.
-voice_up() { pgrep -f 'usr.lib.parlowen.parlowen-voice\.exe\.so' >/dev/null; }
-for _ in $(seq 1 300); do window_up && voice_up && break; sleep 0.1; done
-window_up || fail "the installed program shows no window"
-voice_up || fail "the installed program starts no voice process from /usr/lib/parlowen"
-wineserver -k 2>/dev/null
-stop_virtual_display
+recorder=
+trap '[[ -n $recorder ]] && kill "$recorder" 2>/dev/null; wineserver -k 2>/dev/null; stop_private_audio_server; stop_virtual_display' EXIT
 
-apt-get remove -y -qq parlowen >"$work/remove.log" 2>&1 || fail "does not remove"
+# Starts the installed launcher in a fresh copy of the prepared prefix of width $1.
+start_parlowen_in() {
+  local template=$root/build/wine/template${1:+-$1}
+  prepare_wine_prefix "$template" "" "${1:-win64}"
+  rm -rf "$work/prefix"
+  cp -a "$template" "$work/prefix"
+  export WINEPREFIX=$work/prefix
+  parlowen 2>"$work/wine.log" &
+}
+window_up() { xwininfo -root -tree | grep -q '"Parlowen2009"'; }
+# Wine shows the voice process's command line as Z:\usr\lib\parlowen\<width>\parlowen-voice.exe.so.
+voice_up() { pgrep -f "usr.lib.parlowen.$1.parlowen-voice\.exe\.so" >/dev/null; }
+wait_for_program() {
+  for _ in $(seq 1 300); do window_up && voice_up "$1" && return 0; sleep 0.1; done
+  window_up || fail "the installed program shows no window in a $1 prefix"
+  voice_up "$1" || fail "the installed program starts no voice process from /usr/lib/parlowen/$1"
+  return 1
+}
+end_wine() { wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; }
+
+# A 64-bit prefix runs the 64-bit program.
+start_parlowen_in ""
+wait_for_program win64
+end_wine
+
+# A 32-bit-only prefix runs the 32-bit program, which speaks what the messenger's chat
+# shows: the demo chat's tour sends a message as the user and one as the friend.
+start_private_audio_server "$work/audio"
+parec -d null.monitor --rate=16000 --channels=1 --format=s16le --latency-msec=20 --raw >"$work/speech.raw" &
+recorder=$!
+start_parlowen_in win32
+if wait_for_program win32; then
+  wine "$root/build/windows32/parlowen-demo-chat.exe" /tour >"$work/demo-chat.log" 2>/dev/null &
+  for _ in $(seq 1 600); do grep -q 'tour done' "$work/demo-chat.log" && break; sleep 0.1; done
+  grep -q 'tour done' "$work/demo-chat.log" || fail "the 32-bit demo chat did not finish its messages"
+  rms() { sox -t raw -r 16000 -e signed -b 16 -c 1 "$work/speech.raw" -n stat 2>&1 | awk '/^RMS +amplitude/ {print $3}'; }
+  heard() { awk -v rms="$(rms)" 'BEGIN { exit !(rms >= 0.01) }'; }
+  for _ in $(seq 1 100); do heard && break; sleep 0.1; done
+  mkdir -p "$root/build/screenshots-package"
+  import -window root "$root/build/screenshots-package/win32-prefix.png"
+  heard && echo "package: heard in a 32-bit prefix, RMS $(rms)" ||
+    fail "nothing was heard from the installed program in a 32-bit prefix (RMS $(rms))"
+fi
+end_wine
+kill "$recorder" 2>/dev/null
+recorder=
+stop_private_audio_server
+
+# Without the 32-bit program, the launcher names the package a 32-bit prefix needs.
+dpkg -r parlowen32 >"$work/remove.log" 2>&1 || fail "parlowen32 does not remove"
+if parlowen 2>"$work/launcher.log"; then
+  fail "the launcher runs something in a 32-bit prefix without parlowen32"
+fi
+grep -q 'install the package parlowen32' "$work/launcher.log" ||
+  fail "the launcher does not name parlowen32: $(cat "$work/launcher.log")"
+
+apt-get remove -y -qq parlowen parlowen64 >>"$work/remove.log" 2>&1 || fail "does not remove"
 [[ ! -e /usr/bin/parlowen && ! -e /usr/lib/parlowen ]] || fail "files left after removing"
+if ((failed)); then echo "package: FAILED"; exit 1; fi
 rm -rf "$work"
-if ((failed)); then echo "package: FAILED $(basename "$package")"; exit 1; fi
-echo "package: ok, $(basename "$package") installed, started headless and removed"
+echo "package: ok, $(cd "$root/build" && echo parlowen*_*.deb) installed, run in a 64-bit and a 32-bit prefix and removed"

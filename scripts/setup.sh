@@ -12,6 +12,8 @@ packages=(
   locales fonts-wqy-microhei                                # GBK code page and Chinese glyphs
   wine64-tools libespeak-ng-dev espeak-ng-data libsoxr-dev  # the eSpeak NG voice process (Winelib)
   libpcaudio-dev                                            # its sound output (eSpeak NG's own audio library)
+  g++-multilib libwine-dev:i386 libespeak-ng-dev:i386       # the 32-bit voice process, built with wineg++ -m32,
+  libsoxr-dev:i386 libpcaudio-dev:i386                      #   for 32-bit-only prefixes
   pulseaudio pulseaudio-utils sox                           # a private audio server, recording and measuring speech
   procps                                                    # pgrep, for the package check
   lintian desktop-file-utils appstream                      # Debian's checks of the package

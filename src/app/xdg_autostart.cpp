@@ -4,12 +4,21 @@
 #include "app/startup_shortcut.h"
 #include "text/blanks.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace parlowen::app {
 namespace {
 
-// Where the Linux package puts the program, and the launcher it installs for it.
-constexpr std::string_view kPackagedProgram = "/usr/lib/parlowen/parlowen.exe";
+// Where the Linux packages put the program of each width, and the launcher that picks
+// the one the prefix runs.
+constexpr std::string_view kPackagedPrograms[] = {"/usr/lib/parlowen/win32/parlowen.exe",
+                                                  "/usr/lib/parlowen/win64/parlowen.exe"};
 constexpr std::string_view kPackageLauncher = "/usr/bin/parlowen";
+
+bool IsPackagedProgram(std::string_view exePath) {
+    return std::ranges::find(kPackagedPrograms, exePath) != std::end(kPackagedPrograms);
+}
 
 std::string BaseName(std::string_view path) {
     const std::size_t slash = path.find_last_of('/');
@@ -37,8 +46,8 @@ std::optional<std::string> AutostartEntry(const AutostartPlaces& places) {
     for (const std::string_view path : {std::string_view(places.exePath), std::string_view(places.prefixPath)})
         if (path.find_first_of("\r\n") != std::string_view::npos) return std::nullopt;
     std::string exec = "env WINEPREFIX=" + QuoteExecArgument(places.prefixPath) + " ";
-    exec += places.exePath == kPackagedProgram ? QuoteExecArgument(kPackageLauncher)
-                                               : "wine " + QuoteExecArgument(places.exePath);
+    exec += IsPackagedProgram(places.exePath) ? QuoteExecArgument(kPackageLauncher)
+                                              : "wine " + QuoteExecArgument(places.exePath);
     exec += " " + std::string(text::TrimmedView(kStartupArguments));
     return "[Desktop Entry]\n"
            "Type=Application\n"

@@ -7,9 +7,13 @@ namespace {
 using namespace parlowen::app;
 
 TEST(XdgAutostart, TheEntryStartsTheProgramTheWayItRunsNowInTheSamePrefix) {
-    const std::string packaged = *AutostartEntry({"/usr/lib/parlowen/parlowen.exe", "/home/moon/.wine"});
-    EXPECT_NE(packaged.find("\nExec=env WINEPREFIX=\"/home/moon/.wine\" \"/usr/bin/parlowen\" -s\n"), std::string::npos);
-    EXPECT_TRUE(packaged.starts_with("[Desktop Entry]\nType=Application\nName=Parlowen2009\n"));
+    for (const char* width : {"win32", "win64"}) {
+        const std::string packaged =
+            *AutostartEntry({std::string("/usr/lib/parlowen/") + width + "/parlowen.exe", "/home/moon/.wine"});
+        EXPECT_NE(packaged.find("\nExec=env WINEPREFIX=\"/home/moon/.wine\" \"/usr/bin/parlowen\" -s\n"),
+                  std::string::npos) << width;
+        EXPECT_TRUE(packaged.starts_with("[Desktop Entry]\nType=Application\nName=Parlowen2009\n"));
+    }
 
     const std::string installed =
         *AutostartEntry({"/home/moon/qq prefix/drive_c/Program Files/Parlowen/parlowen.exe", "/home/moon/qq prefix"});
