@@ -13,6 +13,7 @@ packages=(
   wine64-tools libespeak-ng-dev espeak-ng-data libsoxr-dev  # the eSpeak NG voice process (Winelib)
   libpcaudio-dev                                            # its sound output (eSpeak NG's own audio library)
   pulseaudio pulseaudio-utils sox                           # a private audio server, recording and measuring speech
+  libpulse-dev                                              # the sound latency benchmark's listener (Winelib, libpulse-simple)
   procps                                                    # pgrep, for the package check
   lintian desktop-file-utils appstream                      # Debian's checks of the package
 )
