@@ -20,7 +20,8 @@
 //     and the cut is the start of the silence that lasts. A run where the old message
 //     was in a pause of its own at the tick (a pause leading into the cut) cannot say
 //     when the cut came and is left out, and counted.
-//   - 停止朗读 → silence: from posting the menu command to the program's window to the
+//   - 停止朗读 → silence: from posting the menu item's command to the program's window
+//     (the menu's own opening and closing under the user's hand are not in it) to the
 //     start of the silence that lasts; counted the same way when the voice was already in
 //     a pause.
 // The tick of a message is the first capture tick after it was shown. Messages are added
@@ -32,7 +33,9 @@
 // the server says each will play; the gap to when the listener heard it is printed as the
 // alignment error. The listener stamps a sample when the monitor hands it over, which is
 // up to one sink block (a few ms) before the sink's clock plays it: figures err early by
-// that much. Run it with bench/run-sound-latency.sh.
+// that much. The sink runs at the lowest latency a stream asks for, and the listener asks
+// for 5 ms; the voice process's stream alone had it at 15 ms, so on a sink of its own
+// its speech may start up to 10 ms later than here. Run it with bench/run-sound-latency.sh.
 #include "app/control_ids.h"
 #include "demo_chat/chat_window_win32.h"
 #include "e2e.h"
