@@ -15,6 +15,7 @@ packages=(
   g++-multilib libwine-dev:i386 libespeak-ng-dev:i386       # the 32-bit voice process, built with wineg++ -m32,
   libsoxr-dev:i386 libpcaudio-dev:i386                      #   for 32-bit-only prefixes
   pulseaudio pulseaudio-utils sox                           # a private audio server, recording and measuring speech
+  libpulse-dev                                              # the sound latency benchmark's listener (Winelib, libpulse-simple)
   procps                                                    # pgrep, for the package check
   lintian desktop-file-utils appstream                      # Debian's checks of the package
 )

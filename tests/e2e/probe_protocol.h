@@ -22,6 +22,9 @@ enum Request : WPARAM {
     kLog = 2,        // the log pane's selection and coloured runs
     kResources = 3,  // the program's private bytes, handles, GDI and USER objects
     kTicks = 4,      // "<reads taken> <capture ticks> <tracking ticks>" while counted
+    // While counted, the performance-counter times of the latest capture ticks and reads
+    // taken, oldest first: lines "tick <time>" and "read <time>".
+    kTickTimes = 5,
 };
 
 inline std::wstring AnswerPath() {

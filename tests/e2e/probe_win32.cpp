@@ -131,11 +131,44 @@ void WriteProbeFile(const std::wstring& text) {
 // was in place.
 std::atomic<long> g_readsTaken{0}, g_captureTicks{0}, g_trackingTicks{0};
 
+namespace {
+
+// When the latest capture ticks and reads were taken off the queue, for measuring what
+// follows a tick. Only the program's GUI thread touches them: the hook and the answer
+// both run there.
+class RecentTimes {
+public:
+    void Add() {
+        LARGE_INTEGER now;
+        ::QueryPerformanceCounter(&now);
+        times_[added_++ % kKept] = now.QuadPart;
+    }
+    void Write(const wchar_t* name, std::wstring& out) const {
+        for (size_t i = added_ > kKept ? added_ - kKept : 0; i < added_; ++i)
+            out += std::wstring(name) + L" " + std::to_wstring(times_[i % kKept]) + L"\n";
+    }
+
+private:
+    static constexpr size_t kKept = 32;
+    long long times_[kKept] = {};
+    size_t added_ = 0;
+};
+
+RecentTimes g_captureTickTimes, g_readTimes;
+
+}  // namespace
+
 extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeGetMessage(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && wParam == PM_REMOVE) {
         const MSG& message = *reinterpret_cast<const MSG*>(lParam);
-        if (message.message == e2e::probe::kHistoryReadMessage) ++g_readsTaken;
-        if (message.message == WM_TIMER && message.wParam == e2e::probe::kCaptureTimer) ++g_captureTicks;
+        if (message.message == e2e::probe::kHistoryReadMessage) {
+            ++g_readsTaken;
+            g_readTimes.Add();
+        }
+        if (message.message == WM_TIMER && message.wParam == e2e::probe::kCaptureTimer) {
+            ++g_captureTicks;
+            g_captureTickTimes.Add();
+        }
         if (message.message == WM_TIMER && message.wParam == e2e::probe::kTrackingTimer) ++g_trackingTicks;
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
@@ -157,6 +190,10 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeCallWndProc(int code, WPA
                 menu = nullptr;
                 out = std::to_wstring(g_readsTaken.load()) + L" " + std::to_wstring(g_captureTicks.load()) + L" " +
                       std::to_wstring(g_trackingTicks.load());
+            } else if (call->wParam == e2e::probe::kTickTimes) {
+                menu = nullptr;
+                g_captureTickTimes.Write(L"tick", out);
+                g_readTimes.Write(L"read", out);
             } else if (call->wParam == e2e::probe::kOpenPopup) {
                 HWND popup = ::FindWindowW(L"#32768", nullptr);
                 menu = popup ? reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0)) : nullptr;

@@ -9,6 +9,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <stdexcept>
 
@@ -259,13 +260,21 @@ ProgramTicks ProbeTicks(HWND mainWindow) {
 
 }  // namespace
 
-bool WaitForTicks(HWND mainWindow, ProgramTicks wanted, DWORD timeoutMs) {
+CountingTicks::CountingTicks(HWND mainWindow) {
     auto* proc = reinterpret_cast<HOOKPROC>(::GetProcAddress(ProbeLibrary(), probe::kTicksHookProcedureAnsi));
-    if (!proc) return false;
-    HHOOK hook = ::SetWindowsHookExW(WH_GETMESSAGE, proc, ProbeLibrary(), ::GetWindowThreadProcessId(mainWindow, nullptr));
-    if (!hook) return false;
+    if (proc)
+        hook_ = ::SetWindowsHookExW(WH_GETMESSAGE, proc, ProbeLibrary(), ::GetWindowThreadProcessId(mainWindow, nullptr));
+}
+
+CountingTicks::~CountingTicks() {
+    if (hook_) ::UnhookWindowsHookEx(hook_);
+}
+
+bool WaitForTicks(HWND mainWindow, ProgramTicks wanted, DWORD timeoutMs) {
+    const CountingTicks counting(mainWindow);
+    if (!counting.counting()) return false;
     const ProgramTicks before = ProbeTicks(mainWindow);
-    const bool done = WaitUntil(
+    return WaitUntil(
         [&] {
             const ProgramTicks now = ProbeTicks(mainWindow);
             return now.readsTaken - before.readsTaken >= wanted.readsTaken &&
@@ -273,8 +282,20 @@ bool WaitForTicks(HWND mainWindow, ProgramTicks wanted, DWORD timeoutMs) {
                    now.trackingTicks - before.trackingTicks >= wanted.trackingTicks;
         },
         timeoutMs);
-    ::UnhookWindowsHookEx(hook);
-    return done;
+}
+
+ProgramTickTimes ProbeTickTimes(HWND mainWindow) {
+    ProgramTickTimes times;
+    const std::wstring answer = Probe(mainWindow, probe::kTickTimes);
+    for (size_t at = 0; at < answer.size();) {
+        const size_t end = std::min(answer.find(L'\n', at), answer.size());
+        wchar_t name[8] = L"";
+        long long time = 0;
+        if (std::swscanf(answer.substr(at, end - at).c_str(), L"%7ls %lld", name, &time) == 2)
+            (std::wstring(name) == L"tick" ? times.captureTicks : times.readsTaken).push_back(time);
+        at = end + 1;
+    }
+    return times;
 }
 
 ProgramResources ProbeResources(HWND mainWindow) {

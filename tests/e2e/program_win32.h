@@ -125,6 +125,24 @@ struct ProgramTicks {
 // made after the call has been handled: a read starts only once the one before it has
 // been taken.
 bool WaitForTicks(HWND mainWindow, ProgramTicks wanted, DWORD timeoutMs = 10000);
+// While it lives, the probe counts what the program's window takes off its queue.
+class CountingTicks {
+public:
+    explicit CountingTicks(HWND mainWindow);
+    ~CountingTicks();
+    CountingTicks(const CountingTicks&) = delete;
+    CountingTicks& operator=(const CountingTicks&) = delete;
+    bool counting() const noexcept { return hook_ != nullptr; }
+
+private:
+    HHOOK hook_ = nullptr;
+};
+// While counted: the performance-counter times of the latest capture ticks and reads
+// taken (up to 32 of each), oldest first.
+struct ProgramTickTimes {
+    std::vector<long long> captureTicks, readsTaken;
+};
+ProgramTickTimes ProbeTickTimes(HWND mainWindow);
 
 // What the program holds, read from inside it: private bytes, handles, GDI and USER objects.
 struct ProgramResources {
