@@ -189,20 +189,22 @@ parlowen_wmain_entry(parlowen_espeak_bench)
 add_dependencies(parlowen_espeak_bench parlowen_voice)
 
 # How soon speech is heard at the sound server, and how soon it stops, with the real
-# program: run by bench/run-sound-latency.sh. parlowen-sound-probe.exe.so, a Winelib
-# listener on the audio server built like the voice process, lands beside it.
-ExternalProject_Add(parlowen_sound_probe
-  SOURCE_DIR ${CMAKE_SOURCE_DIR}/bench/sound_probe
-  BINARY_DIR ${CMAKE_BINARY_DIR}/sound_probe
-  CMAKE_GENERATOR Ninja
-  CMAKE_ARGS -DCMAKE_CXX_COMPILER=wineg++ -DCMAKE_BUILD_TYPE=Release
-             -DPARLOWEN_PROGRAM_DIR=${CMAKE_BINARY_DIR}
-  BUILD_ALWAYS ON
-  INSTALL_COMMAND "")
-add_executable(parlowen_sound_latency_bench bench/sound_latency_win32.cpp)
-target_link_libraries(parlowen_sound_latency_bench PRIVATE parlowen_e2e_support parlowen_demo_chat_window)
-parlowen_wmain_entry(parlowen_sound_latency_bench)
-add_dependencies(parlowen_sound_latency_bench parlowen parlowen_e2e_probe parlowen_sound_probe)
+# program: run by bench/run-sound-latency.sh with the 64-bit build. parlowen-sound-probe.exe.so,
+# a Winelib listener on the audio server built like the voice process, lands beside it.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  ExternalProject_Add(parlowen_sound_probe
+    SOURCE_DIR ${CMAKE_SOURCE_DIR}/bench/sound_probe
+    BINARY_DIR ${CMAKE_BINARY_DIR}/sound_probe
+    CMAKE_GENERATOR Ninja
+    CMAKE_ARGS -DCMAKE_CXX_COMPILER=wineg++ -DCMAKE_BUILD_TYPE=Release
+               -DPARLOWEN_PROGRAM_DIR=${CMAKE_BINARY_DIR}
+    BUILD_ALWAYS ON
+    INSTALL_COMMAND "")
+  add_executable(parlowen_sound_latency_bench bench/sound_latency_win32.cpp)
+  target_link_libraries(parlowen_sound_latency_bench PRIVATE parlowen_e2e_support parlowen_demo_chat_window)
+  parlowen_wmain_entry(parlowen_sound_latency_bench)
+  add_dependencies(parlowen_sound_latency_bench parlowen parlowen_e2e_probe parlowen_sound_probe)
+endif()
 
 # A messenger's chat window with a long history in a process of its own, what each
 # request to it costs, and how long the program's GUI thread is held; run by
