@@ -66,6 +66,9 @@ wait_for_program() {
   return 1
 }
 end_wine() { wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; }
+# The loudness of what was recorded so far (RMS of full scale), and whether that is speech.
+rms() { sox -t raw -r 16000 -e signed -b 16 -c 1 "$work/speech.raw" -n stat 2>&1 | awk '/^RMS +amplitude/ {print $3}'; }
+heard() { awk -v rms="$(rms)" 'BEGIN { exit !(rms >= 0.01) }'; }
 
 # A 64-bit prefix runs the 64-bit program.
 start_parlowen_in ""
@@ -82,8 +85,6 @@ if wait_for_program win32; then
   wine "$root/build/windows32/parlowen-demo-chat.exe" /tour >"$work/demo-chat.log" 2>/dev/null &
   for _ in $(seq 1 600); do grep -q 'tour done' "$work/demo-chat.log" && break; sleep 0.1; done
   grep -q 'tour done' "$work/demo-chat.log" || fail "the 32-bit demo chat did not finish its messages"
-  rms() { sox -t raw -r 16000 -e signed -b 16 -c 1 "$work/speech.raw" -n stat 2>&1 | awk '/^RMS +amplitude/ {print $3}'; }
-  heard() { awk -v rms="$(rms)" 'BEGIN { exit !(rms >= 0.01) }'; }
   for _ in $(seq 1 100); do heard && break; sleep 0.1; done
   mkdir -p "$root/build/screenshots-package"
   import -window root "$root/build/screenshots-package/win32-prefix.png"
