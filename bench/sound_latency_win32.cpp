@@ -54,15 +54,6 @@
 #include <thread>
 #include <vector>
 
-namespace e2e {
-
-// The benchmark has no cases; a check that fails is printed and the run goes on.
-void Fail(const char* file, int line, const std::string& what) {
-    std::fprintf(stderr, "%s:%d: %s\n", file, line, what.c_str());
-}
-
-}  // namespace e2e
-
 namespace {
 
 using e2e::Pump;

@@ -14,15 +14,6 @@
 #include <string>
 #include <vector>
 
-namespace e2e {
-
-// The benchmark has no cases to fail; a problem restoring the prefix is only printed.
-void Fail(const char* file, int line, const std::string& what) {
-    std::fprintf(stderr, "%s:%d: %s\n", file, line, what.c_str());
-}
-
-}  // namespace e2e
-
 namespace {
 
 using namespace parlowen::speech;

@@ -175,7 +175,7 @@ target_sources(parlowen_e2e PRIVATE tests/e2e/espeak_test.cpp)
 target_sources(parlowen_e2e PRIVATE tests/e2e/hardening_test.cpp)
 
 # How long speaking holds the GUI thread; run by bench/run-speak-latency.sh, never as a test.
-add_executable(parlowen_speak_bench bench/speak_latency_win32.cpp)
+add_executable(parlowen_speak_bench bench/speak_latency_win32.cpp bench/checks_printed_win32.cpp)
 target_link_libraries(parlowen_speak_bench PRIVATE parlowen_e2e_support)
 target_include_directories(parlowen_speak_bench PRIVATE tests/unit)
 parlowen_wmain_entry(parlowen_speak_bench)
@@ -200,7 +200,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
                -DPARLOWEN_PROGRAM_DIR=${CMAKE_BINARY_DIR}
     BUILD_ALWAYS ON
     INSTALL_COMMAND "")
-  add_executable(parlowen_sound_latency_bench bench/sound_latency_win32.cpp)
+  add_executable(parlowen_sound_latency_bench bench/sound_latency_win32.cpp bench/checks_printed_win32.cpp)
   target_link_libraries(parlowen_sound_latency_bench PRIVATE parlowen_e2e_support parlowen_demo_chat_window)
   parlowen_wmain_entry(parlowen_sound_latency_bench)
   add_dependencies(parlowen_sound_latency_bench parlowen parlowen_e2e_probe parlowen_sound_probe)
@@ -258,7 +258,7 @@ endif()
 
 # The soak run and the idle cost, under Wine with the recording speech server; run by
 # bench/run-soak.sh, never as a test.
-add_executable(parlowen_soak bench/soak_win32.cpp)
+add_executable(parlowen_soak bench/soak_win32.cpp bench/checks_printed_win32.cpp)
 target_link_libraries(parlowen_soak PRIVATE parlowen_e2e_support parlowen_demo_chat_window)
 parlowen_wmain_entry(parlowen_soak)
 add_dependencies(parlowen_soak parlowen parlowen_sapi_recorder parlowen_e2e_probe)
