@@ -74,23 +74,29 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   add_custom_target(parlowen_setup ALL DEPENDS ${CMAKE_BINARY_DIR}/parlowen-setup.exe)
 endif()
 
-# The eSpeak NG engine's voice process, a Winelib program built by the host's wineg++
-# as a project of its own; parlowen-voice.exe.so lands beside parlowen.exe. It has the
-# program's width, so that a 32-bit-only prefix, which runs the 32-bit program, runs its
-# voice process too: the 64-bit wineg++ builds it with -m32 against the i386 libraries.
-if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-  set(voice_width_flags -m32)
-endif()
+# A Winelib program (its sources and CMakeLists.txt in `source`), built by the host's
+# wineg++ as a project of its own, in build/<tree>/<binary>; its .exe.so lands beside
+# parlowen.exe. It has the program's width, so that a 32-bit-only prefix, which runs the
+# 32-bit program, runs it too: the 64-bit wineg++ builds it with -m32 against the i386
+# libraries.
 include(ExternalProject)
-ExternalProject_Add(parlowen_voice
-  SOURCE_DIR ${CMAKE_SOURCE_DIR}/src/voice
-  BINARY_DIR ${CMAKE_BINARY_DIR}/voice
-  CMAKE_GENERATOR Ninja
-  CMAKE_ARGS -DCMAKE_CXX_COMPILER=wineg++ -DCMAKE_BUILD_TYPE=Release
-             -DCMAKE_CXX_FLAGS=${voice_width_flags}
-             -DPARLOWEN_PROGRAM_DIR=${CMAKE_BINARY_DIR}
-  BUILD_ALWAYS ON
-  INSTALL_COMMAND "")
+function(parlowen_winelib_program target source binary)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(width_flags -m32)
+  endif()
+  ExternalProject_Add(${target}
+    SOURCE_DIR ${source}
+    BINARY_DIR ${CMAKE_BINARY_DIR}/${binary}
+    CMAKE_GENERATOR Ninja
+    CMAKE_ARGS -DCMAKE_CXX_COMPILER=wineg++ -DCMAKE_BUILD_TYPE=Release
+               -DCMAKE_CXX_FLAGS=${width_flags}
+               -DPARLOWEN_PROGRAM_DIR=${CMAKE_BINARY_DIR}
+    BUILD_ALWAYS ON
+    INSTALL_COMMAND "")
+endfunction()
+
+# The eSpeak NG engine's voice process.
+parlowen_winelib_program(parlowen_voice ${CMAKE_SOURCE_DIR}/src/voice voice)
 add_dependencies(parlowen parlowen_voice)
 
 # What the driver and the speech benchmark share: starting and reading the program,
@@ -189,17 +195,10 @@ parlowen_wmain_entry(parlowen_espeak_bench)
 add_dependencies(parlowen_espeak_bench parlowen_voice)
 
 # How soon speech is heard at the sound server, and how soon it stops, with the real
-# program: run by bench/run-sound-latency.sh with the 64-bit build. parlowen-sound-probe.exe.so,
-# a Winelib listener on the audio server built like the voice process, lands beside it.
+# program: run by bench/run-sound-latency.sh with the 64-bit build, beside
+# parlowen-sound-probe.exe.so, a Winelib listener on the audio server.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-  ExternalProject_Add(parlowen_sound_probe
-    SOURCE_DIR ${CMAKE_SOURCE_DIR}/bench/sound_probe
-    BINARY_DIR ${CMAKE_BINARY_DIR}/sound_probe
-    CMAKE_GENERATOR Ninja
-    CMAKE_ARGS -DCMAKE_CXX_COMPILER=wineg++ -DCMAKE_BUILD_TYPE=Release
-               -DPARLOWEN_PROGRAM_DIR=${CMAKE_BINARY_DIR}
-    BUILD_ALWAYS ON
-    INSTALL_COMMAND "")
+  parlowen_winelib_program(parlowen_sound_probe ${CMAKE_SOURCE_DIR}/bench/sound_probe sound_probe)
   add_executable(parlowen_sound_latency_bench bench/sound_latency_win32.cpp bench/checks_printed_win32.cpp)
   target_link_libraries(parlowen_sound_latency_bench PRIVATE parlowen_e2e_support parlowen_demo_chat_window)
   parlowen_wmain_entry(parlowen_sound_latency_bench)
