@@ -44,8 +44,7 @@ apt-get install -y -qq --no-install-recommends "${packages[@]}" >"$work/install.
 [[ $(command -v parlowen) == /usr/bin/parlowen ]] || fail "no /usr/bin/parlowen after installing"
 
 start_virtual_display
-recorder=
-trap '[[ -n $recorder ]] && kill "$recorder" 2>/dev/null; wineserver -k 2>/dev/null; stop_private_audio_server; stop_virtual_display' EXIT
+trap 'wineserver -k 2>/dev/null; stop_private_audio_server; stop_virtual_display' EXIT
 
 # Starts the installed launcher in a fresh copy of the prepared prefix of width $1.
 start_parlowen_in() {
@@ -77,9 +76,7 @@ end_wine
 
 # A 32-bit-only prefix runs the 32-bit program, which speaks what the messenger's chat
 # shows: the demo chat's tour sends a message as the user and one as the friend.
-start_private_audio_server "$work/audio"
-parec -d null.monitor --rate=16000 --channels=1 --format=s16le --latency-msec=20 --raw >"$work/speech.raw" &
-recorder=$!
+start_private_audio_server "$work/audio" "$work/speech.raw"
 start_parlowen_in win32
 if wait_for_program win32; then
   wine "$root/build/windows32/parlowen-demo-chat.exe" /tour >"$work/demo-chat.log" 2>/dev/null &
@@ -92,8 +89,6 @@ if wait_for_program win32; then
     fail "nothing was heard from the installed program in a 32-bit prefix (RMS $(rms))"
 fi
 end_wine
-kill "$recorder" 2>/dev/null
-recorder=
 stop_private_audio_server
 
 # Without the 32-bit program, the launcher names the package a 32-bit prefix needs.

@@ -63,9 +63,11 @@ windows_path() {
 
 # Starts a private PulseAudio server in folder $1 whose only output is a null sink,
 # "null", so that what is played can be recorded from "null.monitor" without a sound
-# card; exports PULSE_SERVER for the programs started after it. AUDIO_PID names it.
+# card; exports PULSE_SERVER for the programs started after it. AUDIO_PID names it. When
+# $2 names a file, what the sink plays is recorded into it until the server is stopped
+# (16 kHz, 16-bit, mono, raw: a sample's place in the file is its time).
 start_private_audio_server() {
-  local dir=$1
+  local dir=$1 recording=${2:-}
   mkdir -p "$dir/home" "$dir/runtime"
   chmod 700 "$dir/runtime"
   HOME=$dir/home XDG_RUNTIME_DIR=$dir/runtime \
@@ -74,12 +76,19 @@ start_private_audio_server() {
       -L "module-native-protocol-unix auth-anonymous=1 socket=$dir/native" >"$dir/pulseaudio.log" 2>&1 &
   AUDIO_PID=$!
   export PULSE_SERVER=unix:$dir/native
-  within_5s pactl info && return 0
-  echo "audio: the private PulseAudio server did not start (see $dir/pulseaudio.log)" >&2
-  return 1
+  if ! within_5s pactl info; then
+    echo "audio: the private PulseAudio server did not start (see $dir/pulseaudio.log)" >&2
+    return 1
+  fi
+  if [[ -n $recording ]]; then
+    parec -d null.monitor --rate=16000 --channels=1 --format=s16le --latency-msec=20 --raw >"$recording" &
+    RECORDER_PID=$!
+  fi
 }
 
 stop_private_audio_server() {
+  [[ -n ${RECORDER_PID:-} ]] && kill "$RECORDER_PID" 2>/dev/null && wait "$RECORDER_PID" 2>/dev/null
+  RECORDER_PID=
   [[ -n ${AUDIO_PID:-} ]] && kill "$AUDIO_PID" 2>/dev/null && wait "$AUDIO_PID" 2>/dev/null
   AUDIO_PID=
 }

@@ -33,15 +33,12 @@ if [[ -n $screens ]]; then
 fi
 
 start_virtual_display || exit 1
-recorder=
-trap 'wineserver -k 2>/dev/null; [[ -n $recorder ]] && kill $recorder; stop_private_audio_server; stop_virtual_display' EXIT
+trap 'wineserver -k 2>/dev/null; stop_private_audio_server; stop_virtual_display' EXIT
 audio=${PARLOWEN_E2E_AUDIO:-}
 if [[ -n $audio ]]; then
   rm -rf "$audio"
   mkdir -p "$audio"
-  start_private_audio_server "$audio/server" || exit 1
-  parec -d null.monitor --rate=16000 --channels=1 --format=s16le --latency-msec=20 --raw >"$audio/recording.raw" &
-  recorder=$!
+  start_private_audio_server "$audio/server" "$audio/recording.raw" || exit 1
   export PARLOWEN_E2E_RECORDING=$(windows_path "$audio/recording.raw")
 fi
 
