@@ -7,6 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 for preset in native windows32 windows; do
+  echo "build: the $preset preset, in build/$preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
 done

@@ -11,8 +11,18 @@ cd "$root"
 
 scripts/setup.sh
 # Only what runs here: the program (its voice process comes with it) and the demo chat.
-cmake --preset windows >/dev/null
-cmake --build --preset windows --target parlowen parlowen_demo_chat >/dev/null
+# The compiler's chatter goes to a log; a failing build shows its errors and the log's end.
+mkdir -p build/run
+build_log=$root/build/run/build.log
+echo "run: building parlowen.exe, its voice process and the demo chat (minutes the first time)"
+if ! { cmake --preset windows && cmake --build --preset windows --target parlowen parlowen_demo_chat; } \
+  >"$build_log" 2>&1; then
+  grep -E -m 20 '(error|Error|ERROR)[: ]' "$build_log" >&2 || true
+  echo "run: ... the end of the build's log:" >&2
+  tail -n 25 "$build_log" >&2
+  echo "run: the build failed; its whole log is $build_log" >&2
+  exit 1
+fi
 source scripts/wine-env.sh
 
 # The user's own prefix, kept between runs so that the settings survive.
