@@ -72,6 +72,13 @@ Section "Uninstall"
   ; The program's start-up shortcut lives in the Startup folder of the user who ticked it.
   SetShellVarContext current
   Delete "$SMSTARTUP\parlowen.lnk"
+  ; Under Wine the option also wrote a desktop autostart entry, and noted where it is.
+  ReadRegStr $0 HKCU "Software\Parlowen\Autostart" "$INSTDIR\parlowen.exe"
+  StrCmp $0 "" +2
+    Delete $0
+  DeleteRegValue HKCU "Software\Parlowen\Autostart" "$INSTDIR\parlowen.exe"
+  DeleteRegKey /ifempty HKCU "Software\Parlowen\Autostart"
+  DeleteRegKey /ifempty HKCU "Software\Parlowen"
 
   Delete "$INSTDIR\parlowen.exe"
   Delete "$INSTDIR\uninstall.exe"

@@ -19,6 +19,9 @@ includes_failed=0
 scripts/check-includes.sh || { includes_failed=1; status=1; }
 package_failed=0
 scripts/check-package.sh || { package_failed=1; status=1; }
+# Several prefixes on one desktop, each with its own autostart entry.
+prefixes_failed=0
+tests/e2e/autostart-prefixes.sh || { prefixes_failed=1; status=1; }
 ctest --preset native 2>&1 | tee build/unit-tests.log || status=1
 (e2e_status=0
  for preset in e2e e2e64; do ctest --preset "$preset" 2>&1 || e2e_status=1; done
@@ -52,7 +55,8 @@ echo "fuzz: $fuzz_passed passed, $fuzz_failed failed"
 echo "imports: $((1 - imports_failed)) passed, $imports_failed failed"
 echo "includes: $((1 - includes_failed)) passed, $includes_failed failed"
 echo "package: $((1 - package_failed)) passed, $package_failed failed"
+echo "autostart prefixes: $((1 - prefixes_failed)) passed, $prefixes_failed failed"
 echo "e2e flaky: $e2e_flaky case(s) passed only when run again"
-checks_failed=$((imports_failed + includes_failed + package_failed))
-echo "total: $((unit_passed + e2e_passed + fuzz_passed + 3 - checks_failed)) passed, $((unit_failed + e2e_failed + fuzz_failed + checks_failed)) failed"
+checks_failed=$((imports_failed + includes_failed + package_failed + prefixes_failed))
+echo "total: $((unit_passed + e2e_passed + fuzz_passed + 4 - checks_failed)) passed, $((unit_failed + e2e_failed + fuzz_failed + checks_failed)) failed"
 exit $status

@@ -18,17 +18,29 @@ void SetStartupMarks(HMENU menuBar, HMENU trayMenu, bool checked) {
 
 void TFmain::ShowStartupShortcutMarks() {
     ShellLinkFiles files;
-    SetStartupMarks(::GetMenu(hwnd_), trayMenu_.get(), StartupShortcutExists(files, RunningStartupPlaces()));
+    const bool exists = StartupShortcutExists(files, RunningStartupPlaces());
+    SetStartupMarks(::GetMenu(hwnd_), trayMenu_.get(), exists);
+    if (exists) RestoreXdgAutostart();
 }
 
 // NOpenOnStartupClick and NOpenOnStartup2Click: the clicked item decides, the other follows.
+// Under Wine the desktop's autostart entry goes first: when it cannot be written, that is
+// reported with nothing changed, and when the shortcut then fails, the entry is put back.
 void TFmain::NOpenOnStartupClick(bool inTrayMenu) {
     const bool checked = inTrayMenu ? !win32::IsMenuItemChecked(trayMenu_.get(), IdNOpenOnStartup2)
                                     : !win32::IsMenuItemChecked(::GetMenu(hwnd_), IdNOpenOnStartup);
+    ApplyXdgAutostart(checked);
     SetStartupMarks(::GetMenu(hwnd_), trayMenu_.get(), checked);
     ShellLinkFiles files;
-    ApplyStartWithWindows(files, RunningStartupPlaces(), checked);
-    ApplyXdgAutostart(checked);
+    try {
+        ApplyStartWithWindows(files, RunningStartupPlaces(), checked);
+    } catch (...) {
+        try {
+            ApplyXdgAutostart(!checked);
+        } catch (...) {
+        }
+        throw;
+    }
 }
 
 }  // namespace parlowen::app

@@ -46,9 +46,19 @@ std::optional<std::wstring> WineFolder(const wchar_t* variable) {
     wchar_t value[MAX_PATH * 2];
     const DWORD length = ::GetEnvironmentVariableW(variable, value, static_cast<DWORD>(std::size(value)));
     if (length == 0 || length >= std::size(value)) return std::nullopt;
-    std::wstring_view folder(value, length);
-    if (folder.starts_with(L"\\??\\")) folder.remove_prefix(4);
-    return std::wstring(folder);
+    return DosPathOfNtPath(std::wstring_view(value, length));
+}
+
+std::wstring DosPathOfNtPath(std::wstring_view path) {
+    constexpr std::wstring_view kNtPrefix = L"\\??\\";
+    if (!path.starts_with(kNtPrefix)) return std::wstring(path);
+    const std::wstring_view rest = path.substr(kNtPrefix.size());
+    // "\??\C:\x" is the drive path; "\??\UNC\server\share" a network one.
+    if (rest.size() >= 2 && rest[1] == L':') return std::wstring(rest);
+    if (rest.starts_with(L"UNC\\")) return L"\\\\" + std::wstring(rest.substr(4));
+    // Anything else, Wine's "\??\unix\home\moon" for a folder no drive maps (a prefix
+    // without Z:) among them, is reached through the same object as "\\?\".
+    return L"\\\\?\\" + std::wstring(rest);
 }
 
 }  // namespace parlowen::win32

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace parlowen::win32 {
 
@@ -15,8 +16,11 @@ std::optional<std::string> UnixPathOf(const std::wstring& windowsPath);
 // The Windows path of a Unix path (UTF-8), through Wine; nothing off Wine or when the
 // path has none.
 std::optional<std::wstring> WindowsPathOf(const std::string& unixPath);
-// A folder Wine names in the environment as "\??\<Windows path>" (WINEHOMEDIR,
-// WINECONFIGDIR), as a Windows path; nothing off Wine.
+// A folder Wine names in the environment as an NT path (WINEHOMEDIR, WINECONFIGDIR), as
+// a Windows path; nothing off Wine.
 std::optional<std::wstring> WineFolder(const wchar_t* variable);
+// The Windows path of an NT path "\??\…": "C:\…", "\\server\…", or "\\?\unix\…" for a
+// Unix folder that no drive maps. Any other text is given back as it is.
+std::wstring DosPathOfNtPath(std::wstring_view path);
 
 }  // namespace parlowen::win32

@@ -126,8 +126,9 @@ int wmain(int argc, wchar_t** argv) {
     std::stable_partition(e2e::Registry().begin(), e2e::Registry().end(), [](const e2e::Case& c) { return !c.last; });
     for (const e2e::Case& c : e2e::Registry()) {
         if (c.windows5 != windows5Prefix) continue;
-        bool selected = argc <= 2;
-        for (int i = 2; i < argc; ++i) selected = selected || Selects(e2e::Utf8(argv[i]), c.name);
+        bool selected = argc <= 2 && !c.step;
+        for (int i = 2; i < argc; ++i)
+            selected = selected || (c.step ? e2e::Utf8(argv[i]) == c.name : Selects(e2e::Utf8(argv[i]), c.name));
         if (!selected) continue;
 
         const std::size_t linesBefore = e2e::g_failureLines.size();

@@ -17,13 +17,17 @@ struct Case {
     // Runs only in a prefix that reports Windows 5.x (PARLOWEN_WINE_VERSION set), where
     // the other cases do not run.
     bool windows5 = false;
+    // One step of a script that runs the driver in several prefixes in turn: runs only
+    // when named in full on the command line.
+    bool step = false;
 };
 
 std::vector<Case>& Registry();
 
 struct Registrar {
-    Registrar(const char* name, std::function<void()> body, bool last = false, bool windows5 = false) {
-        Registry().push_back({name, std::move(body), last, windows5});
+    Registrar(const char* name, std::function<void()> body, bool last = false, bool windows5 = false,
+              bool step = false) {
+        Registry().push_back({name, std::move(body), last, windows5, step});
     }
 };
 
@@ -64,17 +68,19 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
 #define E2E_CONCAT_INNER(a, b) a##b
 #define E2E_CONCAT(a, b) E2E_CONCAT_INNER(a, b)
-#define E2E_TEST_REGISTERED(name, last, windows5)                                   \
+#define E2E_TEST_REGISTERED(name, last, windows5, step)                             \
     static void E2E_CONCAT(e2e_case_, name)();                                      \
     static const ::e2e::Registrar E2E_CONCAT(e2e_registrar_, name)(#name,           \
-                                                                  &E2E_CONCAT(e2e_case_, name), last, windows5); \
+                                                                  &E2E_CONCAT(e2e_case_, name), last, windows5, step); \
     static void E2E_CONCAT(e2e_case_, name)()
 
-#define E2E_TEST(name) E2E_TEST_REGISTERED(name, false, false)
+#define E2E_TEST(name) E2E_TEST_REGISTERED(name, false, false, false)
 // A case that leaves the environment changed for the rest of the run.
-#define E2E_TEST_LAST(name) E2E_TEST_REGISTERED(name, true, false)
+#define E2E_TEST_LAST(name) E2E_TEST_REGISTERED(name, true, false, false)
 // A case for the Windows 2000 / XP / Server 2003 generation.
-#define E2E_TEST_ON_WINDOWS_5(name) E2E_TEST_REGISTERED(name, false, true)
+#define E2E_TEST_ON_WINDOWS_5(name) E2E_TEST_REGISTERED(name, false, true, false)
+// A step of a script that drives several prefixes (see Case::step).
+#define E2E_STEP(name) E2E_TEST_REGISTERED(name, false, false, true)
 
 #define CHECK(condition)                                                          \
     do {                                                                          \

@@ -86,6 +86,11 @@ E2E_TEST(InstallerPutsTheProgramInPlaceAndTheUninstallerTakesItAway) {
         CHECK(WaitUntil([&] { return Exists(startupShortcut); }, 5000));
         CHECK_EQ(program.Close(), 0ul);
     }
+    // Under Wine it also wrote a desktop autostart entry, and noted where for the uninstaller.
+    const std::optional<std::wstring> autostartEntry =
+        parlowen::win32::ReadRegistryString(HKEY_CURRENT_USER, L"Software\\Parlowen\\Autostart", (folder + L"\\parlowen.exe").c_str());
+    REQUIRE(autostartEntry.has_value());
+    CHECK(Exists(*autostartEntry));
     CHECK(Exists(SettingsPath()));
 
     // Tokens a killed program left: its own goes with the uninstaller, another installation's stays.
@@ -108,6 +113,7 @@ E2E_TEST(InstallerPutsTheProgramInPlaceAndTheUninstallerTakesItAway) {
     CHECK(WaitUntil([&] { return !Exists(folder); }, 30000));
     CHECK(!Exists(menuShortcut));
     CHECK(!Exists(startupShortcut));
+    CHECK(!Exists(*autostartEntry));
     // The entry goes last of all, after the files.
     CHECK(WaitUntil([&] { return !ReadRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName"); }, 10000));
     CHECK(!ReadRegistryString(HKEY_LOCAL_MACHINE, (tokens + L"MSMary").c_str(), L"VoiceData"));

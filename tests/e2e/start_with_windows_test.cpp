@@ -4,11 +4,15 @@
 #include "files_win32.h"
 #include "program_win32.h"
 
+#include "app/xdg_autostart.h"
 #include "win32/com_win32.h"
 #include "win32/text_win32.h"
 #include "win32/wine_win32.h"
 
 #include <shlobj.h>
+
+#include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -178,51 +182,147 @@ E2E_TEST(StartupMarksFollowTheShortcutAtTheNextStart) {
     ::DeleteFileW(ShortcutPath().c_str());
 }
 
-// Under Wine, nothing runs the prefix's Startup folder at a Linux desktop's login: the
-// same items write and remove an XDG autostart entry that starts the program the same
-// way, in the same prefix. A renamed copy has an entry of its own and leaves this one.
-// (wine-run.sh points XDG_CONFIG_HOME beside the prefix.)
-E2E_TEST(UnderWineTheStartupItemsAlsoWriteADesktopAutostartEntry) {
+// A Unix variable of the program's environment for one start (Wine's own, such as
+// WINECONFIGDIR, are set anew in every process and cannot be handed down this way).
+class ScopedVariable {
+public:
+    ScopedVariable(const wchar_t* name, const wchar_t* value) : name_(name) {
+        wchar_t old[MAX_PATH * 2];
+        const DWORD length = ::GetEnvironmentVariableW(name, old, MAX_PATH * 2);
+        if (length > 0 && length < MAX_PATH * 2) old_ = old;
+        ::SetEnvironmentVariableW(name, value);
+    }
+    ~ScopedVariable() { ::SetEnvironmentVariableW(name_, old_ ? old_->c_str() : nullptr); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const wchar_t* name_;
+    std::optional<std::wstring> old_;
+};
+
+// Where the autostart entries go: $XDG_CONFIG_HOME/autostart, else ~/.config/autostart.
+std::wstring AutostartFolder() {
     using namespace parlowen::win32;
     wchar_t configHome[MAX_PATH] = L"";
     ::GetEnvironmentVariableW(L"XDG_CONFIG_HOME", configHome, MAX_PATH);
-    const std::optional<std::wstring> config = WindowsPathOf(WideToUtf8(configHome));
-    REQUIRE(configHome[0] == L'/' && config.has_value());
-    const std::wstring entry = *config + L"\\autostart\\parlowen.desktop";
-    const std::wstring renamedEntry = *config + L"\\autostart\\parlowen-renamed.desktop";
-    const std::optional<std::string> exe = UnixPathOf(DriverFolder() + L"parlowen.exe");
-    const std::optional<std::string> prefix = UnixPathOf(WineFolder(L"WINECONFIGDIR").value_or(L""));
-    REQUIRE(exe && prefix);
-    // The cases before this one may have left either behind.
-    for (const std::wstring& file : {ShortcutPath(), entry, renamedEntry}) ::DeleteFileW(file.c_str());
+    if (configHome[0] == L'/') return WindowsPathOf(WideToUtf8(configHome)).value_or(L"?") + L"\\autostart";
+    return WineFolder(L"WINEHOMEDIR").value_or(L"?") + L"\\.config\\autostart";
+}
+
+// The entry of the program `exeName` of the driver's folder in this prefix, and what it
+// names.
+struct ExpectedEntry {
+    std::wstring path;
+    std::string exe, prefix;
+};
+ExpectedEntry EntryOf(const std::wstring& exeName = L"parlowen.exe") {
+    using namespace parlowen::win32;
+    ExpectedEntry entry{L"", UnixPathOf(DriverFolder() + exeName).value_or("?"),
+                        UnixPathOf(WineFolder(L"WINECONFIGDIR").value_or(L"")).value_or("?")};
+    entry.path = AutostartFolder() + L"\\" + Utf8ToWide(app::AutostartFileName({entry.exe, entry.prefix, ""}));
+    return entry;
+}
+
+void Tick(HWND main) { ::PostMessageW(main, WM_COMMAND, app::IdNOpenOnStartup, 0); }
+
+// Under Wine, nothing runs the prefix's Startup folder at a Linux desktop's login: the
+// same items write and remove an XDG autostart entry that starts the program the same
+// way, in the same prefix, with the Wine that runs it. A renamed copy has an entry of its
+// own. (wine-run.sh points XDG_CONFIG_HOME beside the prefix; other prefixes are
+// tests/e2e/autostart-prefixes.sh's.)
+E2E_TEST(UnderWineTheStartupItemsAlsoWriteADesktopAutostartEntry) {
+    using namespace parlowen::win32;
+    wchar_t loader[MAX_PATH] = L"";
+    ::GetEnvironmentVariableW(L"WINELOADER", loader, MAX_PATH);
+    REQUIRE(loader[0] == L'/');
+    const ExpectedEntry entry = EntryOf();
+    const ExpectedEntry renamed = EntryOf(kRenamedExe);
+    const std::wstring legacy = AutostartFolder() + L"\\parlowen.desktop";
+    ::DeleteFileW(ShortcutPath().c_str());  // the cases before this one may have left it
+
+    // A shortcut that an earlier version made, with its entry under the old name: the
+    // next start gives it this version's entry and removes the old one.
     {
         START_PROGRAM(program, main);
-        ::PostMessageW(main, WM_COMMAND, app::IdNOpenOnStartup, 0);
-        CHECK(WaitUntil([&] { return Exists(entry); }, 5000));
-        CHECK(FileBytes(entry).find("\nExec=env WINEPREFIX=\"" + *prefix + "\" wine \"" + *exe + "\" -s\n") !=
-              std::string::npos);
-        CHECK(Exists(ShortcutPath()));
+        Tick(main);
+        REQUIRE(WaitUntil([&] { return Exists(entry.path); }, 5000));
+        const std::string text = FileBytes(entry.path);
+        CHECK(text.find("\nTryExec=" + entry.exe + "\n") != std::string::npos);
+        CHECK(text.find("\nExec=env WINEPREFIX=\"" + entry.prefix + "\" \"" + WideToUtf8(loader) + "\" \"" +
+                        entry.exe + "\" -s\n") != std::string::npos);
+        REQUIRE(::DeleteFileW(entry.path.c_str()));
+        WriteFileBytes(legacy, "[Desktop Entry]\nExec=env WINEPREFIX=\"" + entry.prefix + "\" wine \"" + entry.exe + "\" -s\n");
+        CHECK_EQ(program.Close(), 0ul);
+    }
+    {
+        START_PROGRAM(program, main);
+        CHECK(Exists(entry.path));
+        CHECK(!Exists(legacy));
         CHECK_EQ(program.Close(), 0ul);
     }
     {
         Program program;
         HWND main = StartRenamedCopy(program);
         REQUIRE(main != nullptr);
-        ::PostMessageW(main, WM_COMMAND, app::IdNOpenOnStartup, 0);
-        CHECK(WaitUntil([&] { return Exists(renamedEntry); }, 5000));
-        ::PostMessageW(main, WM_COMMAND, app::IdNOpenOnStartup, 0);
-        CHECK(WaitUntil([&] { return !Exists(renamedEntry); }, 5000));
-        CHECK(Exists(entry));
+        Tick(main);
+        CHECK(WaitUntil([&] { return Exists(renamed.path); }, 5000));
+        Tick(main);
+        CHECK(WaitUntil([&] { return !Exists(renamed.path); }, 5000));
+        CHECK(Exists(entry.path));
         CHECK_EQ(program.Close(), 0ul);
     }
     ::DeleteFileW((DriverFolder() + kRenamedExe).c_str());
     {
         START_PROGRAM(program, main);
         ClickTrayItem(main);  // unticks both, as the shortcut is there
-        CHECK(WaitUntil([&] { return !Exists(entry); }, 5000));
+        CHECK(WaitUntil([&] { return !Exists(entry.path); }, 5000));
         CHECK(!Exists(ShortcutPath()));
         CHECK_EQ(program.Close(), 0ul);
     }
+}
+
+// An entry that cannot be written is reported before the shortcut is touched.
+E2E_TEST(UnderWineAnAutostartEntryThatCannotBeWrittenChangesNothing) {
+    using namespace parlowen::win32;
+    const std::wstring config = L"C:\\unwritable-config";
+    ::CreateDirectoryW(config.c_str(), nullptr);
+    WriteFileBytes(config + L"\\autostart", "a file where the folder should be");
+    const ScopedVariable configHome(L"XDG_CONFIG_HOME", Utf8ToWide(UnixPathOf(config).value_or("?")).c_str());
+    ::DeleteFileW(ShortcutPath().c_str());
+    START_PROGRAM(program, main);
+    Tick(main);
+    HWND box = WaitForMessageBox(L"Parlowen2009");
+    REQUIRE(box != nullptr);
+    CHECK(MessageBoxText(box).find(L"Cannot write") != std::wstring::npos);
+    SaveScreenshot(nullptr, L"autostart-entry-cannot-be-written");
+    DismissMessageBox(box);
+    CHECK(!Exists(ShortcutPath()));
+    CHECK(!MainItemChecked(main));
+    CHECK_EQ(program.Close(), 0ul);
+}
+
+// The steps tests/e2e/autostart-prefixes.sh runs in several prefixes that share one
+// autostart folder: each ticks or unticks the option in its own prefix.
+E2E_STEP(AutostartStepTick) {
+    const ExpectedEntry entry = EntryOf();
+    START_PROGRAM(program, main);
+    CHECK(!MainItemChecked(main));
+    Tick(main);
+    CHECK(WaitUntil([&] { return Exists(entry.path); }, 5000));
+    CHECK(FileBytes(entry.path).find("WINEPREFIX=\"" + entry.prefix + "\"") != std::string::npos);
+    CHECK(Exists(ShortcutPath()));
+    CHECK_EQ(program.Close(), 0ul);
+}
+
+E2E_STEP(AutostartStepUntick) {
+    const ExpectedEntry entry = EntryOf();
+    START_PROGRAM(program, main);
+    CHECK(MainItemChecked(main));
+    Tick(main);
+    CHECK(WaitUntil([&] { return !Exists(entry.path); }, 5000));
+    CHECK(!Exists(ShortcutPath()));
+    CHECK_EQ(program.Close(), 0ul);
 }
 
 }  // namespace
