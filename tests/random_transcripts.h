@@ -1,7 +1,8 @@
 // Random chat transcripts for the property tests, native and under Wine: many messages
-// or few, header lines in the messenger's layouts and in odd ones, bodies of ASCII and
-// GBK Chinese, blank lines, lines long enough to wrap over several rows, lines that
-// themselves look like header lines, and CR, LF and CR LF between lines.
+// or few, header lines in the messenger's layouts (with seconds or, in one transcript
+// out of ten, without) and in odd ones, bodies of ASCII and GBK Chinese, blank lines,
+// lines long enough to wrap over several rows, lines that themselves look like header
+// lines, and CR, LF and CR LF between lines.
 #pragma once
 
 #include <random>
@@ -16,6 +17,7 @@ public:
 
     std::string Next() {
         std::string text;
+        withSeconds_ = !Chance(10);
         if (Chance(10)) text += Blanks();
         const int messages = Chance(15) ? 0 : Between(1, Chance(20) ? 60 : 8);
         for (int i = 0; i < messages; ++i) {
@@ -67,8 +69,8 @@ private:
         header += Name() + (Chance(10) ? "  " : " ");
         if (Chance(10)) header += "2009-1-6 ";
         const int hour = Between(0, 23);
-        header += (Chance(20) && hour < 10 ? "0" : "") + std::to_string(hour) + ":" +
-                  std::to_string(Between(10, 59)) + ":" + std::to_string(Between(10, 59));
+        header += (Chance(20) && hour < 10 ? "0" : "") + std::to_string(hour) + ":" + std::to_string(Between(10, 59));
+        if (withSeconds_) header += ":" + std::to_string(Between(10, 59));
         if (Chance(10)) header += Blanks();
         return header;
     }
@@ -78,7 +80,7 @@ private:
         switch (Between(0, 9)) {
         case 0: return "";
         case 1: return Blanks();
-        case 2: return "meet at " + std::to_string(Between(0, 23)) + ":30";  // a header line too
+        case 2: return "meet at " + std::to_string(Between(0, 23)) + ":30";  // a header line only without seconds
         case 3:  // long enough to wrap
             for (int i = Between(40, 160); i > 0; --i) line += Chance(60) ? Chinese() : std::string(1, 'a' + Between(0, 25));
             return line;
@@ -94,6 +96,8 @@ private:
     }
 
     std::mt19937 random_;
+    // Whether the messenger shows seconds in the header lines of this transcript.
+    bool withSeconds_ = true;
 };
 
 }  // namespace parlowen::testing

@@ -2,7 +2,8 @@
 //
 // The capture tick parses every second a transcript that can reach megabytes, so the
 // parser never splits the whole transcript: it scans back from its end to the last
-// header line and only touches the bytes of the last message.
+// header line and only touches the bytes of the last message. Only a transcript without
+// any time of day with seconds is scanned through, to learn that it holds none.
 #include "capture/chat_text.h"
 
 #include "text/blanks.h"
@@ -46,20 +47,66 @@ LineSpan LineStartingAt(std::string_view text, std::size_t begin) {
     return {begin, end, SkipLineBreak(text, end)};
 }
 
+// Line that holds the byte at `pos`. A line holds no CR or LF and a break holds
+// nothing else, so it starts right after the last CR or LF before `pos`; its break is
+// skipped forwards as the line rules say.
+LineSpan LineAround(std::string_view text, std::size_t pos) {
+    const std::size_t previousBreak = text.find_last_of("\r\n", pos);
+    return LineStartingAt(text, previousBreak == kNotFound ? 0 : previousBreak + 1);
+}
+
+// Whether the byte at `pos` and the next are two digits from 00 to 59.
+bool IsMinutesOrSecondsAt(std::string_view text, std::size_t pos) {
+    return pos + 1 < text.size() && text[pos] >= '0' && text[pos] <= '5' && IsAsciiDigit(text[pos + 1]);
+}
+
+// Whether the colon at `colon`, which directly follows a digit, is the first one of a
+// time of day with seconds: H:MM:SS or HH:MM:SS, hour 0-23, minutes and seconds 00-59,
+// and no digit directly before the hour or after the seconds ("123:45:00" and
+// "12:30:456" are no times). Digits and ':' lie below 0x40, where no GBK character has
+// its second byte, so these byte tests only ever see whole characters.
+bool StartsMinutesOfTimeOfDay(std::string_view text, std::size_t colon) {
+    std::size_t hour = colon - 1;
+    if (hour > 0 && IsAsciiDigit(text[hour - 1])) {
+        --hour;
+        if (text[hour] > '2' || (text[hour] == '2' && text[colon - 1] > '3')) return false;
+        if (hour > 0 && IsAsciiDigit(text[hour - 1])) return false;
+    }
+    const std::size_t seconds = colon + 4;
+    return IsMinutesOrSecondsAt(text, colon + 1) && seconds < text.size() && text[colon + 3] == ':' &&
+           IsMinutesOrSecondsAt(text, seconds) && (seconds + 2 == text.size() || !IsAsciiDigit(text[seconds + 2]));
+}
+
+// The last colon of `text` that starts the minutes of a time of day, and the last colon
+// that directly follows any digit. Neither pair holds a line break, so each lies in the
+// last line of its kind. The scan from the end stops at the first time of day: where the
+// messenger shows seconds it reads little more than the last message; a text without any
+// time of day is scanned once through.
+struct LastColons {
+    std::size_t timeOfDay = kNotFound;
+    std::size_t afterDigit = kNotFound;
+};
+
 // `text` has already been cut at its first NUL.
-std::optional<LineSpan> FindLastHeaderLineSpanInText(std::string_view text) {
-    // A digit-colon pair holds no line break, so the last such pair of the text lies
-    // in the last header line. That line starts right after the last CR or LF before
-    // the pair, since a line holds no CR or LF and a break holds nothing else; its
-    // break is skipped forwards as the line rules say. Nothing before the line
-    // is read, so the cost follows the length of the last message.
+LastColons FindLastColons(std::string_view text) {
+    LastColons found;
     for (std::size_t colon = text.rfind(':'); colon != kNotFound && colon > 0;
          colon = text.rfind(':', colon - 1)) {
         if (!IsAsciiDigit(text[colon - 1])) continue;
-        const std::size_t previousBreak = text.find_last_of("\r\n", colon);
-        return LineStartingAt(text, previousBreak == kNotFound ? 0 : previousBreak + 1);
+        if (found.afterDigit == kNotFound) found.afterDigit = colon;
+        if (StartsMinutesOfTimeOfDay(text, colon)) {
+            found.timeOfDay = colon;
+            break;
+        }
     }
-    return std::nullopt;
+    return found;
+}
+
+std::optional<LineSpan> FindLastHeaderLineSpanInText(std::string_view text) {
+    const LastColons colons = FindLastColons(text);
+    const std::size_t colon = colons.timeOfDay != kNotFound ? colons.timeOfDay : colons.afterDigit;
+    if (colon == kNotFound) return std::nullopt;
+    return LineAround(text, colon);
 }
 
 // The lines of `text` joined by CR LF and trimmed, the way the body is delivered.
@@ -79,8 +126,8 @@ std::string JoinLinesWithCrLf(std::string_view text) {
     return joined;
 }
 
-// A name ends before a space and the hour of the time that follows it. There is no
-// entry for hour 0, which is why a sender writing "0:" or "00:" gets no name.
+// A name ends before a space and the hour of the time that follows it. Hour 0 has no
+// entry: "0" and "00" are only taken where none of these occurs (NameBeforeHourZero).
 constexpr std::array<std::string_view, 32> kNameEndMarkers = {
     " 1",  " 2",  " 3",  " 4",  " 5",  " 6",  " 7",  " 8",  " 9",  " 10", " 11",
     " 12", " 13", " 14", " 15", " 16", " 17", " 18", " 19", " 20", " 21", " 22",
@@ -91,11 +138,20 @@ constexpr std::array<std::string_view, 32> kNameEndMarkers = {
 constexpr std::array<std::string_view, 10> kNameBrackets = {
     "[", "]", "(", ")", "{", "}", "<", ">", "\xA1\xB6", "\xA1\xB7"};
 
+// The name before a time at hour 0 in a trimmed header line: up to the first space
+// followed by "0:" or "00:". The colon keeps a name such as "Agent 007" whole.
+std::string_view NameBeforeHourZero(std::string_view trimmed) {
+    const std::size_t cut = std::min(trimmed.find(" 0:"), trimmed.find(" 00:"));
+    return cut == kNotFound ? std::string_view{} : trimmed.substr(0, cut);
+}
+
 // The name in front of the time of a header line `line` (untrimmed). Every marker
 // found in the line replaces the cut of the markers before it in the list, so the
 // last marker in list order that occurs decides; checking from the end of the list
 // finds that one first. Presence is tested in the line as displayed, the cut is
 // made in the trimmed line: a marker seen only in the leading blanks gives no name.
+// Only a line without any marker is cut before an hour 0, so every name that a marker
+// already ends stays as it was.
 std::string_view NameBeforeTime(std::string_view line) {
     const std::string_view trimmed = TrimmedView(line);
     for (auto marker = kNameEndMarkers.rbegin(); marker != kNameEndMarkers.rend(); ++marker) {
@@ -103,7 +159,7 @@ std::string_view NameBeforeTime(std::string_view line) {
         const std::size_t cut = trimmed.find(*marker);
         return cut == kNotFound ? std::string_view{} : trimmed.substr(0, cut);
     }
-    return {};
+    return NameBeforeHourZero(trimmed);
 }
 
 // Drops a bracketed suffix such as a number "(10001)" or an address "<m.x>" after
@@ -118,6 +174,13 @@ std::string_view CutBeforeBracketPair(std::string_view name, char opening, char 
 
 std::optional<LineSpan> FindLastHeaderLineSpan(std::string_view transcript) {
     return FindLastHeaderLineSpanInText(UpToFirstNul(transcript));
+}
+
+std::optional<LineSpan> FindLastTimeOfDayLineSpan(std::string_view transcript) {
+    const std::string_view text = UpToFirstNul(transcript);
+    const std::size_t colon = FindLastColons(text).timeOfDay;
+    if (colon == kNotFound) return std::nullopt;
+    return LineAround(text, colon);
 }
 
 namespace {

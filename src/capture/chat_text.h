@@ -13,17 +13,28 @@
 namespace parlowen::capture {
 
 // Lines end at CR, LF, CR LF or (after a line) LF CR starts an empty line; a NUL byte
-// ends the text; a header line holds an ASCII digit directly followed by ':'.
+// ends the text.
+//
+// Header lines: a transcript that holds a time of day with seconds anywhere (H:MM:SS or
+// HH:MM:SS, hour 0-23, minutes and seconds 00-59, no ASCII digit directly before or
+// after it) takes only the lines holding one as header lines, so "meet at 5:30" in a
+// message is text. A transcript without any such time is from a messenger that shows
+// no seconds: there every line holding an ASCII digit directly followed by ':' is a
+// header line. The decision is made on the whole text given: a caller that hands over
+// only the end of a history must make sure that end settles it (see ParsesAsWhole).
 
-// Where the last header line of a whole transcript lies, found by scanning back from
-// the end: `begin`/`end` are byte offsets of the line's text (line break excluded),
-// `next` the offset right after its break.
+// Where a line lies, found by scanning back from the end of a transcript: `begin`/`end`
+// are byte offsets of the line's text (line break excluded), `next` the offset right
+// after its break.
 struct LineSpan {
     std::size_t begin = 0;
     std::size_t end = 0;
     std::size_t next = 0;
 };
+// The last header line of a whole transcript.
 std::optional<LineSpan> FindLastHeaderLineSpan(std::string_view transcript);
+// The last line holding a time of day with seconds, whatever else the transcript holds.
+std::optional<LineSpan> FindLastTimeOfDayLineSpan(std::string_view transcript);
 
 // The last message's header line (trimmed), its body (its lines joined by CR LF and
 // trimmed; without any header line, every line but the first) and the sender named in

@@ -24,7 +24,11 @@ std::string WithCrLf(std::string_view text) {
 }
 
 bool ParsesAsWhole(std::string_view tail) {
-    const std::optional<LineSpan> header = FindLastHeaderLineSpan(tail);
+    // Only a line with a time of day settles the matter: it tells that the whole text
+    // holds one, so its header lines are those lines, and the last of them lies here.
+    // An end without one may belong to a text that holds one further back, which makes
+    // the lines here with a digit and a colon message text; so it is never taken.
+    const std::optional<LineSpan> header = FindLastTimeOfDayLineSpan(tail);
     // A line that starts at the start of the end read may have begun before it.
     if (!header || header->begin == 0) return false;
     const std::string_view before = tail.substr(0, header->begin);

@@ -1,10 +1,13 @@
 // Reading a chat history at a cost that follows its last message, not its length.
 //
 // The capture tick parses only the last message of a transcript, so it need not be
-// given the whole transcript: its end, from a little before the last header line on,
-// parses the same (the parsers look at nothing before that line except to trim
-// blanks off the start). So only the end is read, and only when a cheap test says the text
-// may have changed since the last read.
+// given the whole transcript: its end, from a little before the last line with a time
+// of day on, parses the same (the parsers look at nothing before that line except to
+// trim blanks off the start; which lines are header lines is settled by that line
+// alone). So only the end is read, and only when a cheap test says the text may have
+// changed since the last read. A history without any time of day with seconds (a
+// messenger showing none) has its header lines settled only by all of its text: it is
+// read whole whenever it changes.
 #pragma once
 
 #include <cstddef>
@@ -42,10 +45,11 @@ public:
 // `text` as a whole-text read gives it: each paragraph break "\r" as CR LF.
 std::string WithCrLf(std::string_view text);
 
-// Whether the end `tail` of a transcript parses exactly as the whole transcript: it
-// holds the transcript's last header line whole (the line starts after a break inside
-// `tail`) and, before that line, a byte that is not blank, so that trimming the
-// transcript's start cannot reach the header line either.
+// Whether the end `tail` of a transcript parses exactly as the whole transcript, judged
+// on `tail` alone: it holds a line with a time of day with seconds whole (the line
+// starts after a break inside `tail`), which makes the transcript's header lines those
+// lines and this one its last, and before that line a byte that is not blank, so that
+// trimming the transcript's start cannot reach the header line either.
 bool ParsesAsWhole(std::string_view tail);
 
 // The number of characters in ANSI (GBK) text, a double-byte character counting once.

@@ -1,5 +1,6 @@
-// Any transcript: the parser never crashes, never reads past the text, and its scan
-// from the end finds the header line that splitting the whole text finds.
+// Any transcript: the parser never crashes, never reads past the text, and its scans
+// from the end find the header line, and the last line with a time of day, that
+// splitting the whole text finds.
 #include "capture/chat_text.h"
 #include "chat_text_reference.h"
 #include "text/blanks.h"
@@ -20,6 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto span = FindLastHeaderLineSpan(trimmed);
     if (index.has_value() != span.has_value()) std::abort();
     if (span && std::string_view(trimmed).substr(span->begin, span->end - span->begin) != lines[*index]) std::abort();
+    const auto timed = FindLastTimeOfDayLineSpan(trimmed);
+    if (timed.has_value() != (index && parlowen::testing::reference::HoldsTimeOfDay(lines[*index]))) std::abort();
+    if (timed && timed->begin != span->begin) std::abort();
     if (IsAllDigits(message.sender)) (void)SpaceOutDigits(message.sender);
     return 0;
 }

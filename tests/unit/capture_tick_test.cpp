@@ -131,7 +131,7 @@ TEST_F(CaptureTickTest, ASenderFoundInTheTitleIsTheFriendAnyOtherIsMine) {
         {"快乐一家群", "moon 20:16:04", false},        // a group title names nobody
         {"与 skyline 交谈中", "sky 20:16:05", true},   // my name inside the friend's
         {"与 moon 交谈中", "(10001) 20:16:06", false},  // empty sender
-        {"与 moon 交谈中", "moon 0:16:07", false},      // empty sender: no hour marker
+        {"与 moon 交谈中", "moon 0:16:07", true},       // hour 0 ends the name too
     };
     for (const SpeakerCase& c : cases) {
         SCOPED_TRACE(std::string(c.title) + " / " + c.header);

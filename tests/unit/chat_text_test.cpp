@@ -46,11 +46,19 @@ std::vector<std::string> NameEndMarkers() {
     return markers;
 }
 
+bool HoldsTimeMarker(const std::string& line) {
+    for (const std::string& marker : TimeMarkers()) {
+        if (line.find(marker) != std::string::npos) return true;
+    }
+    return false;
+}
+
+// Lines with a time of day with seconds where the transcript has any, else the markers.
 std::optional<std::size_t> LastHeaderIndex(const Lines& lines) {
+    bool timed = false;
+    for (const std::string& line : lines) timed = timed || parlowen::testing::reference::HoldsTimeOfDay(line);
     for (std::size_t i = lines.size(); i-- > 0;) {
-        for (const std::string& marker : TimeMarkers()) {
-            if (lines[i].find(marker) != std::string::npos) return i;
-        }
+        if (timed ? parlowen::testing::reference::HoldsTimeOfDay(lines[i]) : HoldsTimeMarker(lines[i])) return i;
     }
     return std::nullopt;
 }
@@ -76,10 +84,19 @@ std::string Sender(std::string_view transcript) {
     if (const auto h = LastHeaderIndex(lines)) {
         const std::string& l = lines[*h];
         const std::string t = parlowen::text::TrimBlanks(l);
+        bool marked = false;
         for (const std::string& m : NameEndMarkers()) {
             if (l.find(m) == std::string::npos) continue;
+            marked = true;
             const std::size_t at = t.find(m);
             r = (at == std::string::npos || at == 0) ? "" : t.substr(0, at);
+        }
+        // Hour 0, only in a line without any marker: before the first " 0:" or " 00:".
+        for (std::size_t at = 0; !marked && at < t.size(); ++at) {
+            if (t.compare(at, 3, " 0:") == 0 || t.compare(at, 4, " 00:") == 0) {
+                r = t.substr(0, at);
+                break;
+            }
         }
     }
     if (r.find('(') != std::string::npos && r.find(')') != std::string::npos) r = r.substr(0, r.find('('));
@@ -118,13 +135,21 @@ TEST(SplitLines, BreaksNulAndEmptyLines) {
     }
 }
 
-TEST(IsHeaderLine, DigitDirectlyFollowedByColon) {
-    const struct { std::string line; bool header; } cases[] = {
-        {"9:", true}, {"sky 20:15:08", true}, {"x0:", true}, {"", false}, {":", false},
-        {":9", false}, {"12 :00", false}, {"a:b", false}, {"\xA3\xB1:", false},
+TEST(HeaderLineKinds, DigitColonAndTimeOfDayWithSeconds) {
+    const struct { std::string line; bool digitColon, timeOfDay; } cases[] = {
+        {"9:", true, false}, {"sky 20:15:08", true, true}, {"x0:", true, false}, {"", false, false},
+        {":", false, false}, {":9", false, false}, {"12 :00", false, false}, {"a:b", false, false},
+        {"\xA3\xB1:", false, false},
+        {"meet at 5:30", true, false}, {"moon 0:15:00", true, true}, {"moon 00:20:00", true, true},
+        {"23:59:59", true, true}, {"\xB0\xA1" "1:00:00\xB0\xA1", true, true}, {"24:00:00", true, false},
+        {"12:60:00", true, false}, {"12:00:60", true, false}, {"123:45:00", true, false},
+        {"12:30:456", true, false}, {"1:5:00", true, false}, {"12:30:4", true, false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(parlowen::testing::reference::IsHeaderLine(c.line), c.header) << Shown(c.line);
+        SCOPED_TRACE(Shown(c.line));
+        EXPECT_EQ(parlowen::testing::reference::HoldsDigitColon(c.line), c.digitColon);
+        EXPECT_EQ(parlowen::testing::reference::HoldsTimeOfDay(c.line), c.timeOfDay);
+        EXPECT_EQ(parlowen::capture::FindLastTimeOfDayLineSpan(c.line).has_value(), c.timeOfDay);
     }
 }
 
@@ -152,6 +177,8 @@ TEST(DigitHelpers, IsAllDigitsAndSpaceOutDigits) {
 TEST(FindLastHeaderLine, WorkedExampleAndNone) {
     const Lines lines = {"sky 20:15:08", "hello", "moon(10001) 20:16:30", "see you at the gate", "bye"};
     EXPECT_EQ(parlowen::testing::reference::FindLastHeaderLine(lines), 2u);
+    EXPECT_EQ(parlowen::testing::reference::FindLastHeaderLine({"sky 20:15:08", "at 5:30", "ok"}), 0u);
+    EXPECT_EQ(parlowen::testing::reference::FindLastHeaderLine({"sky 20:15", "at 5:30", "ok"}), 1u);
     EXPECT_EQ(parlowen::testing::reference::FindLastHeaderLine({"hello", "world"}), std::nullopt);
     EXPECT_EQ(parlowen::testing::reference::FindLastHeaderLine({}), std::nullopt);
 }
@@ -203,17 +230,25 @@ const TranscriptCase kTranscripts[] = {
     {"OneLineWithoutTime", "hello", "", "", ""},
     {"NoHeaderDropsFirstLine", "hello\r\nworld", "", "world", ""},
     {"LastHeaderWins", "sky 20:15:08\r\nhi\r\nmoon 20:16:30", "moon 20:16:30", "", "moon"},
-    {"TimeInsideMessage", "sky 20:15:08\r\nmeet at 5:30", "meet at 5:30", "", "meet at"},
+    // A time without seconds in a message is text where the headers show seconds.
+    {"TimeInLastLineOfMessage", "sky 20:15:08\r\nlet us meet at 5:30", "sky 20:15:08", "let us meet at 5:30", "sky"},
+    {"TimeOnEarlierLineOfMessage", "sky 20:15:08\r\nhi\r\nmoon 20:16:30\r\nlet us meet at 5:30\r\nok?",
+     "moon 20:16:30", "let us meet at 5:30\r\nok?", "moon"},
+    {"NoTimesOfDay", "sky 20:15\r\nmoon 20:16\r\nhi", "moon 20:16", "hi", "moon"},
+    {"NoTimesOfDayTimeInMessage", "sky 20:15\r\nmeet at 5:30", "meet at 5:30", "", "meet at"},
     {"BlankLinesInBody", "sky 20:15:08\r\n\r\n  hi  \r\n\r\nthere", "sky 20:15:08",
      "hi  \r\n\r\nthere", "sky"},
     {"TwoSpacesBeforeTime", "sky  20:15:08", "sky  20:15:08", "", "sky "},
     {"LastMarkerInListDecides", "sky 2009-1-6 20:05:00", "sky 2009-1-6 20:05:00", "", "sky"},
     {"LastMarkerInListDecides21", "sky 2009-1-6 21:05:00", "sky 2009-1-6 21:05:00", "", "sky 2009-1-6"},
-    {"HourZero", "moon 0:15:00", "moon 0:15:00", "", ""},
-    {"HourZeroZero", "moon 00:15:00", "moon 00:15:00", "", ""},
+    {"HourZero", "moon 0:15:00", "moon 0:15:00", "", "moon"},
+    {"HourZeroZero", "moon 00:20:00", "moon 00:20:00", "", "moon"},
+    {"HourZeroAfterNameWithZero", "Agent 007 0:15:00", "Agent 007 0:15:00", "", "Agent 007"},
+    {"HourZeroWithoutSeconds", "moon 00:20", "moon 00:20", "", "moon"},
+    {"HourZeroMarkerElsewhereDecides", "team 7 0:15:00", "team 7 0:15:00", "", "team"},
     {"NoSpaceBeforeTime", "moon20:15:08", "moon20:15:08", "", ""},
     {"TabBeforeTime", "moon\t20:15:08", "moon\t20:15:08", "", ""},
-    {"MarkerOnlyInLeadingBlank", "sky 20:15:08\r\n 7x7:00", "7x7:00", "", ""},
+    {"MarkerOnlyInLeadingBlank", "sky 20:15:08\r\n 7x7:00:00", "7x7:00:00", "", ""},
     {"SquareBrackets", "[vip]moon 20:15:08", "[vip]moon 20:15:08", "", "vipmoon"},
     {"AngleBracketCut", "moon<m.x> 20:15:08", "moon<m.x> 20:15:08", "", "moon"},
     {"TitleMarks", "\xA1\xB6sky\xA1\xB7 20:15:08", "\xA1\xB6sky\xA1\xB7 20:15:08", "", "sky"},
@@ -243,19 +278,27 @@ INSTANTIATE_TEST_SUITE_P(Transcripts, LastMessage, testing::ValuesIn(kTranscript
                          });
 
 // Random transcripts over a small alphabet rich in line breaks, times, brackets and
-// broken GBK: the tail scan must agree with the whole-text reference everywhere.
+// broken GBK: the tail scan must agree with the whole-text reference everywhere. Every
+// other transcript also gets whole times, with seconds or without, and near misses.
 TEST(LastMessageProperty, TailScanAgreesWithWholeTextReference) {
     // Digits, spaces and colons appear twice as often as the other bytes.
     constexpr std::string_view kAlphabet = "\r\n \t0129:a()<>[\x81\xA1\xB6\x7F\x40" " 0129:";
+    const std::string_view kTimes[] = {"20:15:08", "0:15:00", "00:20:00", "9:05:59", "24:00:00", "12:60:00", "5:30"};
     std::mt19937 random(20240611u);
     std::uniform_int_distribution<std::size_t> lengthOf(0, 40), pick(0, kAlphabet.size() - 1),
-        nulChance(0, 150);
+        nulChance(0, 150), timeChance(0, 12), pickTime(0, std::size(kTimes) - 1);
     int headerFound = 0;
+    int timeOfDayHeaders = 0;
     int senderFound = 0;
     for (int round = 0; round < 4000; ++round) {
+        const bool withTimes = round % 2 == 0;
         std::string text;
         for (std::size_t n = lengthOf(random); n > 0; --n) {
-            text += nulChance(random) == 0 ? '\0' : kAlphabet[pick(random)];
+            if (withTimes && timeChance(random) == 0) {
+                text += kTimes[pickTime(random)];
+            } else {
+                text += nulChance(random) == 0 ? '\0' : kAlphabet[pick(random)];
+            }
         }
         SCOPED_TRACE(Shown(text));
         // The library reads through a view of a heap block of exactly the text's size,
@@ -270,6 +313,7 @@ TEST(LastMessageProperty, TailScanAgreesWithWholeTextReference) {
         ASSERT_EQ(span.has_value(), index.has_value());
         if (span) {
             ++headerFound;
+            timeOfDayHeaders += parlowen::testing::reference::HoldsTimeOfDay(lines[*index]) ? 1 : 0;
             ASSERT_LE(span->begin, span->end);
             ASSERT_LE(span->end, span->next);
             ASSERT_LE(span->next, text.size());
@@ -288,6 +332,8 @@ TEST(LastMessageProperty, TailScanAgreesWithWholeTextReference) {
     // The alphabet must keep both kinds of transcript frequent, or the test proves little.
     EXPECT_GT(headerFound, 800);
     EXPECT_LT(headerFound, 3600);
+    EXPECT_GT(timeOfDayHeaders, 300);
+    EXPECT_LT(timeOfDayHeaders, headerFound - 300);
     EXPECT_GT(senderFound, 100);
 }
 

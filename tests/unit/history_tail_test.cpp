@@ -62,16 +62,18 @@ TEST(HistoryTailTest, TheEndParsesAsTheWholeOnceItHoldsTheHeaderLineAndSomething
     EXPECT_FALSE(ParsesAsWhole("\r\n \r\nmoon 20:16:30\r\nbye"));    // only blanks before it
     EXPECT_TRUE(ParsesAsWhole("x\r\nmoon 20:16:30\r\nbye"));
     EXPECT_TRUE(ParsesAsWhole("x\r\nsky 20:15:08\r\nmoon 20:16:30"));
+    EXPECT_TRUE(ParsesAsWhole("x\r\nsky 20:15:08\r\nmeet at 5:30"));    // text, as in the whole
+    EXPECT_FALSE(ParsesAsWhole("x\r\nsky 20:15\r\nhi"));               // a time of day may stand earlier
 }
 
 // The cut of the sender depends on blanks at the start of the header line, which only
 // the whole transcript's trimming may remove.
 TEST(HistoryTailTest, LeavesTheHeaderLinesLeadingBlanksAlone) {
-    const std::string whole = "sky 20:15:08\r\nhi\r\n 9x 1:00\r\nbody";
+    const std::string whole = "sky 20:15:08\r\nhi\r\n 9x 1:00:00\r\nbody";
     FakeHistoryControl control(whole);
     HistoryTailReader reader;
-    EXPECT_EQ(Parsed(reader.Read(control, kControl)), "9x 1:00||body");  // "9x" had " 9x" been trimmed
-    EXPECT_EQ(Parsed(whole), "9x 1:00||body");
+    EXPECT_EQ(Parsed(reader.Read(control, kControl)), "9x 1:00:00||body");  // "9x" had " 9x" been trimmed
+    EXPECT_EQ(Parsed(whole), "9x 1:00:00||body");
 }
 
 // A range past the text's end, or with a negative end (which a rich edit reads as "to
@@ -223,11 +225,31 @@ TEST(HistoryTailReaderTest, AControlReadOnlyWholeIsReadAgainOnlyWhenItsRowsOrLen
     EXPECT_EQ(control.partReads, 0);
 }
 
-TEST(HistoryTailReaderTest, ALongLastMessageOrNoHeaderLineIsReadWholeOnce) {
-    for (const std::string& text : {History(20) + "\r\n" + Message(20, Lines(8000)), std::string(100000, 'x') + "\r\nno time"}) {
+std::string HistoryWithoutSeconds(int messages) {
+    std::string text;
+    for (int i = 0; i < messages; ++i) text += "moon 20:" + std::to_string(10 + i % 50) + "\r\n" + Body(i) + "\r\n";
+    return text;
+}
+
+TEST(HistoryTailReaderTest, ALongLastMessageNoHeaderLineOrNoTimeOfDayIsReadWholeOnce) {
+    for (const std::string& text : {History(20) + "\r\n" + Message(20, Lines(8000)), std::string(100000, 'x') + "\r\nno time",
+                                    HistoryWithoutSeconds(5000)}) {
         FakeHistoryControl control(text);
         EXPECT_EQ(WholeReadsOfTwo(control), 1);  // then found unchanged
     }
+}
+
+// Past the longest end read, lines with "5:30" stand after the last time of day: they
+// are message text only because the whole history holds that time.
+TEST(HistoryTailReaderTest, ATimeOfDayBeforeTheLongestEndIsFoundInTheWholeText) {
+    std::string meetings;
+    for (int i = 0; i < 6000; ++i) meetings += "meet at 5:30 in room " + std::to_string(i) + "\r\n";
+    FakeHistoryControl control(History(20) + "\r\n" + Message(20, meetings));
+    HistoryTailReader reader;
+    const std::string read = reader.Read(control, kControl);
+    EXPECT_EQ(Parsed(read), Parsed(control.WholeTextNow()));
+    EXPECT_TRUE(read.starts_with(Message(0, Body(0))));
+    EXPECT_EQ(control.wholeReads, 1);
 }
 
 TEST(HistoryTailReaderTest, AMessageLongerThanTheFirstReadIsReadFurtherBack) {
