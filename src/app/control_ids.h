@@ -72,6 +72,8 @@ inline constexpr unsigned kTrayIconId = 1;
 inline constexpr UINT kTrayCallbackMessage = WM_APP + 1;
 // What the history reader posts the main window when a read of the chat window is done.
 inline constexpr UINT kHistoryReadMessage = WM_APP + 2;
+// What it posts when it sees the followed history change between the capture ticks.
+inline constexpr UINT kHistoryChangedMessage = WM_APP + 3;
 
 // The notebook's pages, and the main window's client area they and the status bar fill.
 inline constexpr wchar_t kTabSheetClass[] = L"TTabSheet";

@@ -160,6 +160,9 @@ LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kHistoryReadMessage:
         OnHistoryRead();
         return 0;
+    case kHistoryChangedMessage:
+        Timer2Timer();  // a new message is read at once, not at the next tick
+        return 0;
     default:
         if (message == taskbarCreatedMessage_ && trayIcon1_) trayIcon1_->ShowAgain();
         return ::DefWindowProcW(hwnd_, message, wParam, lParam);
@@ -175,7 +178,7 @@ void TFmain::OnCreate() {
     trayMenu_.reset(BuildTrayMenu());
     trayIcon1_ = std::make_unique<TrayIcon>(hwnd_, kTrayCallbackMessage, smallIcon_.get(), L"Parlowen");
     CreateControls();
-    RunReportingFailure([&] { capture_.Connect(hwnd_, kHistoryReadMessage); });
+    RunReportingFailure([&] { capture_.Connect(hwnd_, kHistoryReadMessage, kHistoryChangedMessage); });
     trayIcon1_->Show();  // when the notification area is not there yet, the icon comes later
     FormCreate();
 }

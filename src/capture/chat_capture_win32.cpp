@@ -2,12 +2,13 @@
 
 namespace parlowen::capture {
 
-void ChatCaptureWin32::Connect(HWND notify, UINT message) {
-    reader_ = std::make_unique<HistoryReaderWin32>(notify, message);
+void ChatCaptureWin32::Connect(HWND notify, UINT readMessage, UINT changedMessage) {
+    reader_ = std::make_unique<HistoryReaderWin32>(notify, readMessage, changedMessage);
 }
 
 void ChatCaptureWin32::StartRead() {
-    if (reader_ && !tracking_.CurrentChatTitle().empty()) reader_->Start(tracking_.CurrentChatTitle());
+    const std::string& title = tracking_.CurrentChatTitle();
+    if (reader_ && !title.empty()) reader_->Start(title, tick_.LastHandledPosition(title));
 }
 
 void ChatCaptureWin32::HandleRead(CaptureOutput& output) {

@@ -20,10 +20,11 @@ public:
     ChatCaptureWin32(const ChatCaptureWin32&) = delete;
     ChatCaptureWin32& operator=(const ChatCaptureWin32&) = delete;
 
-    // Starts the reading thread, which posts `message` to `notify` when a read is done.
+    // Starts the reading thread, which posts `readMessage` to `notify` when a read is
+    // done, and `changedMessage` when it sees the followed history change between reads.
     // Throws PlatformError when the thread cannot be started; the capture then reads
     // nothing, and the rest of the program goes on.
-    void Connect(HWND notify, UINT message);
+    void Connect(HWND notify, UINT readMessage, UINT changedMessage);
     // Ends the reading thread: nothing is posted to the window any more.
     void Disconnect() noexcept { reader_.reset(); }
 

@@ -218,6 +218,40 @@ LastMessage ParseLastMessage(std::string_view transcript) {
     return {HeaderOf(text, header), SenderOf(text, header), BodyOf(text, header)};
 }
 
+namespace {
+
+// Whether the line `line` of `text` is a header line: with a time of day with seconds
+// where the transcript shows any, else with a digit directly followed by ':'.
+bool IsHeaderLine(std::string_view text, const LineSpan& line, bool timesOfDay) {
+    for (std::size_t colon = text.find(':', line.begin); colon < line.end; colon = text.find(':', colon + 1)) {
+        if (colon == 0 || !IsAsciiDigit(text[colon - 1])) continue;
+        if (!timesOfDay || StartsMinutesOfTimeOfDay(text, colon)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::vector<ChatMessage> ParseMessagesFrom(std::string_view transcript, std::size_t from) {
+    const std::string_view text = UpToFirstNul(transcript);
+    const bool timesOfDay = FindLastColons(text).timeOfDay != kNotFound;
+    std::vector<LineSpan> headers;
+    for (std::size_t begin = from; begin < text.size();) {
+        const LineSpan line = LineStartingAt(text, begin);
+        if (IsHeaderLine(text, line, timesOfDay)) headers.push_back(line);
+        begin = line.next > begin ? line.next : text.size();
+    }
+    std::vector<ChatMessage> messages;
+    messages.reserve(headers.size());
+    for (std::size_t i = 0; i < headers.size(); ++i) {
+        const std::size_t end = i + 1 < headers.size() ? headers[i + 1].begin : text.size();
+        const std::string_view message = text.substr(0, end);
+        messages.push_back({headers[i], {HeaderOf(message, headers[i]), SenderOf(message, headers[i]),
+                                         BodyOf(message, headers[i])}});
+    }
+    return messages;
+}
+
 bool IsAllDigits(std::string_view text) {
     return std::all_of(text.begin(), text.end(), IsAsciiDigit);
 }

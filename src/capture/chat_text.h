@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace parlowen::capture {
 
@@ -45,6 +46,17 @@ struct LastMessage {
     std::string body;
 };
 LastMessage ParseLastMessage(std::string_view transcript);
+
+// The messages that start at or after byte `from` of a transcript, oldest first: each
+// header line that begins there or later (by the rule above, settled on the whole
+// transcript) with the lines up to the next one. Each is parsed as ParseLastMessage
+// parses the last one; `headerLine` tells where its header line lies. The cost follows
+// the text from `from` on.
+struct ChatMessage {
+    LineSpan headerLine;
+    LastMessage parsed;
+};
+std::vector<ChatMessage> ParseMessagesFrom(std::string_view transcript, std::size_t from);
 
 bool IsAllDigits(std::string_view text);
 std::string SpaceOutDigits(std::string_view text);

@@ -252,14 +252,31 @@ std::u16string ChatWindowsWin32::AnsiToUnicode(std::string_view text) {
     return std::u16string(wide.begin(), wide.end());
 }
 
-std::string ChatWindowsWin32::ReadHistory(std::string_view title) {
+TailRead ChatWindowsWin32::ReadHistoryFrom(std::string_view title, std::optional<long> from) {
+    watched_ = nullptr;
     const std::string exactTitle(title);
     HWND chatWindow = ::FindWindowA(nullptr, exactTitle.c_str());
     if (chatWindow == nullptr) return {};
     HWND history = ::FindWindowExA(chatWindow, nullptr, "RichEdit20A", nullptr);
     if (history == nullptr) return {};
     HistoryControlWin32 control(history, cancelled_, memory_);
-    return tail_.Read(control, reinterpret_cast<std::uintptr_t>(history));
+    TailRead read = tail_.ReadFrom(control, reinterpret_cast<std::uintptr_t>(history), from);
+    watched_ = history;
+    watchedLength_ = tail_.LengthRead();
+    return read;
+}
+
+bool ChatWindowsWin32::WatchedHistoryChanged() {
+    if (!::IsWindow(watched_)) {
+        watched_ = nullptr;
+        return false;
+    }
+    HistoryControlWin32 control(watched_, cancelled_, memory_);
+    if (!watchedLength_ || !control.ReadsParts()) return false;
+    const std::optional<long> length = control.Length();
+    if (!length || *length == *watchedLength_) return false;
+    watchedLength_ = length;
+    return true;
 }
 
 }  // namespace parlowen::capture

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <optional>
 
 namespace parlowen::capture {
 
@@ -74,14 +75,26 @@ public:
     std::u16string AnsiToUnicode(std::string_view text) override;
     // Reads the history's end when a cheap test finds it changed, and hands back what it
     // read last time when not (HistoryTailReader).
-    std::string ReadHistory(std::string_view title) override;
+    std::string ReadHistory(std::string_view title) override { return ReadHistoryFrom(title, {}).text; }
+    // The same, reaching back to position `from` of the history: where the last message
+    // handled from it stands, whose followers are new.
+    TailRead ReadHistoryFrom(std::string_view title, std::optional<long> from);
 
     const HistoryTailReader::Counts& ReadCounts() const noexcept { return tail_.counts(); }
+
+    // Between reads: whether the history control read last is watched, and whether its
+    // length has changed since it was read or last found changed. One request through
+    // the block already in the messenger's memory, answered without walking the text; a
+    // control read whole is not watched, as its length costs a walk.
+    bool Watching() const noexcept { return watched_ != nullptr && watchedLength_.has_value(); }
+    bool WatchedHistoryChanged();
 
 private:
     const std::atomic<bool>* cancelled_;
     MessengerMemory memory_;
     HistoryTailReader tail_;
+    HWND watched_ = nullptr;
+    std::optional<long> watchedLength_;
 };
 
 }  // namespace parlowen::capture

@@ -20,8 +20,8 @@ private:
 
 }  // namespace
 
-HistoryReaderWin32::HistoryReaderWin32(HWND notify, UINT message)
-    : notify_(notify), message_(message) {
+HistoryReaderWin32::HistoryReaderWin32(HWND notify, UINT readMessage, UINT changedMessage)
+    : notify_(notify), readMessage_(readMessage), changedMessage_(changedMessage) {
     ::InitializeCriticalSection(&lock_);
     wake_.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
     if (wake_) thread_.reset(::CreateThread(nullptr, 0, &HistoryReaderWin32::Run, this, 0, nullptr));
@@ -40,12 +40,13 @@ HistoryReaderWin32::~HistoryReaderWin32() {
     ::DeleteCriticalSection(&lock_);
 }
 
-void HistoryReaderWin32::Start(std::string_view chatTitle) {
+void HistoryReaderWin32::Start(std::string_view chatTitle, std::optional<long> from) {
     if (busy_) return;
     busy_ = true;
     {
         Locked locked(lock_);
         request_.assign(chatTitle);
+        requestFrom_ = from;
     }
     ::SetEvent(wake_.get());
 }
@@ -66,23 +67,32 @@ DWORD WINAPI HistoryReaderWin32::Run(void* self) {
 }
 
 void HistoryReaderWin32::ReadRequests() {
-    while (::WaitForSingleObject(wake_.get(), INFINITE) == WAIT_OBJECT_0 && !stopping_) {
+    for (;;) {
+        const DWORD woken = ::WaitForSingleObject(wake_.get(), windows_.Watching() ? kWatchIntervalMs : INFINITE);
+        if (stopping_ || (woken != WAIT_OBJECT_0 && woken != WAIT_TIMEOUT)) break;
+        if (woken == WAIT_TIMEOUT) {
+            // A change seen is reported once; the read it brings looks again.
+            if (windows_.WatchedHistoryChanged()) ::PostMessageW(notify_, changedMessage_, 0, 0);
+            continue;
+        }
         Read read;
         // Nothing may escape the thread; a read that failed reads as an empty history.
         try {
+            std::optional<long> from;
             {
                 Locked locked(lock_);
                 read.chatTitle = request_;
+                from = requestFrom_;
             }
-            read.history = windows_.ReadHistory(read.chatTitle);
+            read.history = windows_.ReadHistoryFrom(read.chatTitle, from);
         } catch (...) {
-            read.history.clear();
+            read.history = {};
         }
         {
             Locked locked(lock_);
             result_ = std::move(read);
         }
-        ::PostMessageW(notify_, message_, 0, 0);
+        ::PostMessageW(notify_, readMessage_, 0, 0);
     }
 }
 

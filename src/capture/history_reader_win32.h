@@ -3,6 +3,9 @@
 // and under Wine a request for the end of the text walks the history from its start
 // (15 ms at 10 MB, the whole text 400 ms), so the GUI thread only starts a read and
 // later takes its result, posted back as a window message.
+// Between reads the thread watches the history it read last with one cheap request, so
+// that a new message is read at once rather than at the next tick: no event tells
+// another process that a rich edit's text changed under Wine.
 #pragma once
 
 #include "win32/handles_win32.h"
@@ -21,20 +24,24 @@ class HistoryReaderWin32 {
 public:
     struct Read {
         std::string chatTitle;
-        std::string history;
+        TailRead history;
     };
 
-    // `message` is posted to `notify` each time a read is done.
-    HistoryReaderWin32(HWND notify, UINT message);
+    // Between reads, the history last read is watched this often for a change.
+    static constexpr DWORD kWatchIntervalMs = 25;
+
+    // `readMessage` is posted to `notify` each time a read is done, and `changedMessage`
+    // when the history last read is seen to change between reads.
+    HistoryReaderWin32(HWND notify, UINT readMessage, UINT changedMessage);
     HistoryReaderWin32(const HistoryReaderWin32&) = delete;
     HistoryReaderWin32& operator=(const HistoryReaderWin32&) = delete;
     // Ends a read under way at its next request and waits for the thread.
     ~HistoryReaderWin32();
 
-    // Starts reading the history of the chat window titled `chatTitle`, unless the last
-    // read has not been taken yet: a messenger slower than the ticks is never asked
-    // twice at once.
-    void Start(std::string_view chatTitle);
+    // Starts reading the history of the chat window titled `chatTitle`, back to position
+    // `from` when given, unless the last read has not been taken yet: a messenger slower
+    // than the ticks is never asked twice at once.
+    void Start(std::string_view chatTitle, std::optional<long> from);
     // The read that `message` announced.
     std::optional<Read> Take();
 
@@ -43,7 +50,8 @@ private:
     void ReadRequests();
 
     HWND notify_;
-    UINT message_;
+    UINT readMessage_;
+    UINT changedMessage_;
     std::atomic<bool> stopping_{false};
     ChatWindowsWin32 windows_{&stopping_};  // used by the reading thread alone
     win32::UniqueKernelHandle wake_;
@@ -53,6 +61,7 @@ private:
     // touches its slot only while the other waits for it, guarded by `lock_`.
     CRITICAL_SECTION lock_;
     std::string request_;
+    std::optional<long> requestFrom_;
     std::optional<Read> result_;
     bool busy_ = false;  // GUI thread only: a read started and not yet taken
 };

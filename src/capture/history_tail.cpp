@@ -41,6 +41,22 @@ std::size_t GbkCharacterCount(std::string_view text) {
     return count;
 }
 
+long PositionsIn(std::string_view text) {
+    long positions = 0;
+    for (std::size_t pos = 0; pos < text.size(); ++positions)
+        pos += text.compare(pos, 2, "\r\n") == 0 ? 2 : text::GbkCharLength(text, pos);
+    return positions;
+}
+
+std::optional<std::size_t> ByteOfPosition(std::string_view text, long position) {
+    std::size_t pos = 0;
+    for (long positions = 0; positions < position; ++positions) {
+        if (pos >= text.size()) return std::nullopt;
+        pos += text.compare(pos, 2, "\r\n") == 0 ? 2 : text::GbkCharLength(text, pos);
+    }
+    return pos <= text.size() ? std::optional<std::size_t>(pos) : std::nullopt;
+}
+
 std::optional<HistoryTailReader::Signature> HistoryTailReader::TakeSignature(
     HistoryControl& control) {
     const std::optional<long> rows = control.RowCount();
@@ -62,35 +78,39 @@ std::optional<HistoryTailReader::Signature> HistoryTailReader::TakeRowSignature(
     return Signature{*rows, *length, {}};
 }
 
-HistoryTailReader::Tail HistoryTailReader::ReadTail(HistoryControl& control, long length) {
+// The end is read from `characters` before `reachBackTo` (the length, or the position of
+// a message already handled), so that a message there has text before it.
+HistoryTailReader::Tail HistoryTailReader::ReadTail(HistoryControl& control, long length, long reachBackTo) {
     for (long characters = kFirstTailCharacters;; characters *= 8) {
-        const long start = std::max(0L, length - characters);
+        const long start = std::max(0L, std::min(length, reachBackTo) - characters);
         std::optional<std::string> text = control.Text(start, length);
         if (!text) return {Outcome::Unanswered, {}};
         if (text->empty() && length > start) return {Outcome::Unsupported, {}};
         // Fewer characters than asked for: the text is shorter than it was a moment ago.
         if (static_cast<long>(GbkCharacterCount(*text)) != length - start) return {Outcome::Changed, {}};
         std::string tail = WithCrLf(*text);
-        if (start == 0 || ParsesAsWhole(tail)) return {Outcome::Complete, std::move(tail)};
+        if (start == 0 || ParsesAsWhole(tail)) return {Outcome::Complete, std::move(tail), start};
         if (characters >= kLongestTailCharacters) return {Outcome::TooLong, {}};
     }
 }
 
-std::string HistoryTailReader::Read(HistoryControl& control, std::uintptr_t controlId) {
+TailRead HistoryTailReader::ReadFrom(HistoryControl& control, std::uintptr_t controlId, std::optional<long> from) {
     if (!control.ReadsParts()) return ReadWholeWhenChanged(control, controlId);
 
     std::optional<Signature> signature = TakeSignature(control);
     if (!signature) return Unanswered();
     // A history that starts with a NUL holds no text, however much follows the NUL.
-    if (signature->head.starts_with('\0')) return {};
-    if (cached_ && cached_->controlId == controlId && cached_->signature == *signature) {
-        ++counts_.unchanged;
-        return cached_->transcript;
+    if (signature->head.starts_with('\0')) {
+        cached_.reset();
+        return {};
     }
+    if (cached_ && cached_->controlId == controlId && cached_->signature == *signature) return Unchanged();
     cached_.reset();
 
     for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-        const Tail tail = ReadTail(control, signature->length);
+        const long length = signature->length;
+        const bool reachBack = from && *from >= 0 && length - *from <= kLongestBurst;
+        const Tail tail = ReadTail(control, length, reachBack ? *from : length);
         if (tail.outcome == Outcome::Unanswered) return Unanswered();
         if (tail.outcome == Outcome::TooLong) break;
         // A control that answers with nothing is not trusted with the cheap test either.
@@ -101,8 +121,8 @@ std::string HistoryTailReader::Read(HistoryControl& control, std::uintptr_t cont
         if (!after) return Unanswered();
         if (tail.outcome == Outcome::Complete && *after == *signature) {
             ++counts_.tails;
-            cached_ = Cached{controlId, std::move(*after), tail.text};
-            return tail.text;
+            cached_ = Cached{controlId, std::move(*after), tail.text, tail.start};
+            return {tail.text, tail.start, true};
         }
         signature = std::move(after);
     }
@@ -114,31 +134,28 @@ std::string HistoryTailReader::Read(HistoryControl& control, std::uintptr_t cont
 // A control whose parts cannot be asked for (the messenger's process cannot be opened,
 // say) is read whole, but only when rows or length changed: a whole read costs what the
 // history's length does.
-std::string HistoryTailReader::ReadWholeWhenChanged(HistoryControl& control, std::uintptr_t controlId) {
+TailRead HistoryTailReader::ReadWholeWhenChanged(HistoryControl& control, std::uintptr_t controlId) {
     std::optional<Signature> signature = TakeRowSignature(control);
     if (!signature) return Unanswered();
-    if (cached_ && cached_->controlId == controlId && cached_->signature == *signature) {
-        ++counts_.unchanged;
-        return cached_->transcript;
-    }
+    if (cached_ && cached_->controlId == controlId && cached_->signature == *signature) return Unchanged();
     cached_.reset();
     return ReadWhole(control, controlId, signature, &TakeRowSignature);
 }
 
-std::string HistoryTailReader::ReadWhole(HistoryControl& control, std::uintptr_t controlId,
-                                         const std::optional<Signature>& before, SignatureTaker takeSignature) {
+TailRead HistoryTailReader::ReadWhole(HistoryControl& control, std::uintptr_t controlId,
+                                      const std::optional<Signature>& before, SignatureTaker takeSignature) {
     std::optional<std::string> text = control.WholeText();
     if (!text) return Unanswered();
     ++counts_.wholeTexts;
     if (text->starts_with('\0')) text->clear();
     if (before) {
         std::optional<Signature> after = takeSignature(control);
-        if (after && *after == *before) cached_ = Cached{controlId, std::move(*after), *text};
+        if (after && *after == *before) cached_ = Cached{controlId, std::move(*after), *text, 0};
     }
-    return std::move(*text);
+    return {std::move(*text), 0, true};
 }
 
-std::string HistoryTailReader::Unanswered() {
+TailRead HistoryTailReader::Unanswered() {
     ++counts_.unanswered;
     cached_.reset();
     return {};

@@ -55,6 +55,21 @@ bool ParsesAsWhole(std::string_view tail);
 // The number of characters in ANSI (GBK) text, a double-byte character counting once.
 std::size_t GbkCharacterCount(std::string_view text);
 
+// Positions in a transcript as the control counts them: a double-byte character, and a
+// paragraph break given as CR LF, counting once. The number of positions in `text`, and
+// the byte where position `position` starts (nothing past the end).
+long PositionsIn(std::string_view text);
+std::optional<std::size_t> ByteOfPosition(std::string_view text, long position);
+
+// What a read of a history gave: a transcript that parses exactly as the whole text
+// does, the control's position where it starts, and whether it may differ from what the
+// read before it gave (false: the cheap test found the text unchanged).
+struct TailRead {
+    std::string text;
+    long start = 0;
+    bool changed = true;
+};
+
 // Reads one history control after another, keeping what it last read of each so that
 // an unchanged history costs a few requests whose cost does not grow with it.
 class HistoryTailReader {
@@ -71,11 +86,17 @@ public:
     // Longer histories read as empty rather than cut, since a cut one ends in the middle
     // of the history and its last message is not the last message.
     static constexpr long kLongestHistory = 64L << 20;
+    // Messages since the last one handled are read back to it up to this far; a burst
+    // longer than that is taken as a new history.
+    static constexpr long kLongestBurst = 256 * 1024;
 
     // A transcript that parses exactly as the control's whole text does (its end, or
     // all of it), or the empty text when the control does not answer. `controlId`
     // names the control, so that what was read of another is never taken for it.
-    std::string Read(HistoryControl& control, std::uintptr_t controlId);
+    std::string Read(HistoryControl& control, std::uintptr_t controlId) { return ReadFrom(control, controlId, {}).text; }
+    // The same, reaching back to position `from` (a message already handled, whose
+    // followers are new) when it lies no more than kLongestBurst before the end.
+    TailRead ReadFrom(HistoryControl& control, std::uintptr_t controlId, std::optional<long> from);
 
     // How the reads went, for the tests and the benchmark.
     struct Counts {
@@ -85,6 +106,10 @@ public:
         int unanswered = 0;  // the control did not answer: the empty text
     };
     const Counts& counts() const noexcept { return counts_; }
+    // The length the last read found, when it may be trusted for the cheap test.
+    std::optional<long> LengthRead() const noexcept {
+        return cached_ ? std::optional<long>(cached_->signature.length) : std::nullopt;
+    }
 
     // The cheap test: what a change of the text changes, asked at a cost that does not
     // grow with the text. New messages add rows and length; a history capped in length
@@ -101,22 +126,28 @@ private:
     struct Tail {
         Outcome outcome;
         std::string text;
+        long start = 0;
     };
     struct Cached {
         std::uintptr_t controlId;
         Signature signature;
         std::string transcript;
+        long start = 0;
     };
 
     using SignatureTaker = std::optional<Signature> (*)(HistoryControl& control);
     static std::optional<Signature> TakeSignature(HistoryControl& control);
     // The cheap test of a control whose parts cannot be asked for: rows and length only.
     static std::optional<Signature> TakeRowSignature(HistoryControl& control);
-    static Tail ReadTail(HistoryControl& control, long length);
-    std::string ReadWhole(HistoryControl& control, std::uintptr_t controlId,
-                          const std::optional<Signature>& before, SignatureTaker takeSignature = &TakeSignature);
-    std::string ReadWholeWhenChanged(HistoryControl& control, std::uintptr_t controlId);
-    std::string Unanswered();
+    static Tail ReadTail(HistoryControl& control, long length, long reachBackTo);
+    TailRead ReadWhole(HistoryControl& control, std::uintptr_t controlId, const std::optional<Signature>& before,
+                       SignatureTaker takeSignature = &TakeSignature);
+    TailRead ReadWholeWhenChanged(HistoryControl& control, std::uintptr_t controlId);
+    TailRead Unchanged() {
+        ++counts_.unchanged;
+        return {cached_->transcript, cached_->start, false};
+    }
+    TailRead Unanswered();
 
     std::optional<Cached> cached_;
     Counts counts_;

@@ -40,6 +40,12 @@ int Occurrences(const std::wstring& text, const std::wstring& part) {
     return count;
 }
 
+// The log's entries as ProbeLog shows them, without the selection.
+std::wstring LogEntries(HWND main) {
+    const std::wstring log = ProbeLog(main);
+    return log.substr(std::min(log.size(), log.find(L'\n') + 1));
+}
+
 bool LogEquals(HWND main, const std::wstring& expected, DWORD timeoutMs = 6000) {
     return WaitUntil([&] { return ProbeLog(main) == expected; }, timeoutMs);
 }
@@ -67,13 +73,28 @@ E2E_TEST(OneToOneChatSpeaksAndLogsEachNewMessageOnce) {
              (std::vector<std::string>{"voice3:" + Utf8Of(L"moon说：见到你很高兴\r\n明天见"),
                                        "voice4:" + Utf8Of(L"sky说：我也是")}));
 
-    // A later message with the same header line is the same message to the program.
+    // A later message with the same header line is a message of its own.
+    chat.AppendMessage("sky", WideToAnsi(L"还在吗"), "20:17:02");
+    const std::wstring thirdEntry = L"008000 sky 20:17:02 说：\\r\n000000 还在吗\\r\n";
+    CHECK(WaitUntil([&] { return LogEntries(main) == firstEntry + secondEntry + thirdEntry; }, 6000));
+
+    // Three messages between two reads: each logged in order in its colour, and each
+    // speaker's spoken in order as one utterance.
     size_t before = 0;
     SpokenSince(program, 0, &before);
-    chat.AppendMessage("sky", WideToAnsi(L"还在吗"), "20:17:02");
-    REQUIRE(WaitForTicks(main, {.readsTaken = 2}));
-    CHECK(SpokenSince(program, before).empty());
-    CHECK_EQ(ProbeLog(main), L"sel 44 44\n" + firstEntry + secondEntry);
+    chat.AppendMessage("moon", "one", "20:18:00");
+    chat.AppendMessage("sky", "two", "20:18:01");
+    chat.AppendMessage("moon", "three", "20:18:02");
+    const std::wstring burst = L"0000ff moon 20:18:00 说：\\r\n000000 one\\r\n"
+                               L"008000 sky 20:18:01 说：\\r\n000000 two\\r\n"
+                               L"0000ff moon 20:18:02 说：\\r\n000000 three\\r\n";
+    CHECK(WaitUntil([&] { return LogEntries(main) == firstEntry + secondEntry + thirdEntry + burst; }, 6000));
+    CHECK(WaitUntil([&] { return SpokenSince(program, before).size() == 2; }, 3000));
+    // Each utterance goes to a voice object of its own profile, renewed as it cuts the last.
+    const std::vector<std::string> spoken = SpokenSince(program, before);
+    REQUIRE(spoken.size() == 2);
+    CHECK(spoken[0].ends_with(":" + Utf8Of(L"sky说：two")));
+    CHECK(spoken[1].ends_with(":" + Utf8Of(L"moon说：one\r\nmoon说：three")));
 
     // The chat window moves aside so that the screenshot shows the whole log.
     ::SetWindowPos(chat.hwnd(), nullptr, 0, 420, 340, 300, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -163,9 +184,17 @@ E2E_TEST(GroupAndEnglishTitlesAndWindowsWithoutAMarker) {
     CHECK(ProbeLog(main).find(L"0000ff moon 21:05:00 说：\\r\n000000 hi from the english client\\r\n") !=
           std::wstring::npos);
 
-    // Back to the group window: its last message is handled again.
+    // Back to the group window: nothing is repeated. What came in the English window
+    // meanwhile is handled once that comes back to the front.
     group.BringToFront();
+    REQUIRE(WaitForTicks(main, {.trackingTicks = 1}));
+    english.AppendMessage("moon", "while you were away", "21:06:00");
+    REQUIRE(WaitForTicks(main, {.readsTaken = 2}));
+    CHECK_EQ(SpokenSince(program, calls).size(), 2u);
+    english.BringToFront();
     CHECK(WaitUntil([&] { return SpokenSince(program, calls).size() == 3; }, 6000));
+    CHECK(SpokenSince(program, calls).back().ends_with(":" + Utf8Of(L"moon说：while you were away")));
+    CHECK_EQ(Occurrences(ProbeLog(main), L"hello group"), 1);
     CHECK_EQ(program.Close(), 0ul);
 }
 

@@ -111,6 +111,17 @@ E2E_TEST(EspeakVoicesAreListedMandarinFirstAndBothProfilesAreHeard) {
     PrintFigure("own message RMS", run.Rms(*own), "of full scale");
     CHECK(run.Rms(*own) > 0.02);
 
+    // Two messages of the friend's in one burst: the long first one is heard whole, not
+    // cut short by the second.
+    const size_t burstFrom = recording->Now();
+    run.Say(true, kLongText);
+    run.Say(true, kShortText);
+    const auto burst = recording->WaitForSilence(burstFrom, 1500, 40000);
+    REQUIRE(burst.has_value());
+    recording->Save(L"friend-burst", burst->start, burst->end);
+    PrintFigure("friend burst", burst->Seconds(), "s");
+    CHECK(burst->Seconds() > 9.0);
+
     // The user answers while the friend's long message is still being read: both go on.
     const auto friendStart = run.StartSaying(true, kLongText);
     REQUIRE(friendStart.has_value());

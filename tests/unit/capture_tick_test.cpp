@@ -166,23 +166,69 @@ TEST_F(CaptureTickTest, TheLogHeaderIsTheWholeHeaderOrTheNicknameByShowTime) {
     }
 }
 
-TEST_F(CaptureTickTest, AMessageIsHandledOnceEvenWhenTheNextHasTheSameHeader) {
+TEST_F(CaptureTickTest, TwoMessagesWithTheSameHeaderAreTwoMessagesAndAGrowingBodyIsNotNew) {
     Open(chatWithMoon, "moon 20:16:30\r\nfirst");
     Tick();
     EXPECT_EQ(TakeEvents().size(), 2u);
-    Tick();
-    windows.historyByTitle[chatWithMoon] += "\r\nmoon 20:16:30\r\nsame second";
+    windows.historyByTitle[chatWithMoon] += "\r\nand more of it";
     Tick();
     EXPECT_TRUE(TakeEvents().empty());
-    EXPECT_EQ(tick.LastHeaderSeen(), "moon 20:16:30");
-}
-
-TEST_F(CaptureTickTest, OnlyTheLastOfSeveralNewMessagesIsHandled) {
-    Open(chatWithMoon, "moon 20:16:30\r\nfirst\r\nsky 20:16:31\r\nsecond\r\nmoon 20:16:32\r\nthird");
+    windows.historyByTitle[chatWithMoon] += "\r\nmoon 20:16:30\r\nsame second";
     Tick();
     const std::vector<RecordingOutput::Event> events = TakeEvents();
     ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[1].text, "moon 20:16:30" + kLogSaid + "|same second");
+}
+
+// Only the last message of a window seen for the first time, or of a history whose last
+// handled message is no longer where it stood: the history is never read aloud.
+TEST_F(CaptureTickTest, AFirstSightOrALostPlaceHandlesOnlyTheLastMessage) {
+    const std::string burst = "moon 20:16:30\r\nfirst\r\nsky 20:16:31\r\nsecond\r\nmoon 20:16:32\r\nthird";
+    Open(chatWithMoon, burst);
+    Tick();
+    std::vector<RecordingOutput::Event> events = TakeEvents();
+    ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(events[0].text, "moon" + kSaid + "third");
+    // Capped: the first message dropped as two more came.
+    windows.historyByTitle[chatWithMoon] = burst.substr(burst.find("sky")) + "\r\nsky 20:16:40\r\nx\r\nmoon 20:16:41\r\ny";
+    Tick();
+    events = TakeEvents();
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[1].text, "moon 20:16:41" + kLogSaid + "|y");
+    // Cleared, then the same last message shown again: not new.
+    windows.historyByTitle[chatWithMoon] = "moon 20:16:41\r\ny";
+    Tick();
+    EXPECT_TRUE(TakeEvents().empty());
+}
+
+// Messages that came between two reads: each logged in order in its colour, and each
+// speaker's spoken as one utterance, so that the next cannot cut the burst short.
+TEST_F(CaptureTickTest, EveryNewMessageIsHandledInOrder) {
+    Open(chatWithMoon, "sky 20:16:00\r\nhello");
+    Tick();
+    TakeEvents();
+    output.options.readMyName = false;
+    windows.historyByTitle[chatWithMoon] +=
+        "\r\nmoon 20:16:30\r\nfirst\r\nsky 20:16:31\r\nsecond\r\nmoon 20:16:32\r\nlet us meet at\r\n5:30\r\nmoon 20:16:33";
+    Tick();
+    std::vector<RecordingOutput::Event> events = TakeEvents();
+    ASSERT_EQ(events.size(), 5u);
+    EXPECT_EQ(events[0].what, "mine");
+    EXPECT_EQ(events[0].text, "second");
+    EXPECT_EQ(events[1].what, "friend");
+    EXPECT_EQ(events[1].text, "moon" + kSaid + "first\r\nmoon" + kSaid + "let us meet at\r\n5:30");
+    EXPECT_EQ(events[2].text, "moon 20:16:30" + kLogSaid + "|first");
+    EXPECT_EQ(events[3].text, "sky 20:16:31" + kLogSaid + "|second");
+    EXPECT_EQ(events[4].text, "moon 20:16:32" + kLogSaid + "|let us meet at\r\n5:30");
+    EXPECT_EQ(std::vector<Sender>({events[2].sender, events[3].sender, events[4].sender}),
+              std::vector<Sender>({Sender::Friend, Sender::Mine, Sender::Friend}));
+    for (const auto& event : events) EXPECT_EQ(event.lastHeaderSeen, "moon 20:16:32");
+    // The message whose body had not come yet is handled once it has.
+    windows.historyByTitle[chatWithMoon] += "\r\nbye";
+    Tick();
+    events = TakeEvents();
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[1].text, "moon 20:16:33" + kLogSaid + "|bye");
 }
 
 TEST_F(CaptureTickTest, AMessageWithoutBodyIsNeverHandled) {
@@ -222,20 +268,23 @@ TEST_F(CaptureTickTest, AHeaderlessTranscriptCountsAsNewOnlyAfterAHeader) {
     EXPECT_EQ(tick.LastHeaderSeen(), "");
 }
 
-TEST_F(CaptureTickTest, SwitchingWindowsHandlesEachWindowsLastMessageAgain) {
+// Each window keeps its own place: coming back repeats nothing, and what came meanwhile
+// is handled then.
+TEST_F(CaptureTickTest, SwitchingWindowsRepeatsNothingAndCatchesUp) {
     Open(chatWithMoon, "moon 20:16:30\r\nhi from moon");
     Tick();
     Open(familyGroup, "dad 19:00:00\r\ndinner");
     Tick();
     Open(chatWithMoon, "moon 20:16:30\r\nhi from moon");
     Tick();
+    Open(familyGroup, "dad 19:00:00\r\ndinner\r\nmum 19:01:00\r\nat seven");
     Tick();
     std::vector<std::string> logged;
     for (const auto& event : TakeEvents())
         if (event.what == "log") logged.push_back(event.text);
     EXPECT_EQ(logged, (std::vector<std::string>{"moon 20:16:30" + kLogSaid + "|hi from moon",
                                                 "dad 19:00:00" + kLogSaid + "|dinner",
-                                                "moon 20:16:30" + kLogSaid + "|hi from moon"}));
+                                                "mum 19:01:00" + kLogSaid + "|at seven"}));
 }
 
 // The program reads on another thread and hands the tick the title the history was

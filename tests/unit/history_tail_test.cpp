@@ -1,5 +1,6 @@
 #include "capture/history_tail.h"
 
+#include "capture/capture_tick.h"
 #include "capture/chat_text.h"
 #include "text/blanks.h"
 #include "fake_chat_windows.h"
@@ -293,3 +294,45 @@ TEST(HistoryTailReaderTest, TheEndParsesAsTheWholeTextForRandomTranscripts) {
 }
 
 }  // namespace
+
+namespace burst {
+
+using parlowen::capture::CaptureOutput;
+using parlowen::capture::CaptureTick;
+using parlowen::capture::ReadingOptions;
+using parlowen::capture::Sender;
+
+struct LoggingOutput : CaptureOutput {
+    std::vector<std::string> logged;
+    ReadingOptions Options() override { return {}; }
+    void SpeakMine(std::string_view) override {}
+    void SpeakFriend(std::string_view) override {}
+    void AppendLogEntry(std::string_view, std::string_view body, Sender) override { logged.emplace_back(body); }
+};
+
+// A burst longer than the first end read, with double-byte characters, is read back to
+// the last message handled (never whole), and each of its messages is handled once.
+TEST(HistoryTailReaderTest, ABurstIsReadBackToTheLastMessageHandled) {
+    const std::string title = "chat";
+    FakeHistoryControl control(History(200));
+    HistoryTailReader reader;
+    CaptureTick tick;
+    LoggingOutput output;
+    const auto readAndHandle = [&] {
+        tick.Handle(title, reader.ReadFrom(control, kControl, tick.LastHandledPosition(title)), output);
+    };
+    readAndHandle();
+    ASSERT_EQ(output.logged, std::vector<std::string>{Body(199)});
+    std::vector<std::string> burst;
+    for (int i = 200; i < 260; ++i) {
+        burst.push_back(Body(i) + Gbk(" 你好，今天") + std::string(30, 'x'));
+        control.Append("\r\n" + Message(i, burst.back()));
+    }
+    output.logged.clear();
+    readAndHandle();
+    readAndHandle();  // unchanged: nothing more
+    EXPECT_EQ(output.logged, burst);
+    EXPECT_EQ(control.wholeReads, 0);
+}
+
+}  // namespace burst
