@@ -40,7 +40,7 @@ wineserver_pid() {
   done
 }
 
-percent() { awk -v t="$1" -v hz="$(getconf CLK_TCK)" -v s="$measured" 'BEGIN { printf "%.1f", 100 * t / hz / s }'; }
+percent() { awk -v t="$1" -v hz="$(getconf CLK_TCK)" -v s="$measured" 'BEGIN { printf "%.2f", 100 * t / hz / s }'; }
 
 printf '%-8s %-10s %10s %10s %11s   %s\n' widths history program messenger wineserver "GUI thread"
 for pairing in ${PAIRINGS:-32:32 32:64 64:32 64:64}; do

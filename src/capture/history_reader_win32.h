@@ -28,7 +28,7 @@ public:
     };
 
     // Between reads, the history last read is watched this often for a change.
-    static constexpr DWORD kWatchIntervalMs = 25;
+    static constexpr DWORD kWatchIntervalMs = 100;
 
     // `readMessage` is posted to `notify` each time a read is done, and `changedMessage`
     // when the history last read is seen to change between reads.
