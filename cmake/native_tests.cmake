@@ -23,6 +23,7 @@ add_executable(unit_tests
   tests/unit/message_log_test.cpp
   tests/unit/error_report_test.cpp
   tests/unit/extended_tick_count_test.cpp
+  tests/unit/file_replacement_test.cpp
   tests/unit/espeak_settings_test.cpp
   tests/unit/ansi_path_test.cpp
   tests/unit/settings_test.cpp

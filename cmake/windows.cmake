@@ -45,6 +45,7 @@ add_library(parlowen_win32 STATIC
   src/speech/voice_process_win32.cpp
   src/win32/menu_items_win32.cpp
   src/win32/process_width_win32.cpp
+  src/win32/random_name_win32.cpp
   src/win32/replace_file_win32.cpp
   src/win32/running_exe_win32.cpp
   src/win32/stoppable_pipe_win32.cpp

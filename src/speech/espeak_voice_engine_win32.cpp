@@ -47,10 +47,10 @@ void EspeakFileStream::OpenForWrite(std::string_view ansiPath) {
     std::wstring full(length, L'\0');
     full.resize(::GetFullPathNameW(path.c_str(), length, full.data(), nullptr));
 
-    file_.emplace(std::move(full));
+    file_.emplace(full, "SpFileStream.Open");
     try {
-        const win32::UniqueFile created(::CreateFileW(file_->path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        const win32::UniqueFile created(::CreateFileW(file_->path().c_str(), GENERIC_WRITE, 0, nullptr,
+                                                      TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         win32::ThrowLastErrorIf(!created, "SpFileStream.Open");
         const auto header = WavHeader(0);
         DWORD written = 0;

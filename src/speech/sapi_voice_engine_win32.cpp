@@ -140,7 +140,7 @@ void SapiFileStream::SetFormat16kHz16BitMono() {
 
 void SapiFileStream::OpenForWrite(std::string_view ansiPath) {
     Discard();  // a stream an earlier failure left open
-    file_.emplace(win32::AnsiToWide(ansiPath));
+    file_.emplace(win32::AnsiToWide(ansiPath), "SpFileStream.Open");
     const win32::UniqueBstr path(::SysAllocString(file_->path().c_str()));
     try {
         ThrowIfFailed(Connected().Open(path.get(), SSFMCreateForWrite, VARIANT_FALSE), "SpFileStream.Open");

@@ -1,6 +1,7 @@
 #include "win32/stoppable_pipe_win32.h"
 
 #include "win32/errors_win32.h"
+#include "win32/random_name_win32.h"
 
 #include <atomic>
 #include <optional>
@@ -10,26 +11,41 @@ namespace parlowen::win32 {
 
 namespace {
 
-std::wstring UniquePipeName() {
-    static std::atomic<unsigned> made{0};
-    // Digits only, so widening them byte by byte is exact.
-    const std::string unique = std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++made);
-    return L"\\\\.\\pipe\\parlowen-" + std::wstring(unique.begin(), unique.end());
-}
-
 constexpr DWORD kPipeBufferBytes = 64 * 1024;
+
+// Windows XP does not know it, and refuses the call that names it.
+constexpr DWORD kRejectRemoteClients = 0x00000008;  // PIPE_REJECT_REMOTE_CLIENTS
+constexpr int kNameAttempts = 8;
+
+// The first and only instance of a pipe under a name no one can guess, so that no other
+// program can take the name or connect before the child's end does; a name that is taken
+// all the same is given up for another.
+HANDLE CreateOwnPipe(bool fromChild, std::wstring& name) {
+    const DWORD openMode =
+        (fromChild ? PIPE_ACCESS_INBOUND : PIPE_ACCESS_OUTBOUND) | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE;
+    DWORD rejectRemote = kRejectRemoteClients;
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        name = L"\\\\.\\pipe\\parlowen-" + UnguessableName();
+        HANDLE pipe = ::CreateNamedPipeW(name.c_str(), openMode, PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | rejectRemote,
+                                         1, kPipeBufferBytes, kPipeBufferBytes, 0, nullptr);
+        if (pipe != INVALID_HANDLE_VALUE) return pipe;
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_INVALID_PARAMETER && rejectRemote != 0) {
+            rejectRemote = 0;
+            --attempt;
+            continue;
+        }
+        if (error != ERROR_ACCESS_DENIED && error != ERROR_PIPE_BUSY) break;
+    }
+    return INVALID_HANDLE_VALUE;
+}
 
 }  // namespace
 
 StoppablePipe::StoppablePipe(Direction direction) {
-    const std::wstring name = UniquePipeName();
     const bool fromChild = direction == Direction::kFromChild;
-    // The first instance only, and only one: nobody else can take the name or connect
-    // before the child's end below does.
-    HANDLE ours = ::CreateNamedPipeW(
-        name.c_str(),
-        (fromChild ? PIPE_ACCESS_INBOUND : PIPE_ACCESS_OUTBOUND) | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
-        PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, kPipeBufferBytes, kPipeBufferBytes, 0, nullptr);
+    std::wstring name;
+    HANDLE ours = CreateOwnPipe(fromChild, name);
     ThrowLastErrorIf(ours == INVALID_HANDLE_VALUE, "CreateNamedPipe");
     ours_.reset(ours);
 

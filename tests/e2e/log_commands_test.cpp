@@ -7,6 +7,7 @@
 #include "sapi_registration_win32.h"
 #include "sound_recording_win32.h"
 #include "win32/text_win32.h"
+#include "win32/wine_win32.h"
 
 #include <richedit.h>
 
@@ -65,11 +66,8 @@ E2E_TEST(LogSavedAsRichOrPlainTextAndOpenedAgain) {
     WaitUntil([&] { return FileBytes(kFolder + L"log.doc") == plain; }, 3000);
     CHECK_EQ(FileBytes(kFolder + L"log.doc"), plain);
 
-    // After a plain-text save, an RTF file opens as its source text.
-    REQUIRE(ChooseFile(program, main, IdNOpenMessage, kFolder + L"log.rtf"));
-    CHECK(WaitUntil([&] { return ProbeLog(main).find(L" {\\rtf") != std::wstring::npos; }, 3000));
-    // After a rich-text save, it opens with its colours; a plain-text file opens as text.
-    REQUIRE(ChooseFile(program, main, IdNSaveMessage, kFolder + L"source.rtf"));
+    // After a plain-text save too, an RTF file opens with its colours; a plain-text file
+    // opens as text.
     REQUIRE(ChooseFile(program, main, IdNOpenMessage, kFolder + L"log.rtf"));
     CHECK(WaitUntil([&] { return ProbeLog(main).substr(ProbeLog(main).find(L'\n')) == kEntries.substr(kEntries.find(L'\n')); }, 3000));
     ::SetWindowPos(chat.hwnd(), nullptr, 0, 420, 340, 300, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -84,6 +82,27 @@ E2E_TEST(LogSavedAsRichOrPlainTextAndOpenedAgain) {
     const std::wstring before = ProbeLog(main);
     REQUIRE(ChooseFile(program, main, IdNOpenMessage, L""));
     CHECK_EQ(ProbeLog(main), before);
+    CHECK_EQ(program.Close(), 0ul);
+}
+
+// A log kept private behind a link, as dotfiles often are: a save writes the file the
+// link leads to and keeps the link, the file's mode, and anything planted where an
+// earlier version put its temporary file.
+E2E_TEST(ASaveOverALinkKeepsTheLinkTheFileAndItsMode) {
+    const std::optional<std::string> unixFolder = parlowen::win32::UnixPathOf(kFolder);
+    REQUIRE(unixFolder.has_value());
+    const std::string d = *unixFolder + "/links";
+    REQUIRE(RunUnixShell("rm -rf '" + d + "' && mkdir -p '" + d + "/real' && cd '" + d + "' && printf old > real/log.rtf && "
+                         "chmod 600 real/log.rtf && ln -s real/log.rtf log.rtf && printf victim > victim && "
+                         "ln -s ../victim real/log.rtf.parlowen-saving"));
+    START_PROGRAM(program, main);
+    ChatWindow chat(std::wstring_view(L"与 moon 交谈中"));
+    ChatTwoMessages(chat, main);
+    REQUIRE(ChooseFile(program, main, IdNSaveMessage, kFolder + L"links\\log.rtf"));
+    CHECK(WaitUntil([&] { return FileBytes(kFolder + L"links\\real\\log.rtf").starts_with("{\\rtf"); }, 3000));
+    CHECK_EQ(RunUnixShell("cd '" + d + "' && readlink log.rtf && stat -c %a real/log.rtf && cat victim && echo && "
+                          "readlink real/log.rtf.parlowen-saving && ls real").value_or("no answer"),
+             std::string("real/log.rtf\n600\nvictim\n../victim\nlog.rtf\nlog.rtf.parlowen-saving\n"));
     CHECK_EQ(program.Close(), 0ul);
 }
 

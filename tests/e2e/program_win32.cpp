@@ -2,7 +2,10 @@
 
 #include "e2e.h"
 #include "app/control_ids.h"
+#include "files_win32.h"
 #include "probe_protocol.h"
+#include "win32/text_win32.h"
+#include "win32/wine_win32.h"
 #include "win32/handles_win32.h"
 #include "win32/process_width_win32.h"
 
@@ -40,6 +43,36 @@ DWORD RunToEnd(const std::wstring& exe, const std::wstring& arguments, DWORD tim
     Program program;
     program.StartExecutable(exe, arguments);
     return program.WaitForExit(timeoutMs);
+}
+
+std::optional<std::string> RunUnixShell(const std::string& script, DWORD timeoutMs) {
+    // A Unix program started from Windows gives no handle to wait on: it says it is done
+    // by renaming its output into place.
+    const std::wstring output = DriverFolder() + L"unix-shell.out";
+    ::DeleteFileW(output.c_str());
+    const std::optional<std::string> unixOutput = parlowen::win32::UnixPathOf(output);
+    if (!unixOutput) return std::nullopt;
+    const std::wstring unixPath = parlowen::win32::Utf8ToWide(*unixOutput);
+    // Through Wine's start.exe: a Unix program started straight from the driver leaves
+    // the driver's standard output dead once it has ended.
+    std::wstring commandLine = L"start.exe /wait /unix /bin/sh -c \"{ " + parlowen::win32::Utf8ToWide(script) + L"; } > '" +
+                               unixPath + L".part' 2>&1; mv '" + unixPath + L".part' '" + unixPath + L"'\"";
+    wchar_t system[MAX_PATH] = L"";
+    ::GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring start = std::wstring(system) + L"\\start.exe";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(start.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                          &startup, &info))
+        return std::nullopt;
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+    if (!WaitUntil([&] { return ::GetFileAttributesW(output.c_str()) != INVALID_FILE_ATTRIBUTES; }, timeoutMs))
+        return std::nullopt;
+    std::string printed = FileBytes(output);
+    ::DeleteFileW(output.c_str());
+    return printed;
 }
 
 void Program::Start(const std::wstring& arguments, const std::wstring& exeName) {

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,9 @@ unsigned PointerBytesOf(HANDLE process);
 // Runs a program (an installer, a system tool) to its end; its exit code, or STILL_ACTIVE
 // when it did not end in time.
 DWORD RunToEnd(const std::wstring& exe, const std::wstring& arguments, DWORD timeoutMs = 60000);
+// Runs a shell script on the Unix side of Wine (links and modes, which Windows cannot
+// make or see) and waits for it; what it printed, or nothing when it did not end in time.
+std::optional<std::string> RunUnixShell(const std::string& script, DWORD timeoutMs = 10000);
 
 // Moves the eSpeak NG voice process (parlowen-voice.exe.so) away from the program for
 // its lifetime: the program then finds no voice engine under Wine, as before it had one.
