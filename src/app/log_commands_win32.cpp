@@ -54,7 +54,7 @@ private:
 void TFmain::NOpenMessageClick() {
     const auto path = AskFileToOpen(hwnd_, kOpenFilter);
     if (!path) return;
-    log::OpenLogFile(richEdit1_, *path, plainTextMode_);
+    log::OpenLogFile(richEdit1_, *path);
 }
 
 void TFmain::NClearMessageClick() {

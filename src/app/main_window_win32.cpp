@@ -10,6 +10,7 @@
 #include "win32/errors_win32.h"
 
 #include <commctrl.h>
+#include <exception>
 #include <shellapi.h>
 
 
@@ -187,17 +188,26 @@ void TFmain::FormCreate() {
     ::SetWindowTextW(hwnd_, kMainWindowCaption);
     speech::RefreshVoiceTokensOnVersion5();
 
-    settings::WindowsProfileStore store(settings::SettingsPath());
-    const settings::Settings stored = settings::LoadSettings(store);
+    // Without its settings folder the program still speaks, with the defaults, and saves
+    // nothing at exit; why is reported once start-up is done.
+    settings::Settings stored;
+    std::exception_ptr settingsFailure;
+    try {
+        settings::WindowsProfileStore store(settings::SettingsPath());
+        stored = settings::LoadSettings(store);
+    } catch (...) {
+        settingsFailure = std::current_exception();
+    }
     settings_.voices = stored.voices;
     profiles_.Load();
     LoadReadingOptions(stored.reading);
-    settingsLoaded_ = true;
+    settingsLoaded_ = !settingsFailure;
     ShowStartupShortcutMarks();
 
     initialShowCommand_ = SW_SHOWMINIMIZED;
     trayIcon1_->SetBalloon(kStartupBalloonTitle, kStartupBalloonText, NIIF_INFO, kStartupBalloonMs);
     trayIcon1_->ShowBalloon();
+    if (settingsFailure) std::rethrow_exception(settingsFailure);
 }
 
 void TFmain::FormDestroy() {

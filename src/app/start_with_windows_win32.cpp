@@ -23,14 +23,14 @@ void TFmain::ShowStartupShortcutMarks() {
     if (exists) RestoreXdgAutostart();
 }
 
-// NOpenOnStartupClick and NOpenOnStartup2Click: the clicked item decides, the other follows.
-// Under Wine the desktop's autostart entry goes first: when it cannot be written, that is
-// reported with nothing changed, and when the shortcut then fails, the entry is put back.
+// NOpenOnStartupClick and NOpenOnStartup2Click: the clicked item decides, the other follows,
+// once the option is applied. Under Wine the desktop's autostart entry goes first: when it
+// cannot be written, that is reported with nothing changed, and when the shortcut then
+// fails, the entry is put back. A failure leaves the marks as they were.
 void TFmain::NOpenOnStartupClick(bool inTrayMenu) {
     const bool checked = inTrayMenu ? !win32::IsMenuItemChecked(trayMenu_.get(), IdNOpenOnStartup2)
                                     : !win32::IsMenuItemChecked(::GetMenu(hwnd_), IdNOpenOnStartup);
     ApplyXdgAutostart(checked);
-    SetStartupMarks(::GetMenu(hwnd_), trayMenu_.get(), checked);
     ShellLinkFiles files;
     try {
         ApplyStartWithWindows(files, RunningStartupPlaces(), checked);
@@ -41,6 +41,7 @@ void TFmain::NOpenOnStartupClick(bool inTrayMenu) {
         }
         throw;
     }
+    SetStartupMarks(::GetMenu(hwnd_), trayMenu_.get(), checked);
 }
 
 }  // namespace parlowen::app

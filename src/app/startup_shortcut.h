@@ -42,8 +42,9 @@ struct StartupPlaces {
 // What the check items show when the program starts.
 bool StartupShortcutExists(ShortcutFiles& files, const StartupPlaces& places);
 
-// After a click has given both check items the mark `checked`: writes the shortcut, or
-// removes it when there is one. The marks stay as the user set them whatever happens.
+// After a click that makes the option `checked`: writes the shortcut, or removes it when
+// there is one. Throws when the shortcut cannot be written; the check items then keep
+// the marks they had.
 void ApplyStartWithWindows(ShortcutFiles& files, const StartupPlaces& places, bool checked);
 
 }  // namespace parlowen::app

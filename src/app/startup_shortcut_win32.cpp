@@ -34,7 +34,8 @@ void ShellLinkFiles::CreateShortcut(const std::string& target, const std::string
     link->SetArguments(arguments.c_str());
     link->SetWorkingDirectory(text::FolderOf(target).c_str());
     link->SetDescription(description.c_str());
-    file->Save(win32::AnsiToWide(linkPath).c_str(), FALSE);
+    // A shortcut that was not written is said so: the marks must not claim it.
+    win32::ThrowIfFailed(file->Save(win32::AnsiToWide(linkPath).c_str(), FALSE), ("Cannot write " + linkPath).c_str());
 }
 
 StartupPlaces RunningStartupPlaces() { return {win32::RunningExePath(), settings::StartupFolder()}; }

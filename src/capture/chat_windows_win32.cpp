@@ -6,6 +6,7 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <limits>
 #include <optional>
 #include <string>
@@ -125,14 +126,17 @@ std::optional<std::string> HistoryControlWin32::WholeText() {
     // repeated with a buffer twice as large.
     const std::optional<long> length = LengthFromRows();
     if (!length) return std::nullopt;
-    const auto characters = static_cast<std::size_t>(*length);
+    // A length past the longest history is refused before any sum is made of it: in a
+    // 32-bit program twice a length near LONG_MAX wraps round to a small size.
+    if (*length < 0 || static_cast<std::uint64_t>(*length) > ChatWindowsWin32::kMaxHistoryBytes) return std::string();
+    const auto characters = static_cast<std::uint64_t>(*length);
 
     // Room beyond the expected size, so that a text of exactly that size does not look
     // like a full buffer.
-    std::size_t capacity = std::max(2 * characters, kMinimumReadBytes) + 2;
+    std::uint64_t capacity = std::max<std::uint64_t>(2 * characters, kMinimumReadBytes) + 2;
     std::string text;
     while (capacity <= ChatWindowsWin32::kMaxHistoryBytes) {
-        text.assign(capacity + 1, '\0');  // and the closing NUL
+        text.assign(static_cast<std::size_t>(capacity) + 1, '\0');  // and the closing NUL
         DWORD_PTR copied = 0;
         if (!Send(WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), copied)) {
             return std::nullopt;

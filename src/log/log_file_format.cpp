@@ -29,8 +29,7 @@ bool PlainTextModeForSaving(std::string_view path) {
     return true;
 }
 
-LogFileFormat FormatForOpening(std::string_view content, bool plainTextMode) {
-    if (plainTextMode) return LogFileFormat::PlainText;
+LogFileFormat FormatForOpening(std::string_view content) {
     // The signatures RichEdit 2.0 accepts as rich text; anything else it refuses as RTF.
     const bool rtf = content.starts_with("{\\rtf") || content.starts_with("{\\urtf");
     return rtf ? LogFileFormat::Rtf : LogFileFormat::PlainText;

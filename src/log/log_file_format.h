@@ -17,8 +17,8 @@ std::string LowerCaseExtension(std::string_view path);
 // The answer is also the pane's plain-text mode from then on.
 bool PlainTextModeForSaving(std::string_view path);
 
-// Opening: with the plain-text mode on, plain text; otherwise rich text when the file
-// holds RTF as the rich edit control recognises it, else plain text.
-LogFileFormat FormatForOpening(std::string_view content, bool plainTextMode);
+// Opening: rich text when the file holds RTF as the rich edit control recognises it,
+// else plain text, whatever the last save was.
+LogFileFormat FormatForOpening(std::string_view content);
 
 }  // namespace parlowen::log

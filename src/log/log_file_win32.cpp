@@ -77,11 +77,11 @@ std::string ReadWholeFile(const std::string& path) {
 
 }  // namespace
 
-void OpenLogFile(HWND richEdit, const std::string& path, bool plainTextMode) {
+void OpenLogFile(HWND richEdit, const std::string& path) {
     std::string content = ReadWholeFile(path);
     // What the log held, put back should the control fail to take the file in.
     const std::string previous = StreamOut(richEdit, SF_RTF);
-    if (FormatForOpening(content, plainTextMode) == LogFileFormat::Rtf && StreamIn(richEdit, content, SF_RTF)) return;
+    if (FormatForOpening(content) == LogFileFormat::Rtf && StreamIn(richEdit, content, SF_RTF)) return;
     // Not RTF after all (or damaged): read again from its start as plain text.
     if (StreamIn(richEdit, std::move(content), SF_TEXT)) return;
     StreamIn(richEdit, previous, SF_RTF);

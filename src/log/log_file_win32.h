@@ -14,11 +14,11 @@ namespace parlowen::log {
 // and the hundreds of megabytes a wrong file may hold would hold it for minutes.
 inline constexpr std::size_t kLargestLogFileBytes = std::size_t{8} << 20;
 
-// Replaces the control's content with the file at `path` (ANSI), read as the plain-text
-// mode decides. The file is read whole before the log is touched: one that cannot be
+// Replaces the control's content with the file at `path` (ANSI), as RTF when it holds
+// RTF, else as plain text. The file is read whole before the log is touched: one that cannot be
 // opened or read, or is larger than kLargestLogFileBytes, throws with its name and the
 // reason, and the log stays as it was.
-void OpenLogFile(HWND richEdit, const std::string& path, bool plainTextMode);
+void OpenLogFile(HWND richEdit, const std::string& path);
 
 // Writes the control's content to `path` as RTF or as ANSI plain text with CR LF breaks,
 // through a temporary file beside it that replaces the file only once it is written

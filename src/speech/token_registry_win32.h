@@ -16,6 +16,9 @@ public:
     std::optional<std::string> ReadString(std::string_view name) override;
     void DeleteTree(std::string_view name) override;
     void CloseKey() override { key_.reset(); }
+    bool FileExists(const std::string& path) override {
+        return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
 
 private:
     win32::UniqueKey key_;

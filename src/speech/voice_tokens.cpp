@@ -132,7 +132,8 @@ bool IsForeignToken(TokenRegistry& registry, Voice voice, const VoicePlaces& pla
     const std::optional<std::string> voiceData = registry.ReadString("VoiceData");
     registry.CloseKey();
     // A token without voice data is of no use to anyone: the remains of an interrupted run.
-    return voiceData && !StartsWithIgnoringCase(*voiceData, places.programFolder + "TTS\\");
+    return voiceData && !StartsWithIgnoringCase(*voiceData, places.programFolder + "TTS\\") &&
+           registry.FileExists(*voiceData);
 }
 
 void RemoveVoiceToken(TokenRegistry& registry, Voice voice, const VoicePlaces& places) {

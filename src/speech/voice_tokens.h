@@ -26,6 +26,8 @@ public:
     // Deletes a subkey of the open key with all its subkeys; a missing one is no error.
     virtual void DeleteTree(std::string_view name) = 0;
     virtual void CloseKey() = 0;
+    // Whether a file the tokens name (their voice data) is there.
+    virtual bool FileExists(const std::string& path) = 0;
 };
 
 inline constexpr std::string_view kTokenFolder = "\\SOFTWARE\\Microsoft\\Speech\\Voices\\Tokens";
@@ -46,9 +48,10 @@ std::string DriveOf(std::string_view path);
 
 enum class Voice { Mary, Mike };
 
-// True when the voice's token exists and was not written by this program (its
-// "VoiceData" lies outside this program's TTS folder). Such a token belongs to another
-// installation of the voice and is never deleted, overwritten or installed over.
+// True when the voice's token exists, was not written by this program (its "VoiceData"
+// lies outside this program's TTS folder) and its voice data is there. Such a token
+// belongs to another installation of the voice and is never deleted, overwritten or
+// installed over; one whose voice data is gone is no one's voice any more.
 bool IsForeignToken(TokenRegistry& registry, Voice voice, const VoicePlaces& places);
 
 // Deletes the voice's token with its subtree, unless it is foreign.

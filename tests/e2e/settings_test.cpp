@@ -159,7 +159,11 @@ E2E_TEST(BrokenSettingsFilesStartWithDefaultsAndAreWrittenValid) {
     RemoveSettings();
 }
 
-E2E_TEST(SettingsFolderThatCannotBeCreatedIsReportedAndNothingIsOverwritten) {
+// The rest of start-up goes on with the defaults, so the program still speaks; nothing is
+// written at exit.
+E2E_TEST(SettingsFolderThatCannotBeCreatedIsReportedAndTheProgramSpeaksWithDefaults) {
+    RecordingSpeech speech;
+    InstallTestVoices({L"Test Voice One"});
     RemoveSettings();
     // A file where the folder belongs.
     std::ofstream(std::filesystem::path(SettingsFolder()), std::ios::binary) << "not a folder";
@@ -173,7 +177,9 @@ E2E_TEST(SettingsFolderThatCannotBeCreatedIsReportedAndNothingIsOverwritten) {
     CHECK(DismissMessageBox(box));
     HWND main = program.MainWindow();
     REQUIRE(main != nullptr);
-    CHECK(WaitUntil([&] { return Shown(main); }, 5000));  // the rest of start-up was skipped
+    CHECK(::IsIconic(main));  // start-up ran to its end
+    for (int box : {IdCBVoice, IdCBVoice1}) CHECK_EQ(::SendMessageW(OptionControl(main, box), CB_GETCURSEL, 0, 0), 0);
+    CHECK_EQ(WindowText(OptionControl(main, IdLVolume1)), std::wstring(L"100"));
     CHECK_EQ(ExitFromTray(program, main), 0ul);
     CHECK(WaitForMessageBox(L"Parlowen2009", 500) == nullptr);
     RemoveSettings();

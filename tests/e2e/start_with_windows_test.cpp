@@ -239,7 +239,8 @@ E2E_TEST(UnderWineTheStartupItemsAlsoWriteADesktopAutostartEntry) {
     const ExpectedEntry entry = EntryOf();
     const ExpectedEntry renamed = EntryOf(kRenamedExe);
     const std::wstring legacy = AutostartFolder() + L"\\parlowen.desktop";
-    ::DeleteFileW(ShortcutPath().c_str());  // the cases before this one may have left it
+    // The cases before this one may have left them.
+    for (const std::wstring& file : {ShortcutPath(), entry.path}) ::DeleteFileW(file.c_str());
 
     // A shortcut that an earlier version made, with its entry under the old name: the
     // next start gives it this version's entry and removes the old one.
@@ -282,24 +283,39 @@ E2E_TEST(UnderWineTheStartupItemsAlsoWriteADesktopAutostartEntry) {
     }
 }
 
-// An entry that cannot be written is reported before the shortcut is touched.
-E2E_TEST(UnderWineAnAutostartEntryThatCannotBeWrittenChangesNothing) {
+// A shortcut or (under Wine) an autostart entry that cannot be written is reported, and
+// nothing changes: not the marks, and not the other of the two.
+E2E_TEST(AStartupOptionThatCannotBeAppliedIsReportedAndChangesNothing) {
     using namespace parlowen::win32;
-    const std::wstring config = L"C:\\unwritable-config";
-    ::CreateDirectoryW(config.c_str(), nullptr);
-    WriteFileBytes(config + L"\\autostart", "a file where the folder should be");
-    const ScopedVariable configHome(L"XDG_CONFIG_HOME", Utf8ToWide(UnixPathOf(config).value_or("?")).c_str());
+    const auto tickAndExpectReport = [](HWND main, const char* screenshot) {
+        Tick(main);
+        HWND box = WaitForMessageBox(L"Parlowen2009");
+        REQUIRE(box != nullptr);
+        CHECK(MessageBoxText(box).find(L"Cannot write") != std::wstring::npos);
+        if (screenshot) SaveScreenshot(nullptr, parlowen::win32::Utf8ToWide(screenshot));
+        DismissMessageBox(box);
+        CHECK(!MainItemChecked(main));
+    };
     ::DeleteFileW(ShortcutPath().c_str());
-    START_PROGRAM(program, main);
-    Tick(main);
-    HWND box = WaitForMessageBox(L"Parlowen2009");
-    REQUIRE(box != nullptr);
-    CHECK(MessageBoxText(box).find(L"Cannot write") != std::wstring::npos);
-    SaveScreenshot(nullptr, L"autostart-entry-cannot-be-written");
-    DismissMessageBox(box);
-    CHECK(!Exists(ShortcutPath()));
-    CHECK(!MainItemChecked(main));
-    CHECK_EQ(program.Close(), 0ul);
+    {
+        START_PROGRAM(program, main);
+        // A folder where the shortcut should go, made once the program has looked.
+        REQUIRE(::CreateDirectoryW(ShortcutPath().c_str(), nullptr));
+        tickAndExpectReport(main, "shortcut-cannot-be-written");
+        CHECK(!Exists(EntryOf().path));  // the entry written first was taken back
+        CHECK_EQ(program.Close(), 0ul);
+        ::RemoveDirectoryW(ShortcutPath().c_str());
+    }
+    {
+        const std::wstring config = L"C:\\unwritable-config";
+        ::CreateDirectoryW(config.c_str(), nullptr);
+        WriteFileBytes(config + L"\\autostart", "a file where the folder should be");
+        const ScopedVariable configHome(L"XDG_CONFIG_HOME", Utf8ToWide(UnixPathOf(config).value_or("?")).c_str());
+        START_PROGRAM(program, main);
+        tickAndExpectReport(main, "autostart-entry-cannot-be-written");
+        CHECK(!Exists(ShortcutPath()));
+        CHECK_EQ(program.Close(), 0ul);
+    }
 }
 
 // The steps tests/e2e/autostart-prefixes.sh runs in several prefixes that share one

@@ -6,6 +6,7 @@
 #include "speech/voice_tokens.h"
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,6 +19,9 @@ public:
     explicit FakeTokenRegistry(bool withSpeech = true) {
         if (withSpeech) OpenKey(speech::kTokenFolder, true), CloseKey();
     }
+    // The files there are: the voice data the tokens name.
+    std::set<std::string> files = {"C:\\Program Files\\Speech\\mary.spd"};
+    bool FileExists(const std::string& path) override { return files.count(path) > 0; }
     // After this many more subkeys and values written, every write fails.
     std::size_t writesLeft = static_cast<std::size_t>(-1);
 

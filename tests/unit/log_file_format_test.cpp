@@ -29,17 +29,16 @@ TEST(LogFileFormat, SavingChoosesByTheLowerCasedExtensionOfTheFileName) {
     }
 }
 
-TEST(LogFileFormat, OpeningReadsRtfOnlyWhenTheModeIsOffAndTheFileIsRtf) {
-    const struct { const char* content; bool plainTextMode; LogFileFormat format; } cases[] = {
-        {"{\\rtf1\\ansi hello}", false, LogFileFormat::Rtf},
-        {"{\\urtf1 hello}", false, LogFileFormat::Rtf},
-        {"{\\rtf1\\ansi hello}", true, LogFileFormat::PlainText},  // after a save as text
-        {"hello\r\nworld", false, LogFileFormat::PlainText},
-        {"", false, LogFileFormat::PlainText},
-        {" {\\rtf1}", false, LogFileFormat::PlainText},
+// By content alone: an .rtf file opens with its colours also after a save as text.
+TEST(LogFileFormat, OpeningReadsRtfWhenTheFileIsRtf) {
+    const struct { const char* content; LogFileFormat format; } cases[] = {
+        {"{\\rtf1\\ansi hello}", LogFileFormat::Rtf},
+        {"{\\urtf1 hello}", LogFileFormat::Rtf},
+        {"hello\r\nworld", LogFileFormat::PlainText},
+        {"", LogFileFormat::PlainText},
+        {" {\\rtf1}", LogFileFormat::PlainText},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(FormatForOpening(c.content, c.plainTextMode), c.format) << c.content << " " << c.plainTextMode;
+    for (const auto& c : cases) EXPECT_EQ(FormatForOpening(c.content), c.format) << c.content;
 }
 
 }  // namespace

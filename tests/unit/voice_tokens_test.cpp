@@ -113,6 +113,11 @@ TEST(VoiceTokens, ForeignTokenIsLeftAsItWas) {
 
     RemoveVoiceTokens(registry, kPlaces);
     EXPECT_EQ(registry.Dump(kTokens), foreign);
+
+    // Once its voice data is gone, it is replaced by this program's voice.
+    registry.files.clear();
+    RefreshVoiceTokens(registry, kPlaces);
+    EXPECT_EQ(registry.Dump(kTokens), BothTrees());
 }
 
 TEST(VoiceTokens, OwnershipIgnoresTheCaseOfSingleByteLettersOnly) {
@@ -124,6 +129,7 @@ TEST(VoiceTokens, OwnershipIgnoresTheCaseOfSingleByteLettersOnly) {
     const VoicePlaces gbk{"D:\\\x95\x61\\", "C:"};
     registry.OpenKey(kTokens + "\\MSMary", false);
     registry.WriteString("VoiceData", "D:\\\x95\x41\\TTS\\mary.spd");
+    registry.files.insert("D:\\\x95\x41\\TTS\\mary.spd");
     EXPECT_TRUE(IsForeignToken(registry, Voice::Mary, gbk));
     registry.OpenKey(kTokens + "\\MSMary", false);
     registry.WriteString("VoiceData", "D:\\\x95\x61\\tts\\mary.spd");
