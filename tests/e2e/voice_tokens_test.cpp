@@ -128,6 +128,9 @@ E2E_TEST_ON_WINDOWS_5(OnWindowsXpAnotherInstallationsMaryIsLeftAlone) {
         ::RegSetValueExA(key.get(), "VoiceData", 0, REG_SZ, reinterpret_cast<const BYTE*>(voiceData.c_str()),
                          static_cast<DWORD>(voiceData.size() + 1));
     }
+    // Its voice data is there: the voice is another installation's.
+    ::CreateDirectoryA("C:\\Program Files\\Speech", nullptr);
+    WriteFileBytes(L"C:\\Program Files\\Speech\\mary.spd", "voice data");
     const std::wstring before = RegExport(std::wstring(kTokensExport) + L"MSMary");
     CHECK(before.find(L"\"VoiceData\"=\"C:\\\\Program Files\\\\Speech\\\\mary.spd\"") != std::wstring::npos);
 
@@ -137,6 +140,15 @@ E2E_TEST_ON_WINDOWS_5(OnWindowsXpAnotherInstallationsMaryIsLeftAlone) {
     CHECK_EQ(program.Close(), 0ul);
     CHECK_EQ(RegExport(std::wstring(kTokensExport) + L"MSMary"), before);
     CHECK(!TokenExists(L"MSMike"));
+
+    // Once its voice data is gone, the token is no one's voice: this program's own replaces it.
+    REQUIRE(::DeleteFileW(L"C:\\Program Files\\Speech\\mary.spd"));
+    {
+        START_PROGRAM(again, mainAgain);
+        CHECK(RegExport(std::wstring(kTokensExport) + L"MSMary").find(L"TTS\\\\mary.spd") != std::wstring::npos);
+        CHECK_EQ(again.Close(), 0ul);
+    }
+    CHECK(!TokenExists(L"MSMary"));
     ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, mary.c_str());
 }
 
