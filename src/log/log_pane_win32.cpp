@@ -18,6 +18,9 @@ long LogPaneWin32::TextLength() {
 }
 
 bool LogPaneWin32::EndsAtLineStart() {
+    // Reading a character at a position walks the whole document in some rich edits;
+    // while nothing but appends changed the log, the last one's break is still there.
+    if (!::SendMessageA(richEdit_, EM_GETMODIFY, 0, 0)) return true;
     const long length = TextLength();
     if (length == 0) return true;
     char last[8] = {};  // room for a double-byte character and its NUL
@@ -28,25 +31,33 @@ bool LogPaneWin32::EndsAtLineStart() {
     return last[0] == '\r' || last[0] == '\n';
 }
 
-void LogPaneWin32::InsertAtEnd(std::string_view text) {
-    const long end = TextLength();
-    Select(end, end);
-    const std::string terminated(text);
-    ::SendMessageA(richEdit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(terminated.c_str()));
-}
-
-void LogPaneWin32::Select(long start, long end) {
-    CHARRANGE range{start, end};
-    ::SendMessageA(richEdit_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-}
-
-void LogPaneWin32::ColourSelection(Colour colour) {
+// Only end-relative requests, which cost the same at any length of the log: the caret
+// goes to the end, the colour is set for what is typed there, and the text replaces the
+// empty selection.
+void LogPaneWin32::InsertAtEnd(std::string_view text, Colour colour) {
+    ::SendMessageA(richEdit_, EM_SETSEL, static_cast<WPARAM>(-1), -1);
     CHARFORMATA format{};
     format.cbSize = sizeof(format);
     format.dwMask = CFM_COLOR;
     format.dwEffects = 0;  // without CFE_AUTOCOLOR, so the colour is used
     format.crTextColor = RGB(colour.red, colour.green, colour.blue);
     ::SendMessageA(richEdit_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    // A rich edit takes text that starts like RTF ("{\rtf") as RTF. Chat text is only
+    // ever text, so an opening brace goes in on its own.
+    std::string_view rest = text;
+    if (rest.starts_with('{')) {
+        ::SendMessageA(richEdit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("{"));
+        rest.remove_prefix(1);
+    }
+    const std::string terminated(rest);
+    ::SendMessageA(richEdit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(terminated.c_str()));
+    const bool endsWithBreak = text.ends_with('\n') || text.ends_with('\r');
+    ::SendMessageA(richEdit_, EM_SETMODIFY, !endsWithBreak, 0);
+}
+
+void LogPaneWin32::PlaceCaret(long position) {
+    CHARRANGE range{position, position};
+    ::SendMessageA(richEdit_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
 }
 
 void LogPaneWin32::ScrollCaretIntoView() { ::SendMessageA(richEdit_, EM_SCROLLCARET, 0, 0); }

@@ -11,14 +11,14 @@ namespace parlowen::log {
 
 class LogPaneWin32 final : public LogPane {
 public:
-    // The control stays owned by its parent window.
+    // The control stays owned by its parent window. Its modified flag is the pane's
+    // memory between appends: clear while the text is as the last append left it.
     explicit LogPaneWin32(HWND richEdit) noexcept : richEdit_(richEdit) {}
 
     long TextLength() override;
     bool EndsAtLineStart() override;
-    void InsertAtEnd(std::string_view text) override;
-    void Select(long start, long end) override;
-    void ColourSelection(Colour colour) override;
+    void InsertAtEnd(std::string_view text, Colour colour) override;
+    void PlaceCaret(long position) override;
     void ScrollCaretIntoView() override;
 
     // The text in the ANSI code page, line breaks as CR LF: all of it, or the selection.

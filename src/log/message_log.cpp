@@ -13,19 +13,9 @@ namespace {
 constexpr std::string_view kBareJoiner = text::kSaid;
 constexpr std::string_view kLineBreak = "\r\n";
 
-// Selects what was appended since `start`, colours it, and leaves the caret at `start`.
-// The colour is always set, whatever the pane gives newly inserted text.
-void ColourSince(LogPane& pane, long start, Colour colour, bool scrollIntoView) {
-    pane.Select(start, pane.TextLength());
-    pane.ColourSelection(colour);
-    // The caret is still at the end of the new text, so its whole extent is scrolled to.
-    if (scrollIntoView) pane.ScrollCaretIntoView();
-    pane.Select(start, start);
-}
-
 }  // namespace
 
-void AppendLogLine(LogPane& pane, std::string_view text) noexcept {
+void AppendLogLine(LogPane& pane, std::string_view text, Colour colour) noexcept {
     try {
         const std::string_view trimmed = text::TrimmedView(text);
         if (trimmed.empty() || trimmed == kBareJoiner) return;
@@ -37,20 +27,19 @@ void AppendLogLine(LogPane& pane, std::string_view text) noexcept {
         } else {
             line.append(kLineBreak).append(text);
         }
-        pane.InsertAtEnd(line);
+        pane.InsertAtEnd(line, colour);
     } catch (...) {
         // A log line is not worth interrupting the capture for.
     }
 }
 
 void AppendLogEntry(LogPane& pane, std::string_view header, std::string_view body, Author author) {
-    const long headerStart = pane.TextLength();
-    AppendLogLine(pane, header);
-    ColourSince(pane, headerStart, author == Author::Friend ? kFriendHeaderColour : kMineHeaderColour, false);
-
+    AppendLogLine(pane, header, author == Author::Friend ? kFriendHeaderColour : kMineHeaderColour);
     const long bodyStart = pane.TextLength();
-    AppendLogLine(pane, body);
-    ColourSince(pane, bodyStart, kBodyColour, true);
+    AppendLogLine(pane, body, kBodyColour);
+    // The caret is still at the end of the entry, so its whole extent is scrolled to.
+    pane.ScrollCaretIntoView();
+    pane.PlaceCaret(bodyStart);
 }
 
 }  // namespace parlowen::log

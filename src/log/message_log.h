@@ -22,7 +22,9 @@ inline constexpr Colour kBodyColour{0, 0, 0};
 
 // What appending needs of a rich-text pane. Positions and lengths are in the pane's
 // own units (for a rich edit control: characters, a line break counting as one), and
-// are only ever taken from TextLength, so the append rules never count bytes.
+// are only ever taken from TextLength, so the append rules never count bytes. Every
+// operation but PlaceCaret works at the end of the text, so that appending costs the
+// same however long the log has grown.
 class LogPane {
 public:
     virtual ~LogPane() = default;
@@ -32,19 +34,18 @@ public:
     // True when the pane is empty or its text ends with a line break, so that text
     // put at the end starts a line of its own.
     virtual bool EndsAtLineStart() = 0;
-    // Inserts ANSI text at the end. A CR LF becomes one line break.
-    virtual void InsertAtEnd(std::string_view text) = 0;
-    // Selects from `start` to `end`; the caret goes to `end`. Equal positions leave
-    // nothing selected with the caret there.
-    virtual void Select(long start, long end) = 0;
-    virtual void ColourSelection(Colour colour) = 0;
+    // Inserts ANSI text at the end in `colour`, always as plain text, and leaves the
+    // caret after it with nothing selected. A CR LF becomes one line break.
+    virtual void InsertAtEnd(std::string_view text, Colour colour) = 0;
+    // Puts the caret at `position` with nothing selected.
+    virtual void PlaceCaret(long position) = 0;
     virtual void ScrollCaretIntoView() = 0;
 };
 
-// Appends `text` as a new last line of the log, untrimmed. Blank text and the bare
-// joiner "说：" are never written. Never throws: a failing pane leaves the log as the
-// pane left it.
-void AppendLogLine(LogPane& pane, std::string_view text) noexcept;
+// Appends `text` as a new last line of the log, untrimmed, in `colour`. Blank text and
+// the bare joiner "说：" are never written. Never throws: a failing pane leaves the log
+// as the pane left it.
+void AppendLogLine(LogPane& pane, std::string_view text, Colour colour = kBodyColour) noexcept;
 
 // Appends one message: `header` as a line in the author's colour, then `body` in black.
 // Leaves the caret at the start of the body with nothing selected and scrolls the entry

@@ -93,6 +93,10 @@ E2E_TEST(LogPaneEntriesKeepTheirTextColoursAndCaret) {
             Fail(__FILE__, __LINE__, "colour at " + std::to_string(e.position) + ": " +
                                          std::to_string(log.ColourAt(e.position)));
     }
+    // A message that reads like RTF is still only text.
+    const std::string rtf = "{\\rtf1\\ansi{\\colortbl;\\red255\\green0\\blue0;}\\cf1 red}";
+    AppendLogEntry(pane, kMoon + kSaid, rtf, Author::Friend);
+    CHECK(log.Text().ends_with("\r\n" + rtf + "\r\n"));
     Pump(200);
     SaveScreenshot(log.frame(), L"log-pane-entries");
 }

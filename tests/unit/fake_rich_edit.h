@@ -20,7 +20,7 @@ inline constexpr Colour kTypedColour{7, 7, 7};  // what the user's own typing ge
 
 // A rich edit control as the log sees it: one position per character (a GBK
 // double-byte character is one), a line break kept as one CR, a colour per character,
-// a selection whose caret is its end, and a view of a few lines that scrolls.
+// a caret, and a view of a few lines that scrolls.
 class FakeRichEdit : public log::LogPane {
 public:
     static constexpr long kVisibleLines = 5;
@@ -30,7 +30,6 @@ public:
         Colour colour;
     };
     std::vector<Character> characters;
-    long anchor = 0;
     long caret = 0;
     long firstVisibleLine = 0;
     bool failInsert = false;
@@ -39,19 +38,11 @@ public:
     bool EndsAtLineStart() override {
         return characters.empty() || characters.back().bytes == "\r";
     }
-    // New text takes the colour of the character before it, as a rich edit's does.
-    void InsertAtEnd(std::string_view text) override {
+    void InsertAtEnd(std::string_view text, Colour colour) override {
         if (failInsert) throw std::runtime_error("the control refused the text");
-        Insert(text, characters.empty() ? kTypedColour : characters.back().colour);
+        Insert(text, colour);
     }
-    void Select(long start, long end) override {
-        anchor = std::clamp(start, 0L, TextLength());
-        caret = std::clamp(end, 0L, TextLength());
-    }
-    void ColourSelection(Colour colour) override {
-        for (long i = std::min(anchor, caret); i < std::max(anchor, caret); ++i)
-            characters[i].colour = colour;
-    }
+    void PlaceCaret(long position) override { caret = std::clamp(position, 0L, TextLength()); }
     void ScrollCaretIntoView() override {
         const long line = LineOf(caret);
         if (line < firstVisibleLine) firstVisibleLine = line;
@@ -100,7 +91,7 @@ private:
             characters.push_back({std::string(text.substr(i, length)), colour});
             i += length;
         }
-        anchor = caret = TextLength();
+        caret = TextLength();
     }
 };
 
