@@ -6,10 +6,16 @@
 #include "win32/file_dialogs_win32.h"
 #include "app/menus_win32.h"
 #include "win32/menu_items_win32.h"
+#include "log/log_control_win32.h"
 #include "log/log_file_format.h"
 #include "log/log_file_win32.h"
 #include "log/log_pane_win32.h"
 #include "speech/wav_export.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cwchar>
+#include <iterator>
 
 namespace parlowen::app {
 namespace {
@@ -25,6 +31,16 @@ constexpr wchar_t kWavFilter[] = L"wav文件(*.wav)|*.wav|所有文件(*.*)|*.*"
 constexpr wchar_t kClearCaption[] = L"确认";
 constexpr wchar_t kClearQuestion[] = L"您确定要清空当前消息内容列表吗？";
 constexpr wchar_t kNothingToExport[] = L"当前不能导出消息，消息内容为空!";
+constexpr wchar_t kOpenCaption[] = L"打开消息";
+
+// Under Wine the log takes in about a megabyte a second, and holds the window meanwhile.
+bool AskToOpenLargeFile(HWND owner, std::uint64_t bytes) {
+    const double megabytes = static_cast<double>(bytes) / (1 << 20);
+    wchar_t question[160];
+    std::swprintf(question, std::size(question), L"这个文件有 %.1f MB，读入时本程序约有 %.0f 秒不能响应。要打开它吗？",
+                  megabytes, std::ceil(megabytes));
+    return ::MessageBoxW(owner, question, kOpenCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
 
 // The log pane as the export reads it.
 class LogText : public speech::ExportedText {
@@ -51,15 +67,24 @@ private:
 
 }  // namespace
 
+// The log is replaced by a new control instead of having its text deleted: see
+// log_control_win32.h. The old log stays until the new one is whole.
 void TFmain::NOpenMessageClick() {
     const auto path = AskFileToOpen(hwnd_, kOpenFilter);
     if (!path) return;
-    log::OpenLogFile(richEdit1_, *path);
+    log::LogFileToOpen file(*path);
+    if (file.size() > log::kLargeLogFileBytes && !AskToOpenLargeFile(hwnd_, file.size())) return;
+    const WaitCursor busy;
+    ReplaceLogControl(log::ControlHoldingLog(richEdit1_, logFont_.get(), file.Read(), *path));
 }
 
 void TFmain::NClearMessageClick() {
     if (::MessageBoxW(hwnd_, kClearQuestion, kClearCaption, MB_YESNO | MB_ICONQUESTION) == IDYES)
-        ::SetWindowTextA(richEdit1_, "");
+        ReplaceLogControl(log::NewControlLike(richEdit1_, logFont_.get()));
+}
+
+void TFmain::ReplaceLogControl(win32::UniqueWindow fresh) {
+    richEdit1_ = log::PutInPlace(std::move(fresh), richEdit1_);
 }
 
 void TFmain::NSaveMessageClick() {

@@ -6,10 +6,9 @@
 #include "win32/child_window_win32.h"
 #include "app/control_ids.h"
 #include "app/error_report_win32.h"
-#include "win32/errors_win32.h"
+#include "log/log_control_win32.h"
 
 #include <commctrl.h>
-#include <richedit.h>
 
 namespace parlowen::app {
 namespace {
@@ -27,21 +26,12 @@ BOOL CALLBACK SetFontOf(HWND child, LPARAM font) {
     return TRUE;
 }
 
-// The log pane, an ANSI rich edit, as the log holds ANSI text and other programs read
-// it that way; a thin panel at its left.
-HWND CreateLogPane(HWND page, HINSTANCE instance) {
+// The log pane, with a thin panel at its left.
+HWND CreateLogPane(HWND page, HFONT font) {
     RECT client;
     ::GetClientRect(page, &client);
     CreateChild(page, L"STATIC", L"", 0, {0, 0, 1, client.bottom}, IdPanel1);
-    HWND pane = ::CreateWindowExA(
-        WS_EX_CLIENTEDGE, "RichEdit20A", "",
-        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
-        1, 0, client.right - 1, client.bottom, page,
-        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(IdRichEdit1)), instance, nullptr);
-    win32::ThrowLastErrorIf(pane == nullptr, "CreateWindowEx RichEdit20A");
-    // The log has no size limit of its own; the control's default would stop at 32 KB.
-    ::SendMessageW(pane, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
-    return pane;
+    return log::CreateLogControl(page, {1, 0, client.right, client.bottom}, IdRichEdit1, font);
 }
 
 void CreateStatusBar(HWND window, HFONT font) {
@@ -59,7 +49,7 @@ void CreateStatusBar(HWND window, HFONT font) {
 void TFmain::CreateControls() {
     CreateNotebook();
     // A page that cannot be built is reported; the rest of the window still comes up.
-    RunReportingFailure([&] { richEdit1_ = CreateLogPane(tabSheets_[0], instance_); });
+    RunReportingFailure([&] { richEdit1_ = CreateLogPane(tabSheets_[0], logFont_.get()); });
     RunReportingFailure([&] { optionsPage_ = std::make_unique<OptionsPage>(tabSheets_[1], profiles_, settings_.reading); });
     RunReportingFailure([&] { CreateStatusBar(hwnd_, formFont_.get()); });
 

@@ -74,6 +74,7 @@ private:
     // Log commands (log_commands_win32.cpp).
     void NOpenMessageClick();
     void NClearMessageClick();
+    void ReplaceLogControl(win32::UniqueWindow fresh);  // every holder of the log reads richEdit1_
     void NSaveMessageClick();
     void NShowTime1Click();
     void ExportMessageToWav1Click();

@@ -65,6 +65,8 @@ using UniqueMenu = UniqueHandle<HandleTraits<HMENU, ::DestroyMenu>>;
 using UniqueIcon = UniqueHandle<HandleTraits<HICON, ::DestroyIcon>>;
 using UniqueKey = UniqueHandle<HandleTraits<HKEY, ::RegCloseKey>>;
 using UniqueModule = UniqueHandle<HandleTraits<HMODULE, ::FreeLibrary>>;
+// A window not yet handed to a parent that outlives it.
+using UniqueWindow = UniqueHandle<HandleTraits<HWND, ::DestroyWindow>>;
 
 // GDI objects.
 using UniqueFont = UniqueHandle<HandleTraits<HFONT, DeleteGdiObject>>;

@@ -120,13 +120,26 @@ E2E_TEST(FailedOpenAndSaveLoseNothingAndClearAsksFirst) {
     CHECK(DismissMessageBox(report));
     CHECK_EQ(ProbeLog(main), kEntries);
 
-    // A file larger than the log can show is refused before it is read.
+    // A large file opens only when the user says so; one larger than any log is refused
+    // before it is read. The file is sparse, so it costs the test no disk.
     const std::wstring huge = kFolder + L"huge.txt";
-    WriteFileBytes(huge, std::string((std::size_t{8} << 20) + 1, 'x'));
-    REQUIRE(ChooseFile(program, main, IdNOpenMessage, huge));
+    {
+        const HANDLE file = ::CreateFileW(huge.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        LARGE_INTEGER size{};
+        size.QuadPart = (LONGLONG{256} << 20) + 1;
+        CHECK(::SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && ::SetEndOfFile(file));
+        ::CloseHandle(file);
+    }
+    for (const int answer : {IDNO, IDYES}) {
+        REQUIRE(ChooseFile(program, main, IdNOpenMessage, huge));
+        HWND question = WaitForMessageBox(L"打开消息");
+        REQUIRE(question != nullptr);
+        CHECK(MessageBoxText(question).find(L"256.0 MB") != std::wstring::npos);
+        CHECK(PressDialogButton(question, answer));
+    }
     report = WaitForMessageBox(L"Parlowen2009");
     REQUIRE(report != nullptr);
-    CHECK(MessageBoxText(report).find(L"huge.txt: the file is larger than 8 MB") != std::wstring::npos);
+    CHECK(MessageBoxText(report).find(L"huge.txt: the file is larger than 256 MB") != std::wstring::npos);
     CHECK(DismissMessageBox(report));
     CHECK_EQ(ProbeLog(main), kEntries);
     ::DeleteFileW(huge.c_str());
@@ -166,6 +179,61 @@ E2E_TEST(FailedOpenAndSaveLoseNothingAndClearAsksFirst) {
     const std::wstring byeEntry = L"sel 8 8\n0000ff moon 说：\\r\n000000 bye\\r\n";
     WaitUntil([&] { return ProbeLog(main) == byeEntry; }, 6000);
     CHECK_EQ(ProbeLog(main), byeEntry);
+    CHECK_EQ(program.Close(), 0ul);
+}
+
+// The log pane's whole text, read as another program would: the probe's colour runs
+// take too long on a long log.
+std::string LogText(HWND main) {
+    HWND pane = ::FindWindowExW(Page(main, IdTabSheet1), nullptr, L"RichEdit20A", nullptr);
+    std::string text(static_cast<std::size_t>(::SendMessageW(pane, WM_GETTEXTLENGTH, 0, 0)) * 2 + 1, '\0');
+    text.resize(static_cast<std::size_t>(
+        ::SendMessageA(pane, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
+// Opens `path` through the menu and says yes to the question a large file brings.
+bool OpenLargeFile(const Program& program, HWND main, const std::wstring& path) {
+    if (!ChooseFile(program, main, IdNOpenMessage, path)) return false;
+    HWND question = WaitForMessageBox(L"打开消息");
+    return question != nullptr && PressDialogButton(question, IDYES);
+}
+
+// A long day's log: more than a million characters, whose RTF is larger than 8 MB. The
+// program saves it, opens it again after saying that it is large, and clears it at once.
+E2E_TEST(ALargeLogOfItsOwnMakingOpensAgainAndClears) {
+    START_PROGRAM(program, main);
+    std::string text;
+    for (int i = 0; text.size() < (std::size_t{5} << 19); ++i)  // 2.5 MB
+        text += WideToAnsi(L"今天我们聊了很久，说到了很多事情。明天再见吧，朋友们！ ") + std::to_string(i) + "\r\n";
+    WriteFileBytes(kFolder + L"long.txt", text);
+    REQUIRE(OpenLargeFile(program, main, kFolder + L"long.txt"));
+    REQUIRE(WaitUntil([&] { return LogText(main) == text; }, 60000));
+
+    REQUIRE(ChooseFile(program, main, IdNSaveMessage, kFolder + L"long.rtf"));
+    const auto rtfSaved = [&] {
+        const std::string rtf = FileBytes(kFolder + L"long.rtf");
+        return rtf.size() > (std::size_t{8} << 20) && rtf.starts_with("{\\rtf") && rtf.find("}", rtf.size() - 4) != std::string::npos;
+    };
+    REQUIRE(WaitUntil(rtfSaved, 60000));
+    ::PostMessageW(main, WM_COMMAND, IdNClearMessage, 0);
+    HWND question = WaitForMessageBox(L"确认");
+    REQUIRE(question != nullptr && PressDialogButton(question, IDYES));
+    CHECK(WaitUntil([&] { return LogText(main).empty(); }, 10000));
+
+    REQUIRE(OpenLargeFile(program, main, kFolder + L"long.rtf"));
+    CHECK(WaitUntil([&] { return LogText(main) == text; }, 60000));
+    ::ShowWindow(main, SW_RESTORE);
+    Pump(1500);
+    SaveScreenshot(main, L"large-log-opened");
+
+    // Clearing a log this long, which took a rich edit minutes when it deleted the text.
+    ::PostMessageW(main, WM_COMMAND, IdNClearMessage, 0);
+    question = WaitForMessageBox(L"确认");
+    REQUIRE(question != nullptr && PressDialogButton(question, IDYES));
+    CHECK(WaitUntil([&] { return LogText(main).empty(); }, 10000));
+    ::DeleteFileW((kFolder + L"long.txt").c_str());
+    ::DeleteFileW((kFolder + L"long.rtf").c_str());
     CHECK_EQ(program.Close(), 0ul);
 }
 
