@@ -263,3 +263,10 @@ add_executable(parlowen_soak bench/soak_win32.cpp bench/checks_printed_win32.cpp
 target_link_libraries(parlowen_soak PRIVATE parlowen_e2e_support parlowen_demo_chat_window)
 parlowen_wmain_entry(parlowen_soak)
 add_dependencies(parlowen_soak parlowen parlowen_sapi_recorder parlowen_e2e_probe)
+
+# How long opening and clearing hold the window as the log grows; run by
+# bench/run-log-size.sh, never as a test.
+add_executable(parlowen_log_size_bench bench/log_size_win32.cpp bench/checks_printed_win32.cpp)
+target_link_libraries(parlowen_log_size_bench PRIVATE parlowen_e2e_support)
+parlowen_wmain_entry(parlowen_log_size_bench)
+add_dependencies(parlowen_log_size_bench parlowen parlowen_e2e_probe)

@@ -33,12 +33,13 @@ constexpr wchar_t kClearQuestion[] = L"您确定要清空当前消息内容列�
 constexpr wchar_t kNothingToExport[] = L"当前不能导出消息，消息内容为空!";
 constexpr wchar_t kOpenCaption[] = L"打开消息";
 
-// Under Wine the log takes in about a megabyte a second, and holds the window meanwhile.
+// Under Wine the log takes in a megabyte in about a second and a half, and holds the
+// window meanwhile.
 bool AskToOpenLargeFile(HWND owner, std::uint64_t bytes) {
     const double megabytes = static_cast<double>(bytes) / (1 << 20);
     wchar_t question[160];
     std::swprintf(question, std::size(question), L"这个文件有 %.1f MB，读入时本程序约有 %.0f 秒不能响应。要打开它吗？",
-                  megabytes, std::ceil(megabytes));
+                  megabytes, std::ceil(megabytes * 1.5));
     return ::MessageBoxW(owner, question, kOpenCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 

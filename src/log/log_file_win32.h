@@ -13,8 +13,9 @@
 namespace parlowen::log {
 
 // Files above this size take the rich edit more than a moment to take in on the GUI
-// thread (under Wine about a second a megabyte), so the user is asked first.
-inline constexpr std::uint64_t kLargeLogFileBytes = std::uint64_t{2} << 20;
+// thread (under Wine about a second for the first megabyte, and a second and a half for
+// each further one), so the user is asked first.
+inline constexpr std::uint64_t kLargeLogFileBytes = std::uint64_t{1} << 20;
 // The largest file the log opens. Parlowen's RTF takes up to 8 bytes a character, so
 // this is some 30 million characters, more than a log can hold in memory: a file this
 // large was not written by the program.
