@@ -3,10 +3,15 @@
 // N entries, for N = 1,000, 2,000 and 10,000 (or the counts given), through the real
 // program's menu and dialogs. The files are RTF as the program saves it: a coloured
 // header line and a black body per entry. Each time runs from the dialog closing to the
-// window answering again. Run it under Wine with bench/run-log-size.sh [COUNT ...].
+// window answering again. First it appends 10,000 entries to a log pane of its own, in a
+// hidden window (as the program's is while it sits in the tray), and prints the time an
+// entry over each thousand: appending should cost the same at any length of the log. Run it under Wine with bench/run-log-size.sh [COUNT ...].
 #include "e2e.h"
 #include "files_win32.h"
 #include "program_win32.h"
+#include "log/log_control_win32.h"
+#include "log/log_pane_win32.h"
+#include "log/message_log.h"
 
 #include <cstdio>
 #include <cwchar>
@@ -87,6 +92,33 @@ double ClearMs(HWND main) {
     return MillisecondsUntilAnswered(main, start);
 }
 
+// Entries appended the program's way to a log pane like the program's. Its window is
+// hidden: under Wine a paint of the pane costs some 25 ms, which would hide the appends'
+// own cost (the program paints at most once between messages it handles).
+void PrintAppendCost() {
+    ::LoadLibraryW(L"riched20.dll");
+    HWND frame = ::CreateWindowExW(0, L"STATIC", L"log pane", WS_OVERLAPPEDWINDOW, 40, 40, 320, 520,
+                                   nullptr, nullptr, nullptr, nullptr);
+    const HFONT font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    HWND pane = parlowen::log::CreateLogControl(frame, {0, 0, 300, 480}, 1, font);
+    parlowen::log::LogPaneWin32 log(pane);
+    const std::string said = " \xCB\xB5\xA3\xBA", body = "\xBC\xFB\xB5\xBD\xC4\xE3\xBA\xDC\xB8\xDF\xD0\xCB ";
+    double first = 0;
+    for (int block = 0; block < 10; ++block) {
+        const LARGE_INTEGER start = Now();
+        for (int n = block * 1000; n < (block + 1) * 1000; ++n) {
+            parlowen::log::AppendLogEntry(log, (n % 2 ? "sky" : "moon") + said, body + std::to_string(n),
+                                          n % 2 ? parlowen::log::Author::Mine : parlowen::log::Author::Friend);
+        }
+        const double perEntry = MillisecondsUntilAnswered(frame, start) / 1000;
+        if (block == 0) first = perEntry;
+        std::printf("log size: append, entries %5d to %5d: %.3f ms an entry (%.2f times the first thousand)\n",
+                    block * 1000 + 1, (block + 1) * 1000, perEntry, perEntry / first);
+        std::fflush(stdout);
+    }
+    ::DestroyWindow(frame);
+}
+
 long LogLength(HWND main) {
     HWND pane = ::FindWindowExW(Page(main, parlowen::app::IdTabSheet1), nullptr, L"RichEdit20A", nullptr);
     return static_cast<long>(::SendMessageW(pane, WM_GETTEXTLENGTH, 0, 0));
@@ -98,6 +130,7 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<int> counts;
     for (int i = 1; i < argc; ++i) counts.push_back(_wtoi(argv[i]));
     if (counts.empty()) counts = {1000, 2000, 10000};
+    PrintAppendCost();
     RemoveSettings();
     Program program;
     program.Start();

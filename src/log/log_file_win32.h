@@ -37,9 +37,10 @@ private:
     std::uint64_t size_ = 0;
 };
 
-// A new control made like `current`, in `font` (see NewControlLike), holding `content`: as RTF when
-// it is RTF, else as plain text. Throws when the control refuses it; `current` is never
-// touched, so the log the user has stays as it was until the new one is put in place.
+// A new control made like `current`, in `font` (see NewControlLike), holding `content`:
+// as RTF when it is RTF, else as plain text. Throws when the control refuses it;
+// `current` is never touched, so the log the user has stays as it was until the new one
+// is put in place.
 win32::UniqueWindow ControlHoldingLog(HWND current, HFONT font, std::string_view content, const std::string& path);
 
 // Writes the control's content to `path` as RTF or as ANSI plain text with CR LF breaks,
