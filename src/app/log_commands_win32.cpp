@@ -12,10 +12,8 @@
 #include "log/log_pane_win32.h"
 #include "speech/wav_export.h"
 
-#include <cmath>
 #include <cstdint>
-#include <cwchar>
-#include <iterator>
+#include <string>
 
 namespace parlowen::app {
 namespace {
@@ -33,14 +31,21 @@ constexpr wchar_t kClearQuestion[] = L"您确定要清空当前消息内容列�
 constexpr wchar_t kNothingToExport[] = L"当前不能导出消息，消息内容为空!";
 constexpr wchar_t kOpenCaption[] = L"打开消息";
 
+// A number's decimal digits, as wide text.
+std::wstring Digits(std::uint64_t number) {
+    const std::string digits = std::to_string(number);
+    return {digits.begin(), digits.end()};
+}
+
 // Under Wine the log takes in a megabyte in about a second and a half, and holds the
 // window meanwhile.
 bool AskToOpenLargeFile(HWND owner, std::uint64_t bytes) {
-    const double megabytes = static_cast<double>(bytes) / (1 << 20);
-    wchar_t question[160];
-    std::swprintf(question, std::size(question), L"这个文件有 %.1f MB，读入时本程序约有 %.0f 秒不能响应。要打开它吗？",
-                  megabytes, std::ceil(megabytes * 1.5));
-    return ::MessageBoxW(owner, question, kOpenCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    const auto tenthsOfMegabytes = (bytes * 10 + (1 << 19)) >> 20;
+    const auto seconds = (bytes * 3 + (1 << 21) - 1) >> 21;  // 1.5 s a megabyte, rounded up
+    const std::wstring question = L"这个文件有 " + Digits(tenthsOfMegabytes / 10) + L"." +
+                                  Digits(tenthsOfMegabytes % 10) + L" MB，读入时本程序约有 " +
+                                  Digits(seconds) + L" 秒不能响应。要打开它吗？";
+    return ::MessageBoxW(owner, question.c_str(), kOpenCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 // The log pane as the export reads it.

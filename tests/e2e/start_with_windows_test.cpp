@@ -325,7 +325,10 @@ E2E_STEP(AutostartStepTick) {
     START_PROGRAM(program, main);
     CHECK(!MainItemChecked(main));
     Tick(main);
-    CHECK(WaitUntil([&] { return Exists(entry.path); }, 5000));
+    // The entry is written first, then the shortcut, then the marks: the step ends once
+    // the command has, so that it is never run again on a tick already made.
+    CHECK(WaitUntil([&] { return MainItemChecked(main); }, 5000));
+    CHECK(Exists(entry.path));
     CHECK(FileBytes(entry.path).find("WINEPREFIX=\"" + entry.prefix + "\"") != std::string::npos);
     CHECK(Exists(ShortcutPath()));
     CHECK_EQ(program.Close(), 0ul);
@@ -336,7 +339,8 @@ E2E_STEP(AutostartStepUntick) {
     START_PROGRAM(program, main);
     CHECK(MainItemChecked(main));
     Tick(main);
-    CHECK(WaitUntil([&] { return !Exists(entry.path); }, 5000));
+    CHECK(WaitUntil([&] { return !MainItemChecked(main); }, 5000));
+    CHECK(!Exists(entry.path));
     CHECK(!Exists(ShortcutPath()));
     CHECK_EQ(program.Close(), 0ul);
 }
