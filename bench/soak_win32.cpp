@@ -135,14 +135,15 @@ long WindowsOf(DWORD processId) {
     return count.windows;
 }
 
-void PrintResources(HWND main, HANDLE process, int messages, double cpuPerMessageMs) {
+void PrintResources(HWND main, HANDLE process, int messages, double cpuPerMessageMs, double wallPerMessageMs = 0) {
     const DWORD processId = ::GetProcessId(process);
     const e2e::ProgramResources held = e2e::ProbeResources(main);
     const LinuxMemory linux = ProgramLinuxMemory();
     std::printf("soak: %6d messages  private %8.1f KB  handles %5lu  GDI %4lu  USER %4lu  | handle list %5ld  "
-                "windows %4ld  resident %7ld KB  anonymous %7ld KB  CPU %6.2f ms/message\n",
+                "windows %4ld  resident %7ld KB  anonymous %7ld KB  CPU %6.2f ms/message  wall %7.1f ms/message\n",
                 messages, held.privateBytes / 1024.0, held.handles, held.gdiObjects, held.userObjects,
-                HandlesHeldBy(processId), WindowsOf(processId), linux.residentKb, linux.anonymousKb, cpuPerMessageMs);
+                HandlesHeldBy(processId), WindowsOf(processId), linux.residentKb, linux.anonymousKb, cpuPerMessageMs,
+                wallPerMessageMs);
     std::fflush(stdout);
 }
 
@@ -176,14 +177,21 @@ void Tick(HWND main, bool fast) {
 // friend's, one per tick, printing the resources every `every` messages.
 void SendMessages(parlowen::demo::ChatWindow& chat, HWND main, HANDLE process, int first, int count, int every,
                   bool fast) {
+    // The wall time tells how much of the CPU a message is the program's work that runs
+    // at a fixed rate whatever comes (the reader's watch, the ticks).
     double cpuAtLastPrint = CpuSeconds(process);
+    ULONGLONG wallAtLastPrint = ::GetTickCount64();
     for (int n = first; n < first + count; ++n) {
         chat.AppendMessage(n % 2 ? "sky" : "moon", "soak message " + std::to_string(n), TimeOf(n));
         Tick(main, fast);
         if (n % every == 0 || n == first + count - 1) {
             const double cpu = CpuSeconds(process);
-            PrintResources(main, process, n, 1000.0 * (cpu - cpuAtLastPrint) / (n % every ? n % every : every));
+            const ULONGLONG wall = ::GetTickCount64();
+            const int sent = n % every ? n % every : every;
+            PrintResources(main, process, n, 1000.0 * (cpu - cpuAtLastPrint) / sent,
+                           static_cast<double>(wall - wallAtLastPrint) / sent);
             cpuAtLastPrint = cpu;
+            wallAtLastPrint = wall;
         }
     }
 }
