@@ -177,7 +177,8 @@ E2E_TEST(SettingsFolderThatCannotBeCreatedIsReportedAndTheProgramSpeaksWithDefau
     CHECK(DismissMessageBox(box));
     HWND main = program.MainWindow();
     REQUIRE(main != nullptr);
-    CHECK(::IsIconic(main));  // start-up ran to its end
+    // Start-up runs to its end: the window is shown minimised once the report is gone.
+    CHECK(WaitUntil([&] { return ::IsIconic(main) != FALSE; }, 5000));
     for (int box : {IdCBVoice, IdCBVoice1}) CHECK_EQ(::SendMessageW(OptionControl(main, box), CB_GETCURSEL, 0, 0), 0);
     CHECK_EQ(WindowText(OptionControl(main, IdLVolume1)), std::wstring(L"100"));
     CHECK_EQ(ExitFromTray(program, main), 0ul);
