@@ -11,6 +11,7 @@
 #include "log/log_file_win32.h"
 #include "log/log_pane_win32.h"
 #include "speech/wav_export.h"
+#include "win32/text_win32.h"
 
 #include <cstdint>
 #include <string>
@@ -31,20 +32,15 @@ constexpr wchar_t kClearQuestion[] = L"您确定要清空当前消息内容列�
 constexpr wchar_t kNothingToExport[] = L"当前不能导出消息，消息内容为空!";
 constexpr wchar_t kOpenCaption[] = L"打开消息";
 
-// A number's decimal digits, as wide text.
-std::wstring Digits(std::uint64_t number) {
-    const std::string digits = std::to_string(number);
-    return {digits.begin(), digits.end()};
-}
-
 // Under Wine the log takes in a megabyte in about a second and a half, and holds the
 // window meanwhile.
 bool AskToOpenLargeFile(HWND owner, std::uint64_t bytes) {
     const auto tenthsOfMegabytes = (bytes * 10 + (1 << 19)) >> 20;
     const auto seconds = (bytes * 3 + (1 << 21) - 1) >> 21;  // 1.5 s a megabyte, rounded up
-    const std::wstring question = L"这个文件有 " + Digits(tenthsOfMegabytes / 10) + L"." +
-                                  Digits(tenthsOfMegabytes % 10) + L" MB，读入时本程序约有 " +
-                                  Digits(seconds) + L" 秒不能响应。要打开它吗？";
+    const auto number = [](std::uint64_t n) { return win32::AnsiToWide(std::to_string(n)); };
+    const std::wstring question = L"这个文件有 " + number(tenthsOfMegabytes / 10) + L"." +
+                                  number(tenthsOfMegabytes % 10) + L" MB，读入时本程序约有 " + number(seconds) +
+                                  L" 秒不能响应。要打开它吗？";
     return ::MessageBoxW(owner, question.c_str(), kOpenCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 

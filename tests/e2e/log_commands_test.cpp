@@ -135,6 +135,7 @@ E2E_TEST(FailedOpenAndSaveLoseNothingAndClearAsksFirst) {
         HWND question = WaitForMessageBox(L"打开消息");
         REQUIRE(question != nullptr);
         CHECK(MessageBoxText(question).find(L"256.0 MB") != std::wstring::npos);
+        if (answer == IDYES) SaveScreenshot(nullptr, L"large-file-question");
         CHECK(PressDialogButton(question, answer));
     }
     report = WaitForMessageBox(L"Parlowen2009");
