@@ -101,7 +101,8 @@ void PrintAppendCost() {
                                    nullptr, nullptr, nullptr, nullptr);
     const HFONT font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
     HWND pane = parlowen::log::CreateLogControl(frame, {0, 0, 300, 480}, 1, font);
-    parlowen::log::LogPaneWin32 log(pane);
+    parlowen::log::LogCaret caret;  // the program's: the caret waits for the focus
+    parlowen::log::LogPaneWin32 log(pane, &caret);
     const std::string said = " \xCB\xB5\xA3\xBA", body = "\xBC\xFB\xB5\xBD\xC4\xE3\xBA\xDC\xB8\xDF\xD0\xCB ";
     double first = 0;
     for (int block = 0; block < 10; ++block) {

@@ -4,7 +4,7 @@
 // program with the recording speech server. Every 1,000 messages it prints the
 // program's private bytes, handles, GDI and USER objects as Windows counts them (Wine
 // answers 0), its handles in Wine's handle list, its windows, its resident and anonymous
-// memory as Linux counts them, and CPU time per message; at the end it checks the log
+// memory and its CPU time per message as Linux counts them; at the end it checks the log
 // holds every message exactly once. Then it clears the log and sends another thousand:
 // memory that the log's text held is used again, memory lost on the way is not. Run it
 // under Wine with bench/run-soak.sh [MESSAGES] [IDLE_SECONDS] [silent] [fast]; "fast"
@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,42 @@ namespace {
 
 using e2e::Pump;
 
+// Under Wine the program's own counters answer 0, and GetProcessTimes asked about
+// another process answers with the asker's own times; its Linux process tells the truth,
+// in /proc through drive Z:. Empty where there is no such folder (on Windows).
+std::optional<std::string> ProgramProcFolder() {
+    const std::string exePath = parlowen::win32::WideToAnsi(e2e::DriverFolder() + L"parlowen.exe");
+    WIN32_FIND_DATAA entry;
+    HANDLE search = ::FindFirstFileA("Z:\\proc\\*", &entry);
+    if (search == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::optional<std::string> found;
+    do {
+        const std::string folder = std::string("Z:\\proc\\") + entry.cFileName;
+        const std::string commandLine = e2e::FileBytes(parlowen::win32::AnsiToWide(folder + "\\cmdline"));
+        // Other checkouts may run a parlowen.exe too: only the one beside this program counts.
+        if (commandLine.find(exePath) != std::string::npos) found = folder;
+    } while (!found && ::FindNextFileA(search, &entry));
+    ::FindClose(search);
+    return found;
+}
+
+// The CPU seconds of the whole process, its ended threads included: utime and stime,
+// the 14th and 15th fields of its stat, in Linux's fixed 100 ticks a second.
+std::optional<double> LinuxCpuSeconds(const std::string& procFolder) {
+    const std::string stat = e2e::FileBytes(parlowen::win32::AnsiToWide(procFolder + "\\stat"));
+    const std::size_t afterName = stat.rfind(')');
+    if (afterName == std::string::npos) return std::nullopt;
+    std::istringstream fields(stat.substr(afterName + 1));
+    std::string skipped;
+    for (int field = 3; field <= 13; ++field) fields >> skipped;  // state to cmajflt
+    long long user = 0, system = 0;
+    if (!(fields >> user >> system)) return std::nullopt;
+    return static_cast<double>(user + system) / 100.0;
+}
+
 double CpuSeconds(HANDLE process) {
+    if (const std::optional<std::string> folder = ProgramProcFolder())
+        if (const std::optional<double> seconds = LinuxCpuSeconds(*folder)) return *seconds;
     FILETIME created, exited, kernel, user;
     ::GetProcessTimes(process, &created, &exited, &kernel, &user);
     const auto seconds = [](FILETIME t) {
@@ -46,33 +82,20 @@ double CpuPercentOver(HANDLE process, int seconds) {
     return 100.0 * (CpuSeconds(process) - before) / seconds;
 }
 
-// Under Wine the program's own counters answer 0; its Linux process tells the memory:
-// the resident and the anonymous (private) kilobytes from /proc, through drive Z:.
+// The resident and the anonymous (private) kilobytes, as Linux counts them.
 struct LinuxMemory {
     long residentKb = -1, anonymousKb = -1;
 };
 
 LinuxMemory ProgramLinuxMemory() {
-    const std::string exePath = parlowen::win32::WideToAnsi(e2e::DriverFolder() + L"parlowen.exe");
-    LinuxMemory memory;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = ::FindFirstFileA("Z:\\proc\\*", &entry);
-    if (search == INVALID_HANDLE_VALUE) return memory;
-    do {
-        const std::string folder = std::string("Z:\\proc\\") + entry.cFileName;
-        const std::string commandLine = e2e::FileBytes(parlowen::win32::AnsiToWide(folder + "\\cmdline"));
-        // Other checkouts may run a parlowen.exe too: only the one beside this program counts.
-        if (commandLine.find(exePath) == std::string::npos) continue;
-        const std::string status = e2e::FileBytes(parlowen::win32::AnsiToWide(folder + "\\status"));
-        const auto field = [&status](const char* name) {
-            const std::size_t at = status.find(name);
-            return at == std::string::npos ? -1L : std::atol(status.c_str() + at + std::strlen(name));
-        };
-        memory = {field("VmRSS:"), field("RssAnon:")};
-        break;
-    } while (::FindNextFileA(search, &entry));
-    ::FindClose(search);
-    return memory;
+    const std::optional<std::string> folder = ProgramProcFolder();
+    if (!folder) return {};
+    const std::string status = e2e::FileBytes(parlowen::win32::AnsiToWide(*folder + "\\status"));
+    const auto field = [&status](const char* name) {
+        const std::size_t at = status.find(name);
+        return at == std::string::npos ? -1L : std::atol(status.c_str() + at + std::strlen(name));
+    };
+    return {field("VmRSS:"), field("RssAnon:")};
 }
 
 // Wine also answers 0 to GetProcessHandleCount and GetGuiResources; its list of every open

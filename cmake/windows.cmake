@@ -33,6 +33,7 @@ add_library(parlowen_win32 STATIC
   src/app/tray_icon_win32.cpp
   src/capture/chat_capture_win32.cpp
   src/capture/chat_windows_win32.cpp
+  src/log/log_caret_win32.cpp
   src/log/log_control_win32.cpp
   src/log/log_file_win32.cpp
   src/capture/history_reader_win32.cpp

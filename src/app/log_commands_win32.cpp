@@ -86,6 +86,7 @@ void TFmain::NClearMessageClick() {
 }
 
 void TFmain::ReplaceLogControl(win32::UniqueWindow fresh) {
+    logCaret_.Forget();
     richEdit1_ = log::PutInPlace(std::move(fresh), richEdit1_);
 }
 

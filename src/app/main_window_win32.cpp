@@ -67,7 +67,7 @@ void RegisterWindowClasses(HINSTANCE instance) {
 TFmain::TFmain(HINSTANCE instance)
     : instance_(instance),
       profiles_(speech_.mineVoice(), speech_.friendVoice(), settings_.voices),
-      messageOutput_(settings_.reading, profiles_, richEdit1_) {}
+      messageOutput_(settings_.reading, profiles_, richEdit1_, logCaret_) {}
 
 TFmain::~TFmain() { Destroy(); }
 
@@ -269,6 +269,9 @@ void TFmain::OnCommand(unsigned id, unsigned notification) {
         break;
     case IdAbout1:
         About1Click();
+        break;
+    case IdRichEdit1:
+        if (notification == EN_SETFOCUS) logCaret_.Show(richEdit1_);
         break;
     default:
         break;

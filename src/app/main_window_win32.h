@@ -93,6 +93,7 @@ private:
     win32::UniqueMenu trayMenu_;  // the menu bar belongs to the window and dies with it
     std::unique_ptr<TrayIcon> trayIcon1_;
     HWND pageControl1_ = nullptr, richEdit1_ = nullptr;
+    log::LogCaret logCaret_;  // where the log's caret goes once the user can see it
     HWND tabSheets_[2] = {nullptr, nullptr};
     // The log's plain-text mode: set by each save from the file's extension, followed by opening.
     bool plainTextMode_ = false;

@@ -6,7 +6,7 @@
 namespace parlowen::app {
 
 void MessageOutputWin32::AppendLogEntry(std::string_view header, std::string_view body, capture::Sender sender) {
-    log::LogPaneWin32 pane(logPane_);
+    log::LogPaneWin32 pane(logPane_, &logCaret_);
     log::AppendLogEntry(pane, header, body, sender == capture::Sender::Friend ? log::Author::Friend : log::Author::Mine);
 }
 

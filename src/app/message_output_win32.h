@@ -3,6 +3,7 @@
 #pragma once
 
 #include "capture/capture_tick.h"
+#include "log/log_caret_win32.h"
 #include "speech/voice_profiles.h"
 
 #include <windows.h>
@@ -13,9 +14,11 @@ namespace parlowen::app {
 
 class MessageOutputWin32 final : public capture::CaptureOutput {
 public:
-    // `logPane` is the main window's member, which holds the pane once it is built.
-    MessageOutputWin32(const capture::ReadingOptions& reading, speech::VoiceProfiles& profiles, const HWND& logPane)
-        : reading_(reading), profiles_(profiles), logPane_(logPane) {}
+    // `logPane` is the main window's member, which holds the pane once it is built;
+    // `logCaret` is where the pane's caret goes once the user can see it.
+    MessageOutputWin32(const capture::ReadingOptions& reading, speech::VoiceProfiles& profiles, const HWND& logPane,
+                       log::LogCaret& logCaret)
+        : reading_(reading), profiles_(profiles), logPane_(logPane), logCaret_(logCaret) {}
 
     capture::ReadingOptions Options() override { return reading_; }
     void SpeakMine(std::string_view text) noexcept override { profiles_.Speak(speech::Speaker::Mine, text); }
@@ -26,6 +29,7 @@ private:
     const capture::ReadingOptions& reading_;
     speech::VoiceProfiles& profiles_;
     const HWND& logPane_;
+    log::LogCaret& logCaret_;
 };
 
 }  // namespace parlowen::app

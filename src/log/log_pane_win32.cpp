@@ -56,8 +56,8 @@ void LogPaneWin32::InsertAtEnd(std::string_view text, Colour colour) {
 }
 
 void LogPaneWin32::PlaceCaret(long position) {
-    CHARRANGE range{position, position};
-    ::SendMessageA(richEdit_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    if (caret_) caret_->Place(richEdit_, position);
+    else SetCaret(richEdit_, position);
 }
 
 void LogPaneWin32::ScrollCaretIntoView() { ::SendMessageA(richEdit_, EM_SCROLLCARET, 0, 0); }

@@ -1,6 +1,7 @@
 // The log pane over a RichEdit 2.0 control of class "RichEdit20A".
 #pragma once
 
+#include "log/log_caret_win32.h"
 #include "log/message_log.h"
 
 #include <windows.h>
@@ -13,7 +14,8 @@ class LogPaneWin32 final : public LogPane {
 public:
     // The control stays owned by its parent window. Its modified flag is the pane's
     // memory between appends: clear while the text is as the last append left it.
-    explicit LogPaneWin32(HWND richEdit) noexcept : richEdit_(richEdit) {}
+    // With a `caret`, the caret waits for the user to see it; without, it moves at once.
+    explicit LogPaneWin32(HWND richEdit, LogCaret* caret = nullptr) noexcept : richEdit_(richEdit), caret_(caret) {}
 
     long TextLength() override;
     bool EndsAtLineStart() override;
@@ -27,6 +29,7 @@ public:
 
 private:
     HWND richEdit_;
+    LogCaret* caret_;
 };
 
 }  // namespace parlowen::log

@@ -24,7 +24,8 @@ inline constexpr Colour kBodyColour{0, 0, 0};
 // own units (for a rich edit control: characters, a line break counting as one), and
 // are only ever taken from TextLength, so the append rules never count bytes. Every
 // operation but PlaceCaret works at the end of the text, so that appending costs the
-// same however long the log has grown.
+// same however long the log has grown; a pane may put off placing the caret until the
+// user can see it.
 class LogPane {
 public:
     virtual ~LogPane() = default;

@@ -62,13 +62,14 @@ E2E_TEST(OneToOneChatSpeaksAndLogsEachNewMessageOnce) {
     chat.SetHistory(WideToAnsi(L"sky 20:15:08\r\n你好\r\nmoon 20:16:30\r\n见到你很高兴\r\n明天见"));
     chat.BringToFront();
     const std::wstring firstEntry = L"0000ff moon 20:16:30 说：\\r\n000000 见到你很高兴\\r明天见\\r\n";
-    CHECK(LogEquals(main, L"sel 17 17\n" + firstEntry));
+    // Nothing is selected; the log has no focus, so its caret waits at the end.
+    CHECK(LogEquals(main, L"sel 28 28\n" + firstEntry));
     CHECK_EQ(SpokenSince(program, calls), (std::vector<std::string>{"voice3:" + Utf8Of(L"moon说：见到你很高兴\r\n明天见")}));
 
     // The user answers: mine, in green, spoken with the mine profile.
     chat.AppendMessage("sky", WideToAnsi(L"我也是"), "20:17:02");
     const std::wstring secondEntry = L"008000 sky 20:17:02 说：\\r\n000000 我也是\\r\n";
-    CHECK(LogEquals(main, L"sel 44 44\n" + firstEntry + secondEntry));
+    CHECK(LogEquals(main, L"sel 48 48\n" + firstEntry + secondEntry));
     CHECK_EQ(SpokenSince(program, calls),
              (std::vector<std::string>{"voice3:" + Utf8Of(L"moon说：见到你很高兴\r\n明天见"),
                                        "voice4:" + Utf8Of(L"sky说：我也是")}));
@@ -100,6 +101,11 @@ E2E_TEST(OneToOneChatSpeaksAndLogsEachNewMessageOnce) {
     ::SetWindowPos(chat.hwnd(), nullptr, 0, 420, 340, 300, SWP_NOZORDER | SWP_NOACTIVATE);
     ::PostMessageW(main, app::kTrayCallbackMessage, app::kTrayIconId, WM_LBUTTONUP);
     WaitUntil([&] { return Shown(main); }, 5000);
+    // Once the log has the focus, its caret stands at the start of the last body.
+    CHECK(WaitUntil([&] { return ::GetForegroundWindow() == main; }, 3000));
+    CHECK(ProbeLog(main).starts_with(L"sel 132 132\n"));
+    FocusLog(main);
+    CHECK(ProbeLog(main).starts_with(L"sel 126 126\n"));
     Pump(3500);  // until the start-up balloon is gone
     SaveScreenshot(nullptr, L"log-with-entries");
     CHECK_EQ(program.Close(), 0ul);
@@ -170,7 +176,7 @@ E2E_TEST(GroupAndEnglishTitlesAndWindowsWithoutAMarker) {
     ChatWindow group(std::wstring_view(L"技术交流群"));
     group.SetHistory("moon 21:00:00\r\nhello group");
     group.BringToFront();
-    CHECK(LogEquals(main, L"sel 17 17\n008000 moon 21:00:00 说：\\r\n000000 hello group\\r\n"));
+    CHECK(LogEquals(main, L"sel 29 29\n008000 moon 21:00:00 说：\\r\n000000 hello group\\r\n"));
 
     // An English one-to-one window: the sender in the title is the friend.
     ChatWindow english(std::wstring_view(L"Chatting with moon"));
@@ -217,13 +223,13 @@ E2E_TEST(ReadingOptionsAndTimeDisplayDecideWhatIsSaidAndShown) {
     chat.SetHistory("moon 09:00:01\r\nmorning");
     chat.BringToFront();
     const std::wstring friendEntry = L"0000ff moon 说：\\r\n000000 morning\\r\n";
-    CHECK(LogEquals(main, L"sel 8 8\n" + friendEntry));
+    CHECK(LogEquals(main, L"sel 16 16\n" + friendEntry));
     CHECK(WaitUntil([&] { return !SpokenSince(program, calls).empty(); }, 3000));
     CHECK_EQ(SpokenSince(program, calls), (std::vector<std::string>{"voice3:morning"}));  // the body alone
 
     // Of my own message only my nickname is spoken; the whole message is logged.
     chat.AppendMessage("sky", "good morning", "09:00:05");
-    CHECK(LogEquals(main, L"sel 23 23\n" + friendEntry + L"008000 sky 说：\\r\n000000 good morning\\r\n"));
+    CHECK(LogEquals(main, L"sel 36 36\n" + friendEntry + L"008000 sky 说：\\r\n000000 good morning\\r\n"));
     CHECK(WaitUntil([&] { return SpokenSince(program, calls).size() == 2; }, 3000));
     CHECK_EQ(SpokenSince(program, calls), (std::vector<std::string>{"voice3:morning", "voice4:" + Utf8Of(L"sky说：")}));
     CHECK_EQ(program.Close(), 0ul);

@@ -24,7 +24,7 @@ using parlowen::win32::WideToAnsi;
 
 const std::wstring kFirstEntry = L"0000ff moon 20:16:30 说：\\r\n000000 见到你很高兴\\r\n";
 const std::wstring kSecondEntry = L"008000 sky 20:17:02 说：\\r\n000000 我也是\\r\n";
-const std::wstring kEntries = L"sel 40 40\n" + kFirstEntry + kSecondEntry;
+const std::wstring kEntries = L"sel 44 44\n" + kFirstEntry + kSecondEntry;
 const std::wstring kFolder = L"C:\\users\\Public\\";
 
 // Two entries in the log: the friend's, then mine.
@@ -177,7 +177,7 @@ E2E_TEST(FailedOpenAndSaveLoseNothingAndClearAsksFirst) {
     CHECK(WaitUntil([&] { return ProbeMenu(main, ProbedMenu::MenuBar).find(L"1 - 显示时间") != std::wstring::npos; },
                     3000));
     chat.AppendMessage("moon", "bye", "20:18:00");
-    const std::wstring byeEntry = L"sel 8 8\n0000ff moon 说：\\r\n000000 bye\\r\n";
+    const std::wstring byeEntry = L"sel 12 12\n0000ff moon 说：\\r\n000000 bye\\r\n";
     WaitUntil([&] { return ProbeLog(main) == byeEntry; }, 6000);
     CHECK_EQ(ProbeLog(main), byeEntry);
     CHECK_EQ(program.Close(), 0ul);

@@ -25,6 +25,7 @@ enum Request : WPARAM {
     // While counted, the performance-counter times of the latest capture ticks and reads
     // taken, oldest first: lines "tick <time>" and "read <time>".
     kTickTimes = 5,
+    kFocusLog = 6,  // gives the log pane the keyboard focus, as a click in it would
 };
 
 inline std::wstring AnswerPath() {

@@ -194,6 +194,9 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeCallWndProc(int code, WPA
                 menu = nullptr;
                 g_captureTickTimes.Write(L"tick", out);
                 g_readTimes.Write(L"read", out);
+            } else if (call->wParam == e2e::probe::kFocusLog) {
+                menu = nullptr;
+                if (HWND edit = FindRichEdit(call->hwnd)) ::SetFocus(edit);
             } else if (call->wParam == e2e::probe::kOpenPopup) {
                 HWND popup = ::FindWindowW(L"#32768", nullptr);
                 menu = popup ? reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0)) : nullptr;

@@ -282,6 +282,8 @@ std::wstring Probe(HWND window, WPARAM what) {
 
 std::wstring ProbeLog(HWND mainWindow) { return Probe(mainWindow, probe::kLog); }
 
+void FocusLog(HWND mainWindow) { Probe(mainWindow, probe::kFocusLog); }
+
 namespace {
 
 ProgramTicks ProbeTicks(HWND mainWindow) {

@@ -119,6 +119,8 @@ std::wstring ProbeMenu(HWND window, ProbedMenu which);
 // "sel <start> <end>\n", then "<rrggbb> <text>\n" for each run of one colour (a line
 // break inside the text is written \r).
 std::wstring ProbeLog(HWND mainWindow);
+// Gives the log pane the keyboard focus, as a click in it would, but leaves its caret be.
+void FocusLog(HWND mainWindow);
 // What the program's window goes through: reads of the followed chat window taken in,
 // and ticks of the capture and the tracking timers.
 struct ProgramTicks {

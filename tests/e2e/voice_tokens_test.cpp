@@ -103,7 +103,7 @@ E2E_TEST_ON_WINDOWS_5(OnWindowsXpTheProgramRunsWithBothVoiceTokens) {
     parlowen::demo::ChatWindow chat(std::wstring_view(L"与 moon 交谈中"));
     chat.SetHistory(parlowen::win32::WideToAnsi(L"moon 20:16:30\r\n见到你很高兴"));
     chat.BringToFront();
-    CHECK(WaitUntil([&] { return ProbeLog(main) == L"sel 17 17\n0000ff moon 20:16:30 说：\\r\n000000 见到你很高兴\\r\n"; }, 6000));
+    CHECK(WaitUntil([&] { return ProbeLog(main) == L"sel 24 24\n0000ff moon 20:16:30 说：\\r\n000000 见到你很高兴\\r\n"; }, 6000));
     ::ShowWindow(chat.hwnd(), SW_HIDE);
     ::PostMessageW(main, app::kTrayCallbackMessage, app::kTrayIconId, WM_LBUTTONUP);
     WaitUntil([&] { return Shown(main); }, 5000);
