@@ -30,6 +30,25 @@ trap 'wineserver -k 2>/dev/null; stop_virtual_display; rm -rf "$WINEPREFIX"' EXI
 # utime + stime of a process, in clock ticks.
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 
+# The process that runs the Windows program $1 in this prefix: `wine` may run it as a
+# child of its own, whose time is not the launcher's. Linux names it after the program,
+# in at most 15 characters.
+windows_process() {
+  local name pid
+  name=$(basename "$1")
+  for _ in $(seq 50); do
+    for pid in $(pgrep -x "${name:0:15}"); do
+      if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+        echo "$pid"
+        return
+      fi
+    done
+    sleep 0.2
+  done
+  echo "bench: no process runs $name in $WINEPREFIX" >&2
+  return 1
+}
+
 # The wineserver of this prefix: its working folder is named after the prefix's device
 # and inode.
 wineserver_pid() {
@@ -64,9 +83,11 @@ for size in "$@"; do
   sleep "$warm_up"
 
   server=$(wineserver_pid)
-  before=("$(cpu_ticks "$program")" "$(cpu_ticks "$messenger")" "$(cpu_ticks "$server")")
+  program_pid=$(windows_process "$program_exe")
+  messenger_pid=$(windows_process "$messenger_exe")
+  before=("$(cpu_ticks "$program_pid")" "$(cpu_ticks "$messenger_pid")" "$(cpu_ticks "$server")")
   sleep "$measured"
-  after=("$(cpu_ticks "$program")" "$(cpu_ticks "$messenger")" "$(cpu_ticks "$server")")
+  after=("$(cpu_ticks "$program_pid")" "$(cpu_ticks "$messenger_pid")" "$(cpu_ticks "$server")")
   gui=$(wine "$(tree "${pairing%:*}")/parlowen_gui_hold_probe.exe" 10 2>/dev/null | tr -d '\r')
 
   printf '%-8s %-10s %9s%% %9s%% %10s%%   %s\n' "$pairing" "$size" \
