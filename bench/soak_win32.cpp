@@ -34,7 +34,7 @@ using e2e::Pump;
 // Under Wine the program's own counters answer 0, and GetProcessTimes asked about
 // another process answers with the asker's own times; its Linux process tells the truth,
 // in /proc through drive Z:. Empty where there is no such folder (on Windows).
-std::optional<std::string> ProgramProcFolder() {
+std::optional<std::string> FindProgramProcFolder() {
     const std::string exePath = parlowen::win32::WideToAnsi(e2e::DriverFolder() + L"parlowen.exe");
     WIN32_FIND_DATAA entry;
     HANDLE search = ::FindFirstFileA("Z:\\proc\\*", &entry);
@@ -50,10 +50,21 @@ std::optional<std::string> ProgramProcFolder() {
     return found;
 }
 
+// The program under measure: its handle, and its folder in /proc where there is one,
+// looked for once, as the program runs in one process all along.
+struct MeasuredProcess {
+    HANDLE handle = nullptr;
+    std::optional<std::string> procFolder;
+};
+
+std::string ProcFile(const std::string& procFolder, const char* name) {
+    return e2e::FileBytes(parlowen::win32::AnsiToWide(procFolder + "\\" + name));
+}
+
 // The CPU seconds of the whole process, its ended threads included: utime and stime,
 // the 14th and 15th fields of its stat, in Linux's fixed 100 ticks a second.
 std::optional<double> LinuxCpuSeconds(const std::string& procFolder) {
-    const std::string stat = e2e::FileBytes(parlowen::win32::AnsiToWide(procFolder + "\\stat"));
+    const std::string stat = ProcFile(procFolder, "stat");
     const std::size_t afterName = stat.rfind(')');
     if (afterName == std::string::npos) return std::nullopt;
     std::istringstream fields(stat.substr(afterName + 1));
@@ -64,11 +75,11 @@ std::optional<double> LinuxCpuSeconds(const std::string& procFolder) {
     return static_cast<double>(user + system) / 100.0;
 }
 
-double CpuSeconds(HANDLE process) {
-    if (const std::optional<std::string> folder = ProgramProcFolder())
-        if (const std::optional<double> seconds = LinuxCpuSeconds(*folder)) return *seconds;
+double CpuSeconds(const MeasuredProcess& process) {
+    if (process.procFolder)
+        if (const std::optional<double> seconds = LinuxCpuSeconds(*process.procFolder)) return *seconds;
     FILETIME created, exited, kernel, user;
-    ::GetProcessTimes(process, &created, &exited, &kernel, &user);
+    ::GetProcessTimes(process.handle, &created, &exited, &kernel, &user);
     const auto seconds = [](FILETIME t) {
         return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
     };
@@ -76,7 +87,7 @@ double CpuSeconds(HANDLE process) {
 }
 
 // CPU of the program, as percent of one core, over `seconds` of pumping the chat's messages.
-double CpuPercentOver(HANDLE process, int seconds) {
+double CpuPercentOver(const MeasuredProcess& process, int seconds) {
     const double before = CpuSeconds(process);
     Pump(static_cast<DWORD>(seconds) * 1000);
     return 100.0 * (CpuSeconds(process) - before) / seconds;
@@ -87,10 +98,9 @@ struct LinuxMemory {
     long residentKb = -1, anonymousKb = -1;
 };
 
-LinuxMemory ProgramLinuxMemory() {
-    const std::optional<std::string> folder = ProgramProcFolder();
-    if (!folder) return {};
-    const std::string status = e2e::FileBytes(parlowen::win32::AnsiToWide(*folder + "\\status"));
+LinuxMemory ProgramLinuxMemory(const MeasuredProcess& process) {
+    if (!process.procFolder) return {};
+    const std::string status = ProcFile(*process.procFolder, "status");
     const auto field = [&status](const char* name) {
         const std::size_t at = status.find(name);
         return at == std::string::npos ? -1L : std::atol(status.c_str() + at + std::strlen(name));
@@ -158,10 +168,11 @@ long WindowsOf(DWORD processId) {
     return count.windows;
 }
 
-void PrintResources(HWND main, HANDLE process, int messages, double cpuPerMessageMs, double wallPerMessageMs = 0) {
-    const DWORD processId = ::GetProcessId(process);
+void PrintResources(HWND main, const MeasuredProcess& process, int messages, double cpuPerMessageMs,
+                    double wallPerMessageMs = 0) {
+    const DWORD processId = ::GetProcessId(process.handle);
     const e2e::ProgramResources held = e2e::ProbeResources(main);
-    const LinuxMemory linux = ProgramLinuxMemory();
+    const LinuxMemory linux = ProgramLinuxMemory(process);
     std::printf("soak: %6d messages  private %8.1f KB  handles %5lu  GDI %4lu  USER %4lu  | handle list %5ld  "
                 "windows %4ld  resident %7ld KB  anonymous %7ld KB  CPU %6.2f ms/message  wall %7.1f ms/message\n",
                 messages, held.privateBytes / 1024.0, held.handles, held.gdiObjects, held.userObjects,
@@ -198,8 +209,8 @@ void Tick(HWND main, bool fast) {
 
 // Sends `count` messages after the first `first - 1`, alternating the user's and the
 // friend's, one per tick, printing the resources every `every` messages.
-void SendMessages(parlowen::demo::ChatWindow& chat, HWND main, HANDLE process, int first, int count, int every,
-                  bool fast) {
+void SendMessages(parlowen::demo::ChatWindow& chat, HWND main, const MeasuredProcess& process, int first,
+                  int count, int every, bool fast) {
     // The wall time tells how much of the CPU a message is the program's work that runs
     // at a fixed rate whatever comes (the reader's watch, the ticks).
     double cpuAtLastPrint = CpuSeconds(process);
@@ -251,7 +262,9 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("soak: the program did not start\n");
         return 1;
     }
-    HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, program.processId());
+    const MeasuredProcess process{
+        ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, program.processId()),
+        FindProgramProcFolder()};
 
     std::printf("idle: no chat window: %.2f %% of one core over %d s\n", CpuPercentOver(process, idleSeconds),
                 idleSeconds);
@@ -310,7 +323,7 @@ int wmain(int argc, wchar_t** argv) {
     } else {
         std::printf("soak: the log could not be cleared\n");
     }
-    ::CloseHandle(process);
+    ::CloseHandle(process.handle);
     program.Close();
     return cleared && missing + doubled + outOfOrder == 0 ? 0 : 1;
 }
