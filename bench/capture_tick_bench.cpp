@@ -1,7 +1,9 @@
-// Cost of one capture tick that finds nothing new, as the transcript grows. The tick
-// reads the transcript once (a copy, as a cross-process read is) and parses only its
-// last message, so it should cost little more than BM_CopyTranscript.
-#include "capture/capture_tick.h"
+// Cost of one capture tick that finds nothing new in a whole transcript, as the
+// transcript grows. The tick reads the transcript once (a copy, as a cross-process read
+// is), finds the last message handled where it stood and parses from a little before
+// it, so it should cost little more than BM_CopyTranscript and the walk that counts the
+// positions up to that message.
+#include "capture/chat_capture.h"
 
 #include "transcripts.h"
 
@@ -27,13 +29,11 @@ public:
     static constexpr std::string_view kTitle = "Chatting with moon";
     explicit InProcessChatWindow(std::string transcript) : transcript_(std::move(transcript)) {}
 
-    std::string ForegroundTitle() override { return std::string(kTitle); }
+    capture::ForegroundWindow Foreground() override { return {1, std::string(kTitle)}; }
     std::u16string AnsiToUnicode(std::string_view text) override {
         return std::u16string(text.begin(), text.end());  // the title is ASCII
     }
-    std::string ReadHistory(std::string_view title) override {
-        return title == kTitle ? transcript_ : std::string();
-    }
+    std::string ReadHistory() const { return transcript_; }
 
 private:
     std::string transcript_;
@@ -50,12 +50,12 @@ public:
 
 void BM_CaptureTickNothingNew(benchmark::State& state) {
     InProcessChatWindow window(TranscriptOfSize(static_cast<std::size_t>(state.range(0))));
-    capture::ChatTracking tracking;
-    tracking.Timer3Tick(window);
-    capture::CaptureTick tick;
+    capture::ChatCapture capture;
+    capture.TrackForegroundChat(window);
     DiscardingOutput output;
     const auto run = [&] {
-        tick.Handle(tracking.CurrentChatTitle(), window.ReadHistory(tracking.CurrentChatTitle()), output);
+        const capture::ChatWindowRef& chat = capture.CurrentChat();
+        capture.HandleRead({chat, chat, {window.ReadHistory(), 0, true}}, output, {});
     };
     run();  // handles the last message once
     for (auto _ : state) run();
@@ -66,7 +66,7 @@ void BM_CaptureTickNothingNew(benchmark::State& state) {
 void BM_CopyTranscript(benchmark::State& state) {
     InProcessChatWindow window(TranscriptOfSize(static_cast<std::size_t>(state.range(0))));
     for (auto _ : state) {
-        std::string copy = window.ReadHistory(InProcessChatWindow::kTitle);
+        std::string copy = window.ReadHistory();
         benchmark::DoNotOptimize(copy.data());
         benchmark::ClobberMemory();
     }

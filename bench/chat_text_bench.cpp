@@ -1,8 +1,9 @@
-// Cost of one capture tick's parsing as the transcript grows: the tick parses the
-// whole transcript every second, and the cost has to follow the last message, not the
-// history before it. Parsing makes one memchr-speed pass for the NUL that ends the
-// text; BM_FindNul shows that share on its own. A transcript whose times show no
-// seconds is the exception: its colons are looked through back to its start.
+// Cost of parsing the last message of a whole transcript as it grows, as a window seen
+// for the first time is parsed: the cost has to follow the last message, not the
+// history before it, whether or not the times show seconds. Parsing makes one
+// memchr-speed pass for the NUL that ends the text; BM_FindNul shows that share on its
+// own.
+#include "capture/chat_memory.h"
 #include "capture/chat_text.h"
 
 #include "transcripts.h"
@@ -23,11 +24,15 @@ using parlowen::bench::TranscriptOfSize;
 // range(1) is 0 for a transcript whose times show no seconds.
 void BM_CaptureTickParsers(benchmark::State& state) {
     const std::string transcript = TranscriptOfSize(static_cast<std::size_t>(state.range(0)), state.range(1) != 0);
+    const auto parse = [&] {
+        return parlowen::capture::ParseTranscript(transcript, 0, {.group = true}, 0,
+                                                  parlowen::capture::ChatMemory::kLinesOfALastMessage);
+    };
     for (auto _ : state) {
-        parlowen::capture::LastMessage message = parlowen::capture::ParseLastMessage(transcript);
-        benchmark::DoNotOptimize(message);
+        parlowen::capture::Transcript parsed = parse();
+        benchmark::DoNotOptimize(parsed);
     }
-    const parlowen::capture::LastMessage last = parlowen::capture::ParseLastMessage(transcript);
+    const parlowen::capture::ChatMessage last = parse().messages.back();
     state.SetLabel(last.sender + ": " + last.body);
 }
 

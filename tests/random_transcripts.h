@@ -15,6 +15,9 @@ class RandomTranscripts {
 public:
     explicit RandomTranscripts(unsigned seed) : random_(seed) {}
 
+    // Whether the messenger showed seconds in the header lines of the last transcript.
+    bool WithSeconds() const noexcept { return withSeconds_; }
+
     std::string Next() {
         std::string text;
         withSeconds_ = !Chance(10);

@@ -1,15 +1,14 @@
-// The capture tick: once a second, and whenever the tracked chat window's history is
-// seen to change, the messages new in its transcript are spoken and written to the log.
+// The capture tick: once a second, and whenever the followed chat window's history is
+// seen to change, the messages new in its history are spoken and written to the log.
 #pragma once
 
-#include "capture/chat_tracking.h"
-#include "capture/chat_text.h"
+#include "capture/chat_memory.h"
 #include "capture/chat_windows.h"
 #include "capture/history_tail.h"
 
-#include <functional>
+#include <chrono>
+#include <cstdint>
 #include <map>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,45 +40,36 @@ public:
 
 class CaptureTick {
 public:
-    // The tick's work (Timer2Timer) once the tracked window's transcript has been read,
-    // on the reader's thread: `read` as the history reader gave it for the chat window
-    // titled `chatTitle`, whose title also tells the friend's messages from the user's
-    // own. Every message after the last one handled from that window is new, and each
-    // with a body is handled in order. A window seen for the first time, or one whose
-    // last handled message is no longer where it stood (a cleared or capped history,
-    // another conversation), has its last message handled when it has a body and its
-    // header differs from the last one handled there (from any window, for the first).
-    void Handle(std::string_view chatTitle, const TailRead& read, CaptureOutput& output);
-    // The same for a whole transcript.
-    void Handle(std::string_view chatTitle, std::string_view history, CaptureOutput& output) {
-        Handle(chatTitle, TailRead{std::string(history), 0, true}, output);
-    }
+    using Clock = ChatMemory::Clock;
+    // The user's nicknames kept, newest last.
+    static constexpr std::size_t kUserNamesKept = 8;
 
-    // Where the last message handled from the chat window titled `chatTitle` stands in
-    // its history (a position of its control), for the next read to reach back to.
-    std::optional<long> LastHandledPosition(std::string_view chatTitle) const;
+    // What the next read of `window` must reach: back to the last message settled there,
+    // and a header line the window's rule vouches for.
+    ReadRequest RequestFor(const ChatWindowRef& window) const;
+
+    // The tick's work (Timer2Timer) once `window`'s history has been read: `read` as the
+    // history reader gave it. Every message after the last one settled from that window
+    // is new, and each with a body is handled in order (ChatMemory::Settle).
+    void Handle(const ChatWindowRef& window, const TailRead& read, CaptureOutput& output, Clock::time_point now);
+
+    // The window `from` was gone and `to`, of the same title, was read in its place:
+    // the chat was closed and opened again, and keeps its place.
+    void Reopened(std::uintptr_t from, std::uintptr_t to);
 
     // The header line of the last message handled; empty until one has been.
     const std::string& LastHeaderSeen() const noexcept { return lastHeaderSeen_; }
+    // The names the user has been seen going by in one-to-one windows, newest last.
+    const std::vector<std::string>& UserNames() const noexcept { return userNames_; }
 
 private:
-    // What is kept of each chat window seen since the program started.
-    struct ChatMemory {
-        std::string header;             // the last message handled from it
-        std::optional<long> position;   // where its header line starts, when it has one
-    };
-    struct NewMessage {
-        ChatMessage message;
-        long position;
-    };
-    // The messages of `read` after the one `chat` remembers, or nothing when that one
-    // is not where it stood.
-    static std::optional<std::vector<NewMessage>> MessagesAfter(const ChatMemory& chat, const TailRead& read);
-    // The last message of `read`, as a window's first read handles it.
-    std::vector<NewMessage> LastMessageOf(const ChatMemory* chat, const TailRead& read) const;
-    void HandleMessages(std::string_view chatTitle, const std::vector<NewMessage>& messages, CaptureOutput& output);
+    HeaderRule RuleFor(const ChatWindowRef& window, const ChatMemory* chat) const;
+    void LearnUserNames(const std::vector<std::string>& names);
+    void HandleMessages(const ChatWindowRef& window, const std::vector<const ChatMessage*>& messages,
+                        CaptureOutput& output);
 
-    std::map<std::string, ChatMemory, std::less<>> chats_;
+    std::map<std::uintptr_t, ChatMemory> chats_;
+    std::vector<std::string> userNames_;
     std::string lastHeaderSeen_;
 };
 

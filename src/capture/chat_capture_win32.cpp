@@ -7,13 +7,14 @@ void ChatCaptureWin32::Connect(HWND notify, UINT readMessage, UINT changedMessag
 }
 
 void ChatCaptureWin32::StartRead() {
-    const std::string& title = tracking_.CurrentChatTitle();
-    if (reader_ && !title.empty()) reader_->Start(title, tick_.LastHandledPosition(title));
+    if (!reader_) return;
+    if (const std::optional<ChatRead> request = capture_.NextRead()) reader_->Start(*request);
 }
 
 void ChatCaptureWin32::HandleRead(CaptureOutput& output) {
     if (!reader_) return;
-    if (std::optional<HistoryReaderWin32::Read> read = reader_->Take()) tick_.Handle(read->chatTitle, read->history, output);
+    if (const std::optional<WindowRead> read = reader_->Take())
+        capture_.HandleRead(*read, output, ChatCapture::Clock::now());
 }
 
 }  // namespace parlowen::capture

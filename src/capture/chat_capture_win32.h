@@ -2,8 +2,7 @@
 // history read on a thread of its own, and each new message handed on.
 #pragma once
 
-#include "capture/capture_tick.h"
-#include "capture/chat_tracking.h"
+#include "capture/chat_capture.h"
 #include "capture/chat_windows_win32.h"
 #include "capture/history_reader_win32.h"
 
@@ -29,7 +28,7 @@ public:
     void Disconnect() noexcept { reader_.reset(); }
 
     // The tracking tick (Timer3Timer): follows the chat window the user brings to the front.
-    void TrackForegroundChat() { tracking_.Timer3Tick(foreground_); }
+    void TrackForegroundChat() { capture_.TrackForegroundChat(foreground_); }
     // The capture tick (Timer2Timer): starts reading the followed window's history.
     // Nothing is read while no chat window has been seen.
     void StartRead();
@@ -38,9 +37,8 @@ public:
 
 private:
     ChatWindowsWin32 foreground_;  // the GUI thread's: foreground titles only
-    ChatTracking tracking_;
+    ChatCapture capture_;
     std::unique_ptr<HistoryReaderWin32> reader_;
-    CaptureTick tick_;
 };
 
 }  // namespace parlowen::capture

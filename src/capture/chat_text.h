@@ -1,64 +1,81 @@
-// Parsing the last message out of a messenger chat transcript.
+// A chat transcript parsed into its messages, once, with where each one stands.
 //
-// All text is a byte string in the GBK code page (code page 936), exactly as the
-// chat window's history control delivers it. Nothing here allocates more than
-// its result, keeps state or throws on any input.
+// All text is a byte string in the GBK code page (code page 936), exactly as the chat
+// window's history control delivers it: lines end at CR, LF or CR LF (LF CR starts an
+// empty line), and a NUL byte ends the text. Nothing here keeps state or throws on any
+// input.
 #pragma once
 
+#include "capture/header_format.h"
+
 #include <cstddef>
-#include <optional>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace parlowen::capture {
 
-// Lines end at CR, LF, CR LF or (after a line) LF CR starts an empty line; a NUL byte
-// ends the text.
-//
-// Header lines: a transcript that holds a time of day with seconds anywhere (H:MM:SS or
-// HH:MM:SS, hour 0-23, minutes and seconds 00-59, no ASCII digit directly before or
-// after it) takes only the lines holding one as header lines, so "meet at 5:30" in a
-// message is text. A transcript without any such time is from a messenger that shows
-// no seconds: there every line holding an ASCII digit directly followed by ':' is a
-// header line. The decision is made on the whole text given: a caller that hands over
-// only the end of a history must make sure that end settles it (see ParsesAsWhole).
-
-// Where a line lies, found by scanning back from the end of a transcript: `begin`/`end`
-// are byte offsets of the line's text (line break excluded), `next` the offset right
-// after its break.
+// Where a line lies: `begin`/`end` are byte offsets of its text (line break excluded),
+// `next` the offset right after its break.
 struct LineSpan {
     std::size_t begin = 0;
     std::size_t end = 0;
     std::size_t next = 0;
 };
-// The last header line of a whole transcript.
-std::optional<LineSpan> FindLastHeaderLineSpan(std::string_view transcript);
-// The last line holding a time of day with seconds, whatever else the transcript holds.
-std::optional<LineSpan> FindLastTimeOfDayLineSpan(std::string_view transcript);
 
-// The last message's header line (trimmed), its body (its lines joined by CR LF and
-// trimmed; without any header line, every line but the first) and the sender named in
-// its header, from one look at the transcript.
-struct LastMessage {
+// A line written as a header line, with the sender it names.
+struct HeaderCandidate {
+    LineSpan line;
+    HeaderShape shape;
+    std::string sender;
+};
+
+// The header-shaped lines of `text` that begin at or after byte `from`, oldest first: at
+// most the last `limit` of them, found by scanning back from the end, so that asking for
+// the last few costs what the last few messages do.
+std::vector<HeaderCandidate> FindHeaderCandidates(std::string_view text, std::size_t from = 0,
+                                                  std::size_t limit = std::numeric_limits<std::size_t>::max());
+
+// One message of a transcript: its header line (trimmed), the sender it names, and its
+// body: the lines up to the next message's header line, joined by CR LF and trimmed.
+struct ChatMessage {
+    std::size_t begin = 0;  // the byte where its header line starts in the text parsed
+    long position = 0;      // the control's position of that byte
     std::string header;
     std::string sender;
     std::string body;
 };
-LastMessage ParseLastMessage(std::string_view transcript);
 
-// The messages that start at or after byte `from` of a transcript, oldest first: each
-// header line that begins there or later (by the rule above, settled on the whole
-// transcript) with the lines up to the next one. Each is parsed as ParseLastMessage
-// parses the last one; `headerLine` tells where its header line lies. The cost follows
-// the text from `from` on.
-struct ChatMessage {
-    LineSpan headerLine;
-    LastMessage parsed;
+struct Transcript {
+    std::vector<ChatMessage> messages;  // oldest first
+    // The clock style the header lines were told by, and whether enough of them agreed
+    // for the window to keep it.
+    ClockStyle clock = ClockStyle::Unknown;
+    bool clockSettled = false;
+    // Names this read showed the user going by in a one-to-one window, first met here.
+    std::vector<std::string> newUserNames;
 };
-std::vector<ChatMessage> ParseMessagesFrom(std::string_view transcript, std::size_t from);
 
-bool IsAllDigits(std::string_view text);
-std::string SpaceOutDigits(std::string_view text);
+// The messages of `text` (read from the control's position `start` on) whose header lines
+// begin at or after byte `from`, at most the last `limit`. Which header-shaped lines head
+// messages is decided by `rule`, and where it knows too little, by the read's own lines:
+// the clock style most of them show; in a group any name heads a message, and in a
+// one-to-one window a name not known to speak there only where it keeps the times in
+// order and seconds, a second line, or no other name of the user's, vouch for it.
+Transcript ParseTranscript(std::string_view text, long start, const HeaderRule& rule, std::size_t from = 0,
+                           std::size_t limit = std::numeric_limits<std::size_t>::max());
+
+// Whether `tail`, the end of a history, holds what ParseTranscript needs to parse its
+// last messages as it would parse the whole history: a header line whole (starting after
+// a break inside `tail`, with more than blanks before it) that `rule` vouches for, or,
+// where the rule knows too little yet, several header-shaped lines to learn from.
+bool HoldsWholeHeaderLine(std::string_view tail, const HeaderRule& rule);
+
+// Positions in a transcript as the control counts them: a double-byte character, and a
+// paragraph break given as CR LF, counting once. The number of positions in `text`, and
+// the byte where position `position` starts (nothing past the end).
+long PositionsIn(std::string_view text);
+std::optional<std::size_t> ByteOfPosition(std::string_view text, long position);
 
 }  // namespace parlowen::capture

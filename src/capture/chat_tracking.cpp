@@ -30,21 +30,25 @@ constexpr std::array<std::u16string_view, 15> kTitleMarkers = {
     u"会话中",
 };
 
-bool IsChatWindowTitle(std::u16string_view title) {
-    return std::any_of(kTitleMarkers.begin(), kTitleMarkers.end(),
-                       [&](std::u16string_view marker) {
-                           return title.find(marker) != std::u16string_view::npos;
-                       });
+// The markers of the group windows, whose titles name the group and not a speaker.
+constexpr std::array<std::u16string_view, 2> kGroupMarkers = {u"群", u"Group \uFF0D"};
+
+bool HoldsAny(std::u16string_view title, const auto& markers) {
+    return std::any_of(markers.begin(), markers.end(),
+                       [&](std::u16string_view marker) { return title.find(marker) != std::u16string_view::npos; });
 }
 
 }  // namespace
 
 void ChatTracking::Timer3Tick(ChatWindows& windows) {
-    std::string title = windows.ForegroundTitle();
+    ForegroundWindow foreground = windows.Foreground();
+    std::string& title = foreground.title;
     // The title is what the platform put into a zero-filled buffer: it ends at its first NUL.
     title.resize(std::min(title.size(), title.find('\0')));
     if (title.empty()) return;
-    if (IsChatWindowTitle(windows.AnsiToUnicode(title))) currentChatTitle_ = std::move(title);
+    const std::u16string unicode = windows.AnsiToUnicode(title);
+    if (!HoldsAny(unicode, kTitleMarkers)) return;
+    current_ = {foreground.handle, std::move(title), HoldsAny(unicode, kGroupMarkers)};
 }
 
 }  // namespace parlowen::capture

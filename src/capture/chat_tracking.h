@@ -3,6 +3,7 @@
 
 #include "capture/chat_windows.h"
 
+#include <cstdint>
 #include <string>
 
 namespace parlowen::capture {
@@ -10,16 +11,19 @@ namespace parlowen::capture {
 class ChatTracking {
 public:
     // The tracking tick: when the foreground window's title carries a chat window
-    // marker, that title becomes CurrentChatTitle. Nothing else ever changes it, so the
-    // last chat window stays tracked while the user works elsewhere.
+    // marker, that window becomes the current chat. Nothing else ever changes it, so the
+    // last chat window stays followed while the user works elsewhere.
     void Timer3Tick(ChatWindows& windows);
+    // The followed window was gone, and `handle`, a window of the same title, read in
+    // its place: the chat was closed and opened again.
+    void Reopened(std::uintptr_t handle) noexcept { current_.handle = handle; }
 
-    // The title bytes of the tracked chat window, by which its history is read; empty
-    // until one has been seen, and nothing is read then.
-    const std::string& CurrentChatTitle() const noexcept { return currentChatTitle_; }
+    // Handle 0 and an empty title until a chat window has been seen; nothing is read then.
+    const ChatWindowRef& CurrentChat() const noexcept { return current_; }
+    const std::string& CurrentChatTitle() const noexcept { return current_.title; }
 
 private:
-    std::string currentChatTitle_;
+    ChatWindowRef current_;
 };
 
 }  // namespace parlowen::capture

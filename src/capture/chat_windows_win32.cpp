@@ -243,12 +243,12 @@ void MessengerMemory::Release() {
     width_ = kOwnPointerWidth;
 }
 
-std::string ChatWindowsWin32::ForegroundTitle() {
+ForegroundWindow ChatWindowsWin32::Foreground() {
     HWND foreground = ::GetForegroundWindow();
     if (foreground == nullptr) return {};
     char title[kTitleBufferSize] = {};
     ::GetWindowTextA(foreground, title, kTitleBufferSize);
-    return title;
+    return {reinterpret_cast<std::uintptr_t>(foreground), title};
 }
 
 std::u16string ChatWindowsWin32::AnsiToUnicode(std::string_view text) {
@@ -256,15 +256,19 @@ std::u16string ChatWindowsWin32::AnsiToUnicode(std::string_view text) {
     return std::u16string(wide.begin(), wide.end());
 }
 
-TailRead ChatWindowsWin32::ReadHistoryFrom(std::string_view title, std::optional<long> from) {
+WindowRead ChatWindowsWin32::ReadHistory(const ChatRead& request) {
     watched_ = nullptr;
-    const std::string exactTitle(title);
-    HWND chatWindow = ::FindWindowA(nullptr, exactTitle.c_str());
-    if (chatWindow == nullptr) return {};
+    WindowRead read{request.window, request.window, {}};
+    // The window followed, while it exists; once it is gone (the chat closed), the one
+    // that has its title now (the chat opened again).
+    HWND chatWindow = reinterpret_cast<HWND>(request.window.handle);
+    if (chatWindow == nullptr || !::IsWindow(chatWindow)) chatWindow = ::FindWindowA(nullptr, request.window.title.c_str());
+    read.read.handle = reinterpret_cast<std::uintptr_t>(chatWindow);
+    if (chatWindow == nullptr) return read;
     HWND history = ::FindWindowExA(chatWindow, nullptr, "RichEdit20A", nullptr);
-    if (history == nullptr) return {};
+    if (history == nullptr) return read;
     HistoryControlWin32 control(history, cancelled_, memory_);
-    TailRead read = tail_.ReadFrom(control, reinterpret_cast<std::uintptr_t>(history), from);
+    read.history = tail_.ReadFrom(control, reinterpret_cast<std::uintptr_t>(history), request.request);
     watched_ = history;
     watchedLength_ = tail_.LengthRead();
     return read;

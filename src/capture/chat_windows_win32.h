@@ -2,6 +2,7 @@
 #pragma once
 
 #include "win32/handles_win32.h"
+#include "capture/chat_capture.h"
 #include "capture/chat_windows.h"
 #include "capture/history_tail.h"
 #include "capture/remote_block.h"
@@ -71,14 +72,12 @@ public:
     // way ends as if the messenger had stopped answering.
     explicit ChatWindowsWin32(const std::atomic<bool>* cancelled = nullptr) : cancelled_(cancelled) {}
 
-    std::string ForegroundTitle() override;
+    ForegroundWindow Foreground() override;
     std::u16string AnsiToUnicode(std::string_view text) override;
-    // Reads the history's end when a cheap test finds it changed, and hands back what it
-    // read last time when not (HistoryTailReader).
-    std::string ReadHistory(std::string_view title) override { return ReadHistoryFrom(title, {}).text; }
-    // The same, reaching back to position `from` of the history: where the last message
-    // handled from it stands, whose followers are new.
-    TailRead ReadHistoryFrom(std::string_view title, std::optional<long> from);
+    // Reads the history of the first direct child of class "RichEdit20A" of the window
+    // `request` names (ChatCapture): its end when a cheap test finds it changed, what it
+    // read last time when not (HistoryTailReader); an empty history on any failure.
+    WindowRead ReadHistory(const ChatRead& request);
 
     const HistoryTailReader::Counts& ReadCounts() const noexcept { return tail_.counts(); }
 

@@ -40,19 +40,18 @@ HistoryReaderWin32::~HistoryReaderWin32() {
     ::DeleteCriticalSection(&lock_);
 }
 
-void HistoryReaderWin32::Start(std::string_view chatTitle, std::optional<long> from) {
+void HistoryReaderWin32::Start(const ChatRead& request) {
     if (busy_) return;
     busy_ = true;
     {
         Locked locked(lock_);
-        request_.assign(chatTitle);
-        requestFrom_ = from;
+        request_ = request;
     }
     ::SetEvent(wake_.get());
 }
 
-std::optional<HistoryReaderWin32::Read> HistoryReaderWin32::Take() {
-    std::optional<Read> read;
+std::optional<WindowRead> HistoryReaderWin32::Take() {
+    std::optional<WindowRead> read;
     {
         Locked locked(lock_);
         read = std::exchange(result_, std::nullopt);
@@ -75,16 +74,16 @@ void HistoryReaderWin32::ReadRequests() {
             if (windows_.WatchedHistoryChanged()) ::PostMessageW(notify_, changedMessage_, 0, 0);
             continue;
         }
-        Read read;
+        WindowRead read;
         // Nothing may escape the thread; a read that failed reads as an empty history.
         try {
-            std::optional<long> from;
+            ChatRead request;
             {
                 Locked locked(lock_);
-                read.chatTitle = request_;
-                from = requestFrom_;
+                request = request_;
             }
-            read.history = windows_.ReadHistoryFrom(read.chatTitle, from);
+            read = {request.window, request.window, {}};
+            read = windows_.ReadHistory(request);
         } catch (...) {
             read.history = {};
         }

@@ -22,11 +22,6 @@ namespace parlowen::capture {
 
 class HistoryReaderWin32 {
 public:
-    struct Read {
-        std::string chatTitle;
-        TailRead history;
-    };
-
     // Between reads, the history last read is watched this often for a change.
     static constexpr DWORD kWatchIntervalMs = 100;
 
@@ -38,12 +33,11 @@ public:
     // Ends a read under way at its next request and waits for the thread.
     ~HistoryReaderWin32();
 
-    // Starts reading the history of the chat window titled `chatTitle`, back to position
-    // `from` when given, unless the last read has not been taken yet: a messenger slower
-    // than the ticks is never asked twice at once.
-    void Start(std::string_view chatTitle, std::optional<long> from);
+    // Starts the read `request` asks for, unless the last read has not been taken yet: a
+    // messenger slower than the ticks is never asked twice at once.
+    void Start(const ChatRead& request);
     // The read that `message` announced.
-    std::optional<Read> Take();
+    std::optional<WindowRead> Take();
 
 private:
     static DWORD WINAPI Run(void* self);
@@ -60,9 +54,8 @@ private:
     // reader; the reader writes the result and then posts the message. Each side
     // touches its slot only while the other waits for it, guarded by `lock_`.
     CRITICAL_SECTION lock_;
-    std::string request_;
-    std::optional<long> requestFrom_;
-    std::optional<Read> result_;
+    ChatRead request_;
+    std::optional<WindowRead> result_;
     bool busy_ = false;  // GUI thread only: a read started and not yet taken
 };
 

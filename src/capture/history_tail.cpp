@@ -6,11 +6,6 @@
 #include <algorithm>
 
 namespace parlowen::capture {
-namespace {
-
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
-
-}  // namespace
 
 std::string WithCrLf(std::string_view text) {
     std::string result;
@@ -23,38 +18,10 @@ std::string WithCrLf(std::string_view text) {
     return result;
 }
 
-bool ParsesAsWhole(std::string_view tail) {
-    // Only a line with a time of day settles the matter: it tells that the whole text
-    // holds one, so its header lines are those lines, and the last of them lies here.
-    // An end without one may belong to a text that holds one further back, which makes
-    // the lines here with a digit and a colon message text; so it is never taken.
-    const std::optional<LineSpan> header = FindLastTimeOfDayLineSpan(tail);
-    // A line that starts at the start of the end read may have begun before it.
-    if (!header || header->begin == 0) return false;
-    const std::string_view before = tail.substr(0, header->begin);
-    return std::any_of(before.begin(), before.end(), [](char c) { return !IsBlank(c); });
-}
-
 std::size_t GbkCharacterCount(std::string_view text) {
     std::size_t count = 0;
     for (std::size_t pos = 0; pos < text.size(); pos += text::GbkCharLength(text, pos)) ++count;
     return count;
-}
-
-long PositionsIn(std::string_view text) {
-    long positions = 0;
-    for (std::size_t pos = 0; pos < text.size(); ++positions)
-        pos += text.compare(pos, 2, "\r\n") == 0 ? 2 : text::GbkCharLength(text, pos);
-    return positions;
-}
-
-std::optional<std::size_t> ByteOfPosition(std::string_view text, long position) {
-    std::size_t pos = 0;
-    for (long positions = 0; positions < position; ++positions) {
-        if (pos >= text.size()) return std::nullopt;
-        pos += text.compare(pos, 2, "\r\n") == 0 ? 2 : text::GbkCharLength(text, pos);
-    }
-    return pos <= text.size() ? std::optional<std::size_t>(pos) : std::nullopt;
 }
 
 std::optional<HistoryTailReader::Signature> HistoryTailReader::TakeSignature(
@@ -80,7 +47,8 @@ std::optional<HistoryTailReader::Signature> HistoryTailReader::TakeRowSignature(
 
 // The end is read from `characters` before `reachBackTo` (the length, or the position of
 // a message already handled), so that a message there has text before it.
-HistoryTailReader::Tail HistoryTailReader::ReadTail(HistoryControl& control, long length, long reachBackTo) {
+HistoryTailReader::Tail HistoryTailReader::ReadTail(HistoryControl& control, long length, long reachBackTo,
+                                                    const HeaderRule& rule) {
     for (long characters = kFirstTailCharacters;; characters *= 8) {
         const long start = std::max(0L, std::min(length, reachBackTo) - characters);
         std::optional<std::string> text = control.Text(start, length);
@@ -89,12 +57,12 @@ HistoryTailReader::Tail HistoryTailReader::ReadTail(HistoryControl& control, lon
         // Fewer characters than asked for: the text is shorter than it was a moment ago.
         if (static_cast<long>(GbkCharacterCount(*text)) != length - start) return {Outcome::Changed, {}};
         std::string tail = WithCrLf(*text);
-        if (start == 0 || ParsesAsWhole(tail)) return {Outcome::Complete, std::move(tail), start};
+        if (start == 0 || HoldsWholeHeaderLine(tail, rule)) return {Outcome::Complete, std::move(tail), start};
         if (characters >= kLongestTailCharacters) return {Outcome::TooLong, {}};
     }
 }
 
-TailRead HistoryTailReader::ReadFrom(HistoryControl& control, std::uintptr_t controlId, std::optional<long> from) {
+TailRead HistoryTailReader::ReadFrom(HistoryControl& control, std::uintptr_t controlId, const ReadRequest& request) {
     if (!control.ReadsParts()) return ReadWholeWhenChanged(control, controlId);
 
     std::optional<Signature> signature = TakeSignature(control);
@@ -109,8 +77,10 @@ TailRead HistoryTailReader::ReadFrom(HistoryControl& control, std::uintptr_t con
 
     for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
         const long length = signature->length;
+        const std::optional<long>& from = request.from;
         const bool reachBack = from && *from >= 0 && length - *from <= kLongestBurst;
-        const Tail tail = ReadTail(control, length, reachBack ? *from : length);
+        const long reachBackTo = reachBack ? std::max(0L, *from - kCappedShiftCharacters) : length;
+        const Tail tail = ReadTail(control, length, reachBackTo, request.rule);
         if (tail.outcome == Outcome::Unanswered) return Unanswered();
         if (tail.outcome == Outcome::TooLong) break;
         // A control that answers with nothing is not trusted with the cheap test either.

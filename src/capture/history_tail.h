@@ -1,14 +1,13 @@
-// Reading a chat history at a cost that follows its last message, not its length.
+// Reading a chat history at a cost that follows its newest messages, not its length.
 //
-// The capture tick parses only the last message of a transcript, so it need not be
-// given the whole transcript: its end, from a little before the last line with a time
-// of day on, parses the same (the parsers look at nothing before that line except to
-// trim blanks off the start; which lines are header lines is settled by that line
-// alone). So only the end is read, and only when a cheap test says the text may have
-// changed since the last read. A history without any time of day with seconds (a
-// messenger showing none) has its header lines settled only by all of its text: it is
-// read whole whenever it changes.
+// The capture parses only the messages since the last one it handled, so it need not
+// be given the whole transcript: its end, from a little before a header line that the
+// window's header rule vouches for, parses the same, since whether a line heads a
+// message is told by the line itself. So only the end is read, and only when a cheap
+// test says the text may have changed since the last read.
 #pragma once
+
+#include "capture/header_format.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -45,21 +44,16 @@ public:
 // `text` as a whole-text read gives it: each paragraph break "\r" as CR LF.
 std::string WithCrLf(std::string_view text);
 
-// Whether the end `tail` of a transcript parses exactly as the whole transcript, judged
-// on `tail` alone: it holds a line with a time of day with seconds whole (the line
-// starts after a break inside `tail`), which makes the transcript's header lines those
-// lines and this one its last, and before that line a byte that is not blank, so that
-// trimming the transcript's start cannot reach the header line either.
-bool ParsesAsWhole(std::string_view tail);
-
 // The number of characters in ANSI (GBK) text, a double-byte character counting once.
 std::size_t GbkCharacterCount(std::string_view text);
 
-// Positions in a transcript as the control counts them: a double-byte character, and a
-// paragraph break given as CR LF, counting once. The number of positions in `text`, and
-// the byte where position `position` starts (nothing past the end).
-long PositionsIn(std::string_view text);
-std::optional<std::size_t> ByteOfPosition(std::string_view text, long position);
+// What a read of a history is to reach: back to position `from` (where the last message
+// handled from it stood, whose followers are new), and far enough for a header line that
+// `rule`, the window's header rule, vouches for.
+struct ReadRequest {
+    std::optional<long> from;
+    HeaderRule rule;
+};
 
 // What a read of a history gave: a transcript that parses exactly as the whole text
 // does, the control's position where it starts, and whether it may differ from what the
@@ -88,15 +82,17 @@ public:
     static constexpr long kLongestHistory = 64L << 20;
     // Messages since the last one handled are read back to it up to this far; a burst
     // longer than that is taken as a new history.
-    static constexpr long kLongestBurst = 256 * 1024;
+    static constexpr long kLongestBurst = 1024 * 1024;
+    // And this far before it, where a history capped in length has moved it since.
+    static constexpr long kCappedShiftCharacters = 8 * 1024;
 
     // A transcript that parses exactly as the control's whole text does (its end, or
     // all of it), or the empty text when the control does not answer. `controlId`
     // names the control, so that what was read of another is never taken for it.
     std::string Read(HistoryControl& control, std::uintptr_t controlId) { return ReadFrom(control, controlId, {}).text; }
-    // The same, reaching back to position `from` (a message already handled, whose
-    // followers are new) when it lies no more than kLongestBurst before the end.
-    TailRead ReadFrom(HistoryControl& control, std::uintptr_t controlId, std::optional<long> from);
+    // The same, reaching back as `request` asks when the position it names lies no more
+    // than kLongestBurst before the end.
+    TailRead ReadFrom(HistoryControl& control, std::uintptr_t controlId, const ReadRequest& request);
 
     // How the reads went, for the tests and the benchmark.
     struct Counts {
@@ -139,7 +135,7 @@ private:
     static std::optional<Signature> TakeSignature(HistoryControl& control);
     // The cheap test of a control whose parts cannot be asked for: rows and length only.
     static std::optional<Signature> TakeRowSignature(HistoryControl& control);
-    static Tail ReadTail(HistoryControl& control, long length, long reachBackTo);
+    static Tail ReadTail(HistoryControl& control, long length, long reachBackTo, const HeaderRule& rule);
     TailRead ReadWhole(HistoryControl& control, std::uintptr_t controlId, const std::optional<Signature>& before,
                        SignatureTaker takeSignature = &TakeSignature);
     TailRead ReadWholeWhenChanged(HistoryControl& control, std::uintptr_t controlId);

@@ -23,14 +23,20 @@ namespace {
 using namespace e2e;
 using parlowen::capture::ChatWindowsWin32;
 using parlowen::capture::GbkCharacterCount;
-using parlowen::capture::ParseLastMessage;
-using parlowen::text::TrimmedView;
+using parlowen::capture::ParseTranscript;
 using parlowen::demo::ChatWindow;
 
-// What the capture tick takes out of a transcript: header, sender and body.
+// What the capture takes out of a transcript's last message: header, sender and body.
 std::string Parsed(const std::string& transcript) {
-    const auto [header, sender, body] = ParseLastMessage(TrimmedView(transcript));
-    return header + "|" + sender + "|" + body;
+    const auto messages = ParseTranscript(transcript, 0, {.group = true}).messages;
+    if (messages.empty()) return "||";
+    return messages.back().header + "|" + messages.back().sender + "|" + messages.back().body;
+}
+
+// The history of the window titled `title`, as the capture reads a chat it has not
+// followed before.
+std::string ReadHistory(ChatWindowsWin32& windows, const std::string& title) {
+    return windows.ReadHistory({{0, title, false}, {}}).history.text;
 }
 
 bool EndsWith(const std::string& text, const std::string& end) {
@@ -75,12 +81,12 @@ E2E_TEST(ChatWindowsReadsTheEndOfSmallAndLargeTranscripts) {
         ChatWindowsWin32 windows;
         const std::string transcript = TranscriptOfSize(size);
         chat.SetHistory(transcript);
-        const std::string read = windows.ReadHistory(kChatTitle);
+        const std::string read = ReadHistory(windows, kChatTitle);
         CHECK(EndsWith(transcript, read));
         CHECK(read.size() < 1200);  // a thousand characters at most
         CHECK_EQ(Parsed(read), std::string("moon 20:16:30|moon|the last one"));
         // Read again unchanged, it costs only the cheap test.
-        CHECK(windows.ReadHistory(kChatTitle) == read);
+        CHECK(ReadHistory(windows, kChatTitle) == read);
         CHECK_EQ(windows.ReadCounts().tails, 1);
         CHECK_EQ(windows.ReadCounts().unchanged, 1);
     }
@@ -94,7 +100,7 @@ E2E_TEST(ChatWindowsReadsGbkTextByteForByte) {
         "\xD4\xC2\xC1\xC1 20:16:30\r\n" + AllChineseCharacters() + "\r\n" + AllChineseCharacters();
     chat.SetHistory(transcript);
     ChatWindowsWin32 windows;
-    const std::string read = windows.ReadHistory(kChatTitle);
+    const std::string read = ReadHistory(windows, kChatTitle);
     CHECK_EQ(read.size(), transcript.size());
     CHECK(read == transcript);
     // Its last message takes most of it: the end was read further back until it began.
@@ -106,13 +112,13 @@ E2E_TEST(ChatWindowsReadsNothingWithoutAWindowOrItsHistory) {
     ChatWindowsWin32 windows;
     ChatWindow chat(kChatTitle);
     chat.SetHistory("moon 20:16:30\r\nhi");
-    CHECK_EQ(windows.ReadHistory(kChatTitle + " "), std::string());  // only exact titles
-    CHECK_EQ(windows.ReadHistory("no such window"), std::string());
+    CHECK_EQ(ReadHistory(windows, kChatTitle + " "), std::string());  // only exact titles
+    CHECK_EQ(ReadHistory(windows, "no such window"), std::string());
 
     HWND plain = ::CreateWindowExA(0, "STATIC", "Chatting with moon", WS_OVERLAPPEDWINDOW, 0, 0,
                                    200, 100, nullptr, nullptr, nullptr, nullptr);
     REQUIRE(plain != nullptr);
-    CHECK_EQ(windows.ReadHistory("Chatting with moon"), std::string());
+    CHECK_EQ(ReadHistory(windows, "Chatting with moon"), std::string());
     ::DestroyWindow(plain);
 }
 
@@ -147,13 +153,13 @@ E2E_TEST(ChatWindowsGivesUpOnAWindowThatDoesNotAnswer) {
     ::WaitForSingleObject(messenger.ready, 10000);
 
     ChatWindowsWin32 windows;
-    CHECK_EQ(windows.ReadHistory(HungMessenger::kTitle), std::string("moon 20:16:30\r\nhi"));
+    CHECK_EQ(ReadHistory(windows, HungMessenger::kTitle), std::string("moon 20:16:30\r\nhi"));
     ::SetEvent(messenger.hang);
     ::WaitForSingleObject(messenger.hanging, 10000);
     // The messenger never answers again until told to: that the read returns at all
     // shows that it gives up.
     const DWORD start = ::GetTickCount();
-    CHECK_EQ(windows.ReadHistory(HungMessenger::kTitle), std::string());
+    CHECK_EQ(ReadHistory(windows, HungMessenger::kTitle), std::string());
     std::printf("    measured: gave up after %lu ms\n", ::GetTickCount() - start);
 
     ::WaitForSingleObject(thread, 20000);
@@ -189,7 +195,7 @@ E2E_TEST(ChatWindowsReadsTheDemoChatInAnotherProcess) {
         REQUIRE(history != nullptr);
         ChatWindowsWin32 windows;
         // The demo greets with a first message from the friend: one message, read whole.
-        const std::string greeting = windows.ReadHistory(title);
+        const std::string greeting = ReadHistory(windows, title);
         CHECK_EQ(greeting.substr(0, 5), std::string("moon "));
         CHECK(greeting.size() > std::string("moon hh:mm:ss\r\n").size());
         CHECK(greeting == ControlTextAnsi(history));
@@ -197,7 +203,7 @@ E2E_TEST(ChatWindowsReadsTheDemoChatInAnotherProcess) {
         // Sent the way a user does: type a line and press the friend's button.
         const std::string typed = "see you at the gate, " + Ansi(L"月亮");
         demo.Send(DemoChat::Sender::Friend, typed);
-        const std::string read = windows.ReadHistory(title);
+        const std::string read = ReadHistory(windows, title);
         const std::string whole = ControlTextAnsi(history);
         CHECK_EQ(whole.substr(0, greeting.size() + 7), greeting + "\r\nmoon ");
         CHECK(EndsWith(whole, read));
@@ -210,7 +216,7 @@ E2E_TEST(ChatWindowsReadsTheDemoChatInAnotherProcess) {
         // read alone.
         const std::string more = "\r\n" + TranscriptOfSize(std::size_t{3} << 20);
         AppendFromOutside(history, more);
-        const std::string readLarge = windows.ReadHistory(title);
+        const std::string readLarge = ReadHistory(windows, title);
         CHECK(EndsWith(more, readLarge));
         CHECK_EQ(Parsed(readLarge), std::string("moon 20:16:30|moon|the last one"));
 
@@ -221,7 +227,7 @@ E2E_TEST(ChatWindowsReadsTheDemoChatInAnotherProcess) {
         ::SendMessageA(history, EM_SETSEL, 0, static_cast<LPARAM>(GbkCharacterCount(first) - firstBreaks));
         ::SendMessageA(history, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
         AppendFromOutside(history, "\r\nsky 20:16:31\r\n" + std::string(first.size() - 17, 'x'));
-        CHECK_EQ(Parsed(windows.ReadHistory(title)), "sky 20:16:31|sky|" + std::string(first.size() - 17, 'x'));
+        CHECK_EQ(Parsed(ReadHistory(windows, title)), "sky 20:16:31|sky|" + std::string(first.size() - 17, 'x'));
         // Every read took the end alone: no pairing falls back to the whole text.
         CHECK_EQ(windows.ReadCounts().wholeTexts, 0);
         CHECK_EQ(windows.ReadCounts().tails, 4);
@@ -246,7 +252,7 @@ E2E_TEST(ChatWindowsTailParsesAsTheWholeTextForRandomTranscripts) {
             const std::string transcript = transcripts.Next();
             ::SendMessageA(history, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(transcript.c_str()));
             ChatWindowsWin32 windows;  // nothing read before
-            const std::string read = windows.ReadHistory(title);
+            const std::string read = ReadHistory(windows, title);
             const std::string whole = ControlTextAnsi(history);
             if (!EndsWith(whole, read) || Parsed(read) != Parsed(whole)) {
                 Fail(__FILE__, __LINE__, "transcript " + std::to_string(i) + " " + Describe(transcript) +
@@ -321,8 +327,8 @@ E2E_TEST(ChatWindowsReadsTheWholeTextWhenPartsAreNotAnswered) {
         return std::nullopt;
     });
     ChatWindowsWin32 windows;
-    CHECK(windows.ReadHistory(ThreadMessenger::kTitle) == transcript);
-    CHECK(windows.ReadHistory(ThreadMessenger::kTitle) == transcript);
+    CHECK(ReadHistory(windows, ThreadMessenger::kTitle) == transcript);
+    CHECK(ReadHistory(windows, ThreadMessenger::kTitle) == transcript);
     CHECK_EQ(windows.ReadCounts().wholeTexts, 2);  // never trusted to be unchanged
     CHECK_EQ(windows.ReadCounts().tails, 0);
 }
@@ -337,7 +343,7 @@ E2E_TEST(ChatWindowsReadsAHistoryThatGrowsWhileItIsRead) {
                                   return std::nullopt;
                               });
     ChatWindowsWin32 windows;
-    const std::string read = windows.ReadHistory(ThreadMessenger::kTitle);
+    const std::string read = ReadHistory(windows, ThreadMessenger::kTitle);
     CHECK_EQ(Parsed(read), std::string("sky 20:17:00|sky|arrived while it was read"));
     CHECK_EQ(endReads, 2);
     CHECK_EQ(windows.ReadCounts().tails, 1);
@@ -353,12 +359,12 @@ E2E_TEST(ChatWindowsGivesUpOnAMessengerThatStopsAnsweringHalfwayThroughTheEnd) {
                               });
     ChatWindowsWin32 windows;
     const DWORD start = ::GetTickCount();
-    CHECK_EQ(windows.ReadHistory(ThreadMessenger::kTitle), std::string());
+    CHECK_EQ(ReadHistory(windows, ThreadMessenger::kTitle), std::string());
     std::printf("    measured: gave up after %lu ms\n", ::GetTickCount() - start);
     CHECK_EQ(windows.ReadCounts().unanswered, 1);  // given up on, not waited for
     // Once it answers again, the next read is right.
     ::Sleep(1500);
-    CHECK_EQ(Parsed(windows.ReadHistory(ThreadMessenger::kTitle)), std::string("moon 20:16:30|moon|the last one"));
+    CHECK_EQ(Parsed(ReadHistory(windows, ThreadMessenger::kTitle)), std::string("moon 20:16:30|moon|the last one"));
 }
 
 }  // namespace

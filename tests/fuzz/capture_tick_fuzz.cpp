@@ -1,8 +1,7 @@
 // Any sequence of foreground titles, transcripts and ticks against a stand-in
 // messenger: the ticks never crash, each handled message has a body, a read says at most
 // one utterance a speaker, and a transcript handled again brings nothing new.
-#include "capture/capture_tick.h"
-#include "capture/chat_tracking.h"
+#include "capture/chat_capture.h"
 
 #include "fake_chat_windows.h"
 
@@ -42,38 +41,46 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return text;
     };
     parlowen::testing::FakeChatWindows windows;
-    ChatTracking tracking;
-    CaptureTick tick;
+    ChatCapture capture;
     CountingOutput output;
+    ChatCapture::Clock::time_point now;
+    const auto read = [&] {
+        const std::optional<ChatRead> request = capture.NextRead();
+        return request ? windows.ReadHistory(*request) : WindowRead{};
+    };
     while (!input.empty()) {
         const unsigned char operation = static_cast<unsigned char>(input.front());
         input.remove_prefix(1);
         switch (operation % 5) {
         case 0:
+            // Bits of the operation pick one of four windows; two may share a title.
+            windows.foregroundHandle = 1 + (operation >> 5);
             windows.foregroundTitle = next();
+            windows.chats[windows.foregroundHandle].title = windows.foregroundTitle;
             break;
         case 1:
-            windows.historyByTitle[tracking.CurrentChatTitle()] = next();
+            windows.chats[capture.CurrentChat().handle].history = next();
             break;
         case 2:
-            tracking.Timer3Tick(windows);
+            capture.TrackForegroundChat(windows);
+            now += std::chrono::milliseconds(100 * (operation >> 3));
             break;
         case 3: {
-            const std::string before = tick.LastHeaderSeen();
+            const std::string before = capture.tick().LastHeaderSeen();
             const int logged = output.logged, spoken = output.spoken;
             output.options = {bool(operation & 8), bool(operation & 16), bool(operation & 32), bool(operation & 64),
                               bool(operation & 128)};
-            tick.Handle(tracking.CurrentChatTitle(), windows.ReadHistory(tracking.CurrentChatTitle()), output);
+            capture.HandleRead(read(), output, now);
             const bool handled = output.logged != logged;
-            if (!handled && (tick.LastHeaderSeen() != before || output.spoken != spoken)) std::abort();
+            if (!handled && (capture.tick().LastHeaderSeen() != before || output.spoken != spoken)) std::abort();
             if (output.spoken - spoken > 2) std::abort();
             break;
         }
         default: {
-            const std::string history = windows.ReadHistory(tracking.CurrentChatTitle());
-            tick.Handle(tracking.CurrentChatTitle(), history, output);
+            const WindowRead history = read();
+            capture.HandleRead(history, output, now);
             const int logged = output.logged;
-            tick.Handle(tracking.CurrentChatTitle(), history, output);  // the same transcript again: nothing new
+            capture.HandleRead(history, output, now);  // the same transcript again: nothing new
             if (output.logged != logged) std::abort();
             break;
         }

@@ -1,6 +1,6 @@
-// Any transcript: the parser never crashes, never reads past the text, and its scans
-// from the end find the header line, and the last line with a time of day, that
-// splitting the whole text finds.
+// Any transcript: the parser never crashes, never reads past the text, its scan from
+// the end finds exactly the header-shaped lines that splitting the whole text finds,
+// and every message it gives has its header line's place and a trimmed body.
 #include "capture/chat_text.h"
 #include "chat_text_reference.h"
 #include "text/blanks.h"
@@ -13,17 +13,16 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace parlowen::capture;
     const std::string_view transcript(reinterpret_cast<const char*>(data), size);
-    const std::string_view trimmed = parlowen::text::TrimmedView(transcript);
-
-    const LastMessage message = ParseLastMessage(trimmed);
-    const auto lines = parlowen::testing::reference::SplitLines(trimmed);
-    const auto index = parlowen::testing::reference::FindLastHeaderLine(lines);
-    const auto span = FindLastHeaderLineSpan(trimmed);
-    if (index.has_value() != span.has_value()) std::abort();
-    if (span && std::string_view(trimmed).substr(span->begin, span->end - span->begin) != lines[*index]) std::abort();
-    const auto timed = FindLastTimeOfDayLineSpan(trimmed);
-    if (timed.has_value() != (index && parlowen::testing::reference::HoldsTimeOfDay(lines[*index]))) std::abort();
-    if (timed && timed->begin != span->begin) std::abort();
-    if (IsAllDigits(message.sender)) (void)SpaceOutDigits(message.sender);
+    const auto lines = parlowen::testing::reference::SplitLines(transcript);
+    std::size_t shaped = 0;
+    for (const std::string& line : lines) shaped += HeaderShapeOf(line) ? 1 : 0;
+    const auto candidates = FindHeaderCandidates(transcript);
+    if (candidates.size() != shaped) std::abort();
+    for (const bool group : {false, true}) {
+        for (const ChatMessage& message : ParseTranscript(transcript, 0, {.group = group, .chatTitle = "sky"}).messages) {
+            if (message.body != parlowen::text::TrimBlanks(message.body)) std::abort();
+            if (message.header.empty() || message.position != PositionsIn(transcript.substr(0, message.begin))) std::abort();
+        }
+    }
     return 0;
 }

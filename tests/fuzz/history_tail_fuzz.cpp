@@ -15,12 +15,15 @@
 
 namespace {
 
+// A group whose messenger shows seconds: the rule alone tells every header line.
+const parlowen::capture::HeaderRule kRule{parlowen::capture::ClockStyle::WithSeconds, true, {}, {}};
+
 bool SameLastMessage(const std::string& a, const std::string& b) {
-    using parlowen::capture::ParseLastMessage;
-    using parlowen::text::TrimmedView;
-    const auto x = ParseLastMessage(TrimmedView(a));
-    const auto y = ParseLastMessage(TrimmedView(b));
-    return x.header == y.header && x.sender == y.sender && x.body == y.body;
+    using parlowen::capture::ParseTranscript;
+    const auto x = ParseTranscript(a, 0, kRule).messages;
+    const auto y = ParseTranscript(b, 0, kRule).messages;
+    if (x.empty() || y.empty()) return x.empty() == y.empty();
+    return x.back().header == y.back().header && x.back().sender == y.back().sender && x.back().body == y.back().body;
 }
 
 }  // namespace
@@ -40,13 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     parlowen::testing::FakeHistoryControl control(first, rowWidth);
     parlowen::capture::HistoryTailReader reader;
-    if (!SameLastMessage(reader.Read(control, 1), control.WholeTextNow())) std::abort();
+    if (!SameLastMessage(reader.ReadFrom(control, 1, {std::nullopt, kRule}).text, control.WholeTextNow())) std::abort();
     if (!later.empty()) {
         // A messenger adds a message on a line of its own; the stand-in counts characters
         // in GBK, so text run on to a trailing lead byte would merge with it, which a
         // control holding characters, not bytes, never does.
         control.Append("\r\n" + std::string(later));
-        if (!SameLastMessage(reader.Read(control, 1), control.WholeTextNow())) std::abort();
+        if (!SameLastMessage(reader.ReadFrom(control, 1, {std::nullopt, kRule}).text, control.WholeTextNow())) std::abort();
     }
     return 0;
 }

@@ -1,18 +1,21 @@
-#include "capture/capture_tick.h"
+#include "capture/chat_capture.h"
 
 #include "fake_chat_windows.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace {
 
+using namespace std::chrono_literals;
 using parlowen::capture::CaptureOutput;
 using parlowen::capture::CaptureTick;
-using parlowen::capture::ChatTracking;
+using parlowen::capture::ChatCapture;
+using parlowen::capture::ChatWindowRef;
 using parlowen::capture::ReadingOptions;
 using parlowen::capture::Sender;
 using parlowen::testing::FakeChatWindows;
@@ -55,22 +58,33 @@ protected:
     const std::string chatWithMoon = Gbk("与 moon 交谈中");
     const std::string familyGroup = Gbk("快乐一家群");
 
-    // The user brings the chat window `title`, holding `history`, to the front.
-    void Open(const std::string& title, const std::string& history) {
-        windows.historyByTitle[title] = history;
+    // The user brings the chat window `handle`, titled `title` and holding `history`, to
+    // the front.
+    void Open(const std::string& title, const std::string& history, std::uintptr_t handle = 1) {
+        windows.chats[handle] = {title, history};
+        windows.foregroundHandle = handle;
         windows.foregroundTitle = title;
-        tracking.Timer3Tick(windows);
+        capture.TrackForegroundChat(windows);
     }
-    // As the program's reader thread does: the tracked window's history, read once.
+    std::string& History(std::uintptr_t handle = 1) { return windows.chats[handle].history; }
+    // As the program's reader thread does: the followed window's history, read once, a
+    // second after the last read.
     void Tick() {
-        tick.Handle(tracking.CurrentChatTitle(), windows.ReadHistory(tracking.CurrentChatTitle()), output);
+        if (const auto request = capture.NextRead()) capture.HandleRead(windows.ReadHistory(*request), output, now);
+        now += 1s;
     }
     std::vector<RecordingOutput::Event> TakeEvents() { return std::exchange(output.events, {}); }
+    std::vector<std::string> Logged() {
+        std::vector<std::string> logged;
+        for (const auto& event : TakeEvents())
+            if (event.what == "log") logged.push_back(event.text);
+        return logged;
+    }
 
     FakeChatWindows windows;
-    ChatTracking tracking;
-    CaptureTick tick;
-    RecordingOutput output{tick};
+    ChatCapture capture;
+    ChatCapture::Clock::time_point now;
+    RecordingOutput output{capture.tick()};
 };
 
 struct SpeechCase {
@@ -170,19 +184,18 @@ TEST_F(CaptureTickTest, TwoMessagesWithTheSameHeaderAreTwoMessagesAndAGrowingBod
     Open(chatWithMoon, "moon 20:16:30\r\nfirst");
     Tick();
     EXPECT_EQ(TakeEvents().size(), 2u);
-    windows.historyByTitle[chatWithMoon] += "\r\nand more of it";
+    History() += "\r\nand more of it";
     Tick();
     EXPECT_TRUE(TakeEvents().empty());
-    windows.historyByTitle[chatWithMoon] += "\r\nmoon 20:16:30\r\nsame second";
+    History() += "\r\nmoon 20:16:30\r\nsame second";
     Tick();
-    const std::vector<RecordingOutput::Event> events = TakeEvents();
-    ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[1].text, "moon 20:16:30" + kLogSaid + "|same second");
+    EXPECT_EQ(Logged(), std::vector<std::string>{"moon 20:16:30" + kLogSaid + "|same second"});
 }
 
-// Only the last message of a window seen for the first time, or of a history whose last
-// handled message is no longer where it stood: the history is never read aloud.
-TEST_F(CaptureTickTest, AFirstSightOrALostPlaceHandlesOnlyTheLastMessage) {
+// A window seen for the first time gives its last message only: the history is never
+// read aloud. A history capped in length keeps its place by content; a cleared one, or
+// another conversation, gives its last message only.
+TEST_F(CaptureTickTest, AFirstSightGivesTheLastMessageAndACappedHistoryLosesNothing) {
     const std::string burst = "moon 20:16:30\r\nfirst\r\nsky 20:16:31\r\nsecond\r\nmoon 20:16:32\r\nthird";
     Open(chatWithMoon, burst);
     Tick();
@@ -190,15 +203,20 @@ TEST_F(CaptureTickTest, AFirstSightOrALostPlaceHandlesOnlyTheLastMessage) {
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(events[0].text, "moon" + kSaid + "third");
     // Capped: the first message dropped as two more came.
-    windows.historyByTitle[chatWithMoon] = burst.substr(burst.find("sky")) + "\r\nsky 20:16:40\r\nx\r\nmoon 20:16:41\r\ny";
+    History() = burst.substr(burst.find("sky")) + "\r\nsky 20:16:40\r\nx\r\nmoon 20:16:41\r\ny";
     Tick();
-    events = TakeEvents();
-    ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[1].text, "moon 20:16:41" + kLogSaid + "|y");
-    // Cleared, then the same last message shown again: not new.
-    windows.historyByTitle[chatWithMoon] = "moon 20:16:41\r\ny";
+    EXPECT_EQ(Logged(), (std::vector<std::string>{"sky 20:16:40" + kLogSaid + "|x", "moon 20:16:41" + kLogSaid + "|y"}));
+    // Cleared, then the same last message shown again: not new; what follows it is.
+    History() = "moon 20:16:41\r\ny";
     Tick();
     EXPECT_TRUE(TakeEvents().empty());
+    History() += "\r\nsky 20:16:50\r\nz";
+    Tick();
+    EXPECT_EQ(Logged(), std::vector<std::string>{"sky 20:16:50" + kLogSaid + "|z"});
+    // Another conversation: its last message only.
+    History() = "moon 21:00:00\r\na\r\nmoon 21:00:01\r\nb";
+    Tick();
+    EXPECT_EQ(Logged(), std::vector<std::string>{"moon 21:00:01" + kLogSaid + "|b"});
 }
 
 // Messages that came between two reads: each logged in order in its colour, and each
@@ -208,8 +226,7 @@ TEST_F(CaptureTickTest, EveryNewMessageIsHandledInOrder) {
     Tick();
     TakeEvents();
     output.options.readMyName = false;
-    windows.historyByTitle[chatWithMoon] +=
-        "\r\nmoon 20:16:30\r\nfirst\r\nsky 20:16:31\r\nsecond\r\nmoon 20:16:32\r\nlet us meet at\r\n5:30\r\nmoon 20:16:33";
+    History() += "\r\nmoon 20:16:30\r\nfirst\r\nsky 20:16:31\r\nsecond\r\nmoon 20:16:32\r\nlet us meet at\r\n5:30\r\nmoon 20:16:33";
     Tick();
     std::vector<RecordingOutput::Event> events = TakeEvents();
     ASSERT_EQ(events.size(), 5u);
@@ -224,74 +241,119 @@ TEST_F(CaptureTickTest, EveryNewMessageIsHandledInOrder) {
               std::vector<Sender>({Sender::Friend, Sender::Mine, Sender::Friend}));
     for (const auto& event : events) EXPECT_EQ(event.lastHeaderSeen, "moon 20:16:32");
     // The message whose body had not come yet is handled once it has.
-    windows.historyByTitle[chatWithMoon] += "\r\nbye";
+    History() += "\r\nbye";
     Tick();
-    events = TakeEvents();
-    ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[1].text, "moon 20:16:33" + kLogSaid + "|bye");
+    EXPECT_EQ(Logged(), std::vector<std::string>{"moon 20:16:33" + kLogSaid + "|bye"});
 }
 
-TEST_F(CaptureTickTest, AMessageWithoutBodyIsNeverHandled) {
+// Only the last message of a read waits for its body, and not for ever; one without a
+// body (a picture reads as a blank) is passed over and holds nothing back.
+TEST_F(CaptureTickTest, AMessageWithoutBodyWaitsBrieflyAndHoldsNothingBack) {
     Open(chatWithMoon, "moon 20:16:30\r\nhi");
     Tick();
     TakeEvents();
-    for (const char* tail : {"\r\nsky 20:17:00", "\r\nsky 20:17:00\r\n \t\r\n"}) {
-        windows.historyByTitle[chatWithMoon] = std::string("moon 20:16:30\r\nhi") + tail;
-        Tick();
-        EXPECT_TRUE(TakeEvents().empty());
-        EXPECT_EQ(tick.LastHeaderSeen(), "moon 20:16:30");
+    History() += "\r\nsky 20:17:00\r\n \t";
+    Tick();
+    EXPECT_TRUE(TakeEvents().empty());
+    EXPECT_EQ(capture.tick().LastHeaderSeen(), "moon 20:16:30");
+    History() += "\r\nmoon 20:17:05\r\nnice";
+    Tick();
+    EXPECT_EQ(Logged(), std::vector<std::string>{"moon 20:17:05" + kLogSaid + "|nice"});
+
+    History() += "\r\nsky 20:17:10";
+    Tick();
+    now += ChatCapture::kBodyWait;
+    Tick();  // passed over: it never came
+    History() += "\r\n\xCD\xBC\r\nmoon 20:17:20\r\nok";  // its body, too late, and the next
+    Tick();
+    EXPECT_EQ(Logged(), std::vector<std::string>{"moon 20:17:20" + kLogSaid + "|ok"});
+}
+
+struct ShapeCase {
+    const char* shape;
+    const char* title;                  // UTF-8
+    std::vector<const char*> arrivals;  // UTF-8, each appended and read in turn
+    std::vector<std::string> logged;    // UTF-8 "header|body"
+};
+
+// Lines of message text that look like header lines in part, each in a chat read as it
+// grows: every message logged once, under its own header.
+TEST_F(CaptureTickTest, TimesInMessageTextNeverHeadAMessage) {
+    const ShapeCase cases[] = {
+        {"a time with seconds inside a one-line message", "与 moon 交谈中",
+         {"moon 20:16:30\r\nhi", "\r\nmoon 20:16:40\r\n明天 10:00:00 开会", "\r\nsky 20:16:50\r\nok"},
+         {"moon 20:16:30 说：|hi", "moon 20:16:40 说：|明天 10:00:00 开会", "sky 20:16:50 说：|ok"}},
+        {"a time alone on a message's last line", "与 moon 交谈中",
+         {"moon 20:16:30\r\n闹钟\r\n8:05:00", "\r\nsky 20:17:00\r\nok"},
+         {"moon 20:16:30 说：|闹钟\r\n8:05:00", "sky 20:17:00 说：|ok"}},
+        {"a messenger without seconds, and one line ending in a time with them", "与 star 交谈中",
+         {"sky 9:16\r\n闹钟 7:00:00\r\nstar 9:17\r\n好", "\r\nsky 9:18\r\n晚安"},
+         {"star 9:17 说：|好", "sky 9:18 说：|晚安"}},
+        {"a messenger without seconds, and a time in the user's text", "与 star 交谈中",
+         {"star 9:16\r\n几点？\r\nsky 9:17\r\n明早 8:30", "\r\nstar 9:18\r\n好"},
+         {"sky 9:17 说：|明早 8:30", "star 9:18 说：|好"}},
+        {"a date before the time", "与 sky 交谈中",
+         {"sky 2009-1-6 21:05:00\r\nhi", "\r\nmoon 2009-1-6 21:06:00\r\nyo"},
+         {"sky 2009-1-6 21:05:00 说：|hi", "moon 2009-1-6 21:06:00 说：|yo"}},
+    };
+    std::uintptr_t handle = 10;
+    for (const ShapeCase& c : cases) {
+        SCOPED_TRACE(c.shape);
+        Open(Gbk(c.title), "", ++handle);
+        for (const char* arrival : c.arrivals) {
+            History(handle) += Gbk(arrival);
+            Tick();
+        }
+        std::vector<std::string> expected;
+        for (const std::string& entry : c.logged) expected.push_back(Gbk(entry));
+        EXPECT_EQ(Logged(), expected);
     }
-    windows.historyByTitle[chatWithMoon] += "\r\nthere";
-    Tick();
-    EXPECT_EQ(TakeEvents().size(), 2u);
-    EXPECT_EQ(tick.LastHeaderSeen(), "sky 20:17:00");
 }
 
-TEST_F(CaptureTickTest, AHeaderlessTranscriptCountsAsNewOnlyAfterAHeader) {
-    const std::string notes = Gbk("笔记群");
-    // The transcript is trimmed first, so the blank line is not its first line.
-    Open(notes, "\r\n  \r\nhello\r\nworld\r\n");
+TEST_F(CaptureTickTest, AHistoryWithoutHeaderLinesHoldsNoMessage) {
+    Open(Gbk("笔记群"), "\r\n  \r\nhello\r\nworld\r\n8:05:00\r\n");
     Tick();
-    EXPECT_TRUE(TakeEvents().empty());  // its empty header equals the empty LastHeaderSeen
-
-    Open(chatWithMoon, "moon 20:16:30\r\nhi");
-    Tick();
-    TakeEvents();
-    Open(notes, "\r\n  \r\nhello\r\nworld\r\n");
-    Tick();
-    Tick();
-    const std::vector<RecordingOutput::Event> events = TakeEvents();
-    ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[0].what, "mine");
-    EXPECT_EQ(events[0].text, kSaid + "world");
-    EXPECT_EQ(events[1].text, kLogSaid + "|world");
-    EXPECT_EQ(tick.LastHeaderSeen(), "");
+    EXPECT_TRUE(TakeEvents().empty());
 }
 
 // Each window keeps its own place: coming back repeats nothing, and what came meanwhile
-// is handled then.
-TEST_F(CaptureTickTest, SwitchingWindowsRepeatsNothingAndCatchesUp) {
-    Open(chatWithMoon, "moon 20:16:30\r\nhi from moon");
+// is handled then. A window is its handle: a title that changes and changes back, two
+// windows of one title, or a chat closed and opened again repeat nothing.
+TEST_F(CaptureTickTest, EachWindowKeepsItsPlaceWhateverItsTitle) {
+    Open(chatWithMoon, "moon 20:16:30\r\nhi from moon", 1);
     Tick();
-    Open(familyGroup, "dad 19:00:00\r\ndinner");
+    Open(familyGroup, "dad 19:00:00\r\ndinner", 2);
     Tick();
-    Open(chatWithMoon, "moon 20:16:30\r\nhi from moon");
+    Open(familyGroup, "mum 19:00:05\r\nsoup", 3);
     Tick();
-    Open(familyGroup, "dad 19:00:00\r\ndinner\r\nmum 19:01:00\r\nat seven");
+    Open(Gbk("moon 正在输入… - 与 moon 交谈中"), History(1), 1);
     Tick();
-    std::vector<std::string> logged;
-    for (const auto& event : TakeEvents())
-        if (event.what == "log") logged.push_back(event.text);
-    EXPECT_EQ(logged, (std::vector<std::string>{"moon 20:16:30" + kLogSaid + "|hi from moon",
-                                                "dad 19:00:00" + kLogSaid + "|dinner",
-                                                "mum 19:01:00" + kLogSaid + "|at seven"}));
+    Open(chatWithMoon, History(1), 1);
+    Tick();
+    Open(familyGroup, "dad 19:00:00\r\ndinner\r\nmum 19:01:00\r\nat seven", 2);
+    Tick();
+    windows.foregroundHandle = 3;  // the second group comes to the front again
+    capture.TrackForegroundChat(windows);
+    Tick();
+    Open(chatWithMoon, History(1), 1);
+    Tick();
+    // The chat with moon closed and opened again, showing its history and one more.
+    windows.chats[5] = {chatWithMoon, History(1) + "\r\nmoon 20:20:00\r\nback"};
+    windows.chats.erase(1);
+    Tick();
+    Tick();
+    EXPECT_EQ(Logged(), (std::vector<std::string>{
+                            "moon 20:16:30" + kLogSaid + "|hi from moon", "dad 19:00:00" + kLogSaid + "|dinner",
+                            "mum 19:00:05" + kLogSaid + "|soup", "mum 19:01:00" + kLogSaid + "|at seven",
+                            "moon 20:20:00" + kLogSaid + "|back"}));
 }
 
-// The program reads on another thread and hands the tick the title the history was
-// read for, which may no longer be the tracked one.
-TEST_F(CaptureTickTest, TellsTheFriendByTheTitleTheHistoryWasReadFor) {
+// The program reads on another thread and hands over the window the history was read
+// for, which may no longer be the one followed.
+TEST_F(CaptureTickTest, TellsTheFriendByTheWindowTheHistoryWasReadFor) {
     Open(familyGroup, "dad 19:00:00\r\ndinner");
-    tick.Handle(chatWithMoon, "moon 20:16:30\r\nhi", output);
+    const ChatWindowRef moon{7, chatWithMoon, false};
+    capture.HandleRead({moon, moon, {"moon 20:16:30\r\nhi", 0, true}}, output, now);
     const std::vector<RecordingOutput::Event> events = TakeEvents();
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(events[0].what, "friend");

@@ -36,6 +36,9 @@ TEST_F(ChatTrackingTest, EachOfTheFifteenMarkersTracksTheTitle) {
         Foreground(Gbk("记事本"));
         Foreground(Gbk(title));
         EXPECT_EQ(tracking.CurrentChatTitle(), Gbk(title));
+        // Group windows name the group, not a speaker.
+        const std::string_view name(title);
+        EXPECT_EQ(tracking.CurrentChat().group, name == "快乐一家群" || name == "Group － friends");
     }
 }
 

@@ -1,11 +1,15 @@
-// A messenger's windows as the capture sees them, for the native tests: a foreground
-// title, chat windows by exact title with their history text, and the GBK code page.
+// A messenger's windows as the capture sees them, for the native tests: the foreground
+// window, chat windows by handle with their titles and whole history text, read as the
+// platform reads them, and the GBK code page.
 #pragma once
 
+#include "capture/chat_capture.h"
 #include "capture/chat_windows.h"
 
+#include <cstdint>
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <map>
 #include <stdexcept>
@@ -43,12 +47,18 @@ inline std::string Gbk(std::string_view utf8) { return Iconv(utf8, "UTF-8", "GBK
 
 class FakeChatWindows : public capture::ChatWindows {
 public:
+    struct Chat {
+        std::string title;
+        std::string history;
+    };
+    std::uintptr_t foregroundHandle = 1;
     std::string foregroundTitle;
-    std::map<std::string, std::string, std::less<>> historyByTitle;
-    int historyReads = 0;
+    std::map<std::uintptr_t, Chat> chats;  // by handle, in the order the system finds them
 
     // As the platform's title query: at most 254 bytes.
-    std::string ForegroundTitle() override { return foregroundTitle.substr(0, 254); }
+    capture::ForegroundWindow Foreground() override {
+        return {foregroundHandle, foregroundTitle.substr(0, 254)};
+    }
 
     std::u16string AnsiToUnicode(std::string_view text) override {
         const std::string bytes = Iconv(text, "GBK", "UTF-16LE", "\xFD\xFF");
@@ -60,10 +70,16 @@ public:
         return utf16;
     }
 
-    std::string ReadHistory(std::string_view title) override {
-        ++historyReads;
-        const auto window = historyByTitle.find(title);
-        return window == historyByTitle.end() ? std::string() : window->second;
+    // As the platform reads a chat: the window asked for while it exists, else the first
+    // of the same title; its whole history.
+    capture::WindowRead ReadHistory(const capture::ChatRead& request) const {
+        capture::WindowRead read{request.window, request.window, {}};
+        auto chat = chats.find(request.window.handle);
+        if (chat == chats.end())
+            chat = std::find_if(chats.begin(), chats.end(), [&](const auto& c) { return c.second.title == request.window.title; });
+        read.read.handle = chat == chats.end() ? 0 : chat->first;
+        if (chat != chats.end()) read.history = {chat->second.history, 0, true};
+        return read;
     }
 };
 

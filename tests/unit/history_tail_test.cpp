@@ -14,9 +14,10 @@
 namespace {
 
 using parlowen::capture::HistoryTailReader;
-using parlowen::capture::ParseLastMessage;
-using parlowen::capture::ParsesAsWhole;
-using parlowen::text::TrimmedView;
+using parlowen::capture::ClockStyle;
+using parlowen::capture::HeaderRule;
+using parlowen::capture::HoldsWholeHeaderLine;
+using parlowen::capture::ParseTranscript;
 using parlowen::capture::WithCrLf;
 using parlowen::testing::FakeHistoryControl;
 using parlowen::testing::Gbk;
@@ -24,10 +25,15 @@ using parlowen::testing::RandomTranscripts;
 
 constexpr std::uintptr_t kControl = 1;
 
-// What the capture tick takes out of a transcript: header, sender and body.
-std::string Parsed(const std::string& transcript) {
-    const auto [header, sender, body] = ParseLastMessage(TrimmedView(transcript));
-    return header + "|" + sender + "|" + body;
+// A group window whose messenger shows seconds: every header-shaped line of that clock
+// style heads a message.
+HeaderRule GroupRule(ClockStyle clock = ClockStyle::WithSeconds) { return {clock, true, {}, {}}; }
+
+// What the capture takes out of a transcript's last message: header, sender and body.
+std::string Parsed(const std::string& transcript, const HeaderRule& rule = GroupRule()) {
+    const auto messages = ParseTranscript(transcript, 0, rule).messages;
+    if (messages.empty()) return "||";
+    return messages.back().header + "|" + messages.back().sender + "|" + messages.back().body;
 }
 
 bool EndsWith(const std::string& text, const std::string& end) {
@@ -57,24 +63,35 @@ TEST(HistoryTailTest, ParagraphBreaksReadAsCrLf) {
     EXPECT_EQ(WithCrLf(""), "");
 }
 
-TEST(HistoryTailTest, TheEndParsesAsTheWholeOnceItHoldsTheHeaderLineAndSomethingBefore) {
-    EXPECT_FALSE(ParsesAsWhole("see you at the gate\r\nbye"));        // no header line
-    EXPECT_FALSE(ParsesAsWhole("20:16:30\r\nbye"));                  // it may have begun earlier
-    EXPECT_FALSE(ParsesAsWhole("\r\n \r\nmoon 20:16:30\r\nbye"));    // only blanks before it
-    EXPECT_TRUE(ParsesAsWhole("x\r\nmoon 20:16:30\r\nbye"));
-    EXPECT_TRUE(ParsesAsWhole("x\r\nsky 20:15:08\r\nmoon 20:16:30"));
-    EXPECT_TRUE(ParsesAsWhole("x\r\nsky 20:15:08\r\nmeet at 5:30"));    // text, as in the whole
-    EXPECT_FALSE(ParsesAsWhole("x\r\nsky 20:15\r\nhi"));               // a time of day may stand earlier
+TEST(HistoryTailTest, TheEndParsesAsTheWholeOnceItHoldsAWholeHeaderLineTheRuleVouchesFor) {
+    const HeaderRule withMoon{ClockStyle::WithSeconds, false, "Chatting with moon", {}};
+    const struct {
+        const char* tail;
+        HeaderRule rule;
+        bool whole;
+    } cases[] = {
+        {"see you at the gate\r\nbye", GroupRule(), false},  // no header line
+        {"moon 20:16:30\r\nbye", GroupRule(), false},         // it may have begun earlier
+        {"\r\n \r\nmoon 20:16:30\r\nbye", GroupRule(), false},  // only blanks before it
+        {"x\r\nmoon 20:16:30\r\nbye", GroupRule(), true},
+        {"x\r\nsky 20:15:08\r\nmeet at 5:30", GroupRule(), true},
+        {"x\r\nsky 20:15\r\nhi", GroupRule(), false},  // not the window's clock style
+        {"x\r\nsky 20:15:08\r\nhi", withMoon, false},  // a speaker not known there
+        {"x\r\nmoon 20:15:08\r\nhi", withMoon, true},
+        {"x\r\nsky 20:15\r\nhi", {}, false},  // too little to learn the window's rule from
+        {"x\r\na 1:00\r\nb 1:01:00\r\nc 1:02\r\nd 1:03", {}, true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(HoldsWholeHeaderLine(c.tail, c.rule), c.whole) << c.tail;
 }
 
-// The cut of the sender depends on blanks at the start of the header line, which only
-// the whole transcript's trimming may remove.
+// Whether a line heads a message is told by the line: the end read keeps the header
+// line's leading blanks and still parses as the whole.
 TEST(HistoryTailTest, LeavesTheHeaderLinesLeadingBlanksAlone) {
     const std::string whole = "sky 20:15:08\r\nhi\r\n 9x 1:00:00\r\nbody";
     FakeHistoryControl control(whole);
     HistoryTailReader reader;
-    EXPECT_EQ(Parsed(reader.Read(control, kControl)), "9x 1:00:00||body");  // "9x" had " 9x" been trimmed
-    EXPECT_EQ(Parsed(whole), "9x 1:00:00||body");
+    EXPECT_EQ(Parsed(reader.Read(control, kControl)), "9x 1:00:00|9x|body");
+    EXPECT_EQ(Parsed(whole), "9x 1:00:00|9x|body");
 }
 
 // A range past the text's end, or with a negative end (which a rich edit reads as "to
@@ -232,17 +249,21 @@ std::string HistoryWithoutSeconds(int messages) {
     return text;
 }
 
-TEST(HistoryTailReaderTest, ALongLastMessageNoHeaderLineOrNoTimeOfDayIsReadWholeOnce) {
-    for (const std::string& text : {History(20) + "\r\n" + Message(20, Lines(8000)), std::string(100000, 'x') + "\r\nno time",
-                                    HistoryWithoutSeconds(5000)}) {
+TEST(HistoryTailReaderTest, ALongLastMessageOrNoHeaderLineIsReadWholeOnce) {
+    for (const std::string& text : {History(20) + "\r\n" + Message(20, Lines(8000)), std::string(100000, 'x') + "\r\nno time"}) {
         FakeHistoryControl control(text);
         EXPECT_EQ(WholeReadsOfTwo(control), 1);  // then found unchanged
     }
+    // Header lines without seconds are told by the lines themselves: only the end is read.
+    FakeHistoryControl control(HistoryWithoutSeconds(5000));
+    HistoryTailReader reader;
+    EXPECT_TRUE(EndsWith(control.WholeTextNow(), reader.Read(control, kControl)));
+    EXPECT_EQ(control.wholeReads, 0);
 }
 
-// Past the longest end read, lines with "5:30" stand after the last time of day: they
-// are message text only because the whole history holds that time.
-TEST(HistoryTailReaderTest, ATimeOfDayBeforeTheLongestEndIsFoundInTheWholeText) {
+// A last message longer than the longest end read, whose lines hold times, is found in
+// the whole text.
+TEST(HistoryTailReaderTest, AHeaderLineBeforeTheLongestEndIsFoundInTheWholeText) {
     std::string meetings;
     for (int i = 0; i < 6000; ++i) meetings += "meet at 5:30 in room " + std::to_string(i) + "\r\n";
     FakeHistoryControl control(History(20) + "\r\n" + Message(20, meetings));
@@ -276,18 +297,19 @@ TEST(HistoryTailReaderTest, EmptyAndShortHistories) {
     EXPECT_EQ(reader.Read(control, kControl), "");
 }
 
-// The property the capture tick relies on: whatever the transcript, the end read
-// parses exactly as the whole text.
+// The property the capture relies on: whatever the transcript, the end read parses
+// exactly as the whole text, by the rule the window's header lines have taught.
 TEST(HistoryTailReaderTest, TheEndParsesAsTheWholeTextForRandomTranscripts) {
     RandomTranscripts transcripts(20090106);
     int tails = 0;
     for (int i = 0; i < 3000; ++i) {
         FakeHistoryControl control(transcripts.Next());
+        const HeaderRule rule = GroupRule(transcripts.WithSeconds() ? ClockStyle::WithSeconds : ClockStyle::WithoutSeconds);
         HistoryTailReader reader;
         const std::string whole = control.WholeTextNow();
-        const std::string read = reader.Read(control, kControl);
+        const std::string read = reader.ReadFrom(control, kControl, {std::nullopt, rule}).text;
         ASSERT_TRUE(EndsWith(whole, read)) << i;
-        ASSERT_EQ(Parsed(read), Parsed(whole)) << i;
+        ASSERT_EQ(Parsed(read, rule), Parsed(whole, rule)) << i;
         tails += reader.counts().tails;
     }
     EXPECT_GT(tails, 2400);
@@ -299,6 +321,7 @@ namespace burst {
 
 using parlowen::capture::CaptureOutput;
 using parlowen::capture::CaptureTick;
+using parlowen::capture::ChatWindowRef;
 using parlowen::capture::ReadingOptions;
 using parlowen::capture::Sender;
 
@@ -313,13 +336,13 @@ struct LoggingOutput : CaptureOutput {
 // A burst longer than the first end read, with double-byte characters, is read back to
 // the last message handled (never whole), and each of its messages is handled once.
 TEST(HistoryTailReaderTest, ABurstIsReadBackToTheLastMessageHandled) {
-    const std::string title = "chat";
+    const ChatWindowRef window{kControl, "Chatting with moon", false};
     FakeHistoryControl control(History(200));
     HistoryTailReader reader;
     CaptureTick tick;
     LoggingOutput output;
     const auto readAndHandle = [&] {
-        tick.Handle(title, reader.ReadFrom(control, kControl, tick.LastHandledPosition(title)), output);
+        tick.Handle(window, reader.ReadFrom(control, kControl, tick.RequestFor(window)), output, {});
     };
     readAndHandle();
     ASSERT_EQ(output.logged, std::vector<std::string>{Body(199)});

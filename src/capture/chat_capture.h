@@ -1,0 +1,51 @@
+// The chat capture: which chat window is followed, what a read of it must reach, and
+// what becomes of each read. The platform reads the window: by its handle while it
+// exists, else the window of the same title (the chat closed and opened again).
+#pragma once
+
+#include "capture/capture_tick.h"
+#include "capture/chat_tracking.h"
+#include "capture/chat_windows.h"
+#include "capture/history_tail.h"
+
+#include <chrono>
+#include <optional>
+
+namespace parlowen::capture {
+
+// What to read next: the followed window, and how far back.
+struct ChatRead {
+    ChatWindowRef window;
+    ReadRequest request;
+};
+
+// What a read gave: the window asked for, the window read (another handle when the one
+// asked for was gone; handle 0 when none was found), and its history.
+struct WindowRead {
+    ChatWindowRef requested;
+    ChatWindowRef read;
+    TailRead history;
+};
+
+class ChatCapture {
+public:
+    using Clock = CaptureTick::Clock;
+    static constexpr std::chrono::milliseconds kBodyWait = ChatMemory::kBodyWait;
+
+    // The tracking tick (Timer3Timer): follows the chat window the user brings to the front.
+    void TrackForegroundChat(ChatWindows& windows) { tracking_.Timer3Tick(windows); }
+    const ChatWindowRef& CurrentChat() const noexcept { return tracking_.CurrentChat(); }
+    // The capture tick (Timer2Timer) asks for this read; nothing while no chat window
+    // has been seen.
+    std::optional<ChatRead> NextRead() const;
+    // When the read is done: its new messages go to `output`.
+    void HandleRead(const WindowRead& read, CaptureOutput& output, Clock::time_point now);
+
+    const CaptureTick& tick() const noexcept { return tick_; }
+
+private:
+    ChatTracking tracking_;
+    CaptureTick tick_;
+};
+
+}  // namespace parlowen::capture

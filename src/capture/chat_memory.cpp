@@ -1,0 +1,70 @@
+#include "capture/chat_memory.h"
+
+#include "capture/history_tail.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace parlowen::capture {
+
+std::size_t ChatMemory::ParseFrom(std::string_view text, long start) const {
+    if (!last_) return 0;
+    const long from = std::max(0L, last_->position - HistoryTailReader::kCappedShiftCharacters - start);
+    return ByteOfPosition(text, from).value_or(0);
+}
+
+std::size_t ChatMemory::ParseLimit() const noexcept {
+    return last_ ? std::numeric_limits<std::size_t>::max() : kLinesOfALastMessage;
+}
+
+bool ChatMemory::Is(const ChatMessage& message) const {
+    return message.header == last_->header && message.body.starts_with(last_->bodyStart);
+}
+
+std::optional<std::size_t> ChatMemory::Find(const std::vector<ChatMessage>& messages) const {
+    if (!last_) return std::nullopt;
+    // Where it stood; else the nearest copy before that, since a history capped in
+    // length only ever moves its messages towards the start.
+    std::optional<std::size_t> nearest;
+    for (std::size_t i = 0; i < messages.size() && messages[i].position <= last_->position; ++i) {
+        if (!Is(messages[i])) continue;
+        if (messages[i].position == last_->position) return i;
+        nearest = i;
+    }
+    return nearest;
+}
+
+std::vector<const ChatMessage*> ChatMemory::Settle(const Transcript& parsed, std::string_view lastHeaderSeen,
+                                                   Clock::time_point now) {
+    if (parsed.clockSettled && clock_ == ClockStyle::Unknown) clock_ = parsed.clock;
+    const std::vector<ChatMessage>& messages = parsed.messages;
+    std::size_t first = messages.size();
+    if (const std::optional<std::size_t> found = Find(messages)) {
+        first = *found + 1;
+    } else if (!messages.empty() && messages.back().header != (last_ ? std::string_view(last_->header) : lastHeaderSeen)) {
+        first = messages.size() - 1;
+    }
+
+    std::vector<const ChatMessage*> handled;
+    const ChatMessage* settled = nullptr;
+    for (std::size_t i = first; i < messages.size(); ++i) {
+        const ChatMessage& message = messages[i];
+        if (message.body.empty() && i + 1 == messages.size()) {
+            const bool same = waiting_ && waiting_->header == message.header && waiting_->position == message.position;
+            if (!same) waiting_ = Pending{message.header, message.position, now};
+            if (now - waiting_->since < kBodyWait) break;
+        }
+        settled = &message;
+        if (!message.body.empty()) handled.push_back(&message);
+    }
+    if (settled) {
+        last_ = Settled{settled->header, settled->body.substr(0, kBodyStartBytes), settled->position};
+        if (settled == &messages.back()) waiting_.reset();
+    }
+    // A message that waited and is no longer last was settled above, or the history
+    // changed under it: either way it waits no more.
+    if (waiting_ && (messages.empty() || !messages.back().body.empty())) waiting_.reset();
+    return handled;
+}
+
+}  // namespace parlowen::capture
