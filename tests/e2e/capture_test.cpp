@@ -111,6 +111,46 @@ E2E_TEST(OneToOneChatSpeaksAndLogsEachNewMessageOnce) {
     CHECK_EQ(program.Close(), 0ul);
 }
 
+// What once silenced a chat or repeated it: a time with seconds inside a message, a
+// picture-only message (a blank body under Wine), and the chat window's title changing
+// while it is followed, and changing back. Each message is logged once, in its colour.
+E2E_TEST(ATimeInAMessageAPictureAndATitleChangeLoseAndRepeatNothing) {
+    START_PROGRAM(program, main);
+    ChatWindow chat(std::wstring_view(L"与 moon 交谈中"));
+    chat.SetHistory(WideToAnsi(L"moon 20:16:30\r\n你好"));
+    chat.BringToFront();
+    std::wstring entries = L"0000ff moon 20:16:30 说：\\r\n000000 你好\\r\n";
+    CHECK(WaitUntil([&] { return LogEntries(main) == entries; }, 6000));
+
+    chat.AppendMessage("moon", WideToAnsi(L"明天 10:00:00 开会"), "20:16:40");
+    chat.AppendMessage("sky", " ", "20:16:50");
+    chat.AppendMessage("sky", WideToAnsi(L"好的"), "20:17:00");
+    entries += L"0000ff moon 20:16:40 说：\\r\n000000 明天 10:00:00 开会\\r\n"
+               L"008000 sky 20:17:00 说：\\r\n000000 好的\\r\n";
+    CHECK(WaitUntil([&] { return LogEntries(main) == entries; }, 6000));
+
+    // The messenger shows that moon is typing in the title, then takes it back.
+    ::SetWindowTextW(chat.hwnd(), L"moon 正在输入… - 与 moon 交谈中");
+    Pump(1500);  // a tracking tick sees the new title
+    chat.AppendMessage("moon", "ok", "20:17:10");
+    entries += L"0000ff moon 20:17:10 说：\\r\n000000 ok\\r\n";
+    CHECK(WaitUntil([&] { return LogEntries(main) == entries; }, 6000));
+    ::SetWindowTextW(chat.hwnd(), L"与 moon 交谈中");
+    Pump(2500);  // tracking and capture ticks under the old title again
+    chat.AppendMessage("sky", "bye", "20:17:20");
+    entries += L"008000 sky 20:17:20 说：\\r\n000000 bye\\r\n";
+    CHECK(WaitUntil([&] { return LogEntries(main) == entries; }, 6000));
+    Pump(1500);
+    CHECK(LogEntries(main) == entries);
+
+    ::SetWindowPos(chat.hwnd(), nullptr, 0, 420, 340, 300, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::PostMessageW(main, app::kTrayCallbackMessage, app::kTrayIconId, WM_LBUTTONUP);
+    WaitUntil([&] { return Shown(main); }, 5000);
+    Pump(3500);  // until the start-up balloon is gone
+    SaveScreenshot(nullptr, L"log-time-picture-title");
+    CHECK_EQ(program.Close(), 0ul);
+}
+
 // The messenger runs in a process of its own, 32-bit or 64-bit: each new message of
 // either is logged once, in its speaker's colour.
 E2E_TEST(MessengersOfEitherWidthAreFollowedAndEachMessageLoggedOnce) {
