@@ -53,9 +53,11 @@ void BM_CaptureTickNothingNew(benchmark::State& state) {
     capture::ChatCapture capture;
     capture.TrackForegroundChat(window);
     DiscardingOutput output;
+    // The reader knows where the text ends: the control's length.
+    const long end = capture::PositionsIn(window.ReadHistory());
     const auto run = [&] {
         const capture::ChatWindowRef& chat = capture.CurrentChat();
-        capture.HandleRead({chat, chat, {window.ReadHistory(), 0, true}}, output, {});
+        capture.HandleRead({chat, chat, {window.ReadHistory(), 0, true, end}}, output, {});
     };
     run();  // handles the last message once
     for (auto _ : state) run();

@@ -24,9 +24,11 @@ using parlowen::bench::TranscriptOfSize;
 // range(1) is 0 for a transcript whose times show no seconds.
 void BM_CaptureTickParsers(benchmark::State& state) {
     const std::string transcript = TranscriptOfSize(static_cast<std::size_t>(state.range(0)), state.range(1) != 0);
+    // The reader knows where the text ends: the control's length.
+    const long end = parlowen::capture::PositionsIn(transcript);
     const auto parse = [&] {
         return parlowen::capture::ParseTranscript(transcript, 0, {.group = true}, 0,
-                                                  parlowen::capture::ChatMemory::kLinesOfALastMessage);
+                                                  parlowen::capture::ChatMemory::kLinesOfALastMessage, end);
     };
     for (auto _ : state) {
         parlowen::capture::Transcript parsed = parse();

@@ -37,8 +37,15 @@ void CaptureTick::Handle(const ChatWindowRef& window, const TailRead& read, Capt
     ChatMemory& chat = chats_[window.handle];
     // Nothing has changed since the last read, which was handled.
     if (!read.changed && !chat.Waiting()) return;
-    const Transcript parsed = ParseTranscript(read.text, read.start, RuleFor(window, &chat),
-                                              chat.ParseFrom(read.text, read.start), chat.ParseLimit());
+    const HeaderRule rule = RuleFor(window, &chat);
+    const auto parseFrom = [&](bool searchBack) {
+        return ParseTranscript(read.text, read.start, rule, chat.ParseFrom(read.text, read.start, searchBack),
+                               chat.ParseLimit(), read.end);
+    };
+    // Mostly the last message settled stands where it stood; only where it does not is
+    // the text before it looked through.
+    Transcript parsed = parseFrom(false);
+    if (chat.Position() && !chat.Finds(parsed)) parsed = parseFrom(true);
     if (!window.group) LearnUserNames(parsed.newUserNames);
     const std::vector<const ChatMessage*> messages = chat.Settle(parsed, lastHeaderSeen_, now);
     if (!messages.empty()) HandleMessages(window, messages, output);

@@ -7,9 +7,10 @@
 
 namespace parlowen::capture {
 
-std::size_t ChatMemory::ParseFrom(std::string_view text, long start) const {
+std::size_t ChatMemory::ParseFrom(std::string_view text, long start, bool searchBack) const {
     if (!last_) return 0;
-    const long from = std::max(0L, last_->position - HistoryTailReader::kCappedShiftCharacters - start);
+    const long shift = searchBack ? HistoryTailReader::kCappedShiftCharacters : 0;
+    const long from = std::max(0L, last_->position - shift - start);
     return ByteOfPosition(text, from).value_or(0);
 }
 

@@ -36,10 +36,13 @@ public:
     // Whether a read must be parsed again although its text is unchanged.
     bool Waiting() const noexcept { return waiting_.has_value(); }
     // The byte of `text` (read from position `start` on) where a parse for this window
-    // starts, and how many header-shaped lines it looks at: from a little before the
-    // last message settled, or the last few lines.
-    std::size_t ParseFrom(std::string_view text, long start) const;
+    // starts, and how many header-shaped lines it looks at: from the last message
+    // settled, or with `searchBack` from where a capped history may have moved it since,
+    // or the last few lines.
+    std::size_t ParseFrom(std::string_view text, long start, bool searchBack) const;
     std::size_t ParseLimit() const noexcept;
+    // Whether `parsed` holds the last message settled.
+    bool Finds(const Transcript& parsed) const { return Find(parsed.messages).has_value(); }
 
     // The messages of `parsed` that are new since the last read, in order, as they
     // settle now: those after the last message settled (found where it stood, or by its

@@ -143,7 +143,7 @@ std::vector<HeaderCandidate> FindHeaderCandidates(std::string_view transcript, s
 }
 
 Transcript ParseTranscript(std::string_view transcript, long start, const HeaderRule& rule, std::size_t from,
-                           std::size_t limit) {
+                           std::size_t limit, std::optional<long> end) {
     const std::string_view text = UpToFirstNul(transcript);
     const std::vector<HeaderCandidate> candidates = FindHeaderCandidates(text, from, limit);
     Transcript parsed;
@@ -152,16 +152,19 @@ Transcript ParseTranscript(std::string_view transcript, long start, const Header
     parsed.clockSettled = vote.settled;
     const std::vector<const HeaderCandidate*> headers = ChooseHeaders(candidates, rule, vote.clock, parsed.newUserNames);
 
-    parsed.messages.reserve(headers.size());
-    long position = start;
-    std::size_t counted = 0;
-    for (std::size_t i = 0; i < headers.size(); ++i) {
+    parsed.messages.resize(headers.size());
+    // Positions are counted back from the end where it is known, so that parsing the
+    // last messages of a long history costs what they do.
+    if (text.size() < transcript.size()) end.reset();
+    long position = end ? *end : start + PositionsIn(text);
+    std::size_t counted = text.size();
+    for (std::size_t i = headers.size(); i-- > 0;) {
         const LineSpan& line = headers[i]->line;
-        const std::size_t end = i + 1 < headers.size() ? headers[i + 1]->line.begin : text.size();
-        position += PositionsIn(text.substr(counted, line.begin - counted));
+        const std::size_t next = i + 1 < headers.size() ? headers[i + 1]->line.begin : text.size();
+        position -= PositionsIn(text.substr(line.begin, counted - line.begin));
         counted = line.begin;
-        parsed.messages.push_back({line.begin, position, text::TrimBlanks(text.substr(line.begin, line.end - line.begin)),
-                                   headers[i]->sender, JoinLinesWithCrLf(text.substr(line.next, end - line.next))});
+        parsed.messages[i] = {line.begin, position, text::TrimBlanks(text.substr(line.begin, line.end - line.begin)),
+                              headers[i]->sender, JoinLinesWithCrLf(text.substr(line.next, next - line.next))};
     }
     return parsed;
 }

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,14 +58,16 @@ struct Transcript {
     std::vector<std::string> newUserNames;
 };
 
-// The messages of `text` (read from the control's position `start` on) whose header lines
-// begin at or after byte `from`, at most the last `limit`. Which header-shaped lines head
+// The messages of `text` (read from the control's position `start` on, and ending at
+// position `end` where that is known) whose header lines begin at or after byte `from`,
+// at most the last `limit`. Which header-shaped lines head
 // messages is decided by `rule`, and where it knows too little, by the read's own lines:
 // the clock style most of them show; in a group any name heads a message, and in a
 // one-to-one window a name not known to speak there only where it keeps the times in
 // order and seconds, a second line, or no other name of the user's, vouch for it.
 Transcript ParseTranscript(std::string_view text, long start, const HeaderRule& rule, std::size_t from = 0,
-                           std::size_t limit = std::numeric_limits<std::size_t>::max());
+                           std::size_t limit = std::numeric_limits<std::size_t>::max(),
+                           std::optional<long> end = std::nullopt);
 
 // Whether `tail`, the end of a history, holds what ParseTranscript needs to parse its
 // last messages as it would parse the whole history: a header line whole (starting after

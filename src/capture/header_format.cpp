@@ -117,7 +117,9 @@ std::string SenderName(std::string_view name) {
     // A friend known only by number shows it as the name; spaced out, the speech
     // engine reads it digit by digit instead of as one large number.
     std::string sender = IsAllDigits(name) ? SpaceOutDigits(name) : std::string(name);
-    for (const std::string_view bracket : kNameBrackets) sender = text::ReplaceAllGbk(sender, bracket, {});
+    for (const std::string_view bracket : kNameBrackets) {
+        if (sender.find(bracket) != kNotFound) sender = text::ReplaceAllGbk(sender, bracket, {});
+    }
     return sender;
 }
 

@@ -91,8 +91,8 @@ TailRead HistoryTailReader::ReadFrom(HistoryControl& control, std::uintptr_t con
         if (!after) return Unanswered();
         if (tail.outcome == Outcome::Complete && *after == *signature) {
             ++counts_.tails;
-            cached_ = Cached{controlId, std::move(*after), tail.text, tail.start};
-            return {tail.text, tail.start, true};
+            cached_ = Cached{controlId, std::move(*after), tail.text, tail.start, length};
+            return {tail.text, tail.start, true, length};
         }
         signature = std::move(after);
     }
@@ -118,11 +118,15 @@ TailRead HistoryTailReader::ReadWhole(HistoryControl& control, std::uintptr_t co
     if (!text) return Unanswered();
     ++counts_.wholeTexts;
     if (text->starts_with('\0')) text->clear();
+    std::optional<long> end;
     if (before) {
         std::optional<Signature> after = takeSignature(control);
-        if (after && *after == *before) cached_ = Cached{controlId, std::move(*after), *text, 0};
+        if (after && *after == *before) {
+            if (!text->empty()) end = after->length;
+            cached_ = Cached{controlId, std::move(*after), *text, 0, end};
+        }
     }
-    return {std::move(*text), 0, true};
+    return {std::move(*text), 0, true, end};
 }
 
 TailRead HistoryTailReader::Unanswered() {

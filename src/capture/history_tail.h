@@ -62,6 +62,9 @@ struct TailRead {
     std::string text;
     long start = 0;
     bool changed = true;
+    // The control's position at the end of `text`, where the read knows it (its length),
+    // so that positions near the end are counted from there.
+    std::optional<long> end;
 };
 
 // Reads one history control after another, keeping what it last read of each so that
@@ -129,6 +132,7 @@ private:
         Signature signature;
         std::string transcript;
         long start = 0;
+        std::optional<long> end;
     };
 
     using SignatureTaker = std::optional<Signature> (*)(HistoryControl& control);
@@ -141,7 +145,7 @@ private:
     TailRead ReadWholeWhenChanged(HistoryControl& control, std::uintptr_t controlId);
     TailRead Unchanged() {
         ++counts_.unchanged;
-        return {cached_->transcript, cached_->start, false};
+        return {cached_->transcript, cached_->start, false, cached_->end};
     }
     TailRead Unanswered();
 
