@@ -254,7 +254,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   parlowen_e2e_run(e2e-winxp 600 ENVIRONMENT "PARLOWEN_WINE_VERSION=winxp;PARLOWEN_WINE_ARCH=win32")
   parlowen_e2e_run(e2e-winxp64 600 ENVIRONMENT "PARLOWEN_WINE_VERSION=winxp64")
 else()
-  parlowen_e2e_run(e2e64 600 CASES ChatWindows* MessengersOfEitherWidth* OneToOneChat* AMessengerThatStops*
+  parlowen_e2e_run(e2e64 600 CASES ChatWindows* MessengersOfEitherWidth* OneToOneChat* AMessengerThatStops* ATimeInAMessage*
                                    MainWindowStartsMinimisedWithItsCaptionAndSize)
 endif()
 
