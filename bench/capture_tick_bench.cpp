@@ -30,6 +30,7 @@ public:
     explicit InProcessChatWindow(std::string transcript) : transcript_(std::move(transcript)) {}
 
     capture::ForegroundWindow Foreground() override { return {1, std::string(kTitle)}; }
+    bool Exists(std::uintptr_t) override { return true; }
     std::u16string AnsiToUnicode(std::string_view text) override {
         return std::u16string(text.begin(), text.end());  // the title is ASCII
     }

@@ -35,6 +35,7 @@ ReadRequest CaptureTick::RequestFor(const ChatWindowRef& window) const {
 void CaptureTick::Handle(const ChatWindowRef& window, const TailRead& read, CaptureOutput& output,
                          Clock::time_point now) {
     ChatMemory& chat = chats_[window.handle];
+    chat.title = window.title;
     // Nothing has changed since the last read, which was handled.
     if (!read.changed && !chat.Waiting()) return;
     const HeaderRule rule = RuleFor(window, &chat);
@@ -67,6 +68,14 @@ void CaptureTick::Reopened(std::uintptr_t from, std::uintptr_t to) {
     chats_.erase(old);
 }
 
+void CaptureTick::AdoptClosedNamesake(const ChatWindowRef& window, ChatWindows& windows) {
+    if (window.handle == 0 || chats_.contains(window.handle)) return;
+    const auto closed = std::find_if(chats_.begin(), chats_.end(), [&](const auto& chat) {
+        return chat.second.title == window.title && !windows.Exists(chat.first);
+    });
+    if (closed != chats_.end()) Reopened(closed->first, window.handle);
+}
+
 void CaptureTick::HandleMessages(const ChatWindowRef& window, const std::vector<const ChatMessage*>& messages,
                                  CaptureOutput& output) {
     // Marked before anything else happens, so a message is handled once whatever
@@ -78,7 +87,7 @@ void CaptureTick::HandleMessages(const ChatWindowRef& window, const std::vector<
     const ReadingOptions options = output.Options();
     std::string mine, friends;
     for (const ChatMessage* message : messages) {
-        const bool fromFriend = NamedInTitle(message->sender, window.title);
+        const bool fromFriend = NamedInTitle(message->name, message->sender, window.title);
         const std::optional<std::string> spoken =
             fromFriend ? SpokenText(options.readFriend, options.readFriendsName, message->sender, message->body)
                        : SpokenText(options.readMine, options.readMyName, message->sender, message->body);
@@ -95,7 +104,7 @@ void CaptureTick::HandleMessages(const ChatWindowRef& window, const std::vector<
         std::string logHeader = options.showTime ? message->header : message->sender;
         logHeader.append(kLogJoiner);
         output.AppendLogEntry(logHeader, message->body,
-                              NamedInTitle(message->sender, window.title) ? Sender::Friend : Sender::Mine);
+                              NamedInTitle(message->name, message->sender, window.title) ? Sender::Friend : Sender::Mine);
     }
 }
 

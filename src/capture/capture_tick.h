@@ -56,6 +56,9 @@ public:
     // The window `from` was gone and `to`, of the same title, was read in its place:
     // the chat was closed and opened again, and keeps its place.
     void Reopened(std::uintptr_t from, std::uintptr_t to);
+    // `window`, met for the first time, is a chat closed and opened again when a window
+    // read under its title no longer exists: it takes that window's place.
+    void AdoptClosedNamesake(const ChatWindowRef& window, ChatWindows& windows);
 
     // The header line of the last message handled; empty until one has been.
     const std::string& LastHeaderSeen() const noexcept { return lastHeaderSeen_; }

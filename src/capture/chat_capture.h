@@ -33,7 +33,10 @@ public:
     static constexpr std::chrono::milliseconds kBodyWait = ChatMemory::kBodyWait;
 
     // The tracking tick (Timer3Timer): follows the chat window the user brings to the front.
-    void TrackForegroundChat(ChatWindows& windows) { tracking_.Timer3Tick(windows); }
+    void TrackForegroundChat(ChatWindows& windows) {
+        tracking_.Timer3Tick(windows);
+        tick_.AdoptClosedNamesake(tracking_.CurrentChat(), windows);
+    }
     const ChatWindowRef& CurrentChat() const noexcept { return tracking_.CurrentChat(); }
     // The capture tick (Timer2Timer) asks for this read; nothing while no chat window
     // has been seen.

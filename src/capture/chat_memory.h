@@ -27,6 +27,10 @@ public:
     // only, so a read for it looks at no more than this many header-shaped lines.
     static constexpr std::size_t kLinesOfALastMessage = 16;
 
+    // The title the window was last read under, by which a chat closed and opened again
+    // finds its memory.
+    std::string title;
+
     ClockStyle clock() const noexcept { return clock_; }
     // Where the last message settled stands in the history, for the next read to reach
     // back to; nothing until one has been.
@@ -59,6 +63,9 @@ private:
         std::string header;
         std::string bodyStart;
         long position = 0;
+        // The header of the message before it, where the read showed one: a message
+        // repeated word for word is told from it by what precedes it.
+        std::optional<std::string> previousHeader;
     };
     struct Pending {
         std::string header;
@@ -67,7 +74,7 @@ private:
     };
     // The index in `messages` of the last message settled, or nothing when it is gone.
     std::optional<std::size_t> Find(const std::vector<ChatMessage>& messages) const;
-    bool Is(const ChatMessage& message) const;
+    bool Is(const std::vector<ChatMessage>& messages, std::size_t index) const;
 
     ClockStyle clock_ = ClockStyle::Unknown;
     std::optional<Settled> last_;

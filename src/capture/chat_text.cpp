@@ -39,8 +39,8 @@ std::optional<HeaderCandidate> CandidateAt(std::string_view text, const LineSpan
     const std::string_view lineText = text.substr(line.begin, line.end - line.begin);
     const std::optional<HeaderShape> shape = HeaderShapeOf(lineText);
     if (!shape) return std::nullopt;
-    const std::string_view trimmed = text::TrimmedView(lineText);
-    return HeaderCandidate{line, *shape, SenderName(text::TrimmedView(trimmed.substr(0, shape->nameLength)))};
+    const std::string_view name = text::TrimmedView(text::TrimmedView(lineText).substr(0, shape->nameLength));
+    return HeaderCandidate{line, *shape, std::string(name), SenderName(name)};
 }
 
 // The lines of `text` joined by CR LF and trimmed, the way the body is delivered.
@@ -70,12 +70,12 @@ struct ClockVote {
 ClockVote VoteClock(const std::vector<HeaderCandidate>& candidates, const HeaderRule& rule) {
     if (rule.clock != ClockStyle::Unknown) return {rule.clock, true};
     const bool anyKnown = std::any_of(candidates.begin(), candidates.end(), [&](const HeaderCandidate& c) {
-        return rule.KnowsSpeaker(c.sender);
+        return rule.KnowsSpeaker(c.name, c.sender);
     });
     std::size_t withSeconds = 0, withoutSeconds = 0;
     ClockStyle earliest = ClockStyle::Unknown;
     for (const HeaderCandidate& c : candidates) {
-        if (anyKnown && !rule.KnowsSpeaker(c.sender)) continue;
+        if (anyKnown && !rule.KnowsSpeaker(c.name, c.sender)) continue;
         (c.shape.clock == ClockStyle::WithSeconds ? withSeconds : withoutSeconds) += 1;
         if (earliest == ClockStyle::Unknown) earliest = c.shape.clock;
     }
@@ -85,39 +85,63 @@ ClockVote VoteClock(const std::vector<HeaderCandidate>& candidates, const Header
             std::max(withSeconds, withoutSeconds) >= 2};
 }
 
+// Whether `next` may follow `previous`: a later time the same day, a time after
+// midnight, or where both are dated; a dated line (an older day's) never follows an
+// undated one.
 bool InTimeOrder(const HeaderShape& previous, const HeaderShape& next) {
-    return previous.dated || next.dated || next.minuteOfDay >= previous.minuteOfDay ||
+    if (previous.dated != next.dated) return previous.dated;
+    return previous.dated || next.minuteOfDay >= previous.minuteOfDay ||
            (previous.minuteOfDay >= kLateEvening && next.minuteOfDay < kSmallHours);
 }
 
-// The candidates that head messages, by `rule` and the read's evidence.
+// The candidates that head messages, by `rule` and the read's evidence. `historyStart`
+// is the byte where the history's first line starts, when the text holds it.
 std::vector<const HeaderCandidate*> ChooseHeaders(const std::vector<HeaderCandidate>& candidates,
                                                   const HeaderRule& rule, ClockStyle clock,
+                                                  std::optional<std::size_t> historyStart,
                                                   std::vector<std::string>& newUserNames) {
-    std::vector<const HeaderCandidate*> headers;
-    const auto linesNaming = [&](std::string_view sender) {
-        return std::count_if(candidates.begin(), candidates.end(), [&](const HeaderCandidate& c) {
-            return c.shape.clock == clock && c.sender == sender;
-        });
+    const auto known = [&](const HeaderCandidate& c) {
+        return c.shape.clock == clock && (rule.group || rule.KnowsSpeaker(c.name, c.sender));
     };
-    for (const HeaderCandidate& candidate : candidates) {
-        if (candidate.shape.clock != clock) continue;
-        bool heads = rule.KnowsSpeaker(candidate.sender) ||
-                     std::find(newUserNames.begin(), newUserNames.end(), candidate.sender) != newUserNames.end();
-        if (!heads && rule.group) heads = true;  // any member may speak
+    // How many lines of the window's clock style name each speaker not known to speak.
+    std::vector<std::pair<std::string_view, int>> unknown;
+    const auto countOf = [&](std::string_view name) {
+        return std::find_if(unknown.begin(), unknown.end(), [&](const auto& u) { return u.first == name; });
+    };
+    for (const HeaderCandidate& c : candidates) {
+        if (c.shape.clock != clock || known(c)) continue;
+        if (const auto counted = countOf(c.name); counted != unknown.end()) ++counted->second;
+        else unknown.emplace_back(c.name, 1);
+    }
+    // With no name of the user's known yet, the one most lines name, the earliest of
+    // equals, is taken for it.
+    const auto likeliest = std::max_element(unknown.begin(), unknown.end(),
+                                            [](const auto& a, const auto& b) { return a.second < b.second; });
+    std::vector<const HeaderCandidate*> headers;
+    for (auto candidate = candidates.begin(); candidate != candidates.end(); ++candidate) {
+        if (candidate->shape.clock != clock) continue;
+        bool heads = known(*candidate) ||
+                     std::find(newUserNames.begin(), newUserNames.end(), candidate->name) != newUserNames.end();
         if (!heads) {
             // A one-to-one window's other speaker is the user, under a name not met yet
             // (the first chat, a changed nickname), or this is message text that ends in
-            // a time, which mostly tells of another hour than the chat's. A new name
-            // keeps the times in order, and needs seconds, a second line, or no other
-            // name of the user's known to vouch for it.
-            const bool inOrder = headers.empty() || InTimeOrder(headers.back()->shape, candidate.shape);
-            const bool evidence =
-                clock == ClockStyle::WithSeconds || linesNaming(candidate.sender) >= 2 || rule.userNames.empty();
-            heads = inOrder && evidence;
-            if (heads) newUserNames.push_back(candidate.sender);
+            // a time ("Re: 12:00:00"), which mostly tells of another hour than the
+            // chat's. A new name is taken where it heads the history, or where it follows
+            // a header line in time, and a known speaker's line follows it in time, more
+            // than one line names it, or it is the user's first name.
+            const auto counted = countOf(candidate->name);
+            const auto next = std::find_if(candidate + 1, candidates.end(), known);
+            const bool inOrder = !headers.empty() && InTimeOrder(headers.back()->shape, candidate->shape) &&
+                                 (next == candidates.end() || InTimeOrder(candidate->shape, next->shape));
+            const bool evidence = next != candidates.end() || counted->second >= 2 ||
+                                  (rule.userNames.empty() && counted == likeliest);
+            const bool headsHistory =
+                historyStart && candidate->line.begin <= *historyStart && *historyStart < candidate->line.end;
+            // A capped history may start inside a message: its first line teaches no name.
+            heads = headsHistory || (inOrder && evidence);
+            if (inOrder && evidence) newUserNames.push_back(candidate->name);
         }
-        if (heads) headers.push_back(&candidate);
+        if (heads) headers.push_back(&*candidate);
     }
     return headers;
 }
@@ -150,7 +174,10 @@ Transcript ParseTranscript(std::string_view transcript, long start, const Header
     const ClockVote vote = VoteClock(candidates, rule);
     parsed.clock = vote.clock;
     parsed.clockSettled = vote.settled;
-    const std::vector<const HeaderCandidate*> headers = ChooseHeaders(candidates, rule, vote.clock, parsed.newUserNames);
+    std::optional<std::size_t> historyStart;
+    if (start == 0) historyStart = std::find_if(text.begin(), text.end(), [](char c) { return !text::IsBlank(c); }) - text.begin();
+    const std::vector<const HeaderCandidate*> headers =
+        ChooseHeaders(candidates, rule, vote.clock, historyStart, parsed.newUserNames);
 
     parsed.messages.resize(headers.size());
     // Positions are counted back from the end where it is known, so that parsing the
@@ -164,7 +191,7 @@ Transcript ParseTranscript(std::string_view transcript, long start, const Header
         position -= PositionsIn(text.substr(line.begin, counted - line.begin));
         counted = line.begin;
         parsed.messages[i] = {line.begin, position, text::TrimBlanks(text.substr(line.begin, line.end - line.begin)),
-                              headers[i]->sender, JoinLinesWithCrLf(text.substr(line.next, next - line.next))};
+                              headers[i]->name, headers[i]->sender, JoinLinesWithCrLf(text.substr(line.next, next - line.next))};
     }
     return parsed;
 }
@@ -177,7 +204,7 @@ bool HoldsWholeHeaderLine(std::string_view tail, const HeaderRule& rule) {
     const std::size_t firstWholeLine = std::min(text.find_first_of("\r\n", firstNonBlank), text.size());
     const std::vector<HeaderCandidate> candidates = FindHeaderCandidates(text, firstWholeLine + 1);
     const bool vouched = std::any_of(candidates.begin(), candidates.end(), [&](const HeaderCandidate& c) {
-        return rule.Vouches(c.shape.clock, c.sender);
+        return rule.Vouches(c.shape.clock, c.name, c.sender);
     });
     return vouched || candidates.size() >= kLinesToLearnFrom;
 }

@@ -25,10 +25,11 @@ struct LineSpan {
     std::size_t next = 0;
 };
 
-// A line written as a header line, with the sender it names.
+// A line written as a header line, with the name it holds and the sender spoken for it.
 struct HeaderCandidate {
     LineSpan line;
     HeaderShape shape;
+    std::string name;
     std::string sender;
 };
 
@@ -38,12 +39,14 @@ struct HeaderCandidate {
 std::vector<HeaderCandidate> FindHeaderCandidates(std::string_view text, std::size_t from = 0,
                                                   std::size_t limit = std::numeric_limits<std::size_t>::max());
 
-// One message of a transcript: its header line (trimmed), the sender it names, and its
-// body: the lines up to the next message's header line, joined by CR LF and trimmed.
+// One message of a transcript: its header line (trimmed), the name it holds and the
+// sender spoken for it, and its body: the lines up to the next message's header line,
+// joined by CR LF and trimmed.
 struct ChatMessage {
     std::size_t begin = 0;  // the byte where its header line starts in the text parsed
     long position = 0;      // the control's position of that byte
     std::string header;
+    std::string name;
     std::string sender;
     std::string body;
 };
@@ -54,7 +57,8 @@ struct Transcript {
     // for the window to keep it.
     ClockStyle clock = ClockStyle::Unknown;
     bool clockSettled = false;
-    // Names this read showed the user going by in a one-to-one window, first met here.
+    // Names (as header lines write them) this read showed the user going by in a
+    // one-to-one window, first met here.
     std::vector<std::string> newUserNames;
 };
 

@@ -31,6 +31,8 @@ public:
     virtual ForegroundWindow Foreground() = 0;
     // ANSI text (the system code page) converted to UTF-16.
     virtual std::u16string AnsiToUnicode(std::string_view text) = 0;
+    // Whether the window `handle` still exists.
+    virtual bool Exists(std::uintptr_t handle) = 0;
 };
 
 }  // namespace parlowen::capture

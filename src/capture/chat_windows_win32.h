@@ -74,6 +74,7 @@ public:
 
     ForegroundWindow Foreground() override;
     std::u16string AnsiToUnicode(std::string_view text) override;
+    bool Exists(std::uintptr_t handle) override { return ::IsWindow(reinterpret_cast<HWND>(handle)) != FALSE; }
     // Reads the history of the first direct child of class "RichEdit20A" of the window
     // `request` names (ChatCapture): its end when a cheap test finds it changed, what it
     // read last time when not (HistoryTailReader); an empty history on any failure.

@@ -135,19 +135,20 @@ std::string SpaceOutDigits(std::string_view text) {
     return text::TrimBlanks(spaced);
 }
 
-bool NamedInTitle(std::string_view sender, std::string_view chatTitle) {
-    return !sender.empty() && chatTitle.find(sender) != kNotFound;
+bool NamedInTitle(std::string_view name, std::string_view sender, std::string_view chatTitle) {
+    const auto found = [&](std::string_view part) { return !part.empty() && chatTitle.find(part) != kNotFound; };
+    return found(sender) || found(name);
 }
 
-bool HeaderRule::KnowsSpeaker(std::string_view sender) const {
+bool HeaderRule::KnowsSpeaker(std::string_view name, std::string_view sender) const {
     // A header whose name is all brackets names nobody; it cannot be told apart, so it
     // is taken as the messenger wrote it.
-    return sender.empty() || NamedInTitle(sender, chatTitle) ||
-           std::find(userNames.begin(), userNames.end(), sender) != userNames.end();
+    return sender.empty() || NamedInTitle(name, sender, chatTitle) ||
+           std::find(userNames.begin(), userNames.end(), name) != userNames.end();
 }
 
-bool HeaderRule::Vouches(ClockStyle lineClock, std::string_view sender) const {
-    return clock != ClockStyle::Unknown && lineClock == clock && (group || KnowsSpeaker(sender));
+bool HeaderRule::Vouches(ClockStyle lineClock, std::string_view name, std::string_view sender) const {
+    return clock != ClockStyle::Unknown && lineClock == clock && (group || KnowsSpeaker(name, sender));
 }
 
 }  // namespace parlowen::capture

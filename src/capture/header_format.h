@@ -47,15 +47,17 @@ struct HeaderRule {
     std::string chatTitle{};
     std::vector<std::string> userNames{};
 
-    // Whether a line of this shape, naming `sender`, is a header line on what is known
-    // already, without the evidence of the rest of the read.
-    bool Vouches(ClockStyle lineClock, std::string_view sender) const;
-    // Whether `sender` is known to speak in the window: the friend, or the user.
-    bool KnowsSpeaker(std::string_view sender) const;
+    // Whether a line of this shape, naming `name` (spoken as `sender`), is a header line
+    // on what is known already, without the evidence of the rest of the read.
+    bool Vouches(ClockStyle lineClock, std::string_view name, std::string_view sender) const;
+    // Whether the speaker a header line names is known to speak in the window: the
+    // friend, or the user (`userNames` hold names as header lines write them).
+    bool KnowsSpeaker(std::string_view name, std::string_view sender) const;
 };
 
-// The friend's messages in a one-to-one window: the title carries the friend's name. An
-// empty sender is never found.
-bool NamedInTitle(std::string_view sender, std::string_view chatTitle);
+// The friend's messages in a one-to-one window: the title carries the friend's name, as
+// the header line writes it ("[vip]星星", "10001") or as it is spoken ("moon" of
+// "moon(10001)"). An empty name is never found.
+bool NamedInTitle(std::string_view name, std::string_view sender, std::string_view chatTitle);
 
 }  // namespace parlowen::capture

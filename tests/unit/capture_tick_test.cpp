@@ -146,10 +146,12 @@ TEST_F(CaptureTickTest, ASenderFoundInTheTitleIsTheFriendAnyOtherIsMine) {
         {"与 skyline 交谈中", "sky 20:16:05", true},   // my name inside the friend's
         {"与 moon 交谈中", "(10001) 20:16:06", false},  // empty sender
         {"与 moon 交谈中", "moon 0:16:07", true},       // hour 0 ends the name too
+        {"与 [vip]星星 交谈中", "[vip]星星 20:16:08", true},  // the title writes it as the header does
+        {"与 10001 交谈中", "10001 20:16:09", true},    // spoken digit by digit, written whole
     };
     for (const SpeakerCase& c : cases) {
         SCOPED_TRACE(std::string(c.title) + " / " + c.header);
-        Open(Gbk(c.title), std::string(c.header) + "\r\nhello " + c.title);
+        Open(Gbk(c.title), Gbk(c.header) + "\r\nhello " + c.title);
         Tick();
         const std::vector<RecordingOutput::Event> events = TakeEvents();
         ASSERT_EQ(events.size(), 2u);
@@ -213,6 +215,11 @@ TEST_F(CaptureTickTest, AFirstSightGivesTheLastMessageAndACappedHistoryLosesNoth
     History() += "\r\nsky 20:16:50\r\nz";
     Tick();
     EXPECT_EQ(Logged(), std::vector<std::string>{"sky 20:16:50" + kLogSaid + "|z"});
+    // A message repeated word for word is told from the one remembered by what precedes it.
+    History() = "moon 20:16:41\r\ny\r\nsky 20:16:50\r\nz\r\nsky 20:16:50\r\nz\r\nmoon 20:16:55\r\nw";
+    History() = History().substr(History().find("sky"));
+    Tick();
+    EXPECT_EQ(Logged(), (std::vector<std::string>{"sky 20:16:50" + kLogSaid + "|z", "moon 20:16:55" + kLogSaid + "|w"}));
     // Another conversation: its last message only.
     History() = "moon 21:00:00\r\na\r\nmoon 21:00:01\r\nb";
     Tick();
@@ -267,6 +274,14 @@ TEST_F(CaptureTickTest, AMessageWithoutBodyWaitsBrieflyAndHoldsNothingBack) {
     History() += "\r\n\xCD\xBC\r\nmoon 20:17:20\r\nok";  // its body, too late, and the next
     Tick();
     EXPECT_EQ(Logged(), std::vector<std::string>{"moon 20:17:20" + kLogSaid + "|ok"});
+
+    // A window first seen while its last message waits keeps its place before that one.
+    Open(familyGroup, "dad 19:00:00\r\ndinner\r\nmum 19:01:00", 2);
+    Tick();
+    History(2) += "\r\nat seven\r\ndad 19:02:00\r\ngood";
+    Tick();
+    EXPECT_EQ(Logged(), (std::vector<std::string>{"mum 19:01:00" + kLogSaid + "|at seven",
+                                                  "dad 19:02:00" + kLogSaid + "|good"}));
 }
 
 struct ShapeCase {
@@ -292,9 +307,12 @@ TEST_F(CaptureTickTest, TimesInMessageTextNeverHeadAMessage) {
         {"a messenger without seconds, and a time in the user's text", "与 star 交谈中",
          {"star 9:16\r\n几点？\r\nsky 9:17\r\n明早 8:30", "\r\nstar 9:18\r\n好"},
          {"sky 9:17 说：|明早 8:30", "star 9:18 说：|好"}},
-        {"a date before the time", "与 sky 交谈中",
-         {"sky 2009-1-6 21:05:00\r\nhi", "\r\nmoon 2009-1-6 21:06:00\r\nyo"},
-         {"sky 2009-1-6 21:05:00 说：|hi", "moon 2009-1-6 21:06:00 说：|yo"}},
+        {"a date before the time", "与 moon 交谈中",
+         {"moon 2009-1-6 21:05:00\r\nhi", "\r\nsky 2009-1-6 21:06:00\r\nyo"},
+         {"moon 2009-1-6 21:05:00 说：|hi", "sky 2009-1-6 21:06:00 说：|yo"}},
+        {"a line of text that ends in a time and names nobody who speaks here", "与 moon 交谈中",
+         {"moon 10:00:35\r\n-----原始消息-----\r\n时间: 2009-01-06 20:15:08\r\n  周五见", "\r\nsky 10:00:40\r\nok"},
+         {"moon 10:00:35 说：|-----原始消息-----\r\n时间: 2009-01-06 20:15:08\r\n  周五见", "sky 10:00:40 说：|ok"}},
     };
     std::uintptr_t handle = 10;
     for (const ShapeCase& c : cases) {
@@ -337,15 +355,19 @@ TEST_F(CaptureTickTest, EachWindowKeepsItsPlaceWhateverItsTitle) {
     Tick();
     Open(chatWithMoon, History(1), 1);
     Tick();
-    // The chat with moon closed and opened again, showing its history and one more.
+    // The chat with moon closed and opened again, showing its history and one more;
+    // then again, brought to the front before it is read.
     windows.chats[5] = {chatWithMoon, History(1) + "\r\nmoon 20:20:00\r\nback"};
     windows.chats.erase(1);
     Tick();
     Tick();
+    windows.chats.erase(5);
+    Open(chatWithMoon, "moon 20:20:00\r\nback\r\nmoon 20:21:00\r\nagain", 6);
+    Tick();
     EXPECT_EQ(Logged(), (std::vector<std::string>{
                             "moon 20:16:30" + kLogSaid + "|hi from moon", "dad 19:00:00" + kLogSaid + "|dinner",
                             "mum 19:00:05" + kLogSaid + "|soup", "mum 19:01:00" + kLogSaid + "|at seven",
-                            "moon 20:20:00" + kLogSaid + "|back"}));
+                            "moon 20:20:00" + kLogSaid + "|back", "moon 20:21:00" + kLogSaid + "|again"}));
 }
 
 // The program reads on another thread and hands over the window the history was read

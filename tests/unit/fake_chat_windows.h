@@ -7,6 +7,7 @@
 #include "capture/chat_windows.h"
 
 #include <cstdint>
+#include <functional>
 #include <iconv.h>
 
 #include <algorithm>
@@ -70,6 +71,10 @@ public:
         return utf16;
     }
 
+    // Whether a window exists: by default, whether it is among `chats`.
+    std::function<bool(std::uintptr_t)> exists;
+    bool Exists(std::uintptr_t handle) override { return exists ? exists(handle) : chats.contains(handle); }
+
     // As the platform reads a chat: the window asked for while it exists, else the first
     // of the same title; its whole history.
     capture::WindowRead ReadHistory(const capture::ChatRead& request) const {
@@ -78,7 +83,7 @@ public:
         if (chat == chats.end())
             chat = std::find_if(chats.begin(), chats.end(), [&](const auto& c) { return c.second.title == request.window.title; });
         read.read.handle = chat == chats.end() ? 0 : chat->first;
-        if (chat != chats.end()) read.history = {chat->second.history, 0, true};
+        if (chat != chats.end()) read.history = {chat->second.history, 0, true, std::nullopt};
         return read;
     }
 };
