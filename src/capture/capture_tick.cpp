@@ -35,7 +35,7 @@ ReadRequest CaptureTick::RequestFor(const ChatWindowRef& window) const {
 void CaptureTick::Handle(const ChatWindowRef& window, const TailRead& read, CaptureOutput& output,
                          Clock::time_point now) {
     ChatMemory& chat = chats_[window.handle];
-    chat.title = window.title;
+    chat.ReadUnder(window.title);
     // Nothing has changed since the last read, which was handled.
     if (!read.changed && !chat.Waiting()) return;
     const HeaderRule rule = RuleFor(window, &chat);
@@ -71,7 +71,7 @@ void CaptureTick::Reopened(std::uintptr_t from, std::uintptr_t to) {
 void CaptureTick::AdoptClosedNamesake(const ChatWindowRef& window, ChatWindows& windows) {
     if (window.handle == 0 || chats_.contains(window.handle)) return;
     const auto closed = std::find_if(chats_.begin(), chats_.end(), [&](const auto& chat) {
-        return chat.second.title == window.title && !windows.Exists(chat.first);
+        return chat.second.WasReadUnder(window.title) && !windows.Exists(chat.first);
     });
     if (closed != chats_.end()) Reopened(closed->first, window.handle);
 }

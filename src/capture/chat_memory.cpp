@@ -7,31 +7,53 @@
 
 namespace parlowen::capture {
 
+void ChatMemory::ReadUnder(std::string_view title) {
+    if (WasReadUnder(title)) return;
+    titles_.emplace_back(title);
+    if (titles_.size() > kTitlesKept) titles_.erase(titles_.begin());
+}
+
 std::size_t ChatMemory::ParseFrom(std::string_view text, long start, bool searchBack) const {
-    if (!last_) return 0;
+    const std::optional<long> position = Position();
+    if (!position) return 0;
     const long shift = searchBack ? HistoryTailReader::kCappedShiftCharacters : 0;
-    const long from = std::max(0L, last_->position - shift - start);
+    const long from = std::max(0L, *position - shift - start);
     return ByteOfPosition(text, from).value_or(0);
 }
 
 std::size_t ChatMemory::ParseLimit() const noexcept {
-    return last_ ? std::numeric_limits<std::size_t>::max() : kLinesOfALastMessage;
+    return Position() ? std::numeric_limits<std::size_t>::max() : kLinesOfALastMessage;
 }
 
-bool ChatMemory::Is(const std::vector<ChatMessage>& messages, std::size_t index) const {
-    const ChatMessage& message = messages[index];
-    const bool before = index == 0 || !last_->previousHeader || messages[index - 1].header == *last_->previousHeader;
-    return message.header == last_->header && message.body.starts_with(last_->bodyStart) && before;
+ChatMemory::Seen ChatMemory::SeenOf(const ChatMessage& message) {
+    return {message.header, message.body.substr(0, kBodyStartBytes), message.body.empty()};
 }
 
-std::optional<std::size_t> ChatMemory::Find(const std::vector<ChatMessage>& messages) const {
-    if (!last_) return std::nullopt;
-    // Where it stood; else the nearest copy before that, since a history capped in
-    // length only ever moves its messages towards the start.
+ChatMemory::Place ChatMemory::PlaceOf(const std::vector<ChatMessage>& messages, std::size_t index) {
+    Place place{SeenOf(messages[index]), messages[index].position, {}};
+    for (std::size_t k = 1; k <= kMessagesBefore && k <= index; ++k) place.before.push_back(SeenOf(messages[index - k]));
+    return place;
+}
+
+bool ChatMemory::Is(const Place& place, const std::vector<ChatMessage>& messages, std::size_t index) {
+    if (!place.message.Is(messages[index])) return false;
+    for (std::size_t k = 0; k < place.before.size() && k < index; ++k)
+        if (!place.before[k].Is(messages[index - 1 - k])) return false;
+    return true;
+}
+
+bool ChatMemory::AlreadyHandled(const ChatMessage& message, std::string_view lastHeaderSeen) const {
+    // Where the place is lost, the message remembered is known by its header and body; a
+    // window seen for the first time knows only the header handled last anywhere.
+    if (last_) return !message.body.empty() && last_->message.Is(message);
+    return message.header == lastHeaderSeen;
+}
+
+std::optional<std::size_t> ChatMemory::Find(const Place& place, const std::vector<ChatMessage>& messages) {
     std::optional<std::size_t> nearest;
-    for (std::size_t i = 0; i < messages.size() && messages[i].position <= last_->position; ++i) {
-        if (!Is(messages, i)) continue;
-        if (messages[i].position == last_->position) return i;
+    for (std::size_t i = 0; i < messages.size() && messages[i].position <= place.position; ++i) {
+        if (!Is(place, messages, i)) continue;
+        if (messages[i].position == place.position) return i;
         nearest = i;
     }
     return nearest;
@@ -42,17 +64,19 @@ std::vector<const ChatMessage*> ChatMemory::Settle(const Transcript& parsed, std
     if (parsed.clockSettled && clock_ == ClockStyle::Unknown) clock_ = parsed.clock;
     const std::vector<ChatMessage>& messages = parsed.messages;
     std::size_t first = messages.size();
-    const auto waited = std::find_if(messages.begin(), messages.end(), [&](const ChatMessage& m) {
-        return waiting_ && m.header == waiting_->header && m.position == waiting_->position;
-    });
-    if (const std::optional<std::size_t> found = Find(messages)) {
+    const std::optional<std::size_t> waited = waiting_ ? Find(waiting_->place, messages) : std::nullopt;
+    if (const std::optional<std::size_t> found = last_ ? Find(*last_, messages) : std::nullopt) {
         first = *found + 1;
-    } else if (waited != messages.end()) {
+    } else if (waited) {
         // The place was not known when the message waited (a window first seen, a
         // history cleared): it and all after it are new.
-        first = static_cast<std::size_t>(waited - messages.begin());
-    } else if (!messages.empty() && messages.back().header != (last_ ? std::string_view(last_->header) : lastHeaderSeen)) {
+        first = *waited;
+    } else if (!messages.empty() && !AlreadyHandled(messages.back(), lastHeaderSeen)) {
         first = messages.size() - 1;
+    } else if (last_ && !messages.empty()) {
+        // The message handled last, shown again after the history was cleared: the
+        // place is found again, and what follows it is new.
+        last_ = PlaceOf(messages, messages.size() - 1);
     }
 
     std::vector<const ChatMessage*> handled;
@@ -60,17 +84,16 @@ std::vector<const ChatMessage*> ChatMemory::Settle(const Transcript& parsed, std
     for (std::size_t i = first; i < messages.size(); ++i) {
         const ChatMessage& message = messages[i];
         if (message.body.empty() && i + 1 == messages.size()) {
-            const bool same = waiting_ && waiting_->header == message.header && waiting_->position == message.position;
-            if (!same) waiting_ = Pending{message.header, message.position, now};
+            Place place = PlaceOf(messages, i);
+            place.message.blank = false;  // its body is yet to come
+            if (!waiting_ || waiting_->place != place) waiting_ = Pending{place, now};
             if (now - waiting_->since < kBodyWait) break;
         }
         settled = &message;
         if (!message.body.empty()) handled.push_back(&message);
     }
     if (settled) {
-        const std::size_t index = static_cast<std::size_t>(settled - messages.data());
-        last_ = Settled{settled->header, settled->body.substr(0, kBodyStartBytes), settled->position,
-                        index > 0 ? std::optional<std::string>(messages[index - 1].header) : std::nullopt};
+        last_ = PlaceOf(messages, static_cast<std::size_t>(settled - messages.data()));
         if (settled == &messages.back()) waiting_.reset();
     }
     // A message that waited and is no longer last was settled above, or the history

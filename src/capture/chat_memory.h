@@ -6,6 +6,7 @@
 #include "capture/chat_text.h"
 #include "capture/header_format.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <optional>
@@ -21,21 +22,29 @@ public:
     // The messenger may show a header line a moment before its text: the last message of
     // a read waits this long for its body before it is passed over.
     static constexpr std::chrono::milliseconds kBodyWait{2000};
-    // The start of a settled message's body that is kept to find it again by content.
+    // The start of a settled message's body that is kept to find it again by content,
+    // and how many of the messages before it are kept to tell it from a repeat.
     static constexpr std::size_t kBodyStartBytes = 64;
+    static constexpr std::size_t kMessagesBefore = 3;
     // A window seen for the first time, or whose place is lost, gives its last message
     // only, so a read for it looks at no more than this many header-shaped lines.
     static constexpr std::size_t kLinesOfALastMessage = 16;
 
-    // The title the window was last read under, by which a chat closed and opened again
-    // finds its memory.
-    std::string title;
+    // The titles the window was read under (a messenger may show who is typing there),
+    // by which a chat closed and opened again finds its memory.
+    static constexpr std::size_t kTitlesKept = 4;
+    void ReadUnder(std::string_view title);
+    bool WasReadUnder(std::string_view title) const {
+        return std::find(titles_.begin(), titles_.end(), title) != titles_.end();
+    }
 
     ClockStyle clock() const noexcept { return clock_; }
-    // Where the last message settled stands in the history, for the next read to reach
-    // back to; nothing until one has been.
+    // Where the last message settled stands in the history, or the one waiting for its
+    // body where none has been, for the next read to reach back to; nothing until then.
     std::optional<long> Position() const noexcept {
-        return last_ ? std::optional<long>(last_->position) : std::nullopt;
+        if (last_) return last_->position;
+        if (waiting_) return waiting_->place.position;
+        return std::nullopt;
     }
     // Whether a read must be parsed again although its text is unchanged.
     bool Waiting() const noexcept { return waiting_.has_value(); }
@@ -46,7 +55,10 @@ public:
     std::size_t ParseFrom(std::string_view text, long start, bool searchBack) const;
     std::size_t ParseLimit() const noexcept;
     // Whether `parsed` holds the last message settled.
-    bool Finds(const Transcript& parsed) const { return Find(parsed.messages).has_value(); }
+    bool Finds(const Transcript& parsed) const {
+        if (last_) return Find(*last_, parsed.messages).has_value();
+        return waiting_ && Find(waiting_->place, parsed.messages);
+    }
 
     // The messages of `parsed` that are new since the last read, in order, as they
     // settle now: those after the last message settled (found where it stood, or by its
@@ -59,25 +71,44 @@ public:
                                            Clock::time_point now);
 
 private:
-    struct Settled {
+    // A message as it is found again: its header and the start of its body, which may
+    // have grown since; a blank one stays blank, and one waiting for its body matches
+    // any.
+    struct Seen {
         std::string header;
         std::string bodyStart;
+        bool blank = false;
+        bool Is(const ChatMessage& message) const {
+            return message.header == header && message.body.starts_with(bodyStart) && (!blank || message.body.empty());
+        }
+        bool operator==(const Seen&) const = default;
+    };
+    // Where a message stands, to be found again: where it stood, or by its content.
+    struct Place {
+        Seen message;
         long position = 0;
-        // The header of the message before it, where the read showed one: a message
-        // repeated word for word is told from it by what precedes it.
-        std::optional<std::string> previousHeader;
+        // The messages before it, the nearest first, as far as the read showed them: a
+        // message repeated word for word is told from it by what precedes it.
+        std::vector<Seen> before;
+        bool operator==(const Place&) const = default;
     };
     struct Pending {
-        std::string header;
-        long position = 0;
+        Place place;  // its body not known yet
         Clock::time_point since;
     };
-    // The index in `messages` of the last message settled, or nothing when it is gone.
-    std::optional<std::size_t> Find(const std::vector<ChatMessage>& messages) const;
-    bool Is(const std::vector<ChatMessage>& messages, std::size_t index) const;
+    static Seen SeenOf(const ChatMessage& message);
+    static Place PlaceOf(const std::vector<ChatMessage>& messages, std::size_t index);
+    // The index of `place` in `messages`: where it stood, else the nearest copy before,
+    // since a capped history, or a chat opened again, only ever moves it towards the
+    // start; nothing when it is gone.
+    static std::optional<std::size_t> Find(const Place& place, const std::vector<ChatMessage>& messages);
+    static bool Is(const Place& place, const std::vector<ChatMessage>& messages, std::size_t index);
+    // Whether `message`, last in a read that lost the place, is the one handled last.
+    bool AlreadyHandled(const ChatMessage& message, std::string_view lastHeaderSeen) const;
 
+    std::vector<std::string> titles_;
     ClockStyle clock_ = ClockStyle::Unknown;
-    std::optional<Settled> last_;
+    std::optional<Place> last_;
     std::optional<Pending> waiting_;
 };
 
