@@ -85,13 +85,13 @@ ClockVote VoteClock(const std::vector<HeaderCandidate>& candidates, const Header
             std::max(withSeconds, withoutSeconds) >= 2};
 }
 
-// Whether `next` may follow `previous`: a later time the same day, a time after
-// midnight, or where both are dated; a dated line (an older day's) never follows an
-// undated one.
+// Whether `next` may follow `previous`: a later time the same day or a later day, or a
+// time after midnight; a dated line (an older day's) never follows an undated one.
 bool InTimeOrder(const HeaderShape& previous, const HeaderShape& next) {
     if (previous.dated != next.dated) return previous.dated;
-    return previous.dated || next.minuteOfDay >= previous.minuteOfDay ||
-           (previous.minuteOfDay >= kLateEvening && next.minuteOfDay < kSmallHours);
+    if (previous.dated && previous.day != next.day) return next.day > previous.day;
+    return next.minuteOfDay >= previous.minuteOfDay ||
+           (!previous.dated && previous.minuteOfDay >= kLateEvening && next.minuteOfDay < kSmallHours);
 }
 
 // The candidates that head messages, by `rule` and the read's evidence. `historyStart`
@@ -127,14 +127,15 @@ std::vector<const HeaderCandidate*> ChooseHeaders(const std::vector<HeaderCandid
             // (the first chat, a changed nickname), or this is message text that ends in
             // a time ("Re: 12:00:00"), which mostly tells of another hour than the
             // chat's. A new name is taken where it heads the history, or where it follows
-            // a header line in time, and a known speaker's line follows it in time, more
-            // than one line names it, or it is the user's first name.
+            // a header line in time and a known speaker's line follows it in time, or it
+            // is the user's first name. A new name's last message waits for the next
+            // known speaker's: till then it reads as text of the message before, which
+            // has been handled already and is not new again.
             const auto counted = countOf(candidate->name);
             const auto next = std::find_if(candidate + 1, candidates.end(), known);
             const bool inOrder = !headers.empty() && InTimeOrder(headers.back()->shape, candidate->shape) &&
                                  (next == candidates.end() || InTimeOrder(candidate->shape, next->shape));
-            const bool evidence = next != candidates.end() || counted->second >= 2 ||
-                                  (rule.userNames.empty() && counted == likeliest);
+            const bool evidence = next != candidates.end() || (rule.userNames.empty() && counted == likeliest);
             const bool headsHistory =
                 historyStart && candidate->line.begin <= *historyStart && *historyStart < candidate->line.end;
             // A capped history may start inside a message: its first line teaches no name.

@@ -54,20 +54,23 @@ private:
     std::size_t end_;
 };
 
-// A date before the time: 2009-1-6, 2009/01/06 or 1-6.
-bool TakeDate(BackwardReader& reader) {
+// A date before the time: 2009-1-6, 2009/01/06 or 1-6, as a number that grows with it.
+std::optional<long> TakeDate(BackwardReader& reader) {
     const std::size_t before = reader.end();
-    if (!reader.Digits(1, 2)) return false;
+    const std::optional<int> day = reader.Digits(1, 2);
     for (const char separator : {'-', '/'}) {
-        if (!reader.Take(separator)) continue;
-        if (!reader.Digits(1, 4)) break;
+        if (!day || !reader.Take(separator)) continue;
+        const std::optional<int> month = reader.Digits(1, 2);
+        if (!month) break;
         const std::size_t monthDay = reader.end();
-        if (reader.Take(separator) && reader.Digits(2, 4)) return true;
+        if (reader.Take(separator)) {
+            if (const std::optional<int> year = reader.Digits(2, 4)) return (*year * 13L + *month) * 32 + *day;
+        }
         reader.Reset(monthDay);
-        return true;
+        return *month * 32L + *day;
     }
     reader.Reset(before);
-    return false;
+    return std::nullopt;
 }
 
 // Removed from the sender one after the other in this order; "《" and "》" are the
@@ -104,8 +107,10 @@ std::optional<HeaderShape> HeaderShapeOf(std::string_view line) {
     if (!hour || *hour > 23 || !reader.Blanks()) return std::nullopt;
     shape.minuteOfDay = *hour * 60 + *minutes;
     const std::size_t beforeDate = reader.end();
-    shape.dated = TakeDate(reader) && reader.Blanks();
-    if (!shape.dated) reader.Reset(beforeDate);
+    const std::optional<long> day = TakeDate(reader);
+    shape.dated = day && reader.Blanks();
+    if (shape.dated) shape.day = *day;
+    else reader.Reset(beforeDate);
     if (reader.AtStart()) return std::nullopt;
     shape.nameLength = reader.end();
     return shape;

@@ -24,6 +24,7 @@ struct HeaderShape {
     std::size_t nameLength = 0;  // bytes of the trimmed line before the blanks that end the name
     int minuteOfDay = 0;
     bool dated = false;
+    long day = 0;  // where dated: the date as a number that grows with it
 };
 
 // The shape of `line` when it is written as a header line; nothing when it is not: no
