@@ -71,7 +71,7 @@ void CaptureTick::Reopened(std::uintptr_t from, std::uintptr_t to) {
 void CaptureTick::AdoptClosedNamesake(const ChatWindowRef& window, ChatWindows& windows) {
     if (window.handle == 0 || chats_.contains(window.handle)) return;
     const auto closed = std::find_if(chats_.begin(), chats_.end(), [&](const auto& chat) {
-        return chat.second.WasReadUnder(window.title) && !windows.Exists(chat.first);
+        return chat.second.MayBeReadUnder(window.title) && !windows.Exists(chat.first);
     });
     if (closed != chats_.end()) Reopened(closed->first, window.handle);
 }

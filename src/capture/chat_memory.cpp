@@ -16,7 +16,7 @@ void ChatMemory::ReadUnder(std::string_view title) {
 std::size_t ChatMemory::ParseFrom(std::string_view text, long start, bool searchBack) const {
     const std::optional<long> position = Position();
     if (!position) return 0;
-    const long shift = searchBack ? HistoryTailReader::kCappedShiftCharacters : 0;
+    const long shift = searchBack ? HistoryTailReader::kCappedShiftCharacters : kContextCharacters;
     const long from = std::max(0L, *position - shift - start);
     return ByteOfPosition(text, from).value_or(0);
 }
@@ -35,11 +35,21 @@ ChatMemory::Place ChatMemory::PlaceOf(const std::vector<ChatMessage>& messages, 
     return place;
 }
 
-bool ChatMemory::Is(const Place& place, const std::vector<ChatMessage>& messages, std::size_t index) {
-    if (!place.message.Is(messages[index])) return false;
-    for (std::size_t k = 0; k < place.before.size() && k < index; ++k)
-        if (!place.before[k].Is(messages[index - 1 - k])) return false;
-    return true;
+std::optional<int> ChatMemory::Likeness(const Place& place, const std::vector<ChatMessage>& messages,
+                                         std::size_t index) {
+    if (!place.message.Is(messages[index])) return std::nullopt;
+    int likeness = 0;
+    for (std::size_t k = 0; k < place.before.size() && k < index; ++k) {
+        if (place.before[k].Is(messages[index - 1 - k])) {
+            ++likeness;
+            continue;
+        }
+        // The first message parsed may differ without ruling it out: a history capped in
+        // length may have cut it, or read a line of its text as its header.
+        if (index - 1 - k > 0) return std::nullopt;
+        return likeness - 1;
+    }
+    return likeness;
 }
 
 bool ChatMemory::AlreadyHandled(const ChatMessage& message, std::string_view lastHeaderSeen) const {
@@ -50,13 +60,16 @@ bool ChatMemory::AlreadyHandled(const ChatMessage& message, std::string_view las
 }
 
 std::optional<std::size_t> ChatMemory::Find(const Place& place, const std::vector<ChatMessage>& messages) {
-    std::optional<std::size_t> nearest;
+    // The likest to the messages before it, of equals the nearest before where it stood.
+    std::optional<std::size_t> best;
+    int bestLikeness = 0;
     for (std::size_t i = 0; i < messages.size() && messages[i].position <= place.position; ++i) {
-        if (!Is(place, messages, i)) continue;
-        if (messages[i].position == place.position) return i;
-        nearest = i;
+        const std::optional<int> likeness = Likeness(place, messages, i);
+        if (!likeness) continue;
+        if (messages[i].position == place.position && *likeness >= 0) return i;
+        if (!best || *likeness >= bestLikeness) best = i, bestLikeness = *likeness;
     }
-    return nearest;
+    return best;
 }
 
 std::vector<const ChatMessage*> ChatMemory::Settle(const Transcript& parsed, std::string_view lastHeaderSeen,

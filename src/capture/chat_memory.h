@@ -26,6 +26,8 @@ public:
     // and how many of the messages before it are kept to tell it from a repeat.
     static constexpr std::size_t kBodyStartBytes = 64;
     static constexpr std::size_t kMessagesBefore = 3;
+    // A parse starts this far before the place, so that those messages are in it.
+    static constexpr long kContextCharacters = 1024;
     // A window seen for the first time, or whose place is lost, gives its last message
     // only, so a read for it looks at no more than this many header-shaped lines.
     static constexpr std::size_t kLinesOfALastMessage = 16;
@@ -36,6 +38,12 @@ public:
     void ReadUnder(std::string_view title);
     bool WasReadUnder(std::string_view title) const {
         return std::find(titles_.begin(), titles_.end(), title) != titles_.end();
+    }
+    // Whether `title` is one of those titles, or one of them with more said in it.
+    bool MayBeReadUnder(std::string_view title) const {
+        return std::any_of(titles_.begin(), titles_.end(), [&](const std::string& known) {
+            return !known.empty() && !title.empty() && (known.find(title) != known.npos || title.find(known) != title.npos);
+        });
     }
 
     ClockStyle clock() const noexcept { return clock_; }
@@ -98,11 +106,15 @@ private:
     };
     static Seen SeenOf(const ChatMessage& message);
     static Place PlaceOf(const std::vector<ChatMessage>& messages, std::size_t index);
-    // The index of `place` in `messages`: where it stood, else the nearest copy before,
-    // since a capped history, or a chat opened again, only ever moves it towards the
-    // start; nothing when it is gone.
+    // The index of `place` in `messages`: where it stood, else the copy before that
+    // whose messages before it are likest (of equals the nearest), since a capped
+    // history, or a chat opened again, only ever moves it towards the start; nothing
+    // when it is gone.
     static std::optional<std::size_t> Find(const Place& place, const std::vector<ChatMessage>& messages);
-    static bool Is(const Place& place, const std::vector<ChatMessage>& messages, std::size_t index);
+    // How many of the messages before `index` are those before `place`; nothing when it
+    // is not that message.
+    static std::optional<int> Likeness(const Place& place, const std::vector<ChatMessage>& messages,
+                                       std::size_t index);
     // Whether `message`, last in a read that lost the place, is the one handled last.
     bool AlreadyHandled(const ChatMessage& message, std::string_view lastHeaderSeen) const;
 
