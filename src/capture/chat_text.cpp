@@ -94,6 +94,14 @@ bool InTimeOrder(const HeaderShape& previous, const HeaderShape& next) {
            (!previous.dated && previous.minuteOfDay >= kLateEvening && next.minuteOfDay < kSmallHours);
 }
 
+// Whether `next` follows `previous` within a while, as a chat's messages do.
+bool Near(const HeaderShape& previous, const HeaderShape& next) {
+    constexpr int kWhile = 30;
+    if (previous.dated != next.dated || previous.day != next.day) return false;
+    const int apart = (next.minuteOfDay - previous.minuteOfDay + 24 * 60) % (24 * 60);
+    return apart <= kWhile;
+}
+
 // The candidates that head messages, by `rule` and the read's evidence. `historyStart`
 // is the byte where the history's first line starts, when the text holds it.
 std::vector<const HeaderCandidate*> ChooseHeaders(const std::vector<HeaderCandidate>& candidates,
@@ -103,20 +111,6 @@ std::vector<const HeaderCandidate*> ChooseHeaders(const std::vector<HeaderCandid
     const auto known = [&](const HeaderCandidate& c) {
         return c.shape.clock == clock && (rule.group || rule.KnowsSpeaker(c.name, c.sender));
     };
-    // How many lines of the window's clock style name each speaker not known to speak.
-    std::vector<std::pair<std::string_view, int>> unknown;
-    const auto countOf = [&](std::string_view name) {
-        return std::find_if(unknown.begin(), unknown.end(), [&](const auto& u) { return u.first == name; });
-    };
-    for (const HeaderCandidate& c : candidates) {
-        if (c.shape.clock != clock || known(c)) continue;
-        if (const auto counted = countOf(c.name); counted != unknown.end()) ++counted->second;
-        else unknown.emplace_back(c.name, 1);
-    }
-    // With no name of the user's known yet, the one most lines name, the earliest of
-    // equals, is taken for it.
-    const auto likeliest = std::max_element(unknown.begin(), unknown.end(),
-                                            [](const auto& a, const auto& b) { return a.second < b.second; });
     std::vector<const HeaderCandidate*> headers;
     for (auto candidate = candidates.begin(); candidate != candidates.end(); ++candidate) {
         if (candidate->shape.clock != clock) continue;
@@ -126,21 +120,24 @@ std::vector<const HeaderCandidate*> ChooseHeaders(const std::vector<HeaderCandid
             // A one-to-one window's other speaker is the user, under a name not met yet
             // (the first chat, a changed nickname), or this is message text that ends in
             // a time ("Re: 12:00:00"), which mostly tells of another hour than the
-            // chat's. A new name is taken where it heads the history, or where it follows
-            // a header line in time and a known speaker's line follows it in time, or it
-            // is the user's first name. A new name's last message waits for the next
-            // known speaker's: till then it reads as text of the message before, which
-            // has been handled already and is not new again.
-            const auto counted = countOf(candidate->name);
+            // chat's. A new name is taken where it heads the history, or where it keeps
+            // the times in order, near the header line before it or the known speaker's
+            // after it; where no known speaker's line follows, only as the user's first
+            // name. A new name's last message otherwise waits for the next known
+            // speaker's: till then it reads as text of the message before, which has
+            // been handled already and is not new again.
             const auto next = std::find_if(candidate + 1, candidates.end(), known);
+            const bool followed = next != candidates.end();
             const bool inOrder = !headers.empty() && InTimeOrder(headers.back()->shape, candidate->shape) &&
-                                 (next == candidates.end() || InTimeOrder(candidate->shape, next->shape));
-            const bool evidence = next != candidates.end() || (rule.userNames.empty() && counted == likeliest);
+                                 (!followed || InTimeOrder(candidate->shape, next->shape));
+            const bool near = (!headers.empty() && Near(headers.back()->shape, candidate->shape)) ||
+                              (followed && Near(candidate->shape, next->shape));
             const bool headsHistory =
                 historyStart && candidate->line.begin <= *historyStart && *historyStart < candidate->line.end;
             // A capped history may start inside a message: its first line teaches no name.
-            heads = headsHistory || (inOrder && evidence);
-            if (inOrder && evidence) newUserNames.push_back(candidate->name);
+            const bool learned = inOrder && near && (followed || rule.userNames.empty());
+            heads = headsHistory || learned;
+            if (learned) newUserNames.push_back(candidate->name);
         }
         if (heads) headers.push_back(&*candidate);
     }
