@@ -29,7 +29,7 @@ HeaderRule CaptureTick::RuleFor(const ChatWindowRef& window, const ChatMemory* c
 ReadRequest CaptureTick::RequestFor(const ChatWindowRef& window) const {
     const auto known = chats_.find(window.handle);
     const ChatMemory* chat = known == chats_.end() ? nullptr : &known->second;
-    return {chat ? chat->Position() : std::nullopt, RuleFor(window, chat)};
+    return {chat ? chat->Position() : std::nullopt, RuleFor(window, chat), chat && chat->LooksEverywhere()};
 }
 
 void CaptureTick::Handle(const ChatWindowRef& window, const TailRead& read, CaptureOutput& output,
@@ -37,7 +37,7 @@ void CaptureTick::Handle(const ChatWindowRef& window, const TailRead& read, Capt
     ChatMemory& chat = chats_[window.handle];
     chat.ReadUnder(window.title);
     // Nothing has changed since the last read, which was handled.
-    if (!read.changed && !chat.Waiting()) return;
+    if (!read.changed && !chat.Waiting() && !chat.LooksEverywhere()) return;
     const HeaderRule rule = RuleFor(window, &chat);
     const auto parseFrom = [&](bool searchBack) {
         return ParseTranscript(read.text, read.start, rule, chat.ParseFrom(read.text, read.start, searchBack),
@@ -48,7 +48,7 @@ void CaptureTick::Handle(const ChatWindowRef& window, const TailRead& read, Capt
     Transcript parsed = parseFrom(false);
     if (chat.Position() && !chat.Finds(parsed)) parsed = parseFrom(true);
     if (!window.group) LearnUserNames(parsed.newUserNames);
-    const std::vector<const ChatMessage*> messages = chat.Settle(parsed, lastHeaderSeen_, now);
+    const std::vector<const ChatMessage*> messages = chat.Settle(parsed, lastHeaderSeen_, now, read.start == 0);
     if (!messages.empty()) HandleMessages(window, messages, output);
 }
 

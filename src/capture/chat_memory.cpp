@@ -15,7 +15,7 @@ void ChatMemory::ReadUnder(std::string_view title) {
 
 std::size_t ChatMemory::ParseFrom(std::string_view text, long start, bool searchBack) const {
     const std::optional<long> position = Position();
-    if (!position) return 0;
+    if (!position || lookEverywhere_) return 0;
     const long shift = searchBack ? HistoryTailReader::kCappedShiftCharacters : kContextCharacters;
     const long from = std::max(0L, *position - shift - start);
     return ByteOfPosition(text, from).value_or(0);
@@ -55,7 +55,8 @@ std::optional<int> ChatMemory::Likeness(const Place& place, const std::vector<Ch
 bool ChatMemory::AlreadyHandled(const ChatMessage& message, std::string_view lastHeaderSeen) const {
     // Where the place is lost, the message remembered is known by its header and body; a
     // window seen for the first time knows only the header handled last anywhere.
-    if (last_) return !message.body.empty() && last_->message.Is(message);
+    if (message.body.empty()) return false;  // no message is handled before its body came
+    if (last_) return last_->message.Is(message);
     return message.header == lastHeaderSeen;
 }
 
@@ -73,12 +74,24 @@ std::optional<std::size_t> ChatMemory::Find(const Place& place, const std::vecto
 }
 
 std::vector<const ChatMessage*> ChatMemory::Settle(const Transcript& parsed, std::string_view lastHeaderSeen,
-                                                   Clock::time_point now) {
+                                                   Clock::time_point now, bool wholeHistory) {
     if (parsed.clockSettled && clock_ == ClockStyle::Unknown) clock_ = parsed.clock;
     const std::vector<ChatMessage>& messages = parsed.messages;
     std::size_t first = messages.size();
     const std::optional<std::size_t> waited = waiting_ ? Find(waiting_->place, messages) : std::nullopt;
-    if (const std::optional<std::size_t> found = last_ ? Find(*last_, messages) : std::nullopt) {
+    const std::optional<std::size_t> found = last_ ? Find(*last_, messages) : std::nullopt;
+    if (last_ && !found && !waited && !wholeHistory && !lookEverywhere_) {
+        lookEverywhere_ = true;
+        // Should the place be gone, a last message waiting for its body is where the
+        // next read starts.
+        if (!messages.empty() && messages.back().body.empty() && !waiting_) {
+            waiting_ = Pending{PlaceOf(messages, messages.size() - 1), now};
+            waiting_->place.message.blank = false;
+        }
+        return {};
+    }
+    lookEverywhere_ = false;
+    if (found) {
         first = *found + 1;
     } else if (waited) {
         // The place was not known when the message waited (a window first seen, a

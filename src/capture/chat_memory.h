@@ -54,6 +54,9 @@ public:
         if (waiting_) return waiting_->place.position;
         return std::nullopt;
     }
+    // Whether the next read is to be of the whole history: the place was not found near
+    // where it stood (a capped history may have moved it further than a read reaches).
+    bool LooksEverywhere() const noexcept { return lookEverywhere_; }
     // Whether a read must be parsed again although its text is unchanged.
     bool Waiting() const noexcept { return waiting_.has_value(); }
     // The byte of `text` (read from position `start` on) where a parse for this window
@@ -75,8 +78,10 @@ public:
     // from `lastHeaderSeen`. Only the very last message may wait for its body, up to
     // kBodyWait from `now`; any other without one is passed over. Returns those with a
     // body, which are to be handled, and remembers the last one settled.
+    // `wholeHistory`: the read reached the history's start, so a place not found in it
+    // is gone; else the next read looks everywhere first.
     std::vector<const ChatMessage*> Settle(const Transcript& parsed, std::string_view lastHeaderSeen,
-                                           Clock::time_point now);
+                                           Clock::time_point now, bool wholeHistory);
 
 private:
     // A message as it is found again: its header and the start of its body, which may
@@ -122,6 +127,7 @@ private:
     ClockStyle clock_ = ClockStyle::Unknown;
     std::optional<Place> last_;
     std::optional<Pending> waiting_;
+    bool lookEverywhere_ = false;
 };
 
 }  // namespace parlowen::capture

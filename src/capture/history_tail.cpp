@@ -72,14 +72,18 @@ TailRead HistoryTailReader::ReadFrom(HistoryControl& control, std::uintptr_t con
         cached_.reset();
         return {};
     }
-    if (cached_ && cached_->controlId == controlId && cached_->signature == *signature) return Unchanged();
+    // A read of the whole history is not answered with a cached end.
+    if (cached_ && cached_->controlId == controlId && cached_->signature == *signature &&
+        (!request.fromStart || cached_->start == 0))
+        return Unchanged();
     cached_.reset();
 
     for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
         const long length = signature->length;
         const std::optional<long>& from = request.from;
         const bool reachBack = from && *from >= 0 && length - *from <= kLongestBurst;
-        const long reachBackTo = reachBack ? std::max(0L, *from - kCappedShiftCharacters) : length;
+        const long reachBackTo =
+            request.fromStart ? 0 : reachBack ? std::max(0L, *from - kCappedShiftCharacters) : length;
         const Tail tail = ReadTail(control, length, reachBackTo, request.rule);
         if (tail.outcome == Outcome::Unanswered) return Unanswered();
         if (tail.outcome == Outcome::TooLong) break;

@@ -53,6 +53,8 @@ std::size_t GbkCharacterCount(std::string_view text);
 struct ReadRequest {
     std::optional<long> from;
     HeaderRule rule;
+    // The whole history: the place was not found near where it stood.
+    bool fromStart = false;
 };
 
 // What a read of a history gave: a transcript that parses exactly as the whole text

@@ -1,0 +1,649 @@
+// A simulated messenger as the judge of the chat capture. From a seed it plays chats in
+// several windows, one-to-one and group, while the user switches between them: bursts of
+// messages, headers shown a moment before their text, blank and picture-only bodies,
+// times and prices inside text, capped, cleared and replaced histories, titles that
+// change and change back, two windows of one title, chats closed and opened again, and
+// messages arriving while a read is under way. It keeps what each window shows, works
+// out from what each read saw which messages are due, and checks that the capture logs
+// and speaks each of them once, in order, with the right voice.
+#pragma once
+
+#include "capture/capture_tick.h"
+#include "capture/chat_capture.h"
+#include "capture/history_tail.h"
+#include "text/blanks.h"
+#include "unit/fake_chat_windows.h"
+#include "unit/fake_history_control.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <random>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace parlowen::testing {
+
+// What a run found, in messages; unmatched counts log entries that are none of the chat's
+// messages (and reads that gave a text the window never showed), misSpoken reads whose
+// speech is not what they logged. The indistinguishable mis-handled count the messages
+// with a line written like a header, and those right after them, that were not handled
+// once, in order, with the right voice.
+struct SimulationCounts {
+    long sent = 0, due = 0, handled = 0, lost = 0, repeated = 0, wrongSpeaker = 0, outOfOrder = 0, passedOver = 0,
+         indistinguishable = 0, indistinguishableMisHandled = 0, unexpected = 0, unmatched = 0, misSpoken = 0;
+    bool Clean() const { return !lost && !repeated && !wrongSpeaker && !outOfOrder && !unexpected && !unmatched && !misSpoken; }
+    SimulationCounts& operator+=(const SimulationCounts& other) {
+        long* mine = &sent;
+        const long* theirs = &other.sent;
+        for (std::size_t i = 0; i < sizeof *this / sizeof sent; ++i) mine[i] += theirs[i];
+        return *this;
+    }
+    std::string Line() const {
+        char line[400];
+        std::snprintf(line, sizeof line,
+                      "sent %ld, due %ld, handled %ld, lost %ld, repeated %ld, wrong speaker %ld, out of order %ld, "
+                      "passed over by design %ld, indistinguishable made %ld (mis-handled %ld), handled though not due "
+                      "%ld, unmatched %ld, mis-spoken reads %ld",
+                      sent, due, handled, lost, repeated, wrongSpeaker, outOfOrder, passedOver, indistinguishable,
+                      indistinguishableMisHandled, unexpected, unmatched, misSpoken);
+        return line;
+    }
+};
+
+// What a run plays; the numbers after `windows` are percentages.
+struct SimulationKnobs {
+    unsigned seed = 1;
+    long messages = 1000;
+    int windows = 4;        // chat windows open at the start, 1-6
+    int longBursts = 10;    // bursts of 4-12 messages between reads (else 1-3)
+    int splitBodies = 15;   // a header shown, a read, then its body
+    int blankBodies = 5;    // picture-only messages: a body of one space
+    int pastedHeaders = 1;  // a body line written exactly like a header line of the chat
+    int midRead = 5;        // reads during which a message arrives
+    int upheaval = 6;       // steps that clear, replace, retitle, close or reopen a window
+    int hugeOneIn = 0;      // one message in this many carries 300 KB (0: none)
+};
+
+// Finds a window as the platform does: `handle` while it exists, else the first window
+// titled `title`; its handle (0: none) and history control.
+class WindowFinder {
+public:
+    virtual ~WindowFinder() = default;
+    virtual std::pair<std::uintptr_t, capture::HistoryControl*> Find(std::uintptr_t handle, const std::string& title) = 0;
+};
+
+// The capture as the simulated messenger drives it: the tracking tick, and one read of
+// the followed chat handled into `output`, giving the handle read (0: none) and the text.
+class CaptureUnderTest {
+public:
+    virtual ~CaptureUnderTest() = default;
+    virtual void Track(WindowFinder& find, std::uintptr_t handle, const std::string& title) = 0;
+    virtual std::pair<std::uintptr_t, capture::TailRead> Read(WindowFinder& find, capture::CaptureOutput& output,
+                                                              std::chrono::steady_clock::time_point now) = 0;
+};
+
+class SimulatedMessenger : public WindowFinder {
+public:
+    SimulatedMessenger(const SimulationKnobs& knobs, CaptureUnderTest& capture)
+        : knobs_(knobs), capture_(capture), random_(knobs.seed), startSeconds_(Between(0, 86399)) {}
+
+    SimulationCounts Run() {
+        for (int i = 0, n = std::clamp(knobs_.windows, 1, 6); i < n; ++i) Open(i);
+        while (long(messages_.size()) < knobs_.messages) Step();
+        // At the end every chat is opened and read, and read again once a waiting body
+        // has had its time.
+        for (Window* w : Windows(false)) Reopen(*w);
+        for (Window* w : Windows(true)) {
+            w->title = w->chat.title;
+            Switch(w);
+            Read();
+            clockMs_ += 2500;
+            Read();
+        }
+        return Tally();
+    }
+
+    std::pair<std::uintptr_t, capture::HistoryControl*> Find(std::uintptr_t handle, const std::string& title) override {
+        for (const bool byHandle : {true, false})
+            for (Window* w : Windows(true))
+                if (byHandle ? w->handle == handle : w->title == title) return {w->handle, &w->control};
+        return {0, nullptr};
+    }
+
+private:
+    enum class State { Unsettled, Due, Optional, Passed };
+    struct Message {
+        std::vector<std::string> lines;  // its header line, then its body's
+        std::string header, body;        // as the log must show them
+        capture::Sender sender{};
+        bool blank = false;
+        bool shaped = false;     // a body line reads as a header line of its chat
+        bool disturbed = false;  // it follows a shaped one
+        State state = State::Unsettled;
+        int handled = 0;
+        bool misHandled = false;
+    };
+    struct Chat {  // what a window shows, and how
+        std::string title;
+        bool group, seconds, dated, paddedHour;
+        std::vector<std::string> speakers;  // header names in GBK; the user's first
+        std::size_t cap;                    // paragraphs kept; 0: all
+        std::string lineBreak;
+    };
+    struct Memory {  // what the capture should know of a chat
+        bool fresh = true;      // nothing yet, or the history was cleared or replaced since
+        int newFrom = 1 << 30;  // cleared or replaced: messages from this one on may all be handled
+        int anchor = -1;        // the last message a read saw
+        int lastMatched = -1;
+        std::string lastHeader;
+        std::vector<int> shown;  // every message the chat showed
+    };
+    struct Window {
+        Chat chat;
+        Memory memory;
+        std::uintptr_t handle = 0;
+        std::string title;
+        bool open = true;
+        FakeHistoryControl control{"", 40};
+        std::vector<std::pair<int, bool>> paragraphs;  // the message of each, and whether it is its header
+        std::string toAppend;                          // what the control is yet to show, and drop
+        std::size_t toDrop = 0;
+    };
+    struct Snapshot {
+        const Window* window;
+        std::vector<int> visible;
+        std::string text;
+        int partial;  // the last message visible, when its body is not all shown yet; else -1
+    };
+    struct Entry {
+        std::string header, body;
+        capture::Sender sender;
+    };
+    struct Output : capture::CaptureOutput {
+        std::vector<Entry> entries;
+        std::vector<std::string> mine, friends;
+        capture::ReadingOptions Options() override { return {}; }
+        void SpeakMine(std::string_view text) override { mine.emplace_back(text); }
+        void SpeakFriend(std::string_view text) override { friends.emplace_back(text); }
+        void AppendLogEntry(std::string_view header, std::string_view body, capture::Sender sender) override {
+            entries.push_back({std::string(header), std::string(body), sender});
+        }
+    };
+
+    int Between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+    bool Chance(int percent) { return Between(1, 100) <= percent; }
+    template <class T> const T& AnyOf(const std::vector<T>& items) { return items[Between(0, int(items.size()) - 1)]; }
+
+    std::vector<Window*> Windows(bool open) const {
+        std::vector<Window*> found;
+        for (const auto& w : windows_)
+            if (w && w->open == open) found.push_back(w.get());
+        return found;
+    }
+
+    // ---- The chats -------------------------------------------------------------------
+
+    // Who the capture must say wrote a message: in a one-to-one window the friend its
+    // title names; in a group window, for now, everyone counts as the user.
+    static capture::Sender ExpectedSender(const Chat& chat, std::size_t speaker) {
+        return !chat.group && speaker == 1 ? capture::Sender::Friend : capture::Sender::Mine;
+    }
+
+    void Open(int index) {
+        static const std::vector<std::pair<const char*, const char*>> kFriends = {
+            {"moon(10001)", "与 moon 交谈中"}, {"[vip]星星", "与 [vip]星星 交谈中"}, {"10001", "与 10001 交谈中"},
+            {"小明", "Chatting with 小明"}, {"Tom<t.x>", "Chatting with Tom"}};
+        static const std::vector<const char*> kGroups = {"快乐一家群", "Group － Classmates", "同学会群"};
+        static const std::vector<const char*> kMembers = {"王五", "赵六(20002)", "30003", "《老李》", "Jerry", "[vip]花花"};
+        static const std::vector<const char*> kUserNames = {"sky", "Lee", "张三"};
+        if (user_.empty()) user_ = Gbk(AnyOf(kUserNames));
+        Chat chat{{}, index % 2 == 1, !Chance(25), Chance(15), Chance(50), {user_},
+                  Chance(40) ? std::size_t(Between(20, 120)) : 0, Chance(30) ? "\r" : "\r\n"};
+        if (chat.group) {  // now and then two groups of one title, with other members
+            chat.title = index == 3 && Chance(50) ? windows_[1]->chat.title : Gbk(AnyOf(kGroups));
+            for (int i = Between(2, 5); i > 0; --i) chat.speakers.push_back(Gbk(AnyOf(kMembers)));
+        } else {
+            const auto& [name, title] = kFriends[(index / 2 + knobs_.seed) % kFriends.size()];
+            chat.speakers.push_back(Gbk(name));
+            chat.title = Gbk(title);
+        }
+        Window& w = Adopt(chat, {});
+        for (int i = Between(0, 6); i > 0; --i) Arrive(w, false);
+    }
+
+    Window& Adopt(const Chat& chat, Memory memory) {
+        auto w = std::make_unique<Window>();
+        w->chat = chat;
+        w->memory = std::move(memory);
+        w->handle = 0x10000 + 4 * windows_.size();
+        w->title = chat.title;
+        w->control.beforeRequest = [this, raw = w.get()](FakeHistoryControl&) { OnRequest(*raw); };
+        windows_.push_back(std::move(w));
+        return *windows_.back();
+    }
+
+    std::string Clock(const Chat& chat, long long seconds) const {
+        char text[40];
+        const int hour = int(seconds / 3600 % 24), minute = int(seconds / 60 % 60), second = int(seconds % 60);
+        int n = chat.dated ? std::snprintf(text, sizeof text, "2009-01-%02d ", 6 + int(seconds / 86400 % 20)) : 0;
+        n += std::snprintf(text + n, sizeof text - n, chat.paddedHour ? "%02d:%02d" : "%d:%02d", hour, minute);
+        if (chat.seconds) std::snprintf(text + n, sizeof text - n, ":%02d", second);
+        return text;
+    }
+    long long Seconds() const { return 2 * 86400 + startSeconds_ + clockMs_ / 1000 - backdate_; }
+
+    // Whether `line` is written like a header line of `chat`: a name, maybe a date (a
+    // messenger may date only the headers of other days) and a time in the chat's clock
+    // style, alone on the line; the name one of the two speakers in a one-to-one chat,
+    // any name in a group.
+    static bool HeaderShaped(const Chat& chat, const std::string& line) {
+        std::vector<std::string> words;
+        for (std::size_t at = 0; (at = line.find_first_not_of(' ', at)) != std::string::npos;) {
+            const std::size_t end = std::min(line.find(' ', at), line.size());
+            words.push_back(line.substr(at, end - at));
+            at = end;
+        }
+        if (words.size() != 2 && (words.size() != 3 || words[1].size() != 10 || words[1][4] != '-')) return false;
+        std::string time = words.back();
+        for (char& c : time) c = c >= '0' && c <= '9' ? '0' : c;
+        const bool clock = time == "0:00" || time == "00:00" || time == "0:00:00" || time == "00:00:00";
+        if (!clock || (time.size() > 5) != chat.seconds) return false;
+        return chat.group || std::find(chat.speakers.begin(), chat.speakers.end(), words[0]) != chat.speakers.end();
+    }
+
+    std::vector<std::string> Body(const Chat& chat) {
+        static const std::vector<std::vector<std::string>> kCorpus = [] {
+            std::vector<std::vector<std::string>> corpus;
+            for (const char* text :
+                 {"好的", "在吗？", "ok", "明天 10:00:00 开会", "闹钟定在 7:00:00 了", "我到了\n8:05:00",
+                  "2009-01-06 出发，别忘了", "一共 12:30 块", "12:30", "下午 3:30", "see you at 5:30 pm",
+                  "http://www.example.com/a?b=1&c=2", "/微笑", "[em]e100[/em]", "哈哈😀 好的", "第一行\n\n第三行",
+                  "  缩进的一行  ", "-----原始消息-----\n发件人: moon\n时间: 2009-01-06 20:15:08\n  周五见",
+                  "价格：12:30:99 元", "10:00", "收到\n \n谢谢", "Re: 12:00:00"}) {
+                std::string rest = Gbk(text);
+                corpus.emplace_back();
+                for (std::size_t end; (end = rest.find('\n')) != std::string::npos; rest.erase(0, end + 1))
+                    corpus.back().push_back(rest.substr(0, end));
+                corpus.back().push_back(rest);
+            }
+            return corpus;
+        }();
+        if (Chance(knobs_.blankBodies)) return {" "};
+        if (knobs_.hugeOneIn && chat.cap && Between(1, knobs_.hugeOneIn) == 1)
+            return std::vector<std::string>(10, std::string(30 * 1024, 'x'));
+        std::vector<std::string> body = Chance(70) ? AnyOf(kCorpus) : std::vector<std::string>{};
+        for (int i = body.empty() ? Between(1, 3) : 0; i > 0; --i) {  // ordinary Chinese and ASCII
+            std::string line;
+            for (int n = Between(1, 40); n > 0; --n)
+                line += Chance(60) ? std::string{char(Between(0xB0, 0xD6)), char(Between(0xA1, 0xFE))}
+                                   : std::string(1, Chance(10) ? ' ' : char('a' + Between(0, 25)));
+            body.push_back(line);
+        }
+        if (Chance(knobs_.pastedHeaders))
+            body.insert(body.begin() + Between(0, int(body.size())),
+                        AnyOf(chat.speakers) + " " + Clock(chat, Seconds() - Between(0, 3600)));
+        return body;
+    }
+
+    // A message arrives in `w`: its header line, and its body unless `headerOnly`.
+    int Arrive(Window& w, bool headerOnly) {
+        const std::size_t speaker = Between(0, int(w.chat.speakers.size()) - 1);
+        Message m;
+        m.header = w.chat.speakers[speaker] + " " + Clock(w.chat, Seconds());
+        m.lines = {m.header};
+        m.sender = ExpectedSender(w.chat, speaker);
+        m.disturbed = !w.memory.shown.empty() && messages_[w.memory.shown.back()].shaped;
+        std::string body;
+        for (const std::string& line : Body(w.chat)) {
+            body += (m.lines.size() > 1 ? "\r\n" : "") + line;
+            m.lines.push_back(line);
+            m.shaped = m.shaped || HeaderShaped(w.chat, line);
+        }
+        m.body = text::TrimBlanks(body);
+        m.blank = m.body.empty();
+        messages_.push_back(std::move(m));
+        const int id = int(messages_.size()) - 1;
+        w.memory.shown.push_back(id);
+        Show(w, id, 0, headerOnly ? 1 : messages_[id].lines.size());
+        return id;
+    }
+
+    // Lines `from` to `to` of message `id` appear; a capped history drops its oldest.
+    // The control shows them at the next read (Flush), all that came since at once.
+    void Show(Window& w, int id, std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            w.toAppend += (w.paragraphs.empty() ? "" : w.chat.lineBreak) + messages_[id].lines[i];
+            w.paragraphs.emplace_back(id, i == 0);
+        }
+        if (w.chat.cap && w.paragraphs.size() > w.chat.cap) {
+            const std::size_t drop = std::min(w.paragraphs.size() - 1, w.paragraphs.size() - w.chat.cap + Between(0, 10));
+            w.toDrop += drop;
+            w.paragraphs.erase(w.paragraphs.begin(), w.paragraphs.begin() + long(drop));
+        }
+    }
+    static void Flush(Window& w) {
+        if (!w.toAppend.empty()) w.control.Append(std::exchange(w.toAppend, {}));
+        if (w.toDrop) w.control.DropFirstParagraphs(std::exchange(w.toDrop, 0));
+    }
+
+    static std::vector<int> Visible(const Window& w) {
+        std::vector<int> ids;
+        for (const auto& [id, header] : w.paragraphs)
+            if (header) ids.push_back(id);
+        return ids;
+    }
+
+    int Partial(const Window& w) const {
+        if (w.paragraphs.empty()) return -1;
+        const int last = w.paragraphs.back().first;
+        const auto shown = std::count_if(w.paragraphs.begin(), w.paragraphs.end(), [&](const auto& p) { return p.first == last; });
+        return std::size_t(shown) < messages_[last].lines.size() ? last : -1;
+    }
+
+    void Clear(Window& w) {
+        w.control.SetText("");
+        w.paragraphs.clear();
+        w.toAppend.clear();
+        w.toDrop = 0;
+        w.memory.fresh = true;
+        w.memory.newFrom = int(messages_.size());
+    }
+
+    // A chat closed and opened again: a new window of the same title showing its latest
+    // messages, those that came while it was closed among them.
+    void Reopen(Window& old) {
+        Window& w = Adopt(old.chat, old.memory);
+        const std::vector<int> visible = Visible(old);
+        for (std::size_t i = Chance(70) ? 0 : Between(0, int(visible.size())); i < visible.size(); ++i)
+            Show(w, visible[i], 0, messages_[visible[i]].lines.size());
+        for (auto& owned : windows_)
+            if (owned.get() == &old) owned.reset();
+    }
+
+    // ---- The user and the messenger, step by step ------------------------------------
+
+    void Step() {
+        clockMs_ += Between(0, 1200);
+        const std::vector<Window*> open = Windows(true), closed = Windows(false);
+        const int what = Between(1, 100);
+        if (what <= 58) {  // mostly in the chat in front; now and then in another, or one closed
+            Window& w = Chance(60) && front_ ? *front_ : !closed.empty() && Chance(10) ? *AnyOf(closed) : *AnyOf(open);
+            for (int i = Chance(knobs_.longBursts) ? Between(4, 12) : Between(1, 3); i > 0; --i) {
+                if (!Chance(knobs_.splitBodies)) {
+                    Arrive(w, false);
+                    continue;
+                }
+                const int id = Arrive(w, true);
+                clockMs_ += Between(50, 500);
+                Read(false);
+                Show(w, id, 1, messages_[id].lines.size());
+            }
+        } else if (what <= 80) {
+            if (Chance(10)) Switch(front_);  // the tracking tick, nothing changed
+            Read();
+        } else if (what <= 100 - knobs_.upheaval) {
+            Switch(Chance(85) ? AnyOf(open) : nullptr);
+        } else {
+            Upheaval(*AnyOf(open), open.size(), closed);
+        }
+    }
+
+    void Upheaval(Window& w, std::size_t open, const std::vector<Window*>& closed) {
+        switch (Between(0, 4)) {
+        case 0: Clear(w); break;
+        case 1:  // another conversation in the window
+            Clear(w);
+            backdate_ = Between(3600, 20 * 3600);  // an older conversation
+            for (int i = Between(1, 5); i > 0; --i) Arrive(w, false);
+            backdate_ = 0;
+            w.memory.newFrom = int(messages_.size());
+            break;
+        case 2:  // "typing" and back, or a title without a chat marker and back
+            w.title = w.title != w.chat.title ? w.chat.title
+                      : Chance(50)            ? w.chat.title + Gbk(" (对方正在输入...)")
+                                              : Gbk("消息提醒");
+            if (front_ == &w) Switch(&w);
+            break;
+        default:
+            if (!closed.empty() && Chance(50)) {
+                Reopen(*AnyOf(closed));
+                if (Chance(50)) Switch(windows_.back().get());
+            } else if (open > 1 && std::count_if(windows_.begin(), windows_.end(), [&](const auto& o) {
+                           return o && o->chat.title == w.chat.title;
+                       }) == 1) {
+                w.open = false;
+                if (front_ == &w) front_ = nullptr;
+            }
+        }
+    }
+
+    // The user brings `w` (nullptr: a window that is no chat) to the front, and the
+    // tracking tick sees it.
+    void Switch(Window* w) {
+        front_ = w;
+        capture_.Track(*this, w ? w->handle : 0x999, w ? w->title : Gbk("记事本"));
+    }
+
+    // Before each request of a read: what a window shows is remembered as the read first
+    // finds it, and again when a message arrives during the read (then with its text,
+    // to tell which of the two the read gave).
+    void OnRequest(Window& w) {
+        const bool arrives = midRead_ > 0 && --midRead_ == 0;
+        if (arrives) {
+            const bool split = Chance(30);
+            const int id = Arrive(w, split);
+            Flush(w);
+            if (split) pending_ = {&w, id};
+        }
+        if (arrives || std::none_of(snapshots_.begin(), snapshots_.end(), [&](const Snapshot& s) { return s.window == &w; }))
+            snapshots_.push_back({&w, Visible(w), midReadPlanned_ ? w.control.WholeTextNow() : "", Partial(w)});
+    }
+
+    void Read(bool messagesMayArrive = true) {
+        for (const auto& w : windows_)
+            if (w) Flush(*w);
+        snapshots_.clear();
+        midRead_ = messagesMayArrive && Chance(knobs_.midRead) ? Between(1, 8) : 0;
+        midReadPlanned_ = midRead_ > 0;
+        output_.entries.clear(), output_.mine.clear(), output_.friends.clear();
+        const auto [handle, history] =
+            capture_.Read(*this, output_, std::chrono::steady_clock::time_point(std::chrono::milliseconds(clockMs_)));
+        midRead_ = 0;
+        Judge(handle, history);
+        if (pending_.first) Show(*pending_.first, pending_.second, 1, messages_[pending_.second].lines.size());
+        pending_ = {};
+    }
+
+    // ---- The judge -------------------------------------------------------------------
+
+    // The messages the read of `handle` saw: those of the text it gave, as the window
+    // showed it before or while it was read; nothing when it matches none of those.
+    std::optional<std::vector<int>> Seen(std::uintptr_t handle, const capture::TailRead& history) {
+        partial_ = -1;
+        if (history.text.empty()) return std::vector<int>{};
+        if (!midReadPlanned_)
+            for (const Snapshot& s : snapshots_)
+                if (s.window->handle == handle) return partial_ = s.partial, s.visible;
+        for (auto s = snapshots_.rbegin(); s != snapshots_.rend(); ++s) {
+            if (s->window->handle != handle || !s->text.ends_with(history.text)) continue;
+            const std::string_view before(s->text.data(), s->text.size() - history.text.size());
+            long positions = long(capture::GbkCharacterCount(before));  // CR LF counts once
+            for (std::size_t at = before.find("\r\n"); at != std::string_view::npos; at = before.find("\r\n", at + 2))
+                --positions;
+            if (positions == history.start) return partial_ = s->partial, s->visible;
+        }
+        return std::nullopt;
+    }
+
+    // What a read makes due: a chat read afresh (new to the capture, cleared or showing
+    // another conversation) gives its last message only; else every message since the
+    // last one a read saw. Where a capped history dropped that one, and for what came
+    // after a history was cleared or replaced, those before the last may go either way,
+    // as may a last message whose header the capture has just handled.
+    void Settle(Memory& memory, const std::vector<int>& seen) {
+        const int last = seen.back();
+        const bool placeLost = !memory.fresh && std::find(seen.begin(), seen.end(), memory.anchor) == seen.end();
+        const bool onlyLast = memory.fresh || placeLost;
+        for (const int id : seen) {
+            Message& m = messages_[id];
+            if (m.state != State::Unsettled || id == partial_) continue;
+            if (m.blank)
+                m.state = State::Passed;
+            else if (onlyLast && id != last)
+                m.state = placeLost || id >= memory.newFrom ? State::Optional : State::Passed;
+            else if (onlyLast && (m.header == lastLogged_ || m.header == memory.lastHeader))
+                m.state = State::Optional;
+            else
+                m.state = State::Due;
+        }
+        memory.fresh = false;
+        memory.newFrom = 1 << 30;
+        memory.anchor = last;
+    }
+
+    void Judge(std::uintptr_t handle, const capture::TailRead& history) {
+        Window* w = nullptr;
+        for (const auto& owned : windows_)
+            if (owned && owned->handle == handle) w = owned.get();
+        const std::optional<std::vector<int>> seen = w ? Seen(handle, history) : std::vector<int>{};
+        if (!seen) ++counts_.unmatched;
+        const std::vector<int> ids = seen.value_or(std::vector<int>{});
+        if (!ids.empty()) Settle(w->memory, ids);
+        // A message read as two where a line of it reads as a header may pass for another.
+        const auto shaped = std::find_if(ids.begin(), ids.end(), [&](int id) { return Excused(messages_[id]); });
+        Message* const blame = shaped == ids.end() ? nullptr : &messages_[*shaped];
+        std::size_t from = 0;
+        for (const Entry& e : output_.entries) {
+            const std::string said = " \xCB\xB5\xA3\xBA";  // " 说："
+            lastLogged_ = e.header.ends_with(said) ? e.header.substr(0, e.header.size() - said.size()) : e.header;
+            const auto same = [&](int id) { return messages_[id].header + said == e.header && messages_[id].body == e.body; };
+            // The message it reads as: of this read's from the last one matched on, else of
+            // the chat's; one due after the last one matched first (one that must be
+            // handled before one that may), then one due, then one not handled, then any.
+            const std::size_t inRead = ids.size() - from, count = inRead + (w ? w->memory.shown.size() : 0);
+            const auto candidate = [&](std::size_t i) { return i < inRead ? ids[from + i] : w->memory.shown[i - inRead]; };
+            int id = -1;
+            for (int pass = 0; pass < 5 && id < 0; ++pass)
+                for (std::size_t i = 0; i < count && id < 0; ++i) {
+                    const Message& m = messages_[candidate(i)];
+                    const bool due = !m.handled && (m.state == State::Due || m.state == State::Optional);
+                    const bool after = candidate(i) > w->memory.lastMatched;
+                    const bool wanted = pass == 0   ? due && after && m.state == State::Due
+                                        : pass == 1 ? due && after
+                                        : pass == 2 ? due
+                                        : pass == 3 ? !m.handled
+                                                    : true;
+                    if (wanted && same(candidate(i))) id = candidate(i), from += i < inRead ? i + 1 : 0;
+                }
+            if (id >= 0)
+                Account(*w, messages_[id], id, e.sender, blame);
+            else
+                blame ? void(blame->misHandled = true) : void(++counts_.unmatched);
+        }
+        CheckSpeech(blame);
+    }
+
+    static bool Excused(const Message& m) { return m.shaped || m.disturbed; }
+
+    void Account(Window& w, Message& m, int id, capture::Sender sender, Message* blame) {
+        const auto fault = [&](long& count) {
+            if (Excused(m) || (blame && &count != &counts_.wrongSpeaker))
+                (Excused(m) ? m : *blame).misHandled = true;
+            else
+                ++count;
+        };
+        if (m.handled++ > 0) return fault(counts_.repeated);
+        if (id < w.memory.lastMatched) fault(counts_.outOfOrder);
+        if (sender != m.sender) fault(counts_.wrongSpeaker);
+        if (m.state == State::Passed || m.state == State::Unsettled) fault(counts_.unexpected);
+        w.memory.lastMatched = std::max(w.memory.lastMatched, id);
+        w.memory.lastHeader = m.header;
+    }
+
+    // A read speaks once a speaker at most, that speaker's bodies in the order logged.
+    void CheckSpeech(Message* blame) {
+        bool right = output_.mine.size() <= 1 && output_.friends.size() <= 1;
+        for (const auto& [sender, spoken] : {std::pair{capture::Sender::Mine, &output_.mine},
+                                             std::pair{capture::Sender::Friend, &output_.friends}}) {
+            const std::string said = spoken->empty() ? "" : spoken->front();
+            std::size_t at = 0;
+            bool any = false;
+            for (const Entry& e : output_.entries) {
+                if (e.sender != sender || at == std::string::npos) continue;
+                any = true;
+                at = said.find(e.body, at);
+                if (at != std::string::npos) at += e.body.size();
+            }
+            right = right && at != std::string::npos && any == !spoken->empty();
+        }
+        if (!right) blame ? void(blame->misHandled = true) : void(++counts_.misSpoken);
+    }
+
+    SimulationCounts Tally() {
+        SimulationCounts c = counts_;
+        c.sent = long(messages_.size());
+        for (Message& m : messages_) {
+            if (m.state == State::Due && !m.handled) Excused(m) ? void(m.misHandled = true) : void(++c.lost);
+            c.due += m.state == State::Due;
+            c.handled += m.handled > 0;
+            c.passedOver += m.state != State::Due && !m.handled;
+            c.indistinguishable += m.shaped;
+            c.indistinguishableMisHandled += m.misHandled;
+        }
+        return c;
+    }
+
+    SimulationKnobs knobs_;
+    CaptureUnderTest& capture_;
+    std::mt19937 random_;
+    long long startSeconds_;
+    long long clockMs_ = 0, backdate_ = 0;
+    std::string user_;
+    std::vector<std::unique_ptr<Window>> windows_;  // in the order the system finds them; null: closed for good
+    std::vector<Message> messages_;
+    Window* front_ = nullptr;
+    std::vector<Snapshot> snapshots_;
+    int midRead_ = 0;  // requests until a message arrives during the read
+    bool midReadPlanned_ = false;
+    std::pair<Window*, int> pending_{};  // a header that arrived during a read, its body to come
+    Output output_;
+    std::string lastLogged_;
+    int partial_ = -1;  // of the read judged: the last message seen, its body not all shown yet
+    SimulationCounts counts_;
+};
+
+// The program's capture: the tracking and capture ticks, and one tail reader shared by
+// every window, as the platform reads a chat.
+class SimulatedChatCapture : public CaptureUnderTest {
+public:
+    void Track(WindowFinder& find, std::uintptr_t handle, const std::string& title) override {
+        windows_.exists = [&find](std::uintptr_t window) { return find.Find(window, {}).first == window; };
+        windows_.foregroundHandle = handle;
+        windows_.foregroundTitle = title;
+        capture_.TrackForegroundChat(windows_);
+    }
+    std::pair<std::uintptr_t, capture::TailRead> Read(WindowFinder& find, capture::CaptureOutput& output,
+                                                      std::chrono::steady_clock::time_point now) override {
+        const std::optional<capture::ChatRead> next = capture_.NextRead();
+        if (!next) return {};
+        const auto [handle, control] = find.Find(next->window.handle, next->window.title);
+        capture::WindowRead read{next->window, next->window, {}};
+        read.read.handle = handle;
+        if (control) read.history = reader_.ReadFrom(*control, handle, next->request);
+        capture_.HandleRead(read, output, now);
+        return {handle, read.history};
+    }
+
+private:
+    FakeChatWindows windows_;
+    capture::ChatCapture capture_;
+    capture::HistoryTailReader reader_;
+};
+
+}  // namespace parlowen::testing

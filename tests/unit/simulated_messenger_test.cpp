@@ -1,0 +1,55 @@
+// The chat capture against the simulated messenger: chats played from many seeds, well
+// over 100,000 messages in all, every message due handled once, in order, with the
+// right voice. Lines written exactly like a header line of their chat are counted, not
+// failed: no rule can tell them from one.
+#include "../simulated_messenger.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <ostream>
+
+namespace {
+
+using parlowen::testing::SimulatedChatCapture;
+using parlowen::testing::SimulatedMessenger;
+using parlowen::testing::SimulationCounts;
+using parlowen::testing::SimulationKnobs;
+
+struct Run {
+    const char* what;
+    unsigned seeds;
+    SimulationKnobs knobs;
+};
+
+// Each row is played from `seeds` seeds.
+const Run kRuns[] = {
+    {"ordinary chats", 25, {.messages = 1000}},
+    {"bursts, headers before their text, messages during reads", 25,
+     {.messages = 1000, .longBursts = 40, .splitBodies = 30, .midRead = 15}},
+    {"six windows and much upheaval", 25, {.messages = 1000, .windows = 6, .upheaval = 25}},
+    {"one-to-one and group, pictures and pasted headers", 25,
+     {.messages = 1000, .windows = 2, .blankBodies = 25, .pastedHeaders = 5}},
+    {"300 KB messages in capped histories", 4, {.messages = 250, .windows = 3, .hugeOneIn = 25}},
+};
+
+void PrintTo(const Run& run, std::ostream* out) { *out << run.what; }
+
+class SimulatedMessengerTest : public ::testing::TestWithParam<Run> {};
+
+TEST_P(SimulatedMessengerTest, HandlesEveryMessageDueOnceInOrderWithTheRightVoice) {
+    SimulationCounts total;
+    for (unsigned seed = 1; seed <= GetParam().seeds; ++seed) {
+        SimulationKnobs knobs = GetParam().knobs;
+        knobs.seed = seed;
+        SimulatedChatCapture capture;
+        const SimulationCounts counts = SimulatedMessenger(knobs, capture).Run();
+        EXPECT_TRUE(counts.Clean()) << GetParam().what << ", seed " << seed << ": " << counts.Line();
+        total += counts;
+    }
+    std::printf("%s, %u seeds: %s\n", GetParam().what, GetParam().seeds, total.Line().c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Chats, SimulatedMessengerTest, ::testing::ValuesIn(kRuns));
+
+}  // namespace
