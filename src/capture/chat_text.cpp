@@ -112,16 +112,19 @@ std::vector<const HeaderCandidate*> ChooseHeaders(const std::vector<HeaderCandid
         return c.shape.clock == clock && (rule.group || rule.KnowsSpeaker(c.name, c.sender));
     };
     std::vector<const HeaderCandidate*> headers;
+    std::vector<std::string> speakingHere;  // names taken for this read only
     for (auto candidate = candidates.begin(); candidate != candidates.end(); ++candidate) {
         if (candidate->shape.clock != clock) continue;
-        bool heads = known(*candidate) ||
-                     std::find(newUserNames.begin(), newUserNames.end(), candidate->name) != newUserNames.end();
+        const auto among = [&](const std::vector<std::string>& names) {
+            return std::find(names.begin(), names.end(), candidate->name) != names.end();
+        };
+        bool heads = known(*candidate) || among(newUserNames) || among(speakingHere);
         if (!heads) {
             // A one-to-one window's other speaker is the user, under a name not met yet
             // (the first chat, a changed nickname), or this is message text that ends in
             // a time ("Re: 12:00:00"), which mostly tells of another hour than the
             // chat's. A new name is taken where it heads the history, or where it keeps
-            // the times in order, near the header line before it or the known speaker's
+            // the times in order near the header line before it or the known speaker's
             // after it; where no known speaker's line follows, only as the user's first
             // name. A new name's last message otherwise waits for the next known
             // speaker's: till then it reads as text of the message before, which has
@@ -137,7 +140,9 @@ std::vector<const HeaderCandidate*> ChooseHeaders(const std::vector<HeaderCandid
             // A capped history may start inside a message: its first line teaches no name.
             const bool learned = inOrder && near && (followed || rule.userNames.empty());
             heads = headsHistory || learned;
+            // In the first chat, a name that heads the history speaks in the rest of it.
             if (learned) newUserNames.push_back(candidate->name);
+            if (headsHistory && rule.userNames.empty()) speakingHere.push_back(candidate->name);
         }
         if (heads) headers.push_back(&*candidate);
     }
