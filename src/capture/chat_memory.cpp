@@ -65,11 +65,9 @@ std::optional<std::size_t> ChatMemory::Find(const Place& place, const std::vecto
     std::optional<std::size_t> best;
     int bestLikeness = 0;
     for (std::size_t i = 0; i < messages.size() && messages[i].position <= place.position; ++i) {
-        // Where it stood it is itself, whatever a rule learned since makes of the text
-        // before it.
-        if (messages[i].position == place.position && place.message.Is(messages[i])) return i;
         const std::optional<int> likeness = Likeness(place, messages, i);
         if (!likeness) continue;
+        if (messages[i].position == place.position && *likeness >= 0) return i;
         if (!best || *likeness >= bestLikeness) best = i, bestLikeness = *likeness;
     }
     return best;
