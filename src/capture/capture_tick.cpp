@@ -85,9 +85,13 @@ void CaptureTick::HandleMessages(const ChatWindowRef& window, const std::vector<
     // One utterance a speaker: a speaker's next utterance cuts the one before it, which
     // must not cut a burst of that speaker's messages short.
     const ReadingOptions options = output.Options();
+    std::vector<bool> fromFriends;
+    for (const ChatMessage* message : messages)
+        fromFriends.push_back(NamedInTitle(message->name, message->sender, window.title));
     std::string mine, friends;
-    for (const ChatMessage* message : messages) {
-        const bool fromFriend = NamedInTitle(message->name, message->sender, window.title);
+    for (std::size_t i = 0; i < messages.size(); ++i) {
+        const ChatMessage* message = messages[i];
+        const bool fromFriend = fromFriends[i];
         const std::optional<std::string> spoken =
             fromFriend ? SpokenText(options.readFriend, options.readFriendsName, message->sender, message->body)
                        : SpokenText(options.readMine, options.readMyName, message->sender, message->body);
@@ -100,11 +104,10 @@ void CaptureTick::HandleMessages(const ChatWindowRef& window, const std::vector<
     if (!friends.empty()) output.SpeakFriend(friends);
 
     // Logged whatever the reading options say: a message not spoken is still written.
-    for (const ChatMessage* message : messages) {
-        std::string logHeader = options.showTime ? message->header : message->sender;
+    for (std::size_t i = 0; i < messages.size(); ++i) {
+        std::string logHeader = options.showTime ? messages[i]->header : messages[i]->sender;
         logHeader.append(kLogJoiner);
-        output.AppendLogEntry(logHeader, message->body,
-                              NamedInTitle(message->name, message->sender, window.title) ? Sender::Friend : Sender::Mine);
+        output.AppendLogEntry(logHeader, messages[i]->body, fromFriends[i] ? Sender::Friend : Sender::Mine);
     }
 }
 

@@ -52,6 +52,12 @@ std::optional<int> ChatMemory::Likeness(const Place& place, const std::vector<Ch
     return likeness;
 }
 
+ChatMemory::Place ChatMemory::WaitingPlaceOf(const std::vector<ChatMessage>& messages, std::size_t index) {
+    Place place = PlaceOf(messages, index);
+    place.message.blank = false;  // its body is yet to come
+    return place;
+}
+
 bool ChatMemory::AlreadyHandled(const ChatMessage& message, std::string_view lastHeaderSeen) const {
     // Where the place is lost, the message remembered is known by its header and body; a
     // window seen for the first time knows only the header handled last anywhere.
@@ -84,10 +90,8 @@ std::vector<const ChatMessage*> ChatMemory::Settle(const Transcript& parsed, std
         lookEverywhere_ = true;
         // Should the place be gone, a last message waiting for its body is where the
         // next read starts.
-        if (!messages.empty() && messages.back().body.empty() && !waiting_) {
-            waiting_ = Pending{PlaceOf(messages, messages.size() - 1), now};
-            waiting_->place.message.blank = false;
-        }
+        if (!messages.empty() && messages.back().body.empty() && !waiting_)
+            waiting_ = Pending{WaitingPlaceOf(messages, messages.size() - 1), now};
         return {};
     }
     lookEverywhere_ = false;
@@ -110,8 +114,7 @@ std::vector<const ChatMessage*> ChatMemory::Settle(const Transcript& parsed, std
     for (std::size_t i = first; i < messages.size(); ++i) {
         const ChatMessage& message = messages[i];
         if (message.body.empty() && i + 1 == messages.size()) {
-            Place place = PlaceOf(messages, i);
-            place.message.blank = false;  // its body is yet to come
+            const Place place = WaitingPlaceOf(messages, i);
             if (!waiting_ || waiting_->place != place) waiting_ = Pending{place, now};
             if (now - waiting_->since < kBodyWait) break;
         }

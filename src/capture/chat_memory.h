@@ -111,6 +111,8 @@ private:
     };
     static Seen SeenOf(const ChatMessage& message);
     static Place PlaceOf(const std::vector<ChatMessage>& messages, std::size_t index);
+    // The place of a message that waits for its body: found again whatever body it has.
+    static Place WaitingPlaceOf(const std::vector<ChatMessage>& messages, std::size_t index);
     // The index of `place` in `messages`: where it stood, else the copy before that
     // whose messages before it are likest (of equals the nearest), since a capped
     // history, or a chat opened again, only ever moves it towards the start; nothing
