@@ -17,8 +17,14 @@ std::size_t ChatMemory::ParseFrom(std::string_view text, long start, bool search
     const std::optional<long> position = Position();
     if (!position || lookEverywhere_) return 0;
     const long shift = searchBack ? HistoryTailReader::kCappedShiftCharacters : kContextCharacters;
-    const long from = std::max(0L, *position - shift - start);
-    return ByteOfPosition(text, from).value_or(0);
+    // Where the history is shorter now than where the place stood, it was cleared or
+    // capped, and whatever is left of the place is at most at its end.
+    const long stood = *position - start;
+    const long from = std::max(0L, stood - shift);
+    if (const std::optional<std::size_t> byte = ByteOfPosition(text, from);
+        byte && ByteOfPosition(text.substr(*byte), stood - from))
+        return *byte;
+    return ByteOfPosition(text, std::max(0L, PositionsIn(text) - shift)).value_or(0);
 }
 
 std::size_t ChatMemory::ParseLimit() const noexcept {
@@ -30,26 +36,16 @@ ChatMemory::Seen ChatMemory::SeenOf(const ChatMessage& message) {
 }
 
 ChatMemory::Place ChatMemory::PlaceOf(const std::vector<ChatMessage>& messages, std::size_t index) {
-    Place place{SeenOf(messages[index]), messages[index].position, {}};
-    for (std::size_t k = 1; k <= kMessagesBefore && k <= index; ++k) place.before.push_back(SeenOf(messages[index - k]));
-    return place;
+    return {SeenOf(messages[index]), messages[index].position, messages[index].lead};
 }
 
-std::optional<int> ChatMemory::Likeness(const Place& place, const std::vector<ChatMessage>& messages,
-                                         std::size_t index) {
-    if (!place.message.Is(messages[index])) return std::nullopt;
-    int likeness = 0;
-    for (std::size_t k = 0; k < place.before.size() && k < index; ++k) {
-        if (place.before[k].Is(messages[index - 1 - k])) {
-            ++likeness;
-            continue;
-        }
-        // The first message parsed may differ without ruling it out: a history capped in
-        // length may have cut it, or read a line of its text as its header.
-        if (index - 1 - k > 0) return std::nullopt;
-        return likeness - 1;
-    }
-    return likeness;
+std::optional<int> ChatMemory::Likeness(const Place& place, const ChatMessage& message) {
+    if (!place.message.Is(message)) return std::nullopt;
+    // A history capped in length, or a read that starts near the message, cuts the text
+    // before it short: what is left of it must still be the same.
+    const std::size_t shorter = std::min(place.lead.size(), message.lead.size());
+    if (!place.lead.ends_with(std::string_view(message.lead).substr(message.lead.size() - shorter))) return std::nullopt;
+    return place.lead.size() == message.lead.size() ? 1 : 0;
 }
 
 ChatMemory::Place ChatMemory::WaitingPlaceOf(const std::vector<ChatMessage>& messages, std::size_t index) {
@@ -67,13 +63,17 @@ bool ChatMemory::AlreadyHandled(const ChatMessage& message, std::string_view las
 }
 
 std::optional<std::size_t> ChatMemory::Find(const Place& place, const std::vector<ChatMessage>& messages) {
-    // The likest to the messages before it, of equals the nearest before where it stood.
+    // A history of one header line whose text has not come yet may as well be the next
+    // message of that speaker that minute, after the history was cleared.
+    if (messages.size() == 1 && messages[0].lead.empty() && messages[0].body.empty() && !place.lead.empty())
+        return std::nullopt;
+    // Where it stood, else the likest, of equals the nearest before where it stood.
     std::optional<std::size_t> best;
     int bestLikeness = 0;
     for (std::size_t i = 0; i < messages.size() && messages[i].position <= place.position; ++i) {
-        const std::optional<int> likeness = Likeness(place, messages, i);
+        const std::optional<int> likeness = Likeness(place, messages[i]);
         if (!likeness) continue;
-        if (messages[i].position == place.position && *likeness >= 0) return i;
+        if (messages[i].position == place.position) return i;
         if (!best || *likeness >= bestLikeness) best = i, bestLikeness = *likeness;
     }
     return best;
@@ -103,9 +103,9 @@ std::vector<const ChatMessage*> ChatMemory::Settle(const Transcript& parsed, std
         first = *waited;
     } else if (!messages.empty() && !AlreadyHandled(messages.back(), lastHeaderSeen)) {
         first = messages.size() - 1;
-    } else if (last_ && !messages.empty()) {
-        // The message handled last, shown again after the history was cleared: the
-        // place is found again, and what follows it is new.
+    } else if (!messages.empty()) {
+        // The message handled last, shown again after the history was cleared, or in a
+        // window first seen: the place is found again, and what follows it is new.
         last_ = PlaceOf(messages, messages.size() - 1);
     }
 

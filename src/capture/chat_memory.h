@@ -22,11 +22,9 @@ public:
     // The messenger may show a header line a moment before its text: the last message of
     // a read waits this long for its body before it is passed over.
     static constexpr std::chrono::milliseconds kBodyWait{2000};
-    // The start of a settled message's body that is kept to find it again by content,
-    // and how many of the messages before it are kept to tell it from a repeat.
+    // The start of a settled message's body that is kept to find it again by content.
     static constexpr std::size_t kBodyStartBytes = 64;
-    static constexpr std::size_t kMessagesBefore = 3;
-    // A parse starts this far before the place, so that those messages are in it.
+    // A parse starts this far before the place, so that the messages before it are in it.
     static constexpr long kContextCharacters = 1024;
     // A window seen for the first time, or whose place is lost, gives its last message
     // only, so a read for it looks at no more than this many header-shaped lines.
@@ -100,9 +98,7 @@ private:
     struct Place {
         Seen message;
         long position = 0;
-        // The messages before it, the nearest first, as far as the read showed them: a
-        // message repeated word for word is told from it by what precedes it.
-        std::vector<Seen> before;
+        std::string lead;  // the text before it, as far as the read showed it
         bool operator==(const Place&) const = default;
     };
     struct Pending {
@@ -114,14 +110,14 @@ private:
     // The place of a message that waits for its body: found again whatever body it has.
     static Place WaitingPlaceOf(const std::vector<ChatMessage>& messages, std::size_t index);
     // The index of `place` in `messages`: where it stood, else the copy before that
-    // whose messages before it are likest (of equals the nearest), since a capped
-    // history, or a chat opened again, only ever moves it towards the start; nothing
-    // when it is gone.
+    // whose text before it is known whole rather than cut short (of equals the nearest),
+    // since a capped history, or a chat opened again, only ever moves it towards the
+    // start; nothing when it is gone.
     static std::optional<std::size_t> Find(const Place& place, const std::vector<ChatMessage>& messages);
-    // How many of the messages before `index` are those before `place`; nothing when it
-    // is not that message.
-    static std::optional<int> Likeness(const Place& place, const std::vector<ChatMessage>& messages,
-                                       std::size_t index);
+    // Whether `message` is the one at `place`, with the same text before it: 1 where
+    // that text is the same whole, 0 where one read or the other cut it short; nothing
+    // when it is not that message.
+    static std::optional<int> Likeness(const Place& place, const ChatMessage& message);
     // Whether `message`, last in a read that lost the place, is the one handled last.
     bool AlreadyHandled(const ChatMessage& message, std::string_view lastHeaderSeen) const;
 

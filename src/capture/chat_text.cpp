@@ -15,8 +15,8 @@ constexpr std::size_t kNotFound = std::string_view::npos;
 // lines before it is taken as a whole.
 constexpr std::size_t kLinesToLearnFrom = 4;
 // A header line late in the evening followed by one in the small hours crossed midnight.
-constexpr int kLateEvening = 22 * 60;
-constexpr int kSmallHours = 2 * 60;
+constexpr int kLateEvening = 22 * 60 * 60;
+constexpr int kSmallHours = 2 * 60 * 60;
 
 // The history control's buffer ends at the first NUL; anything after it is not text.
 std::string_view UpToFirstNul(std::string_view text) { return text.substr(0, text.find('\0')); }
@@ -90,23 +90,25 @@ ClockVote VoteClock(const std::vector<HeaderCandidate>& candidates, const Header
 bool InTimeOrder(const HeaderShape& previous, const HeaderShape& next) {
     if (previous.dated != next.dated) return previous.dated;
     if (previous.dated && previous.day != next.day) return next.day > previous.day;
-    return next.minuteOfDay >= previous.minuteOfDay ||
-           (!previous.dated && previous.minuteOfDay >= kLateEvening && next.minuteOfDay < kSmallHours);
+    return next.secondOfDay >= previous.secondOfDay ||
+           (!previous.dated && previous.secondOfDay >= kLateEvening && next.secondOfDay < kSmallHours);
 }
 
 // Whether `next` follows `previous` within a while, as a chat's messages do.
 bool Near(const HeaderShape& previous, const HeaderShape& next) {
-    constexpr int kWhile = 30;
+    constexpr int kWhile = 30 * 60;
+    constexpr int kDay = 24 * 60 * 60;
     if (previous.dated != next.dated || previous.day != next.day) return false;
-    const int apart = (next.minuteOfDay - previous.minuteOfDay + 24 * 60) % (24 * 60);
+    const int apart = (next.secondOfDay - previous.secondOfDay + kDay) % kDay;
     return apart <= kWhile;
 }
 
 // The candidates that head messages, by `rule` and the read's evidence. `historyStart`
-// is the byte where the history's first line starts, when the text holds it.
+// is the byte where the history's first line starts, when the text holds it, and
+// `textSize` where the text ends.
 std::vector<const HeaderCandidate*> ChooseHeaders(const std::vector<HeaderCandidate>& candidates,
                                                   const HeaderRule& rule, ClockStyle clock,
-                                                  std::optional<std::size_t> historyStart,
+                                                  std::optional<std::size_t> historyStart, std::size_t textSize,
                                                   std::vector<std::string>& newUserNames) {
     const auto known = [&](const HeaderCandidate& c) {
         return c.shape.clock == clock && (rule.group || rule.KnowsSpeaker(c.name, c.sender));
@@ -118,7 +120,7 @@ std::vector<const HeaderCandidate*> ChooseHeaders(const std::vector<HeaderCandid
         const auto among = [&](const std::vector<std::string>& names) {
             return std::find(names.begin(), names.end(), candidate->name) != names.end();
         };
-        bool heads = known(*candidate) || among(newUserNames) || among(speakingHere);
+        bool heads = known(*candidate) || among(newUserNames);
         if (!heads) {
             // A one-to-one window's other speaker is the user, under a name not met yet
             // (the first chat, a changed nickname), or this is message text that ends in
@@ -128,21 +130,33 @@ std::vector<const HeaderCandidate*> ChooseHeaders(const std::vector<HeaderCandid
             // after it; where no known speaker's line follows, only as the user's first
             // name. A new name's last message otherwise waits for the next known
             // speaker's: till then it reads as text of the message before, which has
-            // been handled already and is not new again.
+            // been handled already and is not new again. In the first chat, the user
+            // may also be the last to speak, hours after the friend.
             const auto next = std::find_if(candidate + 1, candidates.end(), known);
             const bool followed = next != candidates.end();
             const bool inOrder = !headers.empty() && InTimeOrder(headers.back()->shape, candidate->shape) &&
                                  (!followed || InTimeOrder(candidate->shape, next->shape));
             const bool near = (!headers.empty() && Near(headers.back()->shape, candidate->shape)) ||
                               (followed && Near(candidate->shape, next->shape));
-            const bool headsHistory =
-                historyStart && candidate->line.begin <= *historyStart && *historyStart < candidate->line.end;
+            // A message shows a line of its own before the next header line, if only the
+            // blank one of a picture: a line followed at once by a known speaker's names
+            // nobody.
+            const bool bodyFollows = candidate + 1 == candidates.end() ||
+                                     (candidate + 1)->line.begin != candidate->line.next || !known(*(candidate + 1));
+            const bool headsHistory = bodyFollows && historyStart && candidate->line.begin <= *historyStart &&
+                                      *historyStart < candidate->line.end;
+            const bool firstChat = rule.userNames.empty();
             // A capped history may start inside a message: its first line teaches no name.
-            const bool learned = inOrder && near && (followed || rule.userNames.empty());
-            heads = headsHistory || learned;
-            // In the first chat, a name that heads the history speaks in the rest of it.
+            const bool learned = inOrder && near && bodyFollows && (followed || firstChat);
+            const bool last = std::none_of(candidate + 1, candidates.end(),
+                                           [&](const HeaderCandidate& c) { return c.shape.clock == clock; });
+            const bool speaksLast = firstChat && last && inOrder && candidate->line.next < textSize;
+            // In the first chat, a name that heads the history or speaks last speaks in
+            // the rest of the read, and is learned where one of its lines shows it as
+            // the user.
+            heads = headsHistory || learned || speaksLast || among(speakingHere);
             if (learned) newUserNames.push_back(candidate->name);
-            if (headsHistory && rule.userNames.empty()) speakingHere.push_back(candidate->name);
+            if ((headsHistory || speaksLast) && firstChat) speakingHere.push_back(candidate->name);
         }
         if (heads) headers.push_back(&*candidate);
     }
@@ -180,7 +194,7 @@ Transcript ParseTranscript(std::string_view transcript, long start, const Header
     std::optional<std::size_t> historyStart;
     if (start == 0) historyStart = std::find_if(text.begin(), text.end(), [](char c) { return !text::IsBlank(c); }) - text.begin();
     const std::vector<const HeaderCandidate*> headers =
-        ChooseHeaders(candidates, rule, vote.clock, historyStart, parsed.newUserNames);
+        ChooseHeaders(candidates, rule, vote.clock, historyStart, text.size(), parsed.newUserNames);
 
     parsed.messages.resize(headers.size());
     // Positions are counted back from the end where it is known, so that parsing the
@@ -193,8 +207,14 @@ Transcript ParseTranscript(std::string_view transcript, long start, const Header
         const std::size_t next = i + 1 < headers.size() ? headers[i + 1]->line.begin : text.size();
         position -= PositionsIn(text.substr(line.begin, counted - line.begin));
         counted = line.begin;
-        parsed.messages[i] = {line.begin, position, text::TrimBlanks(text.substr(line.begin, line.end - line.begin)),
-                              headers[i]->name, headers[i]->sender, JoinLinesWithCrLf(text.substr(line.next, next - line.next))};
+        const std::size_t leadBegin = line.begin - std::min(line.begin, ChatMessage::kLeadBytes);
+        parsed.messages[i] = {line.begin,
+                              position,
+                              text::TrimBlanks(text.substr(line.begin, line.end - line.begin)),
+                              headers[i]->name,
+                              headers[i]->sender,
+                              JoinLinesWithCrLf(text.substr(line.next, next - line.next)),
+                              std::string(text.substr(leadBegin, line.begin - leadBegin))};
     }
     return parsed;
 }

@@ -43,12 +43,17 @@ std::vector<HeaderCandidate> FindHeaderCandidates(std::string_view text, std::si
 // sender spoken for it, and its body: the lines up to the next message's header line,
 // joined by CR LF and trimmed.
 struct ChatMessage {
+    // The text kept from right before a message's header line: a message repeated word
+    // for word is told from it by what precedes it, whatever the rules made of that text.
+    static constexpr std::size_t kLeadBytes = 128;
+
     std::size_t begin = 0;  // the byte where its header line starts in the text parsed
     long position = 0;      // the control's position of that byte
     std::string header;
     std::string name;
     std::string sender;
     std::string body;
+    std::string lead;  // up to kLeadBytes before `begin`, as far as the text reaches
 };
 
 struct Transcript {

@@ -95,17 +95,19 @@ std::optional<HeaderShape> HeaderShapeOf(std::string_view line) {
     const std::optional<int> last = reader.TwoDigitsBelow60();
     if (!last || !reader.Take(':')) return std::nullopt;
     std::optional<int> minutes = last;
+    int seconds = 0;
     shape.clock = ClockStyle::WithoutSeconds;
     const std::size_t beforeMinutes = reader.end();
     if (const std::optional<int> middle = reader.TwoDigitsBelow60(); middle && reader.Take(':')) {
         minutes = middle;
+        seconds = *last;
         shape.clock = ClockStyle::WithSeconds;
     } else {
         reader.Reset(beforeMinutes);
     }
     const std::optional<int> hour = reader.Digits(1, 2);
     if (!hour || *hour > 23 || !reader.Blanks()) return std::nullopt;
-    shape.minuteOfDay = *hour * 60 + *minutes;
+    shape.secondOfDay = (*hour * 60 + *minutes) * 60 + seconds;
     const std::size_t beforeDate = reader.end();
     const std::optional<long> day = TakeDate(reader);
     shape.dated = day && reader.Blanks();

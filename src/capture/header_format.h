@@ -22,7 +22,7 @@ enum class ClockStyle : unsigned char { Unknown, WithSeconds, WithoutSeconds };
 struct HeaderShape {
     ClockStyle clock = ClockStyle::Unknown;
     std::size_t nameLength = 0;  // bytes of the trimmed line before the blanks that end the name
-    int minuteOfDay = 0;
+    int secondOfDay = 0;  // where the clock shows no seconds, those of the minute's start
     bool dated = false;
     long day = 0;  // where dated: the date as a number that grows with it
 };

@@ -2,8 +2,8 @@
 // input: any message repeated, mis-voiced, out of order, handled though not due or
 // spoken other than logged, other than one written exactly like a header line of its
 // chat, aborts. A message lost, or logged split in two, is printed: the scenarios the
-// fuzzer drives to their extremes still split a few, near lines written like header
-// lines, in a chat whose user's name is not known yet.
+// fuzzer drives to their extremes still lose a few, in long bursts of one minute's
+// messages that repeat each other word for word.
 #include "../simulated_messenger.h"
 
 #include <cstddef>

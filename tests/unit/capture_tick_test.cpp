@@ -275,6 +275,16 @@ TEST_F(CaptureTickTest, AMessageWithoutBodyWaitsBrieflyAndHoldsNothingBack) {
     Tick();
     EXPECT_EQ(Logged(), std::vector<std::string>{"moon 20:17:20" + kLogSaid + "|ok"});
 
+    // A long history cleared, then a message whose text comes after its header.
+    History() = "moon 20:18:00\r\n" + std::string(8181, 'x') + "\r\nmoon 20:18:01\r\nend";
+    Tick();
+    History() = "sky 20:19:00";
+    Tick();
+    History() += "\r\nback\r\nmoon 20:19:05\r\nhey";
+    Tick();
+    EXPECT_EQ(Logged(), (std::vector<std::string>{"moon 20:18:01" + kLogSaid + "|end", "sky 20:19:00" + kLogSaid + "|back",
+                                                  "moon 20:19:05" + kLogSaid + "|hey"}));
+
     // A window first seen while its last message waits keeps its place before that one.
     Open(familyGroup, "dad 19:00:00\r\ndinner\r\nmum 19:01:00", 2);
     Tick();
@@ -310,6 +320,12 @@ TEST_F(CaptureTickTest, TimesInMessageTextNeverHeadAMessage) {
         {"a date before the time", "与 moon 交谈中",
          {"moon 2009-1-6 21:05:00\r\nhi", "\r\nsky 2009-1-6 21:06:00\r\nyo"},
          {"moon 2009-1-6 21:05:00 说：|hi", "sky 2009-1-6 21:06:00 说：|yo"}},
+        {"a line of text whose time is seconds before the header line's", "与 moon 交谈中",
+         {"sky 12:00:20\r\nhey", "\r\nmoon 12:00:25\r\nRe: 12:00:00\r\nsee below\r\nsky 12:00:30\r\nok"},
+         {"sky 12:00:20 说：|hey", "moon 12:00:25 说：|Re: 12:00:00\r\nsee below", "sky 12:00:30 说：|ok"}},
+        {"a line of text that ends in a time, right before a header line", "与 moon 交谈中",
+         {"moon 12:01:00\r\nRe: 12:01:30", "\r\nsky 12:02:00\r\nok"},
+         {"moon 12:01:00 说：|Re: 12:01:30", "sky 12:02:00 说：|ok"}},
         {"a line of text that ends in a time and names nobody who speaks here", "与 moon 交谈中",
          {"moon 10:00:35\r\n-----原始消息-----\r\n时间: 2009-01-06 20:15:08\r\n  周五见", "\r\nsky 10:00:40\r\nok"},
          {"moon 10:00:35 说：|-----原始消息-----\r\n时间: 2009-01-06 20:15:08\r\n  周五见", "sky 10:00:40 说：|ok"}},
@@ -326,6 +342,23 @@ TEST_F(CaptureTickTest, TimesInMessageTextNeverHeadAMessage) {
         for (const std::string& entry : c.logged) expected.push_back(Gbk(entry));
         EXPECT_EQ(Logged(), expected);
     }
+}
+
+// The user's name is learned in one-to-one chats. In the first, the user may speak last,
+// hours after the friend; a window read before the name was learned keeps its place.
+TEST_F(CaptureTickTest, TheUserIsLearnedInOneToOneChatsWithoutLosingAPlace) {
+    Open(chatWithMoon, "moon 9:00:00\r\nhello\r\nsky 8:00:00\r\nold line\r\nmoon 9:00:05\r\nhi", 1);
+    Tick();
+    Open(Gbk("与 star 交谈中"), "star 9:29:20\r\nyo\r\nsky 20:10:10\r\nback home", 2);
+    Tick();
+    History(2) += "\r\nstar 20:10:20\r\nwelcome\r\nsky 20:10:30\r\nthanks";
+    Tick();
+    Open(chatWithMoon, History(1) + "\r\nmoon 9:00:10\r\nnew\r\nmoon 9:00:11\r\nnewer", 1);
+    Tick();
+    EXPECT_EQ(Logged(), (std::vector<std::string>{
+                            "moon 9:00:05" + kLogSaid + "|hi", "sky 20:10:10" + kLogSaid + "|back home",
+                            "star 20:10:20" + kLogSaid + "|welcome", "sky 20:10:30" + kLogSaid + "|thanks",
+                            "moon 9:00:10" + kLogSaid + "|new", "moon 9:00:11" + kLogSaid + "|newer"}));
 }
 
 TEST_F(CaptureTickTest, AHistoryWithoutHeaderLinesHoldsNoMessage) {

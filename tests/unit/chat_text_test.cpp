@@ -57,19 +57,19 @@ TEST(HeaderShape, TheSenderThenTheTimeWithNothingAfterIt) {
         std::string line;
         std::optional<ClockStyle> clock;  // nothing: no header line
         std::size_t nameLength = 0;
-        int minuteOfDay = 0;
+        int secondOfDay = 0;
         bool dated = false;
     } cases[] = {
-        {"sky 20:15:08", kSeconds, 3, 20 * 60 + 15},
-        {" \tsky  20:15 \t", kMinutes, 3, 20 * 60 + 15},
-        {"moon(10001) 0:05:00", kSeconds, 11, 5},
-        {"moon 00:20", kMinutes, 4, 20},
-        {"Agent 007 9:05:59", kSeconds, 9, 9 * 60 + 5},
-        {"sky 2009-1-6 21:05:00", kSeconds, 3, 21 * 60 + 5, true},
-        {"sky 2009/01/06 21:05", kMinutes, 3, 21 * 60 + 5, true},
-        {"sky 1-6 21:05", kMinutes, 3, 21 * 60 + 5, true},
-        {"moon\t20:15:08", kSeconds, 4, 20 * 60 + 15},
-        {"\xB0\xA1 23:59:59", kSeconds, 2, 23 * 60 + 59},
+        {"sky 20:15:08", kSeconds, 3, (20 * 60 + 15) * 60 + 8},
+        {" \tsky  20:15 \t", kMinutes, 3, (20 * 60 + 15) * 60},
+        {"moon(10001) 0:05:00", kSeconds, 11, 5 * 60},
+        {"moon 00:20", kMinutes, 4, 20 * 60},
+        {"Agent 007 9:05:59", kSeconds, 9, (9 * 60 + 5) * 60 + 59},
+        {"sky 2009-1-6 21:05:00", kSeconds, 3, (21 * 60 + 5) * 60, true},
+        {"sky 2009/01/06 21:05", kMinutes, 3, (21 * 60 + 5) * 60, true},
+        {"sky 1-6 21:05", kMinutes, 3, (21 * 60 + 5) * 60, true},
+        {"moon\t20:15:08", kSeconds, 4, (20 * 60 + 15) * 60 + 8},
+        {"\xB0\xA1 23:59:59", kSeconds, 2, 24 * 60 * 60 - 1},
         {"20:15:08", std::nullopt},            // no name
         {"moon20:15:08", std::nullopt},        // no blank before the time
         {"明天 10:00:00 开会", std::nullopt},  // text after the time
@@ -85,7 +85,7 @@ TEST(HeaderShape, TheSenderThenTheTimeWithNothingAfterIt) {
         if (!shape) continue;
         EXPECT_EQ(shape->clock, *c.clock);
         EXPECT_EQ(shape->nameLength, c.nameLength);
-        EXPECT_EQ(shape->minuteOfDay, c.minuteOfDay);
+        EXPECT_EQ(shape->secondOfDay, c.secondOfDay);
         EXPECT_EQ(shape->dated, c.dated);
     }
 }
