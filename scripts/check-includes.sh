@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Fails when a file in src includes a header of a room above its own. The rooms, from
-# the bottom: text and win32; then log, speech and capture, which know nothing of each
-# other; then app, and the voice process. Portable text knows nothing of Windows.
+# the bottom: text, chat (who wrote a message) and win32; then log, speech and capture,
+# which know nothing of each other; then app, and the voice process. Portable text
+# knows nothing of Windows.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 level() {
   case $1 in
-    text | win32) echo 0 ;;
+    text | chat | win32) echo 0 ;;
     log | speech | capture) echo 1 ;;
     app | voice) echo 2 ;;
     *) echo 9 ;;

@@ -121,7 +121,7 @@ private:
     struct Message {
         std::vector<std::string> lines;  // its header line, then its body's
         std::string header, body;        // as the log must show them
-        capture::Sender sender{};
+        chat::Role sender{};
         bool blank = false;
         bool shaped = false;     // a body line reads as a header line of its chat
         bool disturbed = false;  // it follows a shaped one
@@ -163,7 +163,7 @@ private:
     };
     struct Entry {
         std::string header, body;
-        capture::Sender sender;
+        chat::Role sender;
     };
     struct Output : capture::CaptureOutput {
         std::vector<Entry> entries;
@@ -171,8 +171,8 @@ private:
         capture::ReadingOptions Options() override { return {}; }
         void SpeakMine(std::string_view text) override { mine.emplace_back(text); }
         void SpeakFriend(std::string_view text) override { friends.emplace_back(text); }
-        void AppendLogEntry(std::string_view header, std::string_view body, capture::Sender sender) override {
-            entries.push_back({std::string(header), std::string(body), sender});
+        void AppendLogEntry(std::string_view header, std::string_view body, const chat::Speaker& speaker) override {
+            entries.push_back({std::string(header), std::string(body), speaker.role});
         }
     };
 
@@ -190,9 +190,14 @@ private:
     // ---- The chats -------------------------------------------------------------------
 
     // Who the capture must say wrote a message: in a one-to-one window the friend its
-    // title names; in a group window, for now, everyone counts as the user.
-    static capture::Sender ExpectedSender(const Chat& chat, std::size_t speaker) {
-        return !chat.group && speaker == 1 ? capture::Sender::Friend : capture::Sender::Mine;
+    // title names, or the user; in a group window a member, or the user (who is known
+    // there once a one-to-one window has shown the user's name).
+    static chat::Role ExpectedSender(const Chat& chat, std::size_t speaker) {
+        if (chat.group) return speaker == 0 ? chat::Role::Mine : chat::Role::Member;
+        return speaker == 1 ? chat::Role::Friend : chat::Role::Mine;
+    }
+    static bool RightSpeaker(const Message& m, chat::Role told, bool group) {
+        return told == m.sender || (group && m.sender == chat::Role::Mine && told == chat::Role::Member);
     }
 
     void Open(int index) {
@@ -551,7 +556,7 @@ private:
 
     static bool Excused(const Message& m) { return m.shaped || m.disturbed; }
 
-    void Account(Window& w, Message& m, int id, capture::Sender sender, Message* blame) {
+    void Account(Window& w, Message& m, int id, chat::Role sender, Message* blame) {
         const auto fault = [&](long& count) {
             if (Excused(m) || (blame && &count != &counts_.wrongSpeaker))
                 (Excused(m) ? m : *blame).misHandled = true;
@@ -560,7 +565,7 @@ private:
         };
         if (m.handled++ > 0) return fault(counts_.repeated);
         if (id < w.memory.lastMatched) fault(counts_.outOfOrder);
-        if (sender != m.sender) fault(counts_.wrongSpeaker);
+        if (!RightSpeaker(m, sender, w.chat.group)) fault(counts_.wrongSpeaker);
         if (m.state == State::Passed || m.state == State::Unsettled) fault(counts_.unexpected);
         w.memory.lastMatched = std::max(w.memory.lastMatched, id);
         w.memory.lastHeader = m.header;
@@ -569,13 +574,12 @@ private:
     // A read speaks once a speaker at most, that speaker's bodies in the order logged.
     void CheckSpeech(Message* blame) {
         bool right = output_.mine.size() <= 1 && output_.friends.size() <= 1;
-        for (const auto& [sender, spoken] : {std::pair{capture::Sender::Mine, &output_.mine},
-                                             std::pair{capture::Sender::Friend, &output_.friends}}) {
+        for (const auto& [mine, spoken] : {std::pair{true, &output_.mine}, std::pair{false, &output_.friends}}) {
             const std::string said = spoken->empty() ? "" : spoken->front();
             std::size_t at = 0;
             bool any = false;
             for (const Entry& e : output_.entries) {
-                if (e.sender != sender || at == std::string::npos) continue;
+                if ((e.sender == chat::Role::Mine) != mine || at == std::string::npos) continue;
                 any = true;
                 at = said.find(e.body, at);
                 if (at != std::string::npos) at += e.body.size();

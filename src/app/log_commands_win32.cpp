@@ -111,7 +111,7 @@ void TFmain::ExportMessageToWav1Click() {
     const auto path = AskFileToSave(hwnd_, kWavFilter, "wav");
     if (!path) return;
     const WaitCursor busy;
-    speech::ExportToWav(speech_.mineVoice(), profiles_.SelectedToken(speech::Speaker::Mine), speech_.file(), log,
+    speech::ExportToWav(speech_.mineVoice(), profiles_.SelectedToken(chat::Role::Mine), speech_.file(), log,
                         *path);
 }
 

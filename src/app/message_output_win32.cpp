@@ -5,9 +5,10 @@
 
 namespace parlowen::app {
 
-void MessageOutputWin32::AppendLogEntry(std::string_view header, std::string_view body, capture::Sender sender) {
+void MessageOutputWin32::AppendLogEntry(std::string_view header, std::string_view body,
+                                        const chat::Speaker& speaker) {
     log::LogPaneWin32 pane(logPane_, &logCaret_);
-    log::AppendLogEntry(pane, header, body, sender == capture::Sender::Friend ? log::Author::Friend : log::Author::Mine);
+    log::AppendLogEntry(pane, header, body, speaker.role);
 }
 
 }  // namespace parlowen::app

@@ -21,9 +21,9 @@ public:
         : reading_(reading), profiles_(profiles), logPane_(logPane), logCaret_(logCaret) {}
 
     capture::ReadingOptions Options() override { return reading_; }
-    void SpeakMine(std::string_view text) noexcept override { profiles_.Speak(speech::Speaker::Mine, text); }
-    void SpeakFriend(std::string_view text) noexcept override { profiles_.Speak(speech::Speaker::Friend, text); }
-    void AppendLogEntry(std::string_view header, std::string_view body, capture::Sender sender) override;
+    void SpeakMine(std::string_view text) noexcept override { profiles_.Speak(chat::Role::Mine, text); }
+    void SpeakFriend(std::string_view text) noexcept override { profiles_.Speak(chat::Role::Friend, text); }
+    void AppendLogEntry(std::string_view header, std::string_view body, const chat::Speaker& speaker) override;
 
 private:
     const capture::ReadingOptions& reading_;

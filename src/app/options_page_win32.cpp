@@ -16,8 +16,6 @@ using win32::CreateChild;
 using win32::Offset;
 using win32::Rect;
 
-using speech::Speaker;
-
 HWND CreateCheckBox(HWND page, const wchar_t* caption, Rect r, unsigned id) {
     return CreateChild(page, L"BUTTON", caption, BS_AUTOCHECKBOX | WS_TABSTOP, r, id);
 }
@@ -135,7 +133,7 @@ bool OptionsPage::OnCommand(unsigned id, unsigned notification) {
     case IdCBVoice1:  // CBVoiceChange, CBVoice1Change
         if (notification == CBN_SELCHANGE || notification == CBN_EDITCHANGE) {
             const VoiceGroup& group = id == IdCBVoice ? controls_.mine : controls_.friend_;
-            profiles_.VoiceChanged(id == IdCBVoice ? Speaker::Mine : Speaker::Friend,
+            profiles_.VoiceChanged(id == IdCBVoice ? chat::Role::Mine : chat::Role::Friend,
                                    SelectedEntry(group.cbVoice).value_or(-1));
         }
         return true;
@@ -147,10 +145,10 @@ bool OptionsPage::OnCommand(unsigned id, unsigned notification) {
             if (box.id == id && notification == BN_CLICKED) reading_.*box.option = IsChecked(box.window);
         return true;
     case IdBtnDefault1:
-        profiles_.ResetRateAndVolume(Speaker::Mine);
+        profiles_.ResetRateAndVolume(chat::Role::Mine);
         return true;
     case IdBtnDefault2:
-        profiles_.ResetRateAndVolume(Speaker::Friend);
+        profiles_.ResetRateAndVolume(chat::Role::Friend);
         return true;
     default:
         return false;
@@ -162,10 +160,10 @@ void OptionsPage::OnTrackBar(HWND slider, unsigned request) {
     // The end of a drag or key press repeats the position already reported.
     if (request == TB_ENDTRACK || request == TB_THUMBPOSITION) return;
     const int position = Position(slider);
-    if (slider == controls_.mine.tRate) profiles_.RateChanged(Speaker::Mine, position);
-    if (slider == controls_.friend_.tRate) profiles_.RateChanged(Speaker::Friend, position);
-    if (slider == controls_.mine.tVolume) profiles_.VolumeChanged(Speaker::Mine, position);
-    if (slider == controls_.friend_.tVolume) profiles_.VolumeChanged(Speaker::Friend, position);
+    if (slider == controls_.mine.tRate) profiles_.RateChanged(chat::Role::Mine, position);
+    if (slider == controls_.friend_.tRate) profiles_.RateChanged(chat::Role::Friend, position);
+    if (slider == controls_.mine.tVolume) profiles_.VolumeChanged(chat::Role::Mine, position);
+    if (slider == controls_.friend_.tVolume) profiles_.VolumeChanged(chat::Role::Friend, position);
 }
 
 }  // namespace parlowen::app

@@ -76,27 +76,44 @@ void CaptureTick::AdoptClosedNamesake(const ChatWindowRef& window, ChatWindows& 
     if (closed != chats_.end()) Reopened(closed->first, window.handle);
 }
 
+chat::Speaker CaptureTick::SpeakerOf(const ChatWindowRef& window, const ChatMessage& message) const {
+    if (!window.group)
+        return {NamedInTitle(message.name, message.sender, window.title) ? chat::Role::Friend : chat::Role::Mine,
+                message.sender};
+    const bool mine = std::find(userNames_.begin(), userNames_.end(), message.name) != userNames_.end();
+    return {mine ? chat::Role::Mine : chat::Role::Member, message.sender};
+}
+
 void CaptureTick::HandleMessages(const ChatWindowRef& window, const std::vector<const ChatMessage*>& messages,
                                  CaptureOutput& output) {
     // Marked before anything else happens, so a message is handled once whatever
     // becomes of its speech.
     lastHeaderSeen_ = messages.back()->header;
 
-    // One utterance a speaker: a speaker's next utterance cuts the one before it, which
-    // must not cut a burst of that speaker's messages short.
+    std::vector<chat::Speaker> speakers;
+    for (const ChatMessage* message : messages) speakers.push_back(SpeakerOf(window, *message));
+
+    // One utterance a profile: a profile's next utterance cuts the one before it, which
+    // must not cut a burst of that profile's messages short. A member's name is said
+    // when the speaker changes, not before each of a member's messages in a row.
     const ReadingOptions options = output.Options();
-    std::vector<bool> fromFriends;
-    for (const ChatMessage* message : messages)
-        fromFriends.push_back(NamedInTitle(message->name, message->sender, window.title));
     std::string mine, friends;
+    std::string& lastMemberNamed = lastMemberNamed_[window.handle];
     for (std::size_t i = 0; i < messages.size(); ++i) {
         const ChatMessage* message = messages[i];
-        const bool fromFriend = fromFriends[i];
+        const chat::Role role = speakers[i].role;
+        bool readName = role == chat::Role::Mine ? options.readMyName : options.readFriendsName;
+        if (role == chat::Role::Member) {
+            readName = readName && message->sender != lastMemberNamed;
+            if (options.readFriend || options.readFriendsName) lastMemberNamed = message->sender;
+        } else if (role == chat::Role::Mine && options.readMine) {
+            lastMemberNamed.clear();
+        }
         const std::optional<std::string> spoken =
-            fromFriend ? SpokenText(options.readFriend, options.readFriendsName, message->sender, message->body)
-                       : SpokenText(options.readMine, options.readMyName, message->sender, message->body);
+            role == chat::Role::Mine ? SpokenText(options.readMine, readName, message->sender, message->body)
+                                     : SpokenText(options.readFriend, readName, message->sender, message->body);
         if (!spoken) continue;
-        std::string& utterance = fromFriend ? friends : mine;
+        std::string& utterance = role == chat::Role::Mine ? mine : friends;
         if (!utterance.empty()) utterance += "\r\n";
         utterance += *spoken;
     }
@@ -107,7 +124,7 @@ void CaptureTick::HandleMessages(const ChatWindowRef& window, const std::vector<
     for (std::size_t i = 0; i < messages.size(); ++i) {
         std::string logHeader = options.showTime ? messages[i]->header : messages[i]->sender;
         logHeader.append(kLogJoiner);
-        output.AppendLogEntry(logHeader, messages[i]->body, fromFriends[i] ? Sender::Friend : Sender::Mine);
+        output.AppendLogEntry(logHeader, messages[i]->body, speakers[i]);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "capture/chat_memory.h"
 #include "capture/chat_windows.h"
 #include "capture/history_tail.h"
+#include "chat/speaker.h"
 
 #include <chrono>
 #include <cstdint>
@@ -25,17 +26,16 @@ struct ReadingOptions {
     bool operator==(const ReadingOptions&) const = default;
 };
 
-// Who wrote a message: the user, or the friend the chat window is with.
-enum class Sender { Mine, Friend };
-
-// Where a handled message goes: the reading options, the two voices and the log.
+// Where a handled message goes: the reading options, the two voices and the log. The
+// user's messages are spoken with the mine profile, the friend's and the members' with
+// the friend's.
 class CaptureOutput {
 public:
     virtual ~CaptureOutput() = default;
     virtual ReadingOptions Options() = 0;
     virtual void SpeakMine(std::string_view text) = 0;
     virtual void SpeakFriend(std::string_view text) = 0;
-    virtual void AppendLogEntry(std::string_view header, std::string_view body, Sender sender) = 0;
+    virtual void AppendLogEntry(std::string_view header, std::string_view body, const chat::Speaker& speaker) = 0;
 };
 
 class CaptureTick {
@@ -64,6 +64,9 @@ public:
     const std::string& LastHeaderSeen() const noexcept { return lastHeaderSeen_; }
     // The names the user has been seen going by in one-to-one windows, newest last.
     const std::vector<std::string>& UserNames() const noexcept { return userNames_; }
+    // Who wrote `message` in `window`: in a one-to-one window the friend its title names,
+    // or the user; in a group the user, under a name learned, or a member.
+    chat::Speaker SpeakerOf(const ChatWindowRef& window, const ChatMessage& message) const;
 
 private:
     HeaderRule RuleFor(const ChatWindowRef& window, const ChatMemory* chat) const;
@@ -72,6 +75,9 @@ private:
                         CaptureOutput& output);
 
     std::map<std::uintptr_t, ChatMemory> chats_;
+    // The member whose name was said last in each group window: a member's next message
+    // says the name again only after someone else has spoken.
+    std::map<std::uintptr_t, std::string> lastMemberNamed_;
     std::vector<std::string> userNames_;
     std::string lastHeaderSeen_;
 };

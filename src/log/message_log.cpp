@@ -33,8 +33,8 @@ void AppendLogLine(LogPane& pane, std::string_view text, Colour colour) noexcept
     }
 }
 
-void AppendLogEntry(LogPane& pane, std::string_view header, std::string_view body, Author author) {
-    AppendLogLine(pane, header, author == Author::Friend ? kFriendHeaderColour : kMineHeaderColour);
+void AppendLogEntry(LogPane& pane, std::string_view header, std::string_view body, chat::Role writer) {
+    AppendLogLine(pane, header, writer == chat::Role::Mine ? kMineHeaderColour : kFriendHeaderColour);
     const long bodyStart = pane.TextLength();
     AppendLogLine(pane, body, kBodyColour);
     // The caret is still at the end of the entry, so its whole extent is scrolled to.

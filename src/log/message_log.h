@@ -1,6 +1,8 @@
 // The message log: the two ways the program appends to the coloured log pane.
 #pragma once
 
+#include "chat/speaker.h"
+
 #include <string_view>
 
 namespace parlowen::log {
@@ -12,9 +14,6 @@ struct Colour {
 
     friend bool operator==(const Colour&, const Colour&) = default;
 };
-
-// Who wrote a message: the user or the friend. Each has the colour of its header lines.
-enum class Author { Mine, Friend };
 
 inline constexpr Colour kMineHeaderColour{0, 128, 0};
 inline constexpr Colour kFriendHeaderColour{0, 0, 255};
@@ -48,9 +47,10 @@ public:
 // as the pane left it.
 void AppendLogLine(LogPane& pane, std::string_view text, Colour colour = kBodyColour) noexcept;
 
-// Appends one message: `header` as a line in the author's colour, then `body` in black.
+// Appends one message: `header` as a line in its writer's colour (the user's green, the
+// friend's and the members' blue), then `body` in black.
 // Leaves the caret at the start of the body with nothing selected and scrolls the entry
 // into view.
-void AppendLogEntry(LogPane& pane, std::string_view header, std::string_view body, Author author);
+void AppendLogEntry(LogPane& pane, std::string_view header, std::string_view body, chat::Role writer);
 
 }  // namespace parlowen::log

@@ -18,16 +18,16 @@ void VoiceProfiles::Load() {
     for (const InstalledVoice& voice : voices_)
         for (Profile* p : {&mine_, &friend_})
             if (p->controls) p->controls->AddVoice(voice.description);
-    SelectSavedVoice(Speaker::Mine);
-    SelectSavedVoice(Speaker::Friend);
+    SelectSavedVoice(chat::Role::Mine);
+    SelectSavedVoice(chat::Role::Friend);
 
-    ApplyRate(Speaker::Mine, settings_.mine.rate);
-    ApplyRate(Speaker::Friend, settings_.friend_.rate);
-    ApplyVolume(Speaker::Mine, settings_.mine.volume);
-    ApplyVolume(Speaker::Friend, settings_.friend_.volume);
+    ApplyRate(chat::Role::Mine, settings_.mine.rate);
+    ApplyRate(chat::Role::Friend, settings_.friend_.rate);
+    ApplyVolume(chat::Role::Mine, settings_.mine.volume);
+    ApplyVolume(chat::Role::Friend, settings_.friend_.volume);
 }
 
-void VoiceProfiles::SelectSavedVoice(Speaker speaker) {
+void VoiceProfiles::SelectSavedVoice(chat::Role speaker) {
     int& voice = settings_.Of(speaker).voice;
     if (voices_.empty()) {
         voice = -1;
@@ -40,44 +40,44 @@ void VoiceProfiles::SelectSavedVoice(Speaker speaker) {
     VoiceChanged(speaker, voice);
 }
 
-void VoiceProfiles::ApplyRate(Speaker speaker, int position) {
+void VoiceProfiles::ApplyRate(chat::Role speaker, int position) {
     const int rate = std::clamp(position, kMinRate, kMaxRate);
     if (ProfileControls* controls = Of(speaker).controls) controls->SetRatePosition(rate);
     RateChanged(speaker, rate);
 }
 
-void VoiceProfiles::ApplyVolume(Speaker speaker, int position) {
+void VoiceProfiles::ApplyVolume(chat::Role speaker, int position) {
     const int volume = std::clamp(position, kMinVolume, kMaxVolume);
     if (ProfileControls* controls = Of(speaker).controls) controls->SetVolumePosition(volume);
     VolumeChanged(speaker, volume);
 }
 
-void VoiceProfiles::VoiceChanged(Speaker speaker, int entry) {
+void VoiceProfiles::VoiceChanged(chat::Role speaker, int entry) {
     settings_.Of(speaker).voice = entry < 0 ? -1 : entry;
     // Text typed into the box selects no entry; the voice object then stays as it was.
     if (const VoiceToken* token = SelectedToken(speaker)) Of(speaker).voice.SetVoice(*token);
 }
 
-void VoiceProfiles::RateChanged(Speaker speaker, int position) {
+void VoiceProfiles::RateChanged(chat::Role speaker, int position) {
     const int rate = settings_.Of(speaker).rate = std::clamp(position, kMinRate, kMaxRate);
     Profile& p = Of(speaker);
     p.voice.SetRate(rate);
     if (p.controls) p.controls->ShowRateValue(std::to_string(rate));
 }
 
-void VoiceProfiles::VolumeChanged(Speaker speaker, int position) {
+void VoiceProfiles::VolumeChanged(chat::Role speaker, int position) {
     const int volume = settings_.Of(speaker).volume = std::clamp(position, kMinVolume, kMaxVolume);
     Profile& p = Of(speaker);
     p.voice.SetVolume(volume);
     if (p.controls) p.controls->ShowVolumeValue(std::to_string(volume));
 }
 
-void VoiceProfiles::ResetRateAndVolume(Speaker speaker) {
+void VoiceProfiles::ResetRateAndVolume(chat::Role speaker) {
     ApplyRate(speaker, kDefaultRate);
     ApplyVolume(speaker, kDefaultVolume);
 }
 
-void VoiceProfiles::Speak(Speaker speaker, std::string_view text) noexcept {
+void VoiceProfiles::Speak(chat::Role speaker, std::string_view text) noexcept {
     Profile& p = Of(speaker);
     const ProfileSettings& settings = settings_.Of(speaker);
     try {
@@ -100,7 +100,7 @@ void VoiceProfiles::StopSpeaking() noexcept {
     friend_.voice.Disconnect();
 }
 
-const VoiceToken* VoiceProfiles::SelectedToken(Speaker speaker) const {
+const VoiceToken* VoiceProfiles::SelectedToken(chat::Role speaker) const {
     const int index = settings_.Of(speaker).voice;
     if (index < 0 || index >= static_cast<int>(voices_.size())) return nullptr;
     return voices_[static_cast<size_t>(index)].token.get();

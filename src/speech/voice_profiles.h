@@ -1,7 +1,9 @@
 // The two voice profiles, mine and the friend's: which voice, rate and volume each
-// utterance gets, and what the option-page handlers do to the voice objects.
+// utterance gets, and what the option-page handlers do to the voice objects. The user's
+// messages are the mine profile's; the friend's and a group's members' the friend's.
 #pragma once
 
+#include "chat/speaker.h"
 #include "speech/voice_engine.h"
 #include "speech/voice_ranges.h"
 
@@ -10,8 +12,6 @@
 #include <vector>
 
 namespace parlowen::speech {
-
-enum class Speaker { Mine, Friend };
 
 // One profile as the user has set it: the entry of the voice box (-1: none, as after
 // text typed into the box), the rate and the volume.
@@ -24,8 +24,8 @@ struct ProfileSettings {
 
 struct VoiceSettings {
     ProfileSettings mine, friend_;
-    ProfileSettings& Of(Speaker speaker) noexcept { return speaker == Speaker::Mine ? mine : friend_; }
-    const ProfileSettings& Of(Speaker speaker) const noexcept { return speaker == Speaker::Mine ? mine : friend_; }
+    ProfileSettings& Of(chat::Role speaker) noexcept { return speaker == chat::Role::Mine ? mine : friend_; }
+    const ProfileSettings& Of(chat::Role speaker) const noexcept { return speaker == chat::Role::Mine ? mine : friend_; }
     bool operator==(const VoiceSettings&) const = default;
 };
 
@@ -60,29 +60,29 @@ public:
 
     // Option-page handlers, given what the user set in the control; engine errors
     // propagate to the caller's error report, after the setting has taken the value.
-    void VoiceChanged(Speaker speaker, int entry);
-    void RateChanged(Speaker speaker, int position);
-    void VolumeChanged(Speaker speaker, int position);
-    void ResetRateAndVolume(Speaker speaker);
+    void VoiceChanged(chat::Role speaker, int entry);
+    void RateChanged(chat::Role speaker, int position);
+    void VolumeChanged(chat::Role speaker, int position);
+    void ResetRateAndVolume(chat::Role speaker);
 
     // Speaks ANSI text with the profile as it is set now, cutting off that profile's
     // previous utterance. Never fails: any problem means silence.
-    void Speak(Speaker speaker, std::string_view text) noexcept;
+    void Speak(chat::Role speaker, std::string_view text) noexcept;
     // Silences both voices at once; the next utterance speaks normally.
     void StopSpeaking() noexcept;
 
     // The token of the profile's voice, or nullptr when it has none.
-    const VoiceToken* SelectedToken(Speaker speaker) const;
+    const VoiceToken* SelectedToken(chat::Role speaker) const;
 
 private:
     struct Profile {
         VoiceEngine& voice;
         ProfileControls* controls = nullptr;
     };
-    Profile& Of(Speaker speaker) { return speaker == Speaker::Mine ? mine_ : friend_; }
-    void SelectSavedVoice(Speaker speaker);
-    void ApplyRate(Speaker speaker, int position);
-    void ApplyVolume(Speaker speaker, int position);
+    Profile& Of(chat::Role speaker) { return speaker == chat::Role::Mine ? mine_ : friend_; }
+    void SelectSavedVoice(chat::Role speaker);
+    void ApplyRate(chat::Role speaker, int position);
+    void ApplyVolume(chat::Role speaker, int position);
 
     Profile mine_;
     Profile friend_;

@@ -212,11 +212,13 @@ E2E_TEST(GroupAndEnglishTitlesAndWindowsWithoutAMarker) {
     CHECK(WaitForTicks(main, {.captureTicks = 3, .trackingTicks = 2}));
     CHECK(SpokenSince(program, calls).empty());
 
-    // In a group chat no sender's name is in the title: every message counts as mine.
+    // In a group chat no sender's name is in the title: anyone but the user is a member,
+    // logged and spoken as the friend's messages are.
     ChatWindow group(std::wstring_view(L"技术交流群"));
     group.SetHistory("moon 21:00:00\r\nhello group");
     group.BringToFront();
-    CHECK(LogEquals(main, L"sel 29 29\n008000 moon 21:00:00 说：\\r\n000000 hello group\\r\n"));
+    CHECK(LogEquals(main, L"sel 29 29\n0000ff moon 21:00:00 说：\\r\n000000 hello group\\r\n"));
+    SaveScreenshot(nullptr, L"log-group-member");
 
     // An English one-to-one window: the sender in the title is the friend.
     ChatWindow english(std::wstring_view(L"Chatting with moon"));
@@ -225,7 +227,7 @@ E2E_TEST(GroupAndEnglishTitlesAndWindowsWithoutAMarker) {
     CHECK(WaitUntil([&] { return SpokenSince(program, calls).size() == 2; }, 6000));
     const std::vector<std::string> spoken = SpokenSince(program, calls);
     REQUIRE(spoken.size() == 2);
-    CHECK_EQ(spoken[0], "voice3:" + Utf8Of(L"moon说：hello group"));   // mine voice renewed
+    CHECK_EQ(spoken[0], "voice4:" + Utf8Of(L"moon说：hello group"));   // the friend's voice
     CHECK_EQ(spoken[1], "voice4:" + Utf8Of(L"moon说：hi from the english client"));  // friend's
     CHECK(ProbeLog(main).find(L"0000ff moon 21:05:00 说：\\r\n000000 hi from the english client\\r\n") !=
           std::wstring::npos);

@@ -13,7 +13,7 @@ namespace {
 
 using namespace e2e;
 using parlowen::log::AppendLogEntry;
-using parlowen::log::Author;
+using parlowen::chat::Role;
 using parlowen::log::LogPaneWin32;
 
 // " 说：", "月亮" and "笔记" in GBK.
@@ -71,8 +71,8 @@ private:
 E2E_TEST(LogPaneEntriesKeepTheirTextColoursAndCaret) {
     LogWindow log;
     LogPaneWin32 pane(log.edit());
-    AppendLogEntry(pane, "sky 20:15:08" + kSaid, "hi", Author::Mine);
-    AppendLogEntry(pane, kMoon + kSaid, "one\r\ntwo", Author::Friend);
+    AppendLogEntry(pane, "sky 20:15:08" + kSaid, "hi", Role::Mine);
+    AppendLogEntry(pane, kMoon + kSaid, "one\r\ntwo", Role::Friend);
 
     CHECK_EQ(log.Text(), "sky 20:15:08" + kSaid + "\r\nhi\r\n" + kMoon + kSaid + "\r\none\r\ntwo\r\n");
     // Character positions: a line break is one, so is each Chinese character.
@@ -95,7 +95,7 @@ E2E_TEST(LogPaneEntriesKeepTheirTextColoursAndCaret) {
     }
     // A message that reads like RTF is still only text.
     const std::string rtf = "{\\rtf1\\ansi{\\colortbl;\\red255\\green0\\blue0;}\\cf1 red}";
-    AppendLogEntry(pane, kMoon + kSaid, rtf, Author::Friend);
+    AppendLogEntry(pane, kMoon + kSaid, rtf, Role::Friend);
     CHECK(log.Text().ends_with("\r\n" + rtf + "\r\n"));
     Pump(200);
     SaveScreenshot(log.frame(), L"log-pane-entries");
@@ -106,8 +106,8 @@ E2E_TEST(LogPaneLineAfterTypedTextStartsOnANewLine) {
     LogPaneWin32 pane(log.edit());
     // What the user typed: no line break at its end.
     ::SendMessageA(log.edit(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(kNotes.c_str()));
-    AppendLogEntry(pane, "sky" + kSaid, "hi", Author::Mine);
-    AppendLogEntry(pane, kSaid, "again", Author::Mine);  // no header line
+    AppendLogEntry(pane, "sky" + kSaid, "hi", Role::Mine);
+    AppendLogEntry(pane, kSaid, "again", Role::Mine);  // no header line
     // Each line after the typed text goes after a break of its own, so none ends in one.
     CHECK_EQ(log.Text(), kNotes + "\r\nsky" + kSaid + "\r\nhi\r\nagain");
     CHECK_EQ(log.ColourAt(3), RGB(0, 128, 0));  // "s" of sky
@@ -120,13 +120,13 @@ E2E_TEST(LogPaneEntryIsScrolledIntoViewAfterTheUserScrolledUp) {
     LogWindow log;
     LogPaneWin32 pane(log.edit());
     for (int i = 0; i < 60; ++i)
-        AppendLogEntry(pane, "sky" + kSaid, "line " + std::to_string(i), Author::Mine);
+        AppendLogEntry(pane, "sky" + kSaid, "line " + std::to_string(i), Role::Mine);
     ::SendMessageW(log.edit(), WM_VSCROLL, SB_TOP, 0);
     Pump(100);
     REQUIRE(::SendMessageW(log.edit(), EM_GETFIRSTVISIBLELINE, 0, 0) == 0);
 
     const long entryStart = pane.TextLength();
-    AppendLogEntry(pane, "moon" + kSaid, "the last one", Author::Friend);
+    AppendLogEntry(pane, "moon" + kSaid, "the last one", Role::Friend);
     Pump(100);
     CHECK(log.Visible(entryStart));
     CHECK(log.Visible(pane.TextLength() - 2));  // the body's last character

@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         case 1: {
             const std::string_view header = next();
-            AppendLogEntry(pane, header, next(), operation & 4 ? Author::Mine : Author::Friend);
+            AppendLogEntry(pane, header, next(), operation & 4 ? parlowen::chat::Role::Mine : parlowen::chat::Role::Friend);
             // The caret rests inside what the entry added: at its body's start.
             if (pane.caret < before || pane.caret > pane.TextLength()) std::abort();
             break;

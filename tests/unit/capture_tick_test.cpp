@@ -17,7 +17,7 @@ using parlowen::capture::CaptureTick;
 using parlowen::capture::ChatCapture;
 using parlowen::capture::ChatWindowRef;
 using parlowen::capture::ReadingOptions;
-using parlowen::capture::Sender;
+using parlowen::chat::Role;
 using parlowen::testing::FakeChatWindows;
 using parlowen::testing::Gbk;
 
@@ -32,7 +32,7 @@ public:
     struct Event {
         std::string what;  // "mine", "friend" or "log"
         std::string text;  // spoken text, or the log header and body joined by '|'
-        Sender sender{};
+        Role sender{};
         std::string lastHeaderSeen;
     };
 
@@ -42,12 +42,12 @@ public:
     ReadingOptions Options() override { return options; }
     void SpeakMine(std::string_view text) override { Record("mine", std::string(text)); }
     void SpeakFriend(std::string_view text) override { Record("friend", std::string(text)); }
-    void AppendLogEntry(std::string_view header, std::string_view body, Sender sender) override {
-        Record("log", std::string(header) + "|" + std::string(body), sender);
+    void AppendLogEntry(std::string_view header, std::string_view body, const parlowen::chat::Speaker& speaker) override {
+        Record("log", std::string(header) + "|" + std::string(body), speaker.role);
     }
 
 private:
-    void Record(const char* what, std::string text, Sender sender = {}) {
+    void Record(const char* what, std::string text, Role sender = {}) {
         events.push_back({what, std::move(text), sender, tick_.LastHeaderSeen()});
     }
     const CaptureTick& tick_;
@@ -134,20 +134,20 @@ TEST_F(CaptureTickTest, SpeaksWhatTheReadingOptionsSayAndAlwaysLogs) {
 struct SpeakerCase {
     const char* title;  // UTF-8
     const char* header;
-    bool isFriend;
+    Role role;
 };
 
-TEST_F(CaptureTickTest, ASenderFoundInTheTitleIsTheFriendAnyOtherIsMine) {
+TEST_F(CaptureTickTest, ASenderFoundInTheTitleIsTheFriendAnyOtherIsMineOrInAGroupAMember) {
     const SpeakerCase cases[] = {
-        {"与 moon 交谈中", "moon(10001) 20:16:01", true},
-        {"与 moon 交谈中", "sky 20:16:02", false},
-        {"与 Moon 交谈中", "moon 20:16:03", false},    // compared case-sensitively
-        {"快乐一家群", "moon 20:16:04", false},        // a group title names nobody
-        {"与 skyline 交谈中", "sky 20:16:05", true},   // my name inside the friend's
-        {"与 moon 交谈中", "(10001) 20:16:06", false},  // empty sender
-        {"与 moon 交谈中", "moon 0:16:07", true},       // hour 0 ends the name too
-        {"与 [vip]星星 交谈中", "[vip]星星 20:16:08", true},  // the title writes it as the header does
-        {"与 10001 交谈中", "10001 20:16:09", true},    // spoken digit by digit, written whole
+        {"与 moon 交谈中", "moon(10001) 20:16:01", Role::Friend},
+        {"与 moon 交谈中", "sky 20:16:02", Role::Mine},
+        {"与 Moon 交谈中", "moon 20:16:03", Role::Mine},        // compared case-sensitively
+        {"快乐一家群", "moon 20:16:04", Role::Member},          // a group title names nobody
+        {"与 skyline 交谈中", "sky 20:16:05", Role::Friend},    // my name inside the friend's
+        {"与 moon 交谈中", "(10001) 20:16:06", Role::Mine},     // empty sender
+        {"与 moon 交谈中", "moon 0:16:07", Role::Friend},       // hour 0 ends the name too
+        {"与 [vip]星星 交谈中", "[vip]星星 20:16:08", Role::Friend},  // the title writes it as the header does
+        {"与 10001 交谈中", "10001 20:16:09", Role::Friend},    // spoken digit by digit, written whole
     };
     for (const SpeakerCase& c : cases) {
         SCOPED_TRACE(std::string(c.title) + " / " + c.header);
@@ -155,8 +155,8 @@ TEST_F(CaptureTickTest, ASenderFoundInTheTitleIsTheFriendAnyOtherIsMine) {
         Tick();
         const std::vector<RecordingOutput::Event> events = TakeEvents();
         ASSERT_EQ(events.size(), 2u);
-        EXPECT_EQ(events[0].what, c.isFriend ? "friend" : "mine");
-        EXPECT_EQ(events[1].sender, c.isFriend ? Sender::Friend : Sender::Mine);
+        EXPECT_EQ(events[0].what, c.role == Role::Mine ? "mine" : "friend");
+        EXPECT_EQ(events[1].sender, c.role);
     }
 }
 
@@ -244,8 +244,8 @@ TEST_F(CaptureTickTest, EveryNewMessageIsHandledInOrder) {
     EXPECT_EQ(events[2].text, "moon 20:16:30" + kLogSaid + "|first");
     EXPECT_EQ(events[3].text, "sky 20:16:31" + kLogSaid + "|second");
     EXPECT_EQ(events[4].text, "moon 20:16:32" + kLogSaid + "|let us meet at\r\n5:30");
-    EXPECT_EQ(std::vector<Sender>({events[2].sender, events[3].sender, events[4].sender}),
-              std::vector<Sender>({Sender::Friend, Sender::Mine, Sender::Friend}));
+    EXPECT_EQ(std::vector<Role>({events[2].sender, events[3].sender, events[4].sender}),
+              std::vector<Role>({Role::Friend, Role::Mine, Role::Friend}));
     for (const auto& event : events) EXPECT_EQ(event.lastHeaderSeen, "moon 20:16:32");
     // The message whose body had not come yet is handled once it has.
     History() += "\r\nbye";
@@ -361,6 +361,27 @@ TEST_F(CaptureTickTest, TheUserIsLearnedInOneToOneChatsWithoutLosingAPlace) {
                             "moon 9:00:10" + kLogSaid + "|new", "moon 9:00:11" + kLogSaid + "|newer"}));
 }
 
+// In a group the user, known by a name learned in a one-to-one chat, is the user, and
+// anyone else a member: spoken with the friend's profile, and named when the speaker
+// changes rather than before each of a member's messages.
+TEST_F(CaptureTickTest, InAGroupTheUserIsTheUserAndAMemberIsNamedWhenTheSpeakerChanges) {
+    Open(chatWithMoon, "sky 20:00:00\r\nhi\r\nmoon 20:00:05\r\nhello\r\nsky 20:00:10\r\nfine");
+    Tick();
+    Open(familyGroup, "dad 19:00:00\r\ndinner", 2);
+    Tick();
+    TakeEvents();
+    History(2) += "\r\ndad 19:00:05\r\nat seven\r\nmum 19:00:06\r\nsoup\r\nmum 19:00:07\r\nhot\r\n"
+                  "sky 19:00:08\r\ncoming\r\nmum 19:00:09\r\ngood";
+    Tick();
+    std::vector<std::string> spoken;
+    std::vector<Role> roles;
+    for (const auto& event : TakeEvents())
+        event.what == "log" ? roles.push_back(event.sender) : spoken.push_back(event.what + ":" + event.text);
+    EXPECT_EQ(spoken, (std::vector<std::string>{"mine:sky" + kSaid + "coming",
+                                                "friend:at seven\r\nmum" + kSaid + "soup\r\nhot\r\nmum" + kSaid + "good"}));
+    EXPECT_EQ(roles, (std::vector<Role>{Role::Member, Role::Member, Role::Member, Role::Mine, Role::Member}));
+}
+
 TEST_F(CaptureTickTest, AHistoryWithoutHeaderLinesHoldsNoMessage) {
     Open(Gbk("笔记群"), "\r\n  \r\nhello\r\nworld\r\n8:05:00\r\n");
     Tick();
@@ -412,7 +433,7 @@ TEST_F(CaptureTickTest, TellsTheFriendByTheWindowTheHistoryWasReadFor) {
     const std::vector<RecordingOutput::Event> events = TakeEvents();
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(events[0].what, "friend");
-    EXPECT_EQ(events[1].sender, Sender::Friend);
+    EXPECT_EQ(events[1].sender, Role::Friend);
 }
 
 }  // namespace

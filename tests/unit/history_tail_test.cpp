@@ -323,14 +323,13 @@ using parlowen::capture::CaptureOutput;
 using parlowen::capture::CaptureTick;
 using parlowen::capture::ChatWindowRef;
 using parlowen::capture::ReadingOptions;
-using parlowen::capture::Sender;
 
 struct LoggingOutput : CaptureOutput {
     std::vector<std::string> logged;
     ReadingOptions Options() override { return {}; }
     void SpeakMine(std::string_view) override {}
     void SpeakFriend(std::string_view) override {}
-    void AppendLogEntry(std::string_view, std::string_view body, Sender) override { logged.emplace_back(body); }
+    void AppendLogEntry(std::string_view, std::string_view body, const parlowen::chat::Speaker&) override { logged.emplace_back(body); }
 };
 
 // A burst longer than the first end read, with double-byte characters, is read back to

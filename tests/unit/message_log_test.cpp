@@ -15,7 +15,7 @@ namespace {
 using parlowen::log::AppendLogEntry;
 using parlowen::log::AppendLogLine;
 using parlowen::log::Colour;
-using parlowen::log::Author;
+using parlowen::chat::Role;
 using parlowen::testing::FakeRichEdit;
 using parlowen::testing::Gbk;
 using parlowen::testing::kTypedColour;
@@ -56,7 +56,7 @@ TEST(AppendLogLineTest, SwallowsAFailingPane) {
     FakeRichEdit pane;
     pane.failInsert = true;
     AppendLogLine(pane, "hi");  // noexcept: an escaping failure would end the run
-    EXPECT_NO_THROW(AppendLogEntry(pane, "sky" + Gbk(" 说："), "hi", Author::Mine));
+    EXPECT_NO_THROW(AppendLogEntry(pane, "sky" + Gbk(" 说："), "hi", Role::Mine));
     EXPECT_EQ(pane.Shown(), "");
 }
 
@@ -65,7 +65,7 @@ struct EntryCase {
     std::string typedBefore;
     std::string header;
     std::string body;
-    Author author;
+    Role author;
     std::string shown;
 };
 
@@ -73,16 +73,16 @@ TEST(AppendLogEntryTest, ColoursTheHeaderLineAndTheBodyBlack) {
     const std::string said = Gbk(" 说：");
     const std::string moon = Gbk("月亮");
     const EntryCase cases[] = {
-        {"mine", "", "sky 20:15:08" + said, "hi", Author::Mine,
+        {"mine", "", "sky 20:15:08" + said, "hi", Role::Mine,
          "{G}sky 20:15:08" + said + "\r{K}hi\r"},
-        {"friend, body of several lines", "", moon + said, "one\r\n\r\ntwo", Author::Friend,
+        {"friend, body of several lines", "", moon + said, "one\r\n\r\ntwo", Role::Friend,
          "{B}" + moon + said + "\r{K}one\r\rtwo\r"},
         {"after typed text without a final break", "typed", "moon" + said, "hi",
-         Author::Friend, "{T}typed{B}\rmoon" + said + "{K}\rhi"},
-        {"header of nothing but the joiner", "", said, "hi", Author::Mine, "{K}hi\r"},
-        {"blank body", "", "sky" + said, " \r\n ", Author::Mine, "{G}sky" + said + "\r"},
+         Role::Friend, "{T}typed{B}\rmoon" + said + "{K}\rhi"},
+        {"header of nothing but the joiner", "", said, "hi", Role::Mine, "{K}hi\r"},
+        {"blank body", "", "sky" + said, " \r\n ", Role::Mine, "{G}sky" + said + "\r"},
         {"header of spaces and the joiner beside a time", "", "  20:15:08" + said, "hi",
-         Author::Mine, "{G}  20:15:08" + said + "\r{K}hi\r"},
+         Role::Mine, "{G}  20:15:08" + said + "\r{K}hi\r"},
     };
     for (const EntryCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -95,11 +95,11 @@ TEST(AppendLogEntryTest, ColoursTheHeaderLineAndTheBodyBlack) {
 
 TEST(AppendLogEntryTest, LeavesTheCaretAtTheBodyAndTheEntryInViewAfterTheUserScrolledUp) {
     FakeRichEdit pane;
-    for (int i = 0; i < 10; ++i) AppendLogEntry(pane, "sky" + Gbk(" 说："), "line", Author::Mine);
+    for (int i = 0; i < 10; ++i) AppendLogEntry(pane, "sky" + Gbk(" 说："), "line", Role::Mine);
     pane.firstVisibleLine = 0;  // the user scrolls to the top
     const long entryStart = pane.TextLength();
 
-    AppendLogEntry(pane, "moon" + Gbk(" 说："), "last one\r\nreally", Author::Friend);
+    AppendLogEntry(pane, "moon" + Gbk(" 说："), "last one\r\nreally", Role::Friend);
 
     const long bodyStart = entryStart + 8;  // "moon 说：" is 7 characters, then its break
     EXPECT_EQ(pane.caret, bodyStart);

@@ -83,10 +83,10 @@ TEST_F(VoiceProfilesTest, NoVoiceInstalledLeavesBoxesUnselectedAndSpeakingSilent
     EXPECT_EQ(settings.mine.voice, -1);  // nothing to save
     EXPECT_EQ(mine.rate, 2);
 
-    profiles.Speak(Speaker::Mine, "hello");
-    profiles.Speak(Speaker::Friend, "hello");
+    profiles.Speak(parlowen::chat::Role::Mine, "hello");
+    profiles.Speak(parlowen::chat::Role::Friend, "hello");
     EXPECT_EQ(journal, (std::vector<std::string>{"mine.Disconnect", "friend.Disconnect"}));
-    EXPECT_EQ(profiles.SelectedToken(Speaker::Mine), nullptr);
+    EXPECT_EQ(profiles.SelectedToken(parlowen::chat::Role::Mine), nullptr);
 }
 
 TEST_F(VoiceProfilesTest, UtteranceUsesTheSettingsAsTheyAreAtThatMoment) {
@@ -94,7 +94,7 @@ TEST_F(VoiceProfilesTest, UtteranceUsesTheSettingsAsTheyAreAtThatMoment) {
     LoadAndForget();
     settings.friend_ = {.voice = 1, .rate = -4, .volume = 30};  // as the option page's handlers leave them
 
-    profiles.Speak(Speaker::Friend, "\xC4\xE3\xBA\xC3");  // GBK text passes through untouched
+    profiles.Speak(parlowen::chat::Role::Friend, "\xC4\xE3\xBA\xC3");  // GBK text passes through untouched
     EXPECT_EQ(journal, (std::vector<std::string>{"friend.Disconnect", "friend.SetVoice Beta", "friend.SetRate -4",
                                                  "friend.SetVolume 30", "friend.Speak \xC4\xE3\xBA\xC3"}));
 }
@@ -102,8 +102,8 @@ TEST_F(VoiceProfilesTest, UtteranceUsesTheSettingsAsTheyAreAtThatMoment) {
 TEST_F(VoiceProfilesTest, NewUtteranceCutsOffOnlyItsOwnProfile) {
     InstallVoices({"Alpha"});
     LoadAndForget();
-    profiles.Speak(Speaker::Mine, "one");
-    profiles.Speak(Speaker::Mine, "two");
+    profiles.Speak(parlowen::chat::Role::Mine, "one");
+    profiles.Speak(parlowen::chat::Role::Mine, "two");
     const auto friendCalls = std::count_if(journal.begin(), journal.end(),
                                            [](const std::string& s) { return s.rfind("friend.", 0) == 0; });
     EXPECT_EQ(friendCalls, 0);
@@ -123,7 +123,7 @@ TEST_F(VoiceProfilesTest, SpeakingSwallowsEngineFailuresAtEveryStep) {
         InstallVoices({"Alpha"});
         LoadAndForget();
         mineVoice.failing = {failing};
-        profiles.Speak(Speaker::Mine, "hi");  // noexcept: a failure that escaped would end the test run
+        profiles.Speak(parlowen::chat::Role::Mine, "hi");  // noexcept: a failure that escaped would end the test run
         EXPECT_EQ(std::count(journal.begin(), journal.end(), "mine.Speak hi"), 0) << failing;
         mineVoice.failing.clear();
         mineVoice.installed.clear();
@@ -134,19 +134,19 @@ TEST_F(VoiceProfilesTest, OptionHandlersLetEngineFailuresThroughAndKeepTheLabel)
     InstallVoices({"Alpha"});
     LoadAndForget();
     mineVoice.failing = {"SetRate", "SetVolume", "SetVoice"};
-    EXPECT_THROW(profiles.RateChanged(Speaker::Mine, 7), std::runtime_error);
+    EXPECT_THROW(profiles.RateChanged(parlowen::chat::Role::Mine, 7), std::runtime_error);
     EXPECT_EQ(mine.rateLabel, "0");      // the rest of the handler was skipped
     EXPECT_EQ(settings.mine.rate, 7);    // the setting keeps what the user gave the slider
-    EXPECT_THROW(profiles.VolumeChanged(Speaker::Mine, 5), std::runtime_error);
-    EXPECT_THROW(profiles.VoiceChanged(Speaker::Mine, 0), std::runtime_error);
-    EXPECT_THROW(profiles.ResetRateAndVolume(Speaker::Mine), std::runtime_error);
+    EXPECT_THROW(profiles.VolumeChanged(parlowen::chat::Role::Mine, 5), std::runtime_error);
+    EXPECT_THROW(profiles.VoiceChanged(parlowen::chat::Role::Mine, 0), std::runtime_error);
+    EXPECT_THROW(profiles.ResetRateAndVolume(parlowen::chat::Role::Mine), std::runtime_error);
 }
 
 TEST_F(VoiceProfilesTest, SliderHandlersSetTheVoiceAndShowThePosition) {
     InstallVoices({"Alpha"});
     LoadAndForget();
-    profiles.RateChanged(Speaker::Mine, -3);
-    profiles.VolumeChanged(Speaker::Friend, 55);
+    profiles.RateChanged(parlowen::chat::Role::Mine, -3);
+    profiles.VolumeChanged(parlowen::chat::Role::Friend, 55);
     EXPECT_EQ(journal, (std::vector<std::string>{"mine.SetRate -3", "friend.SetVolume 55"}));
     EXPECT_EQ(mine.rateLabel, "-3");
     EXPECT_EQ(friend_.volumeLabel, "55");
@@ -159,7 +159,7 @@ TEST_F(VoiceProfilesTest, WithoutControlsTheProfilesLoadAndSpeakAllTheSame) {
     profiles.ShowIn(nullptr, nullptr);
     InstallVoices({"Alpha", "Beta"});
     LoadAndForget({.mine = {}, .friend_ = {.voice = 1, .rate = 2, .volume = 60}});
-    profiles.Speak(Speaker::Friend, "hi");
+    profiles.Speak(parlowen::chat::Role::Friend, "hi");
     EXPECT_EQ(journal, (std::vector<std::string>{"friend.Disconnect", "friend.SetVoice Beta", "friend.SetRate 2",
                                                  "friend.SetVolume 60", "friend.Speak hi"}));
     EXPECT_TRUE(mine.entries.empty());
@@ -168,7 +168,7 @@ TEST_F(VoiceProfilesTest, WithoutControlsTheProfilesLoadAndSpeakAllTheSame) {
 TEST_F(VoiceProfilesTest, DefaultButtonResetsOnlyThatProfilesRateAndVolume) {
     InstallVoices({"Alpha", "Beta"});
     LoadAndForget({.mine = {.voice = 0, .rate = 4, .volume = 20}, .friend_ = {.voice = 1, .rate = 6, .volume = 30}});
-    profiles.ResetRateAndVolume(Speaker::Friend);
+    profiles.ResetRateAndVolume(parlowen::chat::Role::Friend);
     EXPECT_EQ(journal, (std::vector<std::string>{"friend.SetRate 0", "friend.SetVolume 100"}));
     EXPECT_EQ(friend_.rate, 0);
     EXPECT_EQ(friend_.volume, 100);
@@ -183,9 +183,9 @@ TEST_F(VoiceProfilesTest, DefaultButtonResetsOnlyThatProfilesRateAndVolume) {
 TEST_F(VoiceProfilesTest, TypedVoiceTextLeavesTheVoiceAsItWas) {
     InstallVoices({"Alpha"});
     LoadAndForget();
-    profiles.VoiceChanged(Speaker::Mine, -1);
+    profiles.VoiceChanged(parlowen::chat::Role::Mine, -1);
     EXPECT_TRUE(journal.empty());
-    EXPECT_EQ(profiles.SelectedToken(Speaker::Mine), nullptr);  // and nothing is said
+    EXPECT_EQ(profiles.SelectedToken(parlowen::chat::Role::Mine), nullptr);  // and nothing is said
 }
 
 TEST_F(VoiceProfilesTest, LoadFailureOfTheVoiceListPropagates) {
