@@ -46,7 +46,7 @@ public:
     capture::ReadingOptions Options() override { return {}; }
     void SpeakMine(std::string_view) override {}
     void SpeakFriend(std::string_view) override {}
-    void AppendLogEntry(std::string_view, std::string_view, capture::Sender) override { ++handled; }
+    void AppendLogEntry(std::string_view, std::string_view, const chat::Speaker&) override { ++handled; }
 };
 
 void BM_CaptureTickNothingNew(benchmark::State& state) {

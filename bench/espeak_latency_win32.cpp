@@ -47,7 +47,7 @@ struct Figures {
 void Measure(VoiceProfiles& profiles, EspeakVoiceEngine& mine, const std::string& text, Figures& figures,
              LARGE_INTEGER frequency) {
     const LARGE_INTEGER start = Now();
-    profiles.Speak(Speaker::Mine, text);
+    profiles.Speak(parlowen::chat::Role::Mine, text);
     const LARGE_INTEGER returned = Now();
     figures.held.push_back(Milliseconds(start, returned, frequency));
     for (int attempt = 0; attempt < 20; ++attempt) {

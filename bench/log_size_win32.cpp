@@ -109,7 +109,7 @@ void PrintAppendCost() {
         const LARGE_INTEGER start = Now();
         for (int n = block * 1000; n < (block + 1) * 1000; ++n) {
             parlowen::log::AppendLogEntry(log, (n % 2 ? "sky" : "moon") + said, body + std::to_string(n),
-                                          n % 2 ? parlowen::log::Author::Mine : parlowen::log::Author::Friend);
+                                          n % 2 ? parlowen::chat::Role::Mine : parlowen::chat::Role::Friend);
         }
         const double perEntry = MillisecondsUntilAnswered(frame, start) / 1000;
         if (block == 0) first = perEntry;

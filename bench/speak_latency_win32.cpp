@@ -46,7 +46,7 @@ int wmain() {
     for (int i = 0; i < kCalls; ++i) {
         LARGE_INTEGER start, end;
         ::QueryPerformanceCounter(&start);
-        profiles.Speak(Speaker::Mine, text);
+        profiles.Speak(parlowen::chat::Role::Mine, text);
         ::QueryPerformanceCounter(&end);
         times.push_back(Milliseconds(start, end, frequency));
     }
