@@ -150,11 +150,14 @@ std::vector<const HeaderCandidate*> ChooseHeaders(const std::vector<HeaderCandid
             const bool learned = inOrder && near && bodyFollows && (followed || firstChat);
             const bool last = std::none_of(candidate + 1, candidates.end(),
                                            [&](const HeaderCandidate& c) { return c.shape.clock == clock; });
-            const bool speaksLast = firstChat && last && inOrder && candidate->line.next < textSize;
+            // Only while no name is known at all, so that the next read of the same text,
+            // by the names this one learns, splits it the same way.
+            const bool nameless = firstChat && newUserNames.empty();
+            const bool speaksLast = nameless && last && inOrder && candidate->line.next < textSize;
             // In the first chat, a name that heads the history or speaks last speaks in
             // the rest of the read, and is learned where one of its lines shows it as
             // the user.
-            heads = headsHistory || learned || speaksLast || among(speakingHere);
+            heads = headsHistory || learned || speaksLast || (nameless && among(speakingHere));
             if (learned) newUserNames.push_back(candidate->name);
             if ((headsHistory || speaksLast) && firstChat) speakingHere.push_back(candidate->name);
         }
@@ -229,7 +232,11 @@ bool HoldsWholeHeaderLine(std::string_view tail, const HeaderRule& rule) {
     const bool vouched = std::any_of(candidates.begin(), candidates.end(), [&](const HeaderCandidate& c) {
         return rule.Vouches(c.shape.clock, c.name, c.sender);
     });
-    return vouched || candidates.size() >= kLinesToLearnFrom;
+    // Lines of another clock style than the one the window is known to show are text.
+    const auto learnsFrom = [&](const HeaderCandidate& c) {
+        return rule.clock == ClockStyle::Unknown || c.shape.clock == rule.clock;
+    };
+    return vouched || std::count_if(candidates.begin(), candidates.end(), learnsFrom) >= long(kLinesToLearnFrom);
 }
 
 long PositionsIn(std::string_view text) {
