@@ -65,6 +65,7 @@ std::string JoinLinesWithCrLf(std::string_view text) {
 struct ClockVote {
     ClockStyle clock = ClockStyle::Unknown;
     bool settled = false;
+    bool contested = false;  // lines of both styles voted
 };
 
 ClockVote VoteClock(const std::vector<HeaderCandidate>& candidates, const HeaderRule& rule) {
@@ -79,10 +80,11 @@ ClockVote VoteClock(const std::vector<HeaderCandidate>& candidates, const Header
         (c.shape.clock == ClockStyle::WithSeconds ? withSeconds : withoutSeconds) += 1;
         if (earliest == ClockStyle::Unknown) earliest = c.shape.clock;
     }
-    if (withSeconds == withoutSeconds) return {earliest, false};
+    const bool contested = withSeconds > 0 && withoutSeconds > 0;
+    if (withSeconds == withoutSeconds) return {earliest, false, contested};
     const bool seconds = withSeconds > withoutSeconds;
     return {seconds ? ClockStyle::WithSeconds : ClockStyle::WithoutSeconds,
-            std::max(withSeconds, withoutSeconds) >= 2};
+            std::max(withSeconds, withoutSeconds) >= 2, contested};
 }
 
 // Whether `next` may follow `previous`: a later time the same day or a later day, or a
@@ -104,12 +106,12 @@ bool Near(const HeaderShape& previous, const HeaderShape& next) {
 }
 
 // The candidates that head messages, by `rule` and the read's evidence. `historyStart`
-// is the byte where the history's first line starts, when the text holds it, and
-// `textSize` where the text ends.
+// is the byte where the history's first line starts, when the text holds it, `textSize`
+// where the text ends, and `clockInDoubt` whether lines of both clock styles voted.
 std::vector<const HeaderCandidate*> ChooseHeaders(const std::vector<HeaderCandidate>& candidates,
                                                   const HeaderRule& rule, ClockStyle clock,
                                                   std::optional<std::size_t> historyStart, std::size_t textSize,
-                                                  std::vector<std::string>& newUserNames) {
+                                                  bool clockInDoubt, std::vector<std::string>& newUserNames) {
     const auto known = [&](const HeaderCandidate& c) {
         return c.shape.clock == clock && (rule.group || rule.KnowsSpeaker(c.name, c.sender));
     };
@@ -147,7 +149,10 @@ std::vector<const HeaderCandidate*> ChooseHeaders(const std::vector<HeaderCandid
                                       *historyStart < candidate->line.end;
             const bool firstChat = rule.userNames.empty();
             // A capped history may start inside a message: its first line teaches no name.
-            const bool learned = inOrder && near && bodyFollows && (followed || firstChat);
+            // Nor does a read whose clock style is still in doubt: the name would change
+            // which lines vote on it, and the next read of the same text would split it
+            // otherwise.
+            const bool learned = !clockInDoubt && inOrder && near && bodyFollows && (followed || firstChat);
             const bool last = std::none_of(candidate + 1, candidates.end(),
                                            [&](const HeaderCandidate& c) { return c.shape.clock == clock; });
             // Only while no name is known at all, so that the next read of the same text,
@@ -197,7 +202,8 @@ Transcript ParseTranscript(std::string_view transcript, long start, const Header
     std::optional<std::size_t> historyStart;
     if (start == 0) historyStart = std::find_if(text.begin(), text.end(), [](char c) { return !text::IsBlank(c); }) - text.begin();
     const std::vector<const HeaderCandidate*> headers =
-        ChooseHeaders(candidates, rule, vote.clock, historyStart, text.size(), parsed.newUserNames);
+        ChooseHeaders(candidates, rule, vote.clock, historyStart, text.size(), vote.contested && !vote.settled,
+                      parsed.newUserNames);
 
     parsed.messages.resize(headers.size());
     // Positions are counted back from the end where it is known, so that parsing the
