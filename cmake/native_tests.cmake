@@ -20,6 +20,7 @@ add_executable(unit_tests
   tests/unit/remote_block_test.cpp
   tests/unit/request_layout_test.cpp
   tests/unit/speakable_text_test.cpp
+  tests/unit/member_voices_test.cpp
   tests/unit/start_back_off_test.cpp
   tests/unit/message_log_test.cpp
   tests/unit/error_report_test.cpp

@@ -25,6 +25,8 @@
 //                            command arrived and its first sample was played (0: not yet)
 #pragma once
 
+#include "text/field_line.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -43,12 +45,9 @@ inline constexpr std::string_view kVoices = "voices", kVoice = "voice", kRate = 
                                   kWait = "wait", kTiming = "timing";
 inline constexpr std::string_view kOk = "ok", kError = "error";
 
-using Fields = std::vector<std::string>;
-
-// One line with its "\n", fields escaped and joined by tabs.
-std::string EncodeLine(const Fields& fields);
-// The fields of one line given without its "\n" (a trailing "\r" is ignored).
-Fields DecodeLine(std::string_view line);
+using text::DecodeLine;
+using text::EncodeLine;
+using text::Fields;
 
 // A command line: its number, then its fields.
 std::string EncodeCommand(std::uint64_t number, const Fields& command);

@@ -1,0 +1,49 @@
+#include "app/settings/people_file.h"
+
+#include "app/settings/settings.h"
+#include "text/field_line.h"
+
+namespace parlowen::settings {
+namespace {
+
+constexpr std::string_view kHeading = "parlowen-people", kVersion = "1";
+constexpr std::string_view kUser = "user", kMember = "member";
+constexpr std::string_view kChosen = "chosen", kAutomatic = "automatic", kMuted = "muted", kHeard = "heard";
+
+// member, name, voice, pitch, chosen|automatic, muted|heard, then the groups it was met in.
+constexpr std::size_t kMemberFields = 6;
+
+}  // namespace
+
+std::string FormatPeople(const People& people) {
+    std::string text = text::EncodeLine({std::string(kHeading), std::string(kVersion)});
+    for (const std::string& name : people.userNames) text += text::EncodeLine({std::string(kUser), name});
+    for (const speech::Member& member : people.members) {
+        text::Fields fields{std::string(kMember), member.name, member.variant.voice,
+                            std::to_string(member.variant.pitch),
+                            std::string(member.chosenByUser ? kChosen : kAutomatic),
+                            std::string(member.muted ? kMuted : kHeard)};
+        fields.insert(fields.end(), member.groups.begin(), member.groups.end());
+        text += text::EncodeLine(fields);
+    }
+    return text;
+}
+
+People ParsePeople(std::string_view text) {
+    People people;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        const text::Fields fields = text::DecodeLine(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (fields.size() == 2 && fields[0] == kUser && !fields[1].empty()) {
+            people.userNames.push_back(fields[1]);
+        } else if (fields.size() >= kMemberFields && fields[0] == kMember && !fields[1].empty()) {
+            speech::Member member{fields[1], {fields[2], ParseInteger(fields[3]).value_or(0)}, fields[4] == kChosen,
+                                  fields[5] == kMuted, {fields.begin() + kMemberFields, fields.end()}};
+            people.members.push_back(std::move(member));
+        }
+    }
+    return people;
+}
+
+}  // namespace parlowen::settings

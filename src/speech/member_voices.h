@@ -1,0 +1,75 @@
+// A voice of their own for each member of a group chat, built from the installed
+// voices at a few clearly different pitches, and kept: a member met again, in any
+// group and on any later run, speaks as before, whatever voices were installed since.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace parlowen::speech {
+
+// An installed voice, named as the voice boxes show it, at a pitch of -10..10 (0: the
+// voice's own) in the system speech engine's steps.
+struct VoiceVariant {
+    std::string voice;
+    int pitch = 0;
+    auto operator<=>(const VoiceVariant&) const = default;
+};
+
+// The pitches members are told apart by, most natural first. Steps this far apart are
+// heard as different speakers on either engine.
+inline constexpr int kMemberPitches[] = {0, 6, -5, 10};
+inline constexpr int kMinPitch = -10, kMaxPitch = 10;
+
+// Every variant a member may get: each voice at each pitch, all voices at the voice's
+// own pitch first, so that members get different voices before different pitches.
+std::vector<VoiceVariant> MemberVariants(const std::vector<std::string>& voices);
+
+// A hash of a name that is the same on every run and every build (32-bit FNV-1a).
+std::uint32_t StableNameHash(std::string_view name);
+
+struct Member {
+    std::string name;  // the sender as the header line names it, in ANSI bytes
+    VoiceVariant variant;
+    bool chosenByUser = false;  // set on the options: never changed by the program
+    bool muted = false;         // logged, never spoken
+    std::vector<std::string> groups;  // the titles of the group windows it was met in, at most kGroupsKept
+    bool operator==(const Member&) const = default;
+};
+
+class MemberVoices {
+public:
+    // Members kept, the least recently met going first (never one the user set); and
+    // groups kept per member.
+    static constexpr std::size_t kMembersKept = 1000, kGroupsKept = 16;
+
+    // The member `name` met in `group`. One met for the first time gets the variant of
+    // `variants` least used among the members met in that group, ties broken by
+    // StableNameHash; with no variants at all it gets the default one.
+    const Member& Meet(std::string_view group, std::string_view name, const std::vector<VoiceVariant>& variants);
+
+    // The user's choices, which always win; false when no such member is known.
+    bool Choose(std::string_view name, const VoiceVariant& variant);
+    bool Mute(std::string_view name, bool muted);
+
+    const Member* Find(std::string_view name) const;
+    // In the order they were met, most recent last.
+    const std::vector<Member>& members() const noexcept { return members_; }
+    // Members as the people file kept them.
+    void Restore(std::vector<Member> members);
+
+    // Whether anything changed since the last call, for saving only when needed.
+    bool TakeChanged() noexcept { return std::exchange(changed_, false); }
+
+private:
+    Member& Add(std::string_view group, std::string_view name, const std::vector<VoiceVariant>& variants);
+    void Forget();
+    std::vector<Member> members_;
+    bool changed_ = false;
+};
+
+}  // namespace parlowen::speech

@@ -1,0 +1,71 @@
+#include "app/settings/people_file.h"
+#include "speech/member_voices.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace parlowen::speech;
+
+const std::vector<VoiceVariant> kTwoVoices = MemberVariants({"Huihui", "Kangkang"});
+
+TEST(MemberVoices, EachNewMemberGetsTheVariantLeastUsedInItsGroupAndKeepsIt) {
+    MemberVoices voices;
+    std::set<VoiceVariant> given;
+    // Two voices at four pitches: eight members of one group all sound different, and
+    // the first two differ in voice, not only in pitch.
+    for (const char* name : {"moon", "sky", "sea", "star", "sun", "rain", "wind", "snow"})
+        given.insert(voices.Meet("群A", name, kTwoVoices).variant);
+    EXPECT_EQ(given.size(), 8u);
+    EXPECT_NE(voices.Find("moon")->variant.voice, voices.Find("sky")->variant.voice);
+
+    // A ninth shares; another group starts afresh; a member met again keeps its voice
+    // wherever it is met, also with the voices installed since.
+    EXPECT_NE(given.count(voices.Meet("群A", "cloud", kTwoVoices).variant), 0u);
+    const VoiceVariant moon = voices.Find("moon")->variant;
+    EXPECT_EQ(voices.Meet("群B", "moon", MemberVariants({"Anna", "Huihui", "Kangkang"})).variant, moon);
+    EXPECT_EQ(voices.Find("moon")->groups, (std::vector<std::string>{"群A", "群B"}));
+}
+
+TEST(MemberVoices, TiesAreBrokenByTheNameAloneOnEveryRun) {
+    // The same members met in another order, on another run, get the same voices as
+    // long as each one's choice was a tie among the same variants.
+    MemberVoices first, second;
+    EXPECT_EQ(first.Meet("g", "moon", kTwoVoices).variant, second.Meet("h", "moon", kTwoVoices).variant);
+    EXPECT_EQ(StableNameHash("moon"), 0xf184ae40u);  // 32-bit FNV-1a of "moon", the same on every build
+    EXPECT_EQ(first.Meet("g", "x", {}).variant, VoiceVariant{});
+}
+
+TEST(MemberVoices, TheUsersChoiceAndMuteWinAndAreNeverForgotten) {
+    MemberVoices voices;
+    voices.Meet("g", "moon", kTwoVoices);
+    EXPECT_TRUE(voices.Choose("moon", {"Anna", 99}));
+    EXPECT_TRUE(voices.Mute("moon", true));
+    EXPECT_FALSE(voices.Mute("nobody", true));
+    EXPECT_EQ(voices.Meet("g", "moon", kTwoVoices).variant, (VoiceVariant{"Anna", kMaxPitch}));
+    EXPECT_TRUE(voices.Find("moon")->muted);
+    for (std::size_t i = 0; i < MemberVoices::kMembersKept + 5; ++i)
+        voices.Meet("flood", "n" + std::to_string(i), kTwoVoices);
+    EXPECT_EQ(voices.members().size(), MemberVoices::kMembersKept);
+    ASSERT_NE(voices.Find("moon"), nullptr);
+    EXPECT_EQ(voices.Find("n0"), nullptr);
+}
+
+TEST(PeopleFile, NamesOfAnyBytesComeBackAsTheyWereAndUnknownLinesArePassedOver) {
+    using namespace parlowen::settings;
+    const std::string hostile = std::string("a\tb\nc\\d\r\0e=[set]", 17) + std::string(5000, 'x');
+    People people{{"我", hostile},
+                  {{hostile, {"Huihui", -5}, true, false, {"群\n1", ""}}, {"moon", {"", 0}, false, true, {}}}};
+    const std::string file = FormatPeople(people);
+    EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 5);
+    EXPECT_EQ(ParsePeople(file), people);
+    // A later version's line, a line cut short and a pitch that is no number.
+    EXPECT_EQ(ParsePeople(file + "nickname\tx\nmember\tcut\n" + "member\tm\tv\tloud\tchosen\tmuted\n").members.back(),
+              (Member{"m", {"v", 0}, true, true, {}}));
+}
+
+}  // namespace
