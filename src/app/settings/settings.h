@@ -49,34 +49,44 @@ struct Setting {
     void (*set)(Settings&, int);
 };
 
-#define PARLOWEN_SETTING_FIELD(field)                                     \
-    [](const Settings& s) { return static_cast<int>(s.field); },          \
-    [](Settings& s, int value) { s.field = static_cast<decltype(s.field)>(value); }
+#define PARLOWEN_SETTING_FIELD(field)                                           \
+    .get = [](const Settings& s) { return static_cast<int>(s.field); },         \
+    .set = [](Settings& s, int value) { s.field = static_cast<decltype(s.field)>(value); }
 
 // Every setting, in the order start-up reads them.
 inline constexpr std::array<Setting, 11> kSettings = {{
-    // key, type, default, range, place in the exit order; then the value it stands for
-    {"Engine", ValueType::Entry, -1, -1, INT_MAX, 2,
+    {.key = "Engine", .type = ValueType::Entry, .defaultValue = -1,
+     .minimum = -1, .maximum = INT_MAX, .saveRank = 2,
      PARLOWEN_SETTING_FIELD(voices.mine.voice)},
-    {"Engine1", ValueType::Entry, -1, -1, INT_MAX, 5,
+    {.key = "Engine1", .type = ValueType::Entry, .defaultValue = -1,
+     .minimum = -1, .maximum = INT_MAX, .saveRank = 5,
      PARLOWEN_SETTING_FIELD(voices.friend_.voice)},
-    {"Rate", ValueType::Integer, speech::kDefaultRate, speech::kMinRate, speech::kMaxRate, 0,
+    {.key = "Rate", .type = ValueType::Integer, .defaultValue = speech::kDefaultRate,
+     .minimum = speech::kMinRate, .maximum = speech::kMaxRate, .saveRank = 0,
      PARLOWEN_SETTING_FIELD(voices.mine.rate)},
-    {"Rate1", ValueType::Integer, speech::kDefaultRate, speech::kMinRate, speech::kMaxRate, 3,
+    {.key = "Rate1", .type = ValueType::Integer, .defaultValue = speech::kDefaultRate,
+     .minimum = speech::kMinRate, .maximum = speech::kMaxRate, .saveRank = 3,
      PARLOWEN_SETTING_FIELD(voices.friend_.rate)},
-    {"Volume", ValueType::Integer, speech::kDefaultVolume, speech::kMinVolume, speech::kMaxVolume, 1,
+    {.key = "Volume", .type = ValueType::Integer, .defaultValue = speech::kDefaultVolume,
+     .minimum = speech::kMinVolume, .maximum = speech::kMaxVolume, .saveRank = 1,
      PARLOWEN_SETTING_FIELD(voices.mine.volume)},
-    {"Volume1", ValueType::Integer, speech::kDefaultVolume, speech::kMinVolume, speech::kMaxVolume, 4,
+    {.key = "Volume1", .type = ValueType::Integer, .defaultValue = speech::kDefaultVolume,
+     .minimum = speech::kMinVolume, .maximum = speech::kMaxVolume, .saveRank = 4,
      PARLOWEN_SETTING_FIELD(voices.friend_.volume)},
-    {"cbme", ValueType::Boolean, 1, 0, 1, 6,
+    {.key = "cbme", .type = ValueType::Boolean, .defaultValue = 1,
+     .minimum = 0, .maximum = 1, .saveRank = 6,
      PARLOWEN_SETTING_FIELD(reading.readMine)},
-    {"cbfriend", ValueType::Boolean, 1, 0, 1, 7,
+    {.key = "cbfriend", .type = ValueType::Boolean, .defaultValue = 1,
+     .minimum = 0, .maximum = 1, .saveRank = 7,
      PARLOWEN_SETTING_FIELD(reading.readFriend)},
-    {"cbmyname", ValueType::Boolean, 1, 0, 1, 8,
+    {.key = "cbmyname", .type = ValueType::Boolean, .defaultValue = 1,
+     .minimum = 0, .maximum = 1, .saveRank = 8,
      PARLOWEN_SETTING_FIELD(reading.readMyName)},
-    {"cbfriendsname", ValueType::Boolean, 1, 0, 1, 9,
+    {.key = "cbfriendsname", .type = ValueType::Boolean, .defaultValue = 1,
+     .minimum = 0, .maximum = 1, .saveRank = 9,
      PARLOWEN_SETTING_FIELD(reading.readFriendsName)},
-    {"showtime", ValueType::Boolean, 1, 0, 1, 10,
+    {.key = "showtime", .type = ValueType::Boolean, .defaultValue = 1,
+     .minimum = 0, .maximum = 1, .saveRank = 10,
      PARLOWEN_SETTING_FIELD(reading.showTime)},
 }};
 
