@@ -46,6 +46,7 @@ public:
     capture::ReadingOptions Options() override { return {}; }
     void SpeakMine(std::string_view) override {}
     void SpeakFriend(std::string_view) override {}
+    void SpeakMember(const chat::Speaker&, std::string_view, std::string_view) override {}
     void AppendLogEntry(std::string_view, std::string_view, const chat::Speaker&) override { ++handled; }
 };
 

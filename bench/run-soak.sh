@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The soak run: bench/run-soak.sh [MESSAGES (10000)] [IDLE_SECONDS (60)] [silent] [fast]. At one message
+# The soak run: bench/run-soak.sh [MESSAGES (10000)] [IDLE_SECONDS (60)] [silent] [fast] [group]. At one message
 # a second, 10,000 messages take close to three hours. It runs the 64-bit program; with
 # PARLOWEN_WIDTH=32 the 32-bit one that users install. Build first with scripts/build.sh.
 set -euo pipefail

@@ -243,10 +243,11 @@ int wmain(int argc, wchar_t** argv) {
     const int messages = argc > 1 ? _wtoi(argv[1]) : 10000;
     const int idleSeconds = argc > 2 ? _wtoi(argv[2]) : 60;
     // "silent": no recording speech server, so that what grows is the program's alone.
-    bool recordSpeech = true, fast = false;
+    bool recordSpeech = true, fast = false, group = false;
     for (int i = 3; i < argc; ++i) {
         recordSpeech = recordSpeech && std::wstring(argv[i]) != L"silent";
         fast = fast || std::wstring(argv[i]) == L"fast";
+        group = group || std::wstring(argv[i]) == L"group";
     }
     parlowen::win32::ComApartment com;
     std::optional<e2e::RecordingSpeech> speech;
@@ -278,8 +279,9 @@ int wmain(int argc, wchar_t** argv) {
         std::fflush(stdout);
     }
 
-    // A chat of its own for the soak, so that its history is only what the soak sends.
-    parlowen::demo::ChatWindow chat(std::wstring_view(L"与 moon 交谈中"));
+    // A chat of its own for the soak, so that its history is only what the soak sends; with
+    // "group", a group window, where moon is a member, heard in a voice of its own.
+    parlowen::demo::ChatWindow chat(std::wstring_view(group ? L"技术交流群" : L"与 moon 交谈中"));
     chat.SetHistory("moon 07:59:59\r\nstart");
     chat.BringToFront();
     Pump(3000);

@@ -25,8 +25,11 @@ add_library(parlowen_win32 STATIC
   src/app/menus_win32.cpp
   src/app/message_output_win32.cpp
   src/app/options_page_win32.cpp
+  src/app/people_page_win32.cpp
+  src/app/people_win32.cpp
   src/app/settings/get_path_win32.cpp
   src/app/settings/profile_store_win32.cpp
+  src/app/settings/people_file_win32.cpp
   src/app/start_with_windows_win32.cpp
   src/app/startup_shortcut_win32.cpp
   src/app/xdg_autostart_win32.cpp

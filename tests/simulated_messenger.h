@@ -167,10 +167,13 @@ private:
     };
     struct Output : capture::CaptureOutput {
         std::vector<Entry> entries;
-        std::vector<std::string> mine, friends;
+        std::vector<std::string> mine, friends, members;
         capture::ReadingOptions Options() override { return {}; }
         void SpeakMine(std::string_view text) override { mine.emplace_back(text); }
         void SpeakFriend(std::string_view text) override { friends.emplace_back(text); }
+        void SpeakMember(const chat::Speaker&, std::string_view, std::string_view text) override {
+            members.emplace_back(text);
+        }
         void AppendLogEntry(std::string_view header, std::string_view body, const chat::Speaker& speaker) override {
             entries.push_back({std::string(header), std::string(body), speaker.role});
         }
@@ -456,7 +459,7 @@ private:
         snapshots_.clear();
         midRead_ = messagesMayArrive && Chance(knobs_.midRead) ? Between(1, 8) : 0;
         midReadPlanned_ = midRead_ > 0;
-        output_.entries.clear(), output_.mine.clear(), output_.friends.clear();
+        output_.entries.clear(), output_.mine.clear(), output_.friends.clear(), output_.members.clear();
         const auto [handle, history] =
             capture_.Read(*this, output_, std::chrono::steady_clock::time_point(std::chrono::milliseconds(clockMs_)));
         midRead_ = 0;
@@ -571,20 +574,26 @@ private:
         w.memory.lastHeader = m.header;
     }
 
-    // A read speaks once a speaker at most, that speaker's bodies in the order logged.
+    // A read speaks once a profile at most, and each member's message on its own: the
+    // bodies of each speaker's kind in the order logged.
     void CheckSpeech(Message* blame) {
         bool right = output_.mine.size() <= 1 && output_.friends.size() <= 1;
-        for (const auto& [mine, spoken] : {std::pair{true, &output_.mine}, std::pair{false, &output_.friends}}) {
-            const std::string said = spoken->empty() ? "" : spoken->front();
+        std::string joined;
+        for (const std::string& utterance : output_.members) joined += utterance + "\r\n";
+        const std::string members = joined;
+        const std::string mine = output_.mine.empty() ? "" : output_.mine.front();
+        const std::string friends = output_.friends.empty() ? "" : output_.friends.front();
+        for (const auto& [role, said] : {std::pair{chat::Role::Mine, &mine}, std::pair{chat::Role::Friend, &friends},
+                                         std::pair{chat::Role::Member, &members}}) {
             std::size_t at = 0;
             bool any = false;
             for (const Entry& e : output_.entries) {
-                if ((e.sender == chat::Role::Mine) != mine || at == std::string::npos) continue;
+                if (e.sender != role || at == std::string::npos) continue;
                 any = true;
-                at = said.find(e.body, at);
+                at = said->find(e.body, at);
                 if (at != std::string::npos) at += e.body.size();
             }
-            right = right && at != std::string::npos && any == !spoken->empty();
+            right = right && at != std::string::npos && any == !said->empty();
         }
         if (!right) blame ? void(blame->misHandled = true) : void(++counts_.misSpoken);
     }

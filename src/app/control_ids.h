@@ -12,6 +12,7 @@ enum ControlId : unsigned {
     IdRichEdit1,
     IdPanel1,
     IdStatusBar1,
+    IdTabSheet3 = 110,
 
     IdGroupBox3 = 200,
     IdCBMe,
@@ -40,6 +41,16 @@ enum ControlId : unsigned {
     IdLabelEngine1,
     IdLabelRate1,
     IdLabelVolume1,
+
+    // The page "群聊".
+    IdLabelNicknames = 400,
+    IdNicknames,
+    IdApplyNicknames,
+    IdLabelMembers,
+    IdMemberList,
+    IdLabelMemberVoice,
+    IdMemberVoice,
+    IdMemberMute,
 };
 
 enum MenuId : unsigned {
@@ -64,9 +75,12 @@ enum MenuId : unsigned {
 enum TimerId : unsigned {
     IdTimer2 = 2,  // capture tick
     IdTimer3 = 3,  // chat window tracking tick
+    IdMembersTimer = 4,  // runs while group members' messages wait to be said
 };
 
 inline constexpr unsigned kTimerIntervalMs = 1000;
+// How soon a waiting member's message follows the one before it.
+inline constexpr unsigned kMembersTimerMs = 200;
 inline constexpr unsigned kTrayIconId = 1;
 // What the notification area sends the main window about the tray icon.
 inline constexpr UINT kTrayCallbackMessage = WM_APP + 1;

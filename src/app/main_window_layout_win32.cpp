@@ -13,6 +13,8 @@
 namespace parlowen::app {
 namespace {
 
+constexpr int kPages = 3;
+
 using win32::CreateChild;
 using win32::Rect;
 
@@ -51,6 +53,7 @@ void TFmain::CreateControls() {
     // A page that cannot be built is reported; the rest of the window still comes up.
     RunReportingFailure([&] { richEdit1_ = CreateLogPane(tabSheets_[0], logFont_.get()); });
     RunReportingFailure([&] { optionsPage_ = std::make_unique<OptionsPage>(tabSheets_[1], profiles_, settings_.reading); });
+    RunReportingFailure([&] { peoplePage_ = std::make_unique<PeoplePage>(tabSheets_[2], people_, profiles_); });
     RunReportingFailure([&] { CreateStatusBar(hwnd_, formFont_.get()); });
 
     // Every control speaks the form's font, except the log, which has its own.
@@ -66,8 +69,8 @@ void TFmain::CreateNotebook() {
                                 WS_EX_CONTROLPARENT);
     ::SendMessageW(pageControl1_, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
 
-    const wchar_t* captions[] = {L"消息", L"选项"};
-    for (int i = 0; i < 2; ++i) {
+    const wchar_t* captions[] = {L"消息", L"选项", L"群聊"};
+    for (int i = 0; i < kPages; ++i) {
         TCITEMW item{};
         item.mask = TCIF_TEXT;
         item.pszText = const_cast<wchar_t*>(captions[i]);
@@ -79,15 +82,17 @@ void TFmain::CreateNotebook() {
     const Rect page{display.left, display.top, display.right - display.left,
                     display.bottom - display.top};
     // The page's window text is its caption, so the pages can be told apart from outside.
-    for (int i = 0; i < 2; ++i) {
-        tabSheets_[i] = CreateChild(pageControl1_, kTabSheetClass, captions[i], WS_CLIPCHILDREN,
-                                    page, IdTabSheet1 + i, WS_EX_CONTROLPARENT);
-    }
+    const unsigned ids[] = {IdTabSheet1, IdTabSheet2, IdTabSheet3};
+    for (int i = 0; i < kPages; ++i)
+        tabSheets_[i] = CreateChild(pageControl1_, kTabSheetClass, captions[i], WS_CLIPCHILDREN, page, ids[i],
+                                    WS_EX_CONTROLPARENT);
 }
 
 void TFmain::ShowPage(int index) {
     ::SendMessageW(pageControl1_, TCM_SETCURSEL, index, 0);
-    ::ShowWindow(tabSheets_[1 - index], SW_HIDE);
+    for (int i = 0; i < kPages; ++i)
+        if (i != index) ::ShowWindow(tabSheets_[i], SW_HIDE);
+    if (index == 2 && peoplePage_) peoplePage_->Refresh();
     ::ShowWindow(tabSheets_[index], SW_SHOW);
 }
 

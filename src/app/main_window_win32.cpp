@@ -67,7 +67,7 @@ void RegisterWindowClasses(HINSTANCE instance) {
 TFmain::TFmain(HINSTANCE instance)
     : instance_(instance),
       profiles_(speech_.mineVoice(), speech_.friendVoice(), settings_.voices),
-      messageOutput_(settings_.reading, profiles_, richEdit1_, logCaret_) {}
+      messageOutput_(settings_.reading, profiles_, people_, hwnd_, richEdit1_, logCaret_) {}
 
 TFmain::~TFmain() { Destroy(); }
 
@@ -150,6 +150,7 @@ LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_TIMER:
         if (wParam == IdTimer2) Timer2Timer();
+        if (wParam == IdMembersTimer) messageOutput_.MembersTimer();
         if (wParam == IdTimer3) {
             Timer3Timer();
             if (trayIcon1_) trayIcon1_->ShowIfMissing();  // the notification area may have come up since
@@ -191,28 +192,40 @@ void TFmain::FormCreate() {
     // Without its settings folder the program still speaks, with the defaults, and saves
     // nothing at exit; why is reported once start-up is done.
     settings::Settings stored;
-    std::exception_ptr settingsFailure;
+    std::exception_ptr settingsFailure, peopleFailure;
     try {
         settings::WindowsProfileStore store(settings::SettingsPath());
         stored = settings::LoadSettings(store);
     } catch (...) {
         settingsFailure = std::current_exception();
     }
+    // The people file lives in the same folder: without that, the folder's failure is
+    // the one told. A people file that cannot be read is left as it is.
+    if (!settingsFailure) {
+        try {
+            people_.Load();
+        } catch (...) {
+            peopleFailure = std::current_exception();
+        }
+    }
     settings_.voices = stored.voices;
     profiles_.Load();
     LoadReadingOptions(stored.reading);
     settingsLoaded_ = !settingsFailure;
+    if (peoplePage_) peoplePage_->Refresh();
     ShowStartupShortcutMarks();
 
     initialShowCommand_ = SW_SHOWMINIMIZED;
     trayIcon1_->SetBalloon(kStartupBalloonTitle, kStartupBalloonText, NIIF_INFO, kStartupBalloonMs);
     trayIcon1_->ShowBalloon();
     if (settingsFailure) std::rethrow_exception(settingsFailure);
+    if (peopleFailure) std::rethrow_exception(peopleFailure);
 }
 
 void TFmain::FormDestroy() {
     if (trayIcon1_) trayIcon1_->Hide();
     speech::RemoveVoiceTokensOnVersion5();
+    RunReportingFailure([&] { people_.SaveIfChanged(); });
     // Settings that were never loaded would overwrite the stored ones with defaults: a
     // run whose start-up failed leaves the file as it was.
     if (settingsLoaded_) SaveSettings();
@@ -231,6 +244,10 @@ void TFmain::SaveSettings() {
 
 void TFmain::OnCommand(unsigned id, unsigned notification) {
     if (optionsPage_ && optionsPage_->OnCommand(id, notification)) return;
+    if (peoplePage_ && peoplePage_->OnCommand(id, notification)) {
+        people_.SaveIfChanged();  // what the user set there is kept at once
+        return;
+    }
     switch (id) {
     case IdStopSpeak1:
         profiles_.StopSpeaking();
@@ -281,6 +298,7 @@ void TFmain::OnCommand(unsigned id, unsigned notification) {
 void TFmain::OnNotify(const NMHDR& header) {
     if (header.hwndFrom == pageControl1_ && header.code == TCN_SELCHANGE)
         ShowPage(static_cast<int>(::SendMessageW(pageControl1_, TCM_GETCURSEL, 0, 0)));
+    if (peoplePage_) peoplePage_->OnNotify(header);
 }
 
 void TFmain::OnTrayMessage(LPARAM mouseMessage) {
@@ -299,7 +317,10 @@ void TFmain::OnTrayMessage(LPARAM mouseMessage) {
 // on with it in OnHistoryRead.
 void TFmain::Timer2Timer() { capture_.StartRead(); }
 
-void TFmain::OnHistoryRead() { capture_.HandleRead(messageOutput_); }
+void TFmain::OnHistoryRead() {
+    capture_.HandleRead(messageOutput_);
+    if (people_.SaveIfChanged() && peoplePage_ && ::IsWindowVisible(tabSheets_[2])) peoplePage_->Refresh();
+}
 
 void TFmain::Timer3Timer() { capture_.TrackForegroundChat(); }
 

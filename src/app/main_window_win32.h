@@ -1,12 +1,12 @@
-// TFmain: the main window. It owns the notebook with the log pane and the options page,
-// the menus, the tray icon, the voice objects and the timers for the whole run, and turns
-// window messages into calls of the subsystems' logic.
+// TFmain: the main window. It owns the notebook and its three pages, the menus, the tray icon, the voice
+// objects and the timers for the whole run, and turns window messages into calls of the subsystems' logic.
 #pragma once
 
 #include "win32/handles_win32.h"
 #include "win32/window_procedure_win32.h"
 #include "app/message_output_win32.h"
 #include "app/options_page_win32.h"
+#include "app/people_page_win32.h"
 #include "app/settings/settings.h"
 #include "app/tray_icon_win32.h"
 #include "capture/chat_capture_win32.h"
@@ -64,12 +64,14 @@ private:
     void OnHistoryRead();
     void Timer3Timer();
 
-    // Window commands (window_commands_win32.cpp).
+    // Window commands (window_commands_win32.cpp, start_with_windows_win32.cpp).
     void HideToTray();
     void RestoreMainWindow(std::optional<int> page = std::nullopt);
     void ExitProgram();
     void Help1Click();
     void About1Click();
+    void NOpenOnStartupClick(bool inTrayMenu);
+    void ShowStartupShortcutMarks();
 
     // Log commands (log_commands_win32.cpp).
     void NOpenMessageClick();
@@ -78,10 +80,6 @@ private:
     void NSaveMessageClick();
     void NShowTime1Click();
     void ExportMessageToWav1Click();
-
-    // Start with Windows (start_with_windows_win32.cpp).
-    void NOpenOnStartupClick(bool inTrayMenu);
-    void ShowStartupShortcutMarks();
 
     HINSTANCE instance_;
     HWND hwnd_ = nullptr;
@@ -94,9 +92,8 @@ private:
     std::unique_ptr<TrayIcon> trayIcon1_;
     HWND pageControl1_ = nullptr, richEdit1_ = nullptr;
     log::LogCaret logCaret_;  // where the log's caret goes once the user can see it
-    HWND tabSheets_[2] = {nullptr, nullptr};
-    // The log's plain-text mode: set by each save from the file's extension, followed by opening.
-    bool plainTextMode_ = false;
+    HWND tabSheets_[3] = {};  // "消息", "选项", "群聊"
+    bool plainTextMode_ = false;  // the log's plain-text mode: set by each save by the file's extension
 
     // What the user has set, and the voice profiles that speak with it on the speech
     // engine chosen when the window object is made; the options page shows and edits them.
@@ -104,9 +101,10 @@ private:
     speech::SpeechEngines speech_;
     speech::VoiceProfiles profiles_;
     std::unique_ptr<OptionsPage> optionsPage_;
-
+    std::unique_ptr<PeoplePage> peoplePage_;
     MessageOutputWin32 messageOutput_;  // where the capture hands each new message
     capture::ChatCaptureWin32 capture_;
+    PeopleWin32 people_{capture_.tick()};
 };
 
 }  // namespace parlowen::app

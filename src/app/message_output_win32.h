@@ -1,7 +1,9 @@
-// Where the capture hands each new message: spoken through the voice profiles and
-// appended to the log pane, in its author's colour.
+// Where the capture hands each new message: spoken through the voice profiles (a group
+// member's in its own voice, unless the user muted it) and appended to the log pane, in
+// its author's colour.
 #pragma once
 
+#include "app/people_win32.h"
 #include "capture/capture_tick.h"
 #include "log/log_caret_win32.h"
 #include "speech/voice_profiles.h"
@@ -14,20 +16,27 @@ namespace parlowen::app {
 
 class MessageOutputWin32 final : public capture::CaptureOutput {
 public:
-    // `logPane` is the main window's member, which holds the pane once it is built;
-    // `logCaret` is where the pane's caret goes once the user can see it.
-    MessageOutputWin32(const capture::ReadingOptions& reading, speech::VoiceProfiles& profiles, const HWND& logPane,
-                       log::LogCaret& logCaret)
-        : reading_(reading), profiles_(profiles), logPane_(logPane), logCaret_(logCaret) {}
+    // `logPane` and `mainWindow` are the main window's members, which hold the windows
+    // once they are built; `logCaret` is where the pane's caret goes once the user can
+    // see it. The members' timer runs on `mainWindow` while their messages wait.
+    MessageOutputWin32(const capture::ReadingOptions& reading, speech::VoiceProfiles& profiles, PeopleWin32& people,
+                       const HWND& mainWindow, const HWND& logPane, log::LogCaret& logCaret)
+        : reading_(reading), profiles_(profiles), people_(people), mainWindow_(mainWindow), logPane_(logPane),
+          logCaret_(logCaret) {}
 
     capture::ReadingOptions Options() override { return reading_; }
     void SpeakMine(std::string_view text) noexcept override { profiles_.Speak(chat::Role::Mine, text); }
     void SpeakFriend(std::string_view text) noexcept override { profiles_.Speak(chat::Role::Friend, text); }
+    void SpeakMember(const chat::Speaker& member, std::string_view group, std::string_view text) noexcept override;
     void AppendLogEntry(std::string_view header, std::string_view body, const chat::Speaker& speaker) override;
+    // The members' timer: the next waiting member's message, once the voice is free.
+    void MembersTimer() noexcept;
 
 private:
     const capture::ReadingOptions& reading_;
     speech::VoiceProfiles& profiles_;
+    PeopleWin32& people_;
+    const HWND& mainWindow_;
     const HWND& logPane_;
     log::LogCaret& logCaret_;
 };

@@ -61,6 +61,11 @@ void CaptureTick::LearnUserNames(const std::vector<std::string>& names) {
     }
 }
 
+void CaptureTick::SetUserNames(const std::vector<std::string>& names) {
+    userNames_.clear();
+    LearnUserNames(names);
+}
+
 void CaptureTick::Reopened(std::uintptr_t from, std::uintptr_t to) {
     const auto old = chats_.find(from);
     if (old == chats_.end() || chats_.contains(to)) return;
@@ -94,10 +99,12 @@ void CaptureTick::HandleMessages(const ChatWindowRef& window, const std::vector<
     for (const ChatMessage* message : messages) speakers.push_back(SpeakerOf(window, *message));
 
     // One utterance a profile: a profile's next utterance cuts the one before it, which
-    // must not cut a burst of that profile's messages short. A member's name is said
-    // when the speaker changes, not before each of a member's messages in a row.
+    // must not cut a burst of that profile's messages short. Members' messages are
+    // queued one by one, each in its member's voice. A member's name is said when the
+    // speaker changes, not before each of a member's messages in a row.
     const ReadingOptions options = output.Options();
     std::string mine, friends;
+    std::vector<std::pair<std::size_t, std::string>> members;  // message, utterance
     std::string& lastMemberNamed = lastMemberNamed_[window.handle];
     for (std::size_t i = 0; i < messages.size(); ++i) {
         const ChatMessage* message = messages[i];
@@ -113,12 +120,17 @@ void CaptureTick::HandleMessages(const ChatWindowRef& window, const std::vector<
             role == chat::Role::Mine ? SpokenText(options.readMine, readName, message->sender, message->body)
                                      : SpokenText(options.readFriend, readName, message->sender, message->body);
         if (!spoken) continue;
+        if (role == chat::Role::Member) {
+            members.emplace_back(i, *spoken);
+            continue;
+        }
         std::string& utterance = role == chat::Role::Mine ? mine : friends;
         if (!utterance.empty()) utterance += "\r\n";
         utterance += *spoken;
     }
     if (!mine.empty()) output.SpeakMine(mine);
     if (!friends.empty()) output.SpeakFriend(friends);
+    for (const auto& [message, utterance] : members) output.SpeakMember(speakers[message], window.title, utterance);
 
     // Logged whatever the reading options say: a message not spoken is still written.
     for (std::size_t i = 0; i < messages.size(); ++i) {

@@ -26,15 +26,16 @@ struct ReadingOptions {
     bool operator==(const ReadingOptions&) const = default;
 };
 
-// Where a handled message goes: the reading options, the two voices and the log. The
-// user's messages are spoken with the mine profile, the friend's and the members' with
-// the friend's.
+// Where a handled message goes: the reading options, the voices and the log. The
+// user's messages are spoken with the mine profile, the friend's with the friend's, and
+// each of a group's members' on its own, in the group window titled `group`.
 class CaptureOutput {
 public:
     virtual ~CaptureOutput() = default;
     virtual ReadingOptions Options() = 0;
     virtual void SpeakMine(std::string_view text) = 0;
     virtual void SpeakFriend(std::string_view text) = 0;
+    virtual void SpeakMember(const chat::Speaker& member, std::string_view group, std::string_view text) = 0;
     virtual void AppendLogEntry(std::string_view header, std::string_view body, const chat::Speaker& speaker) = 0;
 };
 
@@ -64,6 +65,9 @@ public:
     const std::string& LastHeaderSeen() const noexcept { return lastHeaderSeen_; }
     // The names the user has been seen going by in one-to-one windows, newest last.
     const std::vector<std::string>& UserNames() const noexcept { return userNames_; }
+    // The names as the user corrected them, or as the people file kept them: the empty
+    // ones and repeats go, and only the newest kUserNamesKept stay.
+    void SetUserNames(const std::vector<std::string>& names);
     // Who wrote `message` in `window`: in a one-to-one window the friend its title names,
     // or the user; in a group the user, under a name learned, or a member.
     chat::Speaker SpeakerOf(const ChatWindowRef& window, const ChatMessage& message) const;

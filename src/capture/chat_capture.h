@@ -45,6 +45,7 @@ public:
     void HandleRead(const WindowRead& read, CaptureOutput& output, Clock::time_point now);
 
     const CaptureTick& tick() const noexcept { return tick_; }
+    CaptureTick& tick() noexcept { return tick_; }
 
 private:
     ChatTracking tracking_;

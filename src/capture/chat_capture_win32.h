@@ -35,6 +35,9 @@ public:
     // When the read's message arrives: its last message, when new, goes to `output`.
     void HandleRead(CaptureOutput& output);
 
+    // The capture's memory: the user's nicknames among it.
+    CaptureTick& tick() noexcept { return capture_.tick(); }
+
 private:
     ChatWindowsWin32 foreground_;  // the GUI thread's: foreground titles only
     ChatCapture capture_;

@@ -14,6 +14,8 @@ int WordsPerMinute(int rate) {
 
 int Amplitude(int volume) { return std::clamp(volume, 0, 100) * kNormalAmplitude / 100; }
 
+int BasePitch(int pitch) { return 50 + std::clamp(pitch, -10, 10) * 4; }
+
 std::vector<Voice> InListOrder(std::vector<Voice> voices) {
     std::sort(voices.begin(), voices.end(), [](const Voice& a, const Voice& b) {
         return std::tuple(a.language != kMandarin, a.name, a.identifier) <

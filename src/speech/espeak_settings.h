@@ -18,6 +18,9 @@ inline constexpr int kNormalAmplitude = 100;
 int WordsPerMinute(int rate);
 // A volume of 0..100, where 100 is the voice's normal loudness.
 int Amplitude(int volume);
+// A pitch of -10..10 as eSpeak's base pitch of 0..100 (50 its normal), four points a
+// step: -10 and 10 are the lowest and highest that still sound like speech.
+int BasePitch(int pitch);
 
 struct Voice {
     std::string identifier;  // what eSpeak selects the voice by, e.g. "sit/cmn"
@@ -26,6 +29,10 @@ struct Voice {
 };
 
 inline constexpr char kMandarin[] = "cmn";
+
+// The variants group members are told apart by: speakers of another sex and age built
+// on any voice, each clearly unlike the voice itself and the others.
+inline constexpr const char* kVariants[] = {"f2", "m3", "f4"};
 
 // The order the voice boxes list the voices in, the same on every start (the settings
 // store an index): the Mandarin voice first, since a fresh start selects entry 0 and the

@@ -1,5 +1,6 @@
 #include "speech/espeak_voice_engine_win32.h"
 
+#include "speech/espeak_settings.h"
 #include "speech/speakable_text.h"
 #include "speech/wav_header.h"
 #include "win32/replace_file_win32.h"
@@ -96,6 +97,8 @@ bool EspeakVoiceEngine::EnsureRunning(bool beforeUtterance) {
     if (!settings_.voice.empty()) process_->Send({std::string(protocol::kVoice), settings_.voice});
     process_->Send({std::string(protocol::kRate), std::to_string(settings_.rate)});
     process_->Send({std::string(protocol::kVolume), std::to_string(settings_.volume)});
+    process_->Send({std::string(protocol::kPitch), std::to_string(settings_.pitch)});
+    process_->Send({std::string(protocol::kVariant), settings_.variant});
     return true;
 }
 
@@ -127,8 +130,9 @@ std::vector<InstalledVoice> EspeakVoiceEngine::GetVoices() {
     const auto reply = process_->Reply(process_->Send({std::string(protocol::kVoices)}, true), kVoicesTimeoutMs);
     if (!IsOk(reply)) Fail(reply);
     std::vector<InstalledVoice> voices;
-    for (size_t i = 1; i + 1 < reply->size(); i += 2)
-        voices.push_back({Utf8ToAnsi((*reply)[i + 1]), std::make_shared<EspeakVoiceToken>((*reply)[i])});
+    for (size_t i = 1; i + 2 < reply->size(); i += 3)
+        voices.push_back(
+            {Utf8ToAnsi((*reply)[i + 1]), std::make_shared<EspeakVoiceToken>((*reply)[i]), (*reply)[i + 2]});
     voices_ = voices;
     return voices;
 }
@@ -148,6 +152,20 @@ void EspeakVoiceEngine::SetVolume(int volume) {
     Configure({std::string(protocol::kVolume), std::to_string(volume)});
 }
 
+void EspeakVoiceEngine::SetPitch(int pitch) {
+    settings_.pitch = pitch;
+    Configure({std::string(protocol::kPitch), std::to_string(pitch)});
+}
+
+std::vector<std::string> EspeakVoiceEngine::Variants() {
+    return {std::begin(espeak::kVariants), std::end(espeak::kVariants)};
+}
+
+void EspeakVoiceEngine::SetVariant(const std::string& variant) {
+    settings_.variant = variant;
+    Configure({std::string(protocol::kVariant), variant});
+}
+
 void EspeakVoiceEngine::Speak(std::string_view ansiText) {
     std::string text = AnsiToUtf8(SpeakableText(ansiText));
     EnsureRunning(true);
@@ -159,6 +177,14 @@ void EspeakVoiceEngine::Speak(std::string_view ansiText) {
     }
     if (outputPath_.empty()) process_->Send({std::string(protocol::kSpeak), std::move(text)});
     else process_->Send({std::string(protocol::kRender), outputPath_, std::move(text)});
+}
+
+bool EspeakVoiceEngine::Speaking() {
+    // A pending wait holds the voice process's answers back: it is busy rendering.
+    if (pendingWait_) return true;
+    if (!process_ || !process_->Usable(kAnswerTimeoutMs)) return false;
+    const auto reply = process_->Reply(process_->Send({std::string(protocol::kBusy)}, true), kTimingTimeoutMs);
+    return IsOk(reply) && reply->size() >= 2 && (*reply)[1] == "1";
 }
 
 void EspeakVoiceEngine::SetOutputStream(AudioFileStream& stream) {

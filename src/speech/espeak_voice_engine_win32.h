@@ -43,7 +43,11 @@ public:
     void SetVoice(const VoiceToken& token) override;
     void SetRate(int rate) override;
     void SetVolume(int volume) override;
+    void SetPitch(int pitch) override;
+    std::vector<std::string> Variants() override;
+    void SetVariant(const std::string& variant) override;
     void Speak(std::string_view ansiText) override;
+    bool Speaking() override;
     void SetAllowAudioOutputFormatChanges(bool) override {}
     void SetOutputStream(AudioFileStream& stream) override;
     bool WaitUntilDone(unsigned timeoutMs) override;
@@ -61,7 +65,8 @@ public:
 private:
     struct Settings {
         std::string voice;  // empty: the voice process's first voice
-        int rate = 0, volume = 100;
+        std::string variant;
+        int rate = 0, volume = 100, pitch = 0;
     };
     // The voice process, started or replaced when it has ended or stopped answering, as
     // often as the back-off allows (none meanwhile: process_ is empty); a new one is given

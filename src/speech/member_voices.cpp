@@ -20,12 +20,16 @@ bool MetIn(const Member& member, std::string_view group) {
 
 }  // namespace
 
-std::vector<VoiceVariant> MemberVariants(const std::vector<std::string>& voices) {
-    std::vector<VoiceVariant> variants;
+std::vector<VoiceVariant> MemberVariants(const std::vector<std::string>& voices,
+                                         const std::vector<std::string>& variants) {
+    std::vector<std::string> speakers{""};
+    speakers.insert(speakers.end(), variants.begin(), variants.end());
+    std::vector<VoiceVariant> all;
     for (int pitch : kMemberPitches)
-        for (const std::string& voice : voices)
-            if (!voice.empty()) variants.push_back({voice, pitch});
-    return variants;
+        for (const std::string& speaker : speakers)
+            for (const std::string& voice : voices)
+                if (!voice.empty()) all.push_back({voice, speaker, pitch});
+    return all;
 }
 
 std::uint32_t StableNameHash(std::string_view name) {
@@ -83,7 +87,7 @@ void MemberVoices::Forget() {
 bool MemberVoices::Choose(std::string_view name, const VoiceVariant& variant) {
     Member* member = FindIn(members_, name);
     if (!member) return false;
-    member->variant = {variant.voice, std::clamp(variant.pitch, kMinPitch, kMaxPitch)};
+    member->variant = {variant.voice, variant.variant, std::clamp(variant.pitch, kMinPitch, kMaxPitch)};
     member->chosenByUser = true;
     changed_ = true;
     return true;

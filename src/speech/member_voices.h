@@ -12,10 +12,12 @@
 
 namespace parlowen::speech {
 
-// An installed voice, named as the voice boxes show it, at a pitch of -10..10 (0: the
-// voice's own) in the system speech engine's steps.
+// An installed voice, named as the voice boxes show it, as one of the engine's variants
+// of it ("": the voice itself) and at a pitch of -10..10 (0: the voice's own) in the
+// system speech engine's steps.
 struct VoiceVariant {
     std::string voice;
+    std::string variant;
     int pitch = 0;
     auto operator<=>(const VoiceVariant&) const = default;
 };
@@ -25,9 +27,11 @@ struct VoiceVariant {
 inline constexpr int kMemberPitches[] = {0, 6, -5, 10};
 inline constexpr int kMinPitch = -10, kMaxPitch = 10;
 
-// Every variant a member may get: each voice at each pitch, all voices at the voice's
-// own pitch first, so that members get different voices before different pitches.
-std::vector<VoiceVariant> MemberVariants(const std::vector<std::string>& voices);
+// Every variant a member may get: each voice as itself and as each of the engine's
+// `variants`, at each pitch; the voices themselves first, then their variants, then
+// other pitches, so that members sound as unlike each other as the voices allow.
+std::vector<VoiceVariant> MemberVariants(const std::vector<std::string>& voices,
+                                         const std::vector<std::string>& variants = {});
 
 // A hash of a name that is the same on every run and every build (32-bit FNV-1a).
 std::uint32_t StableNameHash(std::string_view name);

@@ -43,7 +43,10 @@ ISpeechVoice* SapiVoiceEngine::Connected() {
     return voice_.Get();
 }
 
-void SapiVoiceEngine::Disconnect() noexcept { voice_.Reset(); }
+void SapiVoiceEngine::Disconnect() noexcept {
+    voice_.Reset();
+    pitch_ = 0;
+}
 
 std::vector<InstalledVoice> SapiVoiceEngine::GetVoices() {
     if (!voices_) voices_ = ListVoices();
@@ -66,8 +69,13 @@ std::vector<InstalledVoice> SapiVoiceEngine::ListVoices() {
         win32::UniqueBstr description;
         if (!Implemented(token->GetDescription(0, description.put()), "ISpeechObjectToken.GetDescription"))
             return {};
+        // The language attribute is a courtesy: a token without one is still a voice.
+        const win32::UniqueBstr languageName(::SysAllocString(L"Language"));
+        win32::UniqueBstr language;
+        const bool languageKnown = SUCCEEDED(token->GetAttribute(languageName.get(), language.put())) && language.get();
         voices.push_back({win32::WideToAnsi(description.get() ? description.get() : L""),
-                          std::make_shared<SapiVoiceToken>(std::move(token))});
+                          std::make_shared<SapiVoiceToken>(std::move(token)),
+                          languageKnown ? win32::WideToAnsi(language.get()) : std::string()});
     }
     return voices;
 }
@@ -88,12 +96,15 @@ void SapiVoiceEngine::SetVolume(int volume) {
 void SapiVoiceEngine::Speak(std::string_view ansiText) {
     ISpeechVoice* voice = Connected();
     if (!voice) return;
-    const win32::UniqueBstr text = win32::AnsiToBstr(SpeakableText(ansiText));
-    long streamNumber = 0;
     // Without SVSFIsNotXML, SAPI guesses whether the text is markup: a message could
-    // then set the volume, rate or voice, or be dropped as malformed.
-    Implemented(voice->Speak(text.get(), static_cast<SpeechVoiceSpeakFlags>(SVSFlagsAsync | SVSFIsNotXML),
-                             &streamNumber),
+    // then set the volume, rate or voice, or be dropped as malformed. Markup is only
+    // ever the program's own, around text whose markup characters are entities.
+    const bool pitched = pitch_ != 0;
+    const win32::UniqueBstr text =
+        win32::AnsiToBstr(pitched ? PitchMarkup(ansiText, pitch_) : SpeakableText(ansiText));
+    const long flags = SVSFlagsAsync | (pitched ? SVSFIsXML : SVSFIsNotXML);
+    long streamNumber = 0;
+    Implemented(voice->Speak(text.get(), static_cast<SpeechVoiceSpeakFlags>(flags), &streamNumber),
                 "SpVoice.Speak");
 }
 

@@ -40,7 +40,12 @@ public:
     void SetVoice(const VoiceToken& token) override;
     void SetRate(int rate) override;
     void SetVolume(int volume) override;
+    // SAPI has no pitch property: the pitch is markup around the text of the next Speak.
+    void SetPitch(int pitch) override { pitch_ = pitch; }
+    std::vector<std::string> Variants() override { return {}; }
+    void SetVariant(const std::string&) override {}
     void Speak(std::string_view ansiText) override;
+    bool Speaking() override { return voice_ && !WaitUntilDone(0); }
     void SetAllowAudioOutputFormatChanges(bool allow) override;
     void SetOutputStream(AudioFileStream& stream) override;
     bool WaitUntilDone(unsigned timeoutMs) override;
@@ -51,6 +56,7 @@ private:
     ISpeechVoice* Connected();
     std::vector<InstalledVoice> ListVoices();
     Microsoft::WRL::ComPtr<ISpeechVoice> voice_;
+    int pitch_ = 0;
     std::optional<std::vector<InstalledVoice>> voices_;  // listed once: the list is not refreshed
 };
 

@@ -1,6 +1,7 @@
 #include "speech/speakable_text.h"
 
 #include <algorithm>
+#include <string>
 
 namespace parlowen::speech {
 
@@ -14,6 +15,19 @@ std::string SpeakableText(std::string_view ansiText) {
         },
         ' ');
     return text;
+}
+
+std::string PitchMarkup(std::string_view ansiText, int pitch) {
+    std::string markup = "<pitch absmiddle=\"" + std::to_string(std::clamp(pitch, -10, 10)) + "\">";
+    for (char c : SpeakableText(ansiText)) {
+        switch (c) {
+        case '&': markup += "&amp;"; break;
+        case '<': markup += "&lt;"; break;
+        case '>': markup += "&gt;"; break;
+        default: markup += c;
+        }
+    }
+    return markup + "</pitch>";
 }
 
 }  // namespace parlowen::speech

@@ -13,4 +13,9 @@ namespace parlowen::speech {
 // character is a control character, so the bytes can be looked at one by one.
 std::string SpeakableText(std::string_view ansiText);
 
+// SpeakableText(ansiText) as the text of SAPI markup that speaks it at `pitch`
+// (-10..10): "&", "<" and ">" become entities, so whatever the message holds stays
+// words to be read. In GBK none of them is ever the second byte of a character.
+std::string PitchMarkup(std::string_view ansiText, int pitch);
+
 }  // namespace parlowen::speech

@@ -49,7 +49,11 @@ public:
     void SetVoice(const VoiceToken& token) override { Engine().SetVoice(token); }
     void SetRate(int rate) override { Engine().SetRate(rate); }
     void SetVolume(int volume) override { Engine().SetVolume(volume); }
+    void SetPitch(int pitch) override { Engine().SetPitch(pitch); }
+    std::vector<std::string> Variants() override { return Engine().Variants(); }
+    void SetVariant(const std::string& variant) override { Engine().SetVariant(variant); }
     void Speak(std::string_view ansiText) override { Engine().Speak(ansiText); }
+    bool Speaking() override { return engines_.chosen_ && (*engines_.chosen_.*which_)->Speaking(); }
     void SetAllowAudioOutputFormatChanges(bool allow) override { Engine().SetAllowAudioOutputFormatChanges(allow); }
     // The program hands over the stand-in stream; the engine renders into its own kind.
     void SetOutputStream(AudioFileStream& stream) override {

@@ -20,6 +20,7 @@ using VoiceTokenPtr = std::shared_ptr<const VoiceToken>;
 struct InstalledVoice {
     std::string description;  // ANSI, as the voice boxes show it
     VoiceTokenPtr token;
+    std::string language;  // as the engine names it ("804", "cmn"); empty when it does not say
 };
 
 // A WAV file the voice can render into (16 kHz, 16-bit, mono PCM). It is written into a
@@ -52,8 +53,19 @@ public:
     virtual void SetVoice(const VoiceToken& token) = 0;
     virtual void SetRate(int rate) = 0;      // -10..10
     virtual void SetVolume(int volume) = 0;  // 0..100
+    // -10..10 in the system speech engine's steps; a new voice object speaks at 0, the
+    // voice's own pitch.
+    virtual void SetPitch(int pitch) = 0;
+    // The engine's variants of every voice (another speaker built on the same voice), by
+    // name; none where it has no such thing. A new voice object speaks as the voice
+    // itself, variant "".
+    virtual std::vector<std::string> Variants() = 0;
+    virtual void SetVariant(const std::string& variant) = 0;
     // Starts speaking ANSI text and returns at once.
     virtual void Speak(std::string_view ansiText) = 0;
+    // Whether anything spoken is still being said or waits to be; false where that
+    // cannot be told. Asks without waiting for the speech.
+    virtual bool Speaking() = 0;
 
     // Rendering into a file instead of the sound device.
     virtual void SetAllowAudioOutputFormatChanges(bool allow) = 0;

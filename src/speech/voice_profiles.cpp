@@ -95,9 +95,57 @@ void VoiceProfiles::Speak(chat::Role speaker, std::string_view text) noexcept {
     }
 }
 
+void VoiceProfiles::SpeakMember(const VoiceVariant& variant, std::string_view text) noexcept {
+    try {
+        members_.Push({std::string(text), variant}, settings_.friend_.rate);
+    } catch (...) {
+        return;  // out of memory: not heard
+    }
+    SpeakNextMember();
+}
+
+void VoiceProfiles::SpeakNextMember() noexcept {
+    try {
+        if (members_.empty() || friend_.voice.Speaking()) return;
+        const std::optional<Utterance> next = members_.Next();
+        const auto installed = std::find_if(voices_.begin(), voices_.end(), [&](const InstalledVoice& voice) {
+            return !voice.description.empty() && voice.description == next->variant.voice;
+        });
+        const VoiceToken* token =
+            installed != voices_.end() ? installed->token.get() : SelectedToken(chat::Role::Friend);
+        if (token == nullptr) return;
+        friend_.voice.SetVoice(*token);
+        friend_.voice.SetRate(settings_.friend_.rate);
+        friend_.voice.SetVolume(settings_.friend_.volume);
+        friend_.voice.SetVariant(next->variant.variant);
+        friend_.voice.SetPitch(next->variant.pitch);
+        friend_.voice.Speak(next->text);
+    } catch (...) {
+        // An utterance that cannot be spoken is simply not heard.
+    }
+}
+
 void VoiceProfiles::StopSpeaking() noexcept {
+    members_.Clear();
     mine_.voice.Disconnect();
     friend_.voice.Disconnect();
+}
+
+std::vector<VoiceVariant> VoiceProfiles::MemberVariants() {
+    // A voice of another language reads the chat as noise, or not at all.
+    const int friendVoice = settings_.friend_.voice;
+    const std::string language = friendVoice >= 0 && friendVoice < static_cast<int>(voices_.size())
+                                     ? voices_[static_cast<size_t>(friendVoice)].language
+                                     : std::string();
+    std::vector<std::string> names;
+    for (const InstalledVoice& voice : voices_)
+        if (language.empty() || voice.language.empty() || voice.language == language)
+            names.push_back(voice.description);
+    try {
+        return speech::MemberVariants(names, friend_.voice.Variants());
+    } catch (...) {
+        return speech::MemberVariants(names);
+    }
 }
 
 const VoiceToken* VoiceProfiles::SelectedToken(chat::Role speaker) const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "chat/speaker.h"
+#include "speech/member_queue.h"
 #include "speech/voice_engine.h"
 #include "speech/voice_ranges.h"
 
@@ -68,8 +69,23 @@ public:
     // Speaks ANSI text with the profile as it is set now, cutting off that profile's
     // previous utterance. Never fails: any problem means silence.
     void Speak(chat::Role speaker, std::string_view text) noexcept;
-    // Silences both voices at once; the next utterance speaks normally.
+    // A group member's message, in `variant` at the friend profile's rate and volume
+    // (an empty or uninstalled voice: the friend profile's). It waits for what the
+    // friend voice is saying, in the members' queue. Never fails.
+    void SpeakMember(const VoiceVariant& variant, std::string_view text) noexcept;
+    // Says the next waiting member message once the friend voice is quiet: called
+    // often while MembersWaiting().
+    void SpeakNextMember() noexcept;
+    bool MembersWaiting() const noexcept { return !members_.empty(); }
+
+    // Silences both voices at once and empties the members' queue; the next utterance
+    // speaks normally.
     void StopSpeaking() noexcept;
+
+    // Every voice a group member may get: the installed voices that speak the friend
+    // profile's language (all of them where the engine does not say), each as itself and
+    // as each of the engine's variants, at the member pitches.
+    std::vector<VoiceVariant> MemberVariants();
 
     // The token of the profile's voice, or nullptr when it has none.
     const VoiceToken* SelectedToken(chat::Role speaker) const;
@@ -88,6 +104,7 @@ private:
     Profile friend_;
     VoiceSettings& settings_;
     std::vector<InstalledVoice> voices_;  // held for the whole run, shared by both boxes
+    MemberQueue members_;
 };
 
 }  // namespace parlowen::speech

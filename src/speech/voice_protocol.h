@@ -10,15 +10,19 @@
 // library's diagnostics, say) matches no command and is passed over. A reply is never
 // longer than kLongestReply bytes: a process that writes a longer line is not ours.
 //
-//   voices                   ok, then an identifier and a name for each voice, Mandarin first
+//   voices                   ok, then an identifier, a name and a language for each voice,
+//                            Mandarin first
 //   voice <identifier>       the voice for the following utterances
 //   rate <-10..10>           the rate as the system speech engine counts it
 //   volume <0..100>          the volume as the system speech engine counts it
-//   reset                    voice, rate, volume back to a new voice object's defaults
+//   pitch <-10..10>          the pitch as the system speech engine counts it
+//   variant <name>           one of eSpeak NG's variants of the voice ("f2"); "" for none
+//   reset                    voice, rate, volume, pitch back to a new voice object's defaults
 //   speak <text>             starts speaking on the sound output and answers at once
 //   render <path> <text>     starts appending the spoken text to a 16 kHz 16-bit mono WAV
 //                            file (created when empty) and answers at once
 //   purge                    silences the current utterance and drops the queued ones
+//   busy                     ok, then "1" while an utterance is being said or queued, else "0"
 //   wait                     answers once everything queued is spoken or rendered; an
 //                            error when a render since the last wait failed
 //   timing                   ok, the performance-counter ticks at which the last speak
@@ -36,12 +40,12 @@
 
 namespace parlowen::speech::protocol {
 
-inline constexpr int kVersion = 2;
+inline constexpr int kVersion = 3;
 inline constexpr std::size_t kLongestReply = 64 * 1024;
 inline constexpr std::string_view kGreetingWord = "parlowen-voice";
 
 inline constexpr std::string_view kVoices = "voices", kVoice = "voice", kRate = "rate", kVolume = "volume",
-                                  kReset = "reset", kSpeak = "speak", kRender = "render", kPurge = "purge",
+                                  kPitch = "pitch", kVariant = "variant", kBusy = "busy",                                  kReset = "reset", kSpeak = "speak", kRender = "render", kPurge = "purge",
                                   kWait = "wait", kTiming = "timing";
 inline constexpr std::string_view kOk = "ok", kError = "error";
 

@@ -5,7 +5,9 @@
 #include <pcaudiolib/audio.h>
 #include <soxr.h>
 
+#include <algorithm>
 #include <chrono>
+#include <iterator>
 #include <stdexcept>
 #include <utility>
 
@@ -171,10 +173,19 @@ void Synthesiser::SetVoice(const std::string& identifier) {
     throw std::runtime_error("no voice " + identifier);
 }
 
+void Synthesiser::SetVariant(const std::string& variant) {
+    if (!variant.empty() && std::find(std::begin(espeak::kVariants), std::end(espeak::kVariants), variant) ==
+                                std::end(espeak::kVariants))
+        throw std::runtime_error("no variant " + variant);
+    variant_ = variant;
+}
+
 void Synthesiser::ResetSettings() {
     voice_ = voices_.front().identifier;
+    variant_.clear();
     rate_ = 0;
     volume_ = 100;
+    pitch_ = 0;
 }
 
 void Synthesiser::Speak(std::string utf8Text) {
@@ -192,9 +203,10 @@ void Synthesiser::Render(std::u16string wavPath, std::string utf8Text) {
 }
 
 void Synthesiser::Enqueue(Job job) {
-    job.voice = voice_;
+    job.voice = variant_.empty() ? voice_ : voice_ + "+" + variant_;
     job.rate = rate_;
     job.volume = volume_;
+    job.pitch = pitch_;
     {
         std::lock_guard lock(mutex_);
         job.generation = generation_;
@@ -217,6 +229,11 @@ void Synthesiser::Purge() {
     FlushAudio();
     changed_.wait_for(lock, kPurgeWait, [&] { return !busy_; });
     FlushAudio();
+}
+
+bool Synthesiser::Busy() {
+    std::lock_guard lock(mutex_);
+    return busy_ || !queue_.empty();
 }
 
 void Synthesiser::FlushAudio() {
@@ -274,6 +291,7 @@ void Synthesiser::Run(const Job& job) {
     }
     espeak_SetParameter(espeakRATE, espeak::WordsPerMinute(job.rate), 0);
     espeak_SetParameter(espeakVOLUME, espeak::Amplitude(job.volume), 0);
+    espeak_SetParameter(espeakPITCH, espeak::BasePitch(job.pitch), 0);
 
     std::optional<WavAppender> file;
     if (job.toFile) file.emplace(job.path, sampleRate_);

@@ -36,12 +36,18 @@ public:
     void SetVoice(const std::string& identifier);
     void SetRate(int rate) { rate_ = rate; }
     void SetVolume(int volume) { volume_ = volume; }
+    void SetPitch(int pitch) { pitch_ = pitch; }
+    // One of eSpeak NG's variants ("f2"), or "" for the voice itself; throws for a name
+    // that is not one of espeak::kVariants.
+    void SetVariant(const std::string& variant);
     void ResetSettings();
 
     void Speak(std::string utf8Text);
     void Render(std::u16string wavPath, std::string utf8Text);
     // Silences the utterance being spoken and drops the queued ones.
     void Purge();
+    // Whether an utterance is being said or queued.
+    bool Busy();
     // Waits until everything queued is done; returns the message of a render that failed
     // since the last wait.
     std::optional<std::string> WaitUntilIdle();
@@ -58,8 +64,8 @@ private:
         bool toFile = false;
         std::string text;
         std::u16string path;
-        std::string voice;
-        int rate = 0, volume = 100;
+        std::string voice;  // with "+variant" when it has one
+        int rate = 0, volume = 100, pitch = 0;
         std::uint64_t generation = 0;
         std::uint64_t id = 0;
     };
@@ -75,8 +81,8 @@ private:
 
     std::vector<speech::espeak::Voice> voices_;
     int sampleRate_ = 0;
-    std::string voice_;
-    int rate_ = 0, volume_ = 100;
+    std::string voice_, variant_;
+    int rate_ = 0, volume_ = 100, pitch_ = 0;
     std::string voiceSelected_;  // what eSpeak has now; only the worker touches eSpeak
 
     std::mutex mutex_;

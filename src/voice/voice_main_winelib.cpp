@@ -52,18 +52,22 @@ Fields Answer(Synthesiser& synthesiser, const Fields& command) {
         for (const auto& voice : synthesiser.Voices()) {
             reply.push_back(voice.identifier);
             reply.push_back(voice.name);
+            reply.push_back(voice.language);
         }
         return reply;
     }
     if (name == protocol::kVoice) synthesiser.SetVoice(Argument(command, 1));
     else if (name == protocol::kRate) synthesiser.SetRate(Number(Argument(command, 1)));
     else if (name == protocol::kVolume) synthesiser.SetVolume(Number(Argument(command, 1)));
+    else if (name == protocol::kPitch) synthesiser.SetPitch(Number(Argument(command, 1)));
+    else if (name == protocol::kVariant) synthesiser.SetVariant(Argument(command, 1));
     else if (name == protocol::kReset) synthesiser.ResetSettings();
     else if (name == protocol::kSpeak) synthesiser.Speak(protocol::ValidUtf8(Argument(command, 1)));
     else if (name == protocol::kRender)
         synthesiser.Render(Utf8ToUtf16(protocol::ValidUtf8(Argument(command, 1))),
                            protocol::ValidUtf8(Argument(command, 2)));
     else if (name == protocol::kPurge) synthesiser.Purge();
+    else if (name == protocol::kBusy) return {std::string(protocol::kOk), synthesiser.Busy() ? "1" : "0"};
     else if (name == protocol::kWait) {
         if (auto failure = synthesiser.WaitUntilIdle()) return {std::string(protocol::kError), *failure};
     } else if (name == protocol::kTiming) {

@@ -9,6 +9,7 @@
 #include <sapi.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <thread>
 
@@ -227,7 +228,9 @@ E2E_TEST(GroupAndEnglishTitlesAndWindowsWithoutAMarker) {
     const std::vector<std::string> spoken = SpokenSince(program, calls);
     REQUIRE(spoken.size() == 2);
     CHECK(spoken[0].ends_with(":" + Utf8Of(L"moon说：hello group")));
-    CHECK_EQ(spoken[1], "voice4:" + Utf8Of(L"moon说：hi from the english client"));  // friend's
+    // The friend profile's own voice object, made anew for the utterance (the member before it
+    // spoke on the one the start-up made, waiting its turn instead of cutting it off).
+    CHECK_EQ(spoken[1], "voice3:" + Utf8Of(L"moon说：hi from the english client"));
     CHECK(ProbeLog(main).find(L"0000ff moon 21:05:00 说：\\r\n000000 hi from the english client\\r\n") !=
           std::wstring::npos);
 
@@ -252,6 +255,111 @@ E2E_TEST(GroupAndEnglishTitlesAndWindowsWithoutAMarker) {
     WaitUntil([&] { return ::GetForegroundWindow() == main; }, 5000);
     Pump(3500);  // until the window has painted itself and the start-up balloon is gone
     SaveScreenshot(nullptr, L"log-group-member");
+    CHECK_EQ(program.Close(), 0ul);
+}
+
+// The pitch a member's utterance is marked up with; 0 for none.
+int PitchOf(const std::string& spoken) {
+    const std::string mark = "<pitch absmiddle=\"";
+    const size_t at = spoken.find(mark);
+    return at == std::string::npos ? 0 : std::atoi(spoken.c_str() + at + mark.size());
+}
+
+// What was said of `text`, or "" when nothing was.
+std::string SpokenWith(const Program& program, size_t skip, const wchar_t* text) {
+    for (const std::string& spoken : SpokenSince(program, skip))
+        if (spoken.find(Utf8Of(text)) != std::string::npos) return spoken;
+    return {};
+}
+
+// Selects a row of the group chats page's member list, as the arrow keys do.
+void SelectMemberRow(HWND page, int row) {
+    HWND list = ::GetDlgItem(page, IdMemberList);
+    PressKey(list, VK_HOME);
+    for (int i = 0; i < row; ++i) PressKey(list, VK_DOWN);
+    Pump(300);
+}
+
+// The user's nickname learned in a one-to-one chat makes the user's group messages the
+// user's; each member speaks at a pitch of its own; what the user set on the group chats
+// page (a member's voice, a mute) wins and is still there after a restart.
+E2E_TEST(GroupMembersSpeakInVoicesOfTheirOwnAndTheUsersChoicesLast) {
+    RecordingSpeech speech;
+    InstallTestVoices({L"Test Voice One"});
+    ChatWindow group(std::wstring_view(L"快乐一家群"));
+    {
+        START_PROGRAM(program, main);
+        ChatWindow chat(std::wstring_view(L"与 moon 交谈中"));
+        chat.SetHistory("sky 20:00:00\r\nhi\r\nmoon 20:00:05\r\nhello\r\nsky 20:00:10\r\nfine");
+        chat.BringToFront();
+        REQUIRE(WaitUntil([&] { return ProbeLog(main).find(L"fine") != std::wstring::npos; }, 6000));
+
+        group.SetHistory("dad 19:00:00\r\ndinner");
+        group.BringToFront();
+        REQUIRE(WaitUntil([&] { return ProbeLog(main).find(L"dinner") != std::wstring::npos; }, 6000));
+        size_t calls = 0;
+        SpokenSince(program, 0, &calls);
+        group.AppendMessage("mum", "soup", "19:00:05");
+        group.AppendMessage("bro", "bread", "19:00:06");
+        group.AppendMessage("sky", "coming", "19:00:07");
+        REQUIRE(WaitUntil([&] { return ProbeLog(main).find(L"coming") != std::wstring::npos; }, 6000));
+        CHECK(ProbeLog(main).find(L"008000 sky 19:00:07 说：\\r\n000000 coming") != std::wstring::npos);
+        CHECK(ProbeLog(main).find(L"0000ff mum 19:00:05 说：") != std::wstring::npos);
+        REQUIRE(WaitUntil([&] { return !SpokenWith(program, calls, L"bread").empty(); }, 6000));
+        const int mumPitch = PitchOf(SpokenWith(program, calls, L"soup"));
+        const int broPitch = PitchOf(SpokenWith(program, calls, L"bread"));
+        CHECK(mumPitch != broPitch);
+        CHECK(SpokenWith(program, calls, L"coming").find("<pitch") == std::string::npos);  // the mine profile
+
+        // The page lists the members by name: bro, dad, mum. Mute dad; give mum the
+        // voice box's last entry, the highest pitch.
+        ShowOptionsPage(main);
+        PressKey(Notebook(main), VK_RIGHT);
+        HWND page = Page(main, IdTabSheet3);
+        REQUIRE(WaitUntil([&] { return ::IsWindowVisible(page) != FALSE; }, 5000));
+        CHECK(ControlText(::GetDlgItem(page, IdNicknames)).find(L"sky") != std::wstring::npos);
+        HWND mute = ::GetDlgItem(page, IdMemberMute), voice = ::GetDlgItem(page, IdMemberVoice);
+        SelectMemberRow(page, 1);
+        REQUIRE(WaitUntil([&] { return ::IsWindowEnabled(mute) != FALSE; }, 3000));
+        ::SendMessageW(mute, BM_SETCHECK, BST_CHECKED, 0);
+        ::PostMessageW(page, WM_COMMAND, MAKEWPARAM(IdMemberMute, BN_CLICKED), reinterpret_cast<LPARAM>(mute));
+        SelectMemberRow(page, 2);
+        REQUIRE(WaitUntil([&] { return ::SendMessageW(mute, BM_GETCHECK, 0, 0) == BST_UNCHECKED; }, 3000));
+        const LRESULT entries = ::SendMessageW(voice, CB_GETCOUNT, 0, 0);
+        CHECK_EQ(entries, 4);  // one voice at four pitches
+        ::SendMessageW(voice, CB_SETCURSEL, entries - 1, 0);
+        ::PostMessageW(page, WM_COMMAND, MAKEWPARAM(IdMemberVoice, CBN_SELCHANGE), reinterpret_cast<LPARAM>(voice));
+        for (const ChatWindow* window : {&chat, &group})
+            ::SetWindowPos(window->hwnd(), nullptr, 680, 0, 340, 300, SWP_NOZORDER | SWP_NOACTIVATE);
+        Pump(3500);  // until the page has painted itself and the start-up balloon is gone
+        SaveScreenshot(nullptr, L"group-chat-page");
+
+        group.BringToFront();
+        REQUIRE(WaitUntil([&] { return ::GetForegroundWindow() == group.hwnd(); }, 3000));
+        SpokenSince(program, 0, &calls);
+        group.AppendMessage("dad", "quiet please", "19:01:00");
+        group.AppendMessage("mum", "loud and clear", "19:01:05");
+        REQUIRE(WaitUntil([&] { return !SpokenWith(program, calls, L"loud and clear").empty(); }, 6000));
+        CHECK_EQ(PitchOf(SpokenWith(program, calls, L"loud and clear")), 10);
+        CHECK(SpokenWith(program, calls, L"quiet please").empty());
+        CHECK(ProbeLog(main).find(L"quiet please") != std::wstring::npos);  // logged all the same
+        CHECK_EQ(program.Close(), 0ul);
+    }
+    // After a restart: dad is still muted, mum still at the highest pitch, sky still the user.
+    START_PROGRAM(program, main);
+    group.BringToFront();
+    REQUIRE(WaitForTicks(main, {.readsTaken = 2}));
+    size_t calls = 0;
+    SpokenSince(program, 0, &calls);
+    group.AppendMessage("dad", "still quiet", "19:02:00");
+    REQUIRE(WaitUntil([&] { return ProbeLog(main).find(L"still quiet") != std::wstring::npos; }, 6000));
+    group.AppendMessage("mum", "still loud", "19:02:05");
+    group.AppendMessage("sky", "me again", "19:02:06");
+    REQUIRE(WaitUntil([&] { return !SpokenWith(program, calls, L"still loud").empty(); }, 6000));
+    CHECK_EQ(PitchOf(SpokenWith(program, calls, L"still loud")), 10);
+    CHECK(SpokenWith(program, calls, L"still quiet").empty());
+    REQUIRE(WaitUntil([&] { return ProbeLog(main).find(L"me again") != std::wstring::npos; }, 6000));
+    CHECK(ProbeLog(main).find(L"008000 sky 19:02:06 说：") != std::wstring::npos);
     CHECK_EQ(program.Close(), 0ul);
 }
 

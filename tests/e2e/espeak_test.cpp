@@ -244,6 +244,39 @@ E2E_TEST(AnEmbeddedCommandInAMessageDoesNotRaiseAMutedVoice) {
     CHECK(*firstSound >= loud);
 }
 
+// A group member's voice: the voice process takes a variant and a pitch, and says while
+// it is busy that it is; the members' queue waits on that.
+E2E_TEST(TheEspeakEngineSpeaksAVariantAtAPitchAndTellsWhileItIsBusy) {
+    using namespace parlowen::speech;
+    EspeakVoiceEngine voice(std::make_shared<const VoiceProgram>(DriverFolder() + L"parlowen-voice.exe.so"));
+    const std::vector<InstalledVoice> voices = voice.GetVoices();
+    REQUIRE(!voices.empty());
+    CHECK_EQ(voices.front().language, std::string("cmn"));
+    const auto render = [&](const std::wstring& path, const std::wstring& text) {
+        EspeakFileStream file;
+        file.OpenForWrite(WideToAnsi(path));
+        voice.SetOutputStream(file);
+        voice.Speak(WideToAnsi(text));
+        const bool busy = voice.Speaking();
+        WaitUntil([&] { return voice.WaitUntilDone(0); }, 60000);
+        file.Close();
+        voice.ResetOutputToDefaultDevice();
+        std::ifstream in(path.c_str(), std::ios::binary);
+        return std::pair{busy, std::string((std::istreambuf_iterator<char>(in)), {})};
+    };
+    voice.SetVoice(*voices.front().token);
+    const auto plain = render(L"C:\\users\\Public\\plain.wav", kShortText);
+    voice.SetVariant("f2");
+    voice.SetPitch(6);
+    std::wstring long_;
+    for (int i = 0; i < 40; ++i) long_ += kShortText;
+    const auto member = render(L"C:\\users\\Public\\member.wav", long_);
+    CHECK(member.first);  // a long render is still under way right after it was asked for
+    CHECK(!voice.Speaking());
+    CHECK(plain.second.size() > 16000);
+    CHECK(member.second.substr(44, 32000) != plain.second.substr(44, 32000));  // another speaker
+}
+
 // The engine as the program drives it, given text no chat should contain: bytes that
 // are no GBK, control characters, 100 KB at once. Each is spoken or skipped, and the
 // same voice process goes on answering.

@@ -58,16 +58,19 @@ E2E_TEST(NotebookShowsTheEmptyLogAndTheOptionsPage) {
     RECT notebookRect = RectInParent(notebook);
     CHECK_EQ(notebookRect.right - notebookRect.left, 305);
     CHECK_EQ(notebookRect.bottom - notebookRect.top, 503);
-    CHECK_EQ(::SendMessageW(notebook, TCM_GETITEMCOUNT, 0, 0), 2);
+    CHECK_EQ(::SendMessageW(notebook, TCM_GETITEMCOUNT, 0, 0), 3);  // the group chats page after the two
     CHECK_EQ(::SendMessageW(notebook, TCM_GETCURSEL, 0, 0), 0);
 
     HWND messages = Child(notebook, IdTabSheet1);
     HWND options = Child(notebook, IdTabSheet2);
-    REQUIRE(messages && options);
+    HWND groups = Child(notebook, IdTabSheet3);
+    REQUIRE(messages && options && groups);
     CHECK_EQ(WindowText(messages), std::wstring(L"消息"));
     CHECK_EQ(WindowText(options), std::wstring(L"选项"));
+    CHECK_EQ(WindowText(groups), std::wstring(L"群聊"));
     CHECK(::IsWindowVisible(messages));
     CHECK(!::IsWindowVisible(options));
+    CHECK(!::IsWindowVisible(groups));
 
     HWND log = Child(messages, IdRichEdit1);
     REQUIRE(log != nullptr);

@@ -354,6 +354,7 @@ std::wstring SettingsPath() { return SettingsFolder() + L"\\set.ini"; }
 void RemoveSettings() {
     ::DeleteFileW(SettingsPath().c_str());
     ::DeleteFileW((SettingsPath() + L".tmp").c_str());
+    ::DeleteFileW((SettingsFolder() + L"\\people.txt").c_str());
     ::RemoveDirectoryW(SettingsFolder().c_str());
     ::DeleteFileW(SettingsFolder().c_str());
 }

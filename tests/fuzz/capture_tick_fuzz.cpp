@@ -23,6 +23,7 @@ public:
     ReadingOptions Options() override { return options; }
     void SpeakMine(std::string_view) override { ++spoken; }
     void SpeakFriend(std::string_view) override { ++spoken; }
+    void SpeakMember(const parlowen::chat::Speaker&, std::string_view, std::string_view) override { ++spoken; }
     void AppendLogEntry(std::string_view, std::string_view body, const parlowen::chat::Speaker&) override {
         if (body.empty()) std::abort();
         ++logged;

@@ -30,8 +30,8 @@ public:
     explicit RecordingOutput(const CaptureTick& tick) : tick_(tick) {}
 
     struct Event {
-        std::string what;  // "mine", "friend" or "log"
-        std::string text;  // spoken text, or the log header and body joined by '|'
+        std::string what;  // "mine", "friend", "member" or "log"
+        std::string text;  // spoken text (a member's after its name and group: "name@group:"), or the log header and body joined by '|'
         Role sender{};
         std::string lastHeaderSeen;
     };
@@ -42,6 +42,9 @@ public:
     ReadingOptions Options() override { return options; }
     void SpeakMine(std::string_view text) override { Record("mine", std::string(text)); }
     void SpeakFriend(std::string_view text) override { Record("friend", std::string(text)); }
+    void SpeakMember(const parlowen::chat::Speaker& member, std::string_view group, std::string_view text) override {
+        Record("member", member.name + "@" + std::string(group) + ":" + std::string(text), member.role);
+    }
     void AppendLogEntry(std::string_view header, std::string_view body, const parlowen::chat::Speaker& speaker) override {
         Record("log", std::string(header) + "|" + std::string(body), speaker.role);
     }
@@ -155,7 +158,7 @@ TEST_F(CaptureTickTest, ASenderFoundInTheTitleIsTheFriendAnyOtherIsMineOrInAGrou
         Tick();
         const std::vector<RecordingOutput::Event> events = TakeEvents();
         ASSERT_EQ(events.size(), 2u);
-        EXPECT_EQ(events[0].what, c.role == Role::Mine ? "mine" : "friend");
+        EXPECT_EQ(events[0].what, c.role == Role::Mine ? "mine" : c.role == Role::Friend ? "friend" : "member");
         EXPECT_EQ(events[1].sender, c.role);
     }
 }
@@ -377,8 +380,10 @@ TEST_F(CaptureTickTest, InAGroupTheUserIsTheUserAndAMemberIsNamedWhenTheSpeakerC
     std::vector<Role> roles;
     for (const auto& event : TakeEvents())
         event.what == "log" ? roles.push_back(event.sender) : spoken.push_back(event.what + ":" + event.text);
-    EXPECT_EQ(spoken, (std::vector<std::string>{"mine:sky" + kSaid + "coming",
-                                                "friend:at seven\r\nmum" + kSaid + "soup\r\nhot\r\nmum" + kSaid + "good"}));
+    const std::string group = "@" + familyGroup + ":";
+    EXPECT_EQ(spoken, (std::vector<std::string>{"mine:sky" + kSaid + "coming", "member:dad" + group + "at seven",
+                                                "member:mum" + group + "mum" + kSaid + "soup",
+                                                "member:mum" + group + "hot", "member:mum" + group + "mum" + kSaid + "good"}));
     EXPECT_EQ(roles, (std::vector<Role>{Role::Member, Role::Member, Role::Member, Role::Mine, Role::Member}));
 }
 

@@ -329,6 +329,7 @@ struct LoggingOutput : CaptureOutput {
     ReadingOptions Options() override { return {}; }
     void SpeakMine(std::string_view) override {}
     void SpeakFriend(std::string_view) override {}
+    void SpeakMember(const parlowen::chat::Speaker&, std::string_view, std::string_view) override {}
     void AppendLogEntry(std::string_view, std::string_view body, const parlowen::chat::Speaker&) override { logged.emplace_back(body); }
 };
 

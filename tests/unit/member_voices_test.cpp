@@ -43,10 +43,10 @@ TEST(MemberVoices, TiesAreBrokenByTheNameAloneOnEveryRun) {
 TEST(MemberVoices, TheUsersChoiceAndMuteWinAndAreNeverForgotten) {
     MemberVoices voices;
     voices.Meet("g", "moon", kTwoVoices);
-    EXPECT_TRUE(voices.Choose("moon", {"Anna", 99}));
+    EXPECT_TRUE(voices.Choose("moon", {"Anna", "f2", 99}));
     EXPECT_TRUE(voices.Mute("moon", true));
     EXPECT_FALSE(voices.Mute("nobody", true));
-    EXPECT_EQ(voices.Meet("g", "moon", kTwoVoices).variant, (VoiceVariant{"Anna", kMaxPitch}));
+    EXPECT_EQ(voices.Meet("g", "moon", kTwoVoices).variant, (VoiceVariant{"Anna", "f2", kMaxPitch}));
     EXPECT_TRUE(voices.Find("moon")->muted);
     for (std::size_t i = 0; i < MemberVoices::kMembersKept + 5; ++i)
         voices.Meet("flood", "n" + std::to_string(i), kTwoVoices);
@@ -59,13 +59,13 @@ TEST(PeopleFile, NamesOfAnyBytesComeBackAsTheyWereAndUnknownLinesArePassedOver) 
     using namespace parlowen::settings;
     const std::string hostile = std::string("a\tb\nc\\d\r\0e=[set]", 17) + std::string(5000, 'x');
     People people{{"我", hostile},
-                  {{hostile, {"Huihui", -5}, true, false, {"群\n1", ""}}, {"moon", {"", 0}, false, true, {}}}};
+                  {{hostile, {"Huihui", "m3", -5}, true, false, {"群\n1", ""}}, {"moon", {}, false, true, {}}}};
     const std::string file = FormatPeople(people);
     EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 5);
     EXPECT_EQ(ParsePeople(file), people);
     // A later version's line, a line cut short and a pitch that is no number.
-    EXPECT_EQ(ParsePeople(file + "nickname\tx\nmember\tcut\n" + "member\tm\tv\tloud\tchosen\tmuted\n").members.back(),
-              (Member{"m", {"v", 0}, true, true, {}}));
+    EXPECT_EQ(ParsePeople(file + "nickname\tx\nmember\tcut\n" + "member\tm\tv\t\tloud\tchosen\tmuted\n").members.back(),
+              (Member{"m", {"v", "", 0}, true, true, {}}));
 }
 
 }  // namespace

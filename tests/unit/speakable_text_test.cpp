@@ -18,5 +18,11 @@ TEST(SpeakableTextTest, ControlCharactersBecomeSpacesAndTextStaysAsItWas) {
     for (const auto& c : cases) EXPECT_EQ(SpeakableText(c.text), c.speakable) << c.text;
 }
 
+TEST(SpeakableTextTest, PitchMarkupKeepsTheMessageWordsToBeRead) {
+    EXPECT_EQ(PitchMarkup("\xC4\xE3</pitch><volume level=\"100\"/>&amp;\x01", 6),
+              "<pitch absmiddle=\"6\">\xC4\xE3&lt;/pitch&gt;&lt;volume level=\"100\"/&gt;&amp;amp; </pitch>");
+    EXPECT_EQ(PitchMarkup("", -99), "<pitch absmiddle=\"-10\"></pitch>");
+}
+
 }  // namespace
 }  // namespace parlowen::speech

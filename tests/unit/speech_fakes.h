@@ -40,7 +40,13 @@ public:
     void SetVoice(const VoiceToken& token) override { Record("SetVoice", static_cast<const FakeToken&>(token).name); }
     void SetRate(int rate) override { Record("SetRate", std::to_string(rate)); }
     void SetVolume(int volume) override { Record("SetVolume", std::to_string(volume)); }
+    void SetPitch(int pitch) override { Record("SetPitch", std::to_string(pitch)); }
+    std::vector<std::string> variants;
+    std::vector<std::string> Variants() override { return variants; }
+    void SetVariant(const std::string& variant) override { Record("SetVariant", variant); }
     void Speak(std::string_view text) override { Record("Speak", std::string(text)); }
+    bool speaking = false;  // what Speaking() answers: the test says when an utterance ends
+    bool Speaking() override { return speaking; }
     void SetAllowAudioOutputFormatChanges(bool allow) override {
         Record("SetAllowAudioOutputFormatChanges", allow ? "true" : "false");
     }

@@ -111,6 +111,69 @@ TEST_F(VoiceProfilesTest, NewUtteranceCutsOffOnlyItsOwnProfile) {
     EXPECT_EQ(journal.back(), "mine.Speak two");
 }
 
+TEST_F(VoiceProfilesTest, MembersWaitForTheFriendVoiceAndEachSpeaksInItsOwnVariant) {
+    InstallVoices({"Alpha", "Beta"});
+    LoadAndForget({.mine = {}, .friend_ = {.voice = 0, .rate = -2, .volume = 70}});
+    profiles.SpeakMember({"Beta", "f2", 6}, "one");
+    friendVoice.speaking = true;
+    profiles.SpeakMember({"Gone", "", -5}, "two");  // an uninstalled voice: the friend profile's, at its pitch
+    profiles.SpeakNextMember();
+    EXPECT_EQ(journal, (std::vector<std::string>{"friend.SetVoice Beta", "friend.SetRate -2", "friend.SetVolume 70",
+                                                 "friend.SetVariant f2", "friend.SetPitch 6", "friend.Speak one"}));
+    friendVoice.speaking = false;
+    profiles.SpeakNextMember();
+    EXPECT_EQ(std::vector<std::string>(journal.end() - 2, journal.end()),
+              (std::vector<std::string>{"friend.SetPitch -5", "friend.Speak two"}));
+    EXPECT_EQ(journal[journal.size() - 6], "friend.SetVoice Alpha");
+    EXPECT_FALSE(profiles.MembersWaiting());
+
+    friendVoice.speaking = true;
+    profiles.SpeakMember({}, "three");
+    profiles.StopSpeaking();  // empties the queue
+    friendVoice.speaking = false;
+    journal.clear();
+    profiles.SpeakNextMember();
+    EXPECT_TRUE(journal.empty());
+}
+
+TEST_F(VoiceProfilesTest, MembersGetTheVoicesOfTheFriendVoicesLanguageAndTheEnginesVariants) {
+    for (auto [name, language] : {std::pair{"Huihui", "804"}, {"Anna", "409"}, {"Unsaid", ""}, {"Kangkang", "804"}})
+        mineVoice.installed.push_back({name, std::make_shared<FakeToken>(name), language});
+    friendVoice.variants = {"f2"};
+    LoadAndForget({.mine = {}, .friend_ = {.voice = 3}});
+    const std::vector<VoiceVariant> variants = profiles.MemberVariants();
+    ASSERT_EQ(variants.size(), 3u * 2 * std::size(kMemberPitches));
+    EXPECT_EQ(std::vector<VoiceVariant>(variants.begin(), variants.begin() + 4),
+              (std::vector<VoiceVariant>{{"Huihui", "", 0}, {"Unsaid", "", 0}, {"Kangkang", "", 0}, {"Huihui", "f2", 0}}));
+}
+
+TEST(MemberQueue, ABacklogPassesOverTheOldestWithOneNoticeAndKeepsTheNewest) {
+    struct Case {
+        const char* what;
+        std::size_t messages, characters;  // Chinese characters a message
+        std::size_t passedOver;
+    } const cases[] = {
+        {"few and short", 10, 4, 0},
+        {"more than ten", 13, 4, 3},
+        {"thirty seconds of speech", 6, 39, 3},  // just under 10 s each: three wait within 30 s
+        {"one message longer than the bound", 1, 400, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MemberQueue queue;
+        for (std::size_t i = 0; i < c.messages; ++i)
+            queue.Push({std::to_string(i) + std::string(c.characters * 2, '\xB0'), {}}, 0);
+        std::vector<std::string> said;
+        while (auto next = queue.Next()) said.push_back(next->text.substr(0, next->text.find('\xB0')));
+        std::vector<std::string> expected;
+        if (c.passedOver > 0) expected.push_back(PassedOverNotice(c.passedOver));
+        for (std::size_t i = c.passedOver; i < c.messages; ++i) expected.push_back(std::to_string(i));
+        EXPECT_EQ(said, expected);
+    }
+    EXPECT_EQ(PassedOverNotice(3), "\xCC\xF8\xB9\xFD" "3" "\xCC\xF5\xCF\xFB\xCF\xA2");  // 跳过3条消息
+    EXPECT_EQ(SpeakingTime(std::string(8, '\xB0'), 10), std::chrono::milliseconds(333));  // three times as fast
+}
+
 TEST_F(VoiceProfilesTest, StopDisconnectsBothVoices) {
     InstallVoices({"Alpha"});
     LoadAndForget();

@@ -24,7 +24,7 @@ TEST(VoiceProtocol, DecodingToleratesCarriageReturnsAndStrayBackslashes) {
 }
 
 TEST(VoiceProtocol, GreetingCarriesTheVersion) {
-    EXPECT_EQ(GreetingLine(), "parlowen-voice\t2\n");
+    EXPECT_EQ(GreetingLine(), "parlowen-voice\t3\n");
     EXPECT_EQ(GreetingVersion("parlowen-voice\t1"), 1);
     EXPECT_EQ(GreetingVersion("parlowen-voice\t2\r"), 2);
     EXPECT_EQ(GreetingVersion("parlowen-voice\t1x"), std::nullopt);

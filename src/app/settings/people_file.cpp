@@ -10,8 +10,9 @@ constexpr std::string_view kHeading = "parlowen-people", kVersion = "1";
 constexpr std::string_view kUser = "user", kMember = "member";
 constexpr std::string_view kChosen = "chosen", kAutomatic = "automatic", kMuted = "muted", kHeard = "heard";
 
-// member, name, voice, pitch, chosen|automatic, muted|heard, then the groups it was met in.
-constexpr std::size_t kMemberFields = 6;
+// member, name, voice, variant, pitch, chosen|automatic, muted|heard, then the groups it
+// was met in.
+constexpr std::size_t kMemberFields = 7;
 
 }  // namespace
 
@@ -19,7 +20,7 @@ std::string FormatPeople(const People& people) {
     std::string text = text::EncodeLine({std::string(kHeading), std::string(kVersion)});
     for (const std::string& name : people.userNames) text += text::EncodeLine({std::string(kUser), name});
     for (const speech::Member& member : people.members) {
-        text::Fields fields{std::string(kMember), member.name, member.variant.voice,
+        text::Fields fields{std::string(kMember), member.name, member.variant.voice, member.variant.variant,
                             std::to_string(member.variant.pitch),
                             std::string(member.chosenByUser ? kChosen : kAutomatic),
                             std::string(member.muted ? kMuted : kHeard)};
@@ -38,9 +39,12 @@ People ParsePeople(std::string_view text) {
         if (fields.size() == 2 && fields[0] == kUser && !fields[1].empty()) {
             people.userNames.push_back(fields[1]);
         } else if (fields.size() >= kMemberFields && fields[0] == kMember && !fields[1].empty()) {
-            speech::Member member{fields[1], {fields[2], ParseInteger(fields[3]).value_or(0)}, fields[4] == kChosen,
-                                  fields[5] == kMuted, {fields.begin() + kMemberFields, fields.end()}};
-            people.members.push_back(std::move(member));
+            speech::Member& member = people.members.emplace_back();
+            member.name = fields[1];
+            member.variant = {fields[2], fields[3], ParseInteger(fields[4]).value_or(0)};
+            member.chosenByUser = fields[5] == kChosen;
+            member.muted = fields[6] == kMuted;
+            member.groups.assign(fields.begin() + kMemberFields, fields.end());
         }
     }
     return people;

@@ -1,0 +1,196 @@
+#include "app/people_page_win32.h"
+
+#include "app/control_ids.h"
+#include "win32/child_window_win32.h"
+#include "win32/text_win32.h"
+
+#include <algorithm>
+
+namespace parlowen::app {
+namespace {
+
+using win32::CreateChild;
+
+enum Column { kName, kVoice, kMuted };
+
+std::wstring VariantText(const speech::VoiceVariant& variant) {
+    std::wstring text = variant.voice.empty() ? L"好友的声音" : win32::AnsiToWide(variant.voice);
+    if (!variant.variant.empty()) text += L"（" + win32::AnsiToWide(variant.variant) + L"）";
+    if (variant.pitch != 0) text += L"，音调 " + std::wstring(variant.pitch > 0 ? L"+" : L"") + std::to_wstring(variant.pitch);
+    return text;
+}
+
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+HWND CreateMemberList(HWND page) {
+    HWND list = CreateChild(page, WC_LISTVIEWW, L"",
+                            LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SORTASCENDING | WS_BORDER | WS_TABSTOP,
+                            {12, 130, 277, 256}, IdMemberList);
+    ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    const struct {
+        const wchar_t* caption;
+        int width;
+    } columns[] = {{L"成员", 84}, {L"声音", 146}, {L"静音", 40}};
+    for (int i = 0; i < 3; ++i) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = const_cast<wchar_t*>(columns[i].caption);
+        column.cx = columns[i].width;
+        ::SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+    }
+    return list;
+}
+
+void SetCell(HWND list, int row, int column, const std::wstring& text) {
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = const_cast<wchar_t*>(text.c_str());
+    ::SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+}
+
+}  // namespace
+
+PeoplePage::PeoplePage(HWND page, PeopleWin32& people, speech::VoiceProfiles& profiles)
+    : people_(people), profiles_(profiles) {
+    CreateChild(page, L"STATIC", L"我的昵称（每行一个）：", 0, {12, 8, 277, 16}, IdLabelNicknames);
+    nicknames_ = CreateChild(page, L"EDIT", L"",
+                             ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
+                             {12, 26, 200, 74}, IdNicknames);
+    CreateChild(page, L"BUTTON", L"应用", BS_PUSHBUTTON | WS_TABSTOP, {220, 26, 69, 24}, IdApplyNicknames);
+    CreateChild(page, L"STATIC", L"群聊中见过的成员：", 0, {12, 110, 277, 16}, IdLabelMembers);
+    members_ = CreateMemberList(page);
+    CreateChild(page, L"STATIC", L"声音：", 0, {12, 397, 40, 16}, IdLabelMemberVoice);
+    voice_ = CreateChild(page, WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, {56, 393, 233, 200},
+                         IdMemberVoice);
+    mute_ = CreateChild(page, L"BUTTON", L"静音（记入日志，不朗读）", BS_AUTOCHECKBOX | WS_TABSTOP, {56, 424, 233, 18},
+                        IdMemberMute);
+    Refresh();
+}
+
+void PeoplePage::Refresh() {
+    if (::GetFocus() != nicknames_) {
+        std::wstring text;
+        for (const std::string& name : people_.tick().UserNames()) text += win32::AnsiToWide(name) + L"\r\n";
+        ::SetWindowTextW(nicknames_, text.c_str());
+    }
+    ShowMembers();
+}
+
+void PeoplePage::ShowMembers() {
+    const std::string selected = SelectedMember();
+    ::SendMessageW(members_, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(members_, LVM_DELETEALLITEMS, 0, 0);
+    rowNames_.clear();
+    for (const speech::Member& member : people_.members().members()) rowNames_.push_back(member.name);
+    for (std::size_t i = 0; i < rowNames_.size(); ++i) {
+        const speech::Member& member = people_.members().members()[i];
+        const std::wstring name = win32::AnsiToWide(member.name);
+        LVITEMW item{};
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = INT_MAX;
+        item.pszText = const_cast<wchar_t*>(name.c_str());
+        item.lParam = static_cast<LPARAM>(i);
+        const int row = static_cast<int>(::SendMessageW(members_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+        SetCell(members_, row, kVoice, VariantText(member.variant) + (member.chosenByUser ? L"（自选）" : L""));
+        SetCell(members_, row, kMuted, member.muted ? L"是" : L"");
+        if (member.name == selected) {
+            LVITEMW state{};
+            state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+            ::SendMessageW(members_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+        }
+    }
+    ::SendMessageW(members_, WM_SETREDRAW, TRUE, 0);
+    ShowSelectedMember();
+}
+
+std::string PeoplePage::SelectedMember() const {
+    const int row = static_cast<int>(::SendMessageW(members_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (row < 0) return {};
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    ::SendMessageW(members_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    const auto index = static_cast<std::size_t>(item.lParam);
+    return index < rowNames_.size() ? rowNames_[index] : std::string();
+}
+
+std::vector<speech::VoiceVariant> PeoplePage::ListedVariants(const speech::Member* member) const {
+    std::vector<speech::VoiceVariant> variants = profiles_.MemberVariants();
+    if (member && std::find(variants.begin(), variants.end(), member->variant) == variants.end())
+        variants.push_back(member->variant);
+    return variants;
+}
+
+void PeoplePage::ShowSelectedMember() {
+    const speech::Member* member = people_.members().Find(SelectedMember());
+    listed_ = ListedVariants(member);
+    ::SendMessageW(voice_, CB_RESETCONTENT, 0, 0);
+    for (const speech::VoiceVariant& variant : listed_)
+        ::SendMessageW(voice_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(VariantText(variant).c_str()));
+    const auto shown = member ? std::find(listed_.begin(), listed_.end(), member->variant) : listed_.end();
+    ::SendMessageW(voice_, CB_SETCURSEL, shown == listed_.end() ? -1 : shown - listed_.begin(), 0);
+    ::SendMessageW(mute_, BM_SETCHECK, member && member->muted ? BST_CHECKED : BST_UNCHECKED, 0);
+    ::EnableWindow(voice_, member != nullptr);
+    ::EnableWindow(mute_, member != nullptr);
+}
+
+void PeoplePage::ApplyNicknames() {
+    std::vector<std::string> names;
+    const std::wstring text = WindowText(nicknames_);
+    for (std::size_t start = 0; start <= text.size();) {
+        std::size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos) end = text.size();
+        std::wstring line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == L'\r') line.pop_back();
+        if (!line.empty()) names.push_back(win32::WideToAnsi(line));
+        start = end + 1;
+    }
+    people_.tick().SetUserNames(names);
+    ::SetFocus(members_);  // the box then shows the names as they were kept
+    Refresh();
+}
+
+void PeoplePage::ApplySelectedVoice() {
+    const LRESULT entry = ::SendMessageW(voice_, CB_GETCURSEL, 0, 0);
+    if (entry < 0 || static_cast<std::size_t>(entry) >= listed_.size()) return;
+    if (people_.members().Choose(SelectedMember(), listed_[static_cast<std::size_t>(entry)])) ShowMembers();
+}
+
+void PeoplePage::ApplyMute() {
+    const bool muted = ::SendMessageW(mute_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    if (people_.members().Mute(SelectedMember(), muted)) ShowMembers();
+}
+
+bool PeoplePage::OnCommand(unsigned id, unsigned notification) {
+    switch (id) {
+    case IdApplyNicknames:
+        if (notification == BN_CLICKED) ApplyNicknames();
+        return true;
+    case IdMemberVoice:
+        if (notification == CBN_SELCHANGE) ApplySelectedVoice();
+        return true;
+    case IdMemberMute:
+        if (notification == BN_CLICKED) ApplyMute();
+        return true;
+    case IdNicknames:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool PeoplePage::OnNotify(const NMHDR& header) {
+    if (header.hwndFrom != members_) return false;
+    if (header.code == LVN_ITEMCHANGED) {
+        const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+        if ((change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_SELECTED))
+            ShowSelectedMember();
+    }
+    return true;
+}
+
+}  // namespace parlowen::app

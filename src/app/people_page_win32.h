@@ -1,0 +1,52 @@
+// The page "群聊": the user's nicknames, which tell the user's own messages in a group,
+// and the members met in group chats, each with its voice, which the user can change,
+// and mute. What the user changes here takes effect at once and is saved.
+#pragma once
+
+#include "app/people_win32.h"
+#include "speech/voice_profiles.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+namespace parlowen::app {
+
+class PeoplePage {
+public:
+    // Builds the controls on `page`.
+    PeoplePage(HWND page, PeopleWin32& people, speech::VoiceProfiles& profiles);
+    PeoplePage(const PeoplePage&) = delete;
+    PeoplePage& operator=(const PeoplePage&) = delete;
+
+    // Shows the nicknames and the members as they are now; the nicknames box only when
+    // the user is not editing it.
+    void Refresh();
+    // Notifications of the page's controls; each answers whether it was one of them.
+    bool OnCommand(unsigned id, unsigned notification);
+    bool OnNotify(const NMHDR& header);
+
+private:
+    void ShowMembers();
+    void ShowSelectedMember();
+    void ApplyNicknames();
+    void ApplySelectedVoice();
+    void ApplyMute();
+    // The selected member's name; empty when none is selected.
+    std::string SelectedMember() const;
+    // The variants the voice box lists: every one a member may get, and the selected
+    // member's own when it is not among them.
+    std::vector<speech::VoiceVariant> ListedVariants(const speech::Member* member) const;
+
+    HWND nicknames_, members_, voice_, mute_;
+    std::vector<speech::VoiceVariant> listed_;  // what the voice box shows, in its order
+    // The members' names as they are, by each row's item data: a name of bytes that are
+    // no text shows garbled, but is still the member's.
+    std::vector<std::string> rowNames_;
+    PeopleWin32& people_;
+    speech::VoiceProfiles& profiles_;
+};
+
+}  // namespace parlowen::app
