@@ -132,6 +132,9 @@ void VoiceProfiles::StopSpeaking() noexcept {
 }
 
 std::vector<VoiceVariant> VoiceProfiles::MemberVariants() {
+    // Before Load nothing is asked of the engine: asking would choose it, and list its
+    // voices, before start-up has installed the program's own.
+    if (voices_.empty()) return {};
     // A voice of another language reads the chat as noise, or not at all.
     const int friendVoice = settings_.friend_.voice;
     const std::string language = friendVoice >= 0 && friendVoice < static_cast<int>(voices_.size())

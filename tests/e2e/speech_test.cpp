@@ -46,6 +46,7 @@ E2E_TEST(VoiceBoxesListTheInstalledVoicesAndStartUpConfiguresBothVoices) {
     for (size_t i = 0; i < ids.size(); ++i) {
         expected.push_back({"voice1", "Item", std::to_string(i), ids[i]});
         expected.push_back({"voice1", "GetDescription", ids[i], "0"});
+        expected.push_back({"voice1", "GetAttribute", ids[i], "NOTIMPL"});  // its language, where the token tells
     }
     const Calls configure = {{"voice1", "putref_Voice", ids[0]}, {"voice2", "create"},
                              {"voice2", "putref_Voice", ids[0]}, {"voice1", "put_Rate", "0"},

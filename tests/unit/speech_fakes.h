@@ -42,7 +42,10 @@ public:
     void SetVolume(int volume) override { Record("SetVolume", std::to_string(volume)); }
     void SetPitch(int pitch) override { Record("SetPitch", std::to_string(pitch)); }
     std::vector<std::string> variants;
-    std::vector<std::string> Variants() override { return variants; }
+    std::vector<std::string> Variants() override {
+        Record("Variants", "");
+        return variants;
+    }
     void SetVariant(const std::string& variant) override { Record("SetVariant", variant); }
     void Speak(std::string_view text) override { Record("Speak", std::string(text)); }
     bool speaking = false;  // what Speaking() answers: the test says when an utterance ends

@@ -140,6 +140,10 @@ TEST_F(VoiceProfilesTest, MembersGetTheVoicesOfTheFriendVoicesLanguageAndTheEngi
     for (auto [name, language] : {std::pair{"Huihui", "804"}, {"Anna", "409"}, {"Unsaid", ""}, {"Kangkang", "804"}})
         mineVoice.installed.push_back({name, std::make_shared<FakeToken>(name), language});
     friendVoice.variants = {"f2"};
+    // Before start-up has loaded the profiles, the engine is not asked: that would choose
+    // it before the program's own voices are installed.
+    EXPECT_TRUE(profiles.MemberVariants().empty());
+    EXPECT_TRUE(journal.empty());
     LoadAndForget({.mine = {}, .friend_ = {.voice = 3}});
     const std::vector<VoiceVariant> variants = profiles.MemberVariants();
     ASSERT_EQ(variants.size(), 3u * 2 * std::size(kMemberPitches));
