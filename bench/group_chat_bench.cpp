@@ -11,7 +11,7 @@
 // a check fails; the times are printed, never judged.
 #include "capture/capture_tick.h"
 #include "capture/history_tail.h"
-#include "speech/member_queue.h"
+#include "speech/utterance_queue.h"
 #include "speech/member_voices.h"
 #include "speech/voice_engine.h"
 #include "speech/voice_profiles.h"
@@ -275,7 +275,7 @@ public:
         const speech::Member& known = members_.Meet(group, member.name, profiles_.MemberVariants());
         if (known.muted) return;
         journal_.entries.push_back({SpeechJournal::Kind::HandedOver, std::string(text)});
-        profiles_.SpeakMember(known.variant, text);
+        profiles_.SpeakQueued(chat::Role::Member, known.variant, text);
     }
     void AppendLogEntry(std::string_view header, std::string_view body, const chat::Speaker& speaker) override {
         log.push_back({std::string(header), std::string(body), speaker.role});
@@ -351,13 +351,13 @@ Run PlayChat(const std::vector<Sent>& sent, const Scene& scene) {
     // Shown as they come, read once a second, the members' queue served every 200 ms
     // while it holds anything; then on till the last is read and said.
     auto next = sent.begin();
-    for (clock.now = 0ms; next != sent.end() || clock.now < sent.back().at + 3s || profiles.MembersWaiting() ||
+    for (clock.now = 0ms; next != sent.end() || clock.now < sent.back().at + 3s || profiles.Waiting() ||
                           friendVoice.Speaking();
          clock.now += kMembersTimer) {
         for (; next != sent.end() && next->at <= clock.now; ++next)
             history.Append(scene.names[next->sender] + " " + TimeOfDay(next->at), next->body);
         if (clock.now % kCaptureTick == 0ms) ReadAndHandle(tick, reader, scene.window, history, output, clock);
-        if (profiles.MembersWaiting()) profiles.SpeakNextMember();
+        if (profiles.Waiting()) profiles.SpeakNextQueued();
     }
 
     run.log = std::move(output.log);
@@ -538,8 +538,8 @@ int main() {
                 heard.heardOutOfOrder, heard.unknown);
     std::printf("members' messages cut off while being said: %d\n", heard.cutOff);
     std::printf("most waiting at once: %zu messages (bound %zu), %.1f s of speech (bound %lld s)\n", heard.mostWaiting,
-                speech::MemberQueue::kMostWaiting, static_cast<double>(heard.longestWait.count()) / 1000,
-                static_cast<long long>(speech::MemberQueue::kLongestWait.count()));
+                speech::UtteranceQueue::kMostWaiting, static_cast<double>(heard.longestWait.count()) / 1000,
+                static_cast<long long>(speech::UtteranceQueue::kLongestWait.count()));
     std::printf("voices: the %d members got %zu distinct variants of %zu (%zu voices, %zu pitches)\n", kMembers,
                 group.memberVariants.size(), group.variantsAvailable, kVoices.size(),
                 std::size(speech::kMemberPitches));
@@ -553,7 +553,7 @@ int main() {
     clean &= Report("no member's message cut off", heard.cutOff == 0);
     clean &= Report("members' messages heard in order, each passed over announced",
                     !heard.heardOutOfOrder && !heard.unknown && heard.announced == heard.passedOver());
-    clean &= Report("the queue's bounds kept", heard.mostWaiting <= speech::MemberQueue::kMostWaiting &&
-                                                    heard.longestWait <= speech::MemberQueue::kLongestWait);
+    clean &= Report("the queue's bounds kept", heard.mostWaiting <= speech::UtteranceQueue::kMostWaiting &&
+                                                    heard.longestWait <= speech::UtteranceQueue::kLongestWait);
     return clean ? 0 : 1;
 }

@@ -20,6 +20,7 @@ add_executable(unit_tests
   tests/unit/remote_block_test.cpp
   tests/unit/request_layout_test.cpp
   tests/unit/speakable_text_test.cpp
+  tests/unit/spoken_form_test.cpp
   tests/unit/member_voices_test.cpp
   tests/unit/start_back_off_test.cpp
   tests/unit/message_log_test.cpp
@@ -50,7 +51,7 @@ gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
 option(PARLOWEN_BENCHMARKS "Build the benchmarks (needs Google Benchmark)" OFF)
 if(PARLOWEN_BENCHMARKS)
   find_package(benchmark REQUIRED)
-  foreach(bench chat_text_bench capture_tick_bench group_chat_bench)
+  foreach(bench chat_text_bench capture_tick_bench group_chat_bench spoken_form_bench)
     add_executable(${bench} bench/${bench}.cpp)
     target_link_libraries(${bench} PRIVATE parlowen_core benchmark::benchmark)
   endforeach()

@@ -27,6 +27,7 @@ add_library(parlowen_win32 STATIC
   src/app/options_page_win32.cpp
   src/app/people_page_win32.cpp
   src/app/people_win32.cpp
+  src/app/speaking_rules_box_win32.cpp
   src/app/settings/get_path_win32.cpp
   src/app/settings/profile_store_win32.cpp
   src/app/settings/people_file_win32.cpp

@@ -13,7 +13,7 @@ if ! { cmake --preset fuzz && cmake --build --preset fuzz; } >build/fuzz/build.l
   exit 1
 fi
 status=0
-for target in chat_text settings message_log capture_tick history_tail simulated_messenger; do
+for target in chat_text settings message_log capture_tick history_tail simulated_messenger spoken_form; do
   corpus=build/fuzz/corpus/$target
   mkdir -p "$corpus"
   cp tests/fuzz/seeds/$target/* "$corpus/"

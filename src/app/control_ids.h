@@ -42,7 +42,7 @@ enum ControlId : unsigned {
     IdLabelRate1,
     IdLabelVolume1,
 
-    // The page "群聊".
+    // The page "群聊与朗读".
     IdLabelNicknames = 400,
     IdNicknames,
     IdApplyNicknames,
@@ -51,6 +51,14 @@ enum ControlId : unsigned {
     IdLabelMemberVoice,
     IdMemberVoice,
     IdMemberMute,
+    IdGroupSpeaking = 420,
+    IdSpeakLinks,
+    IdSpeakSymbols,
+    IdSpeakRepeats,
+    IdLabelLongest,
+    IdLongestMessage,
+    IdLabelLongestUnit,
+    IdQueueMessages,
 };
 
 enum MenuId : unsigned {
@@ -75,12 +83,12 @@ enum MenuId : unsigned {
 enum TimerId : unsigned {
     IdTimer2 = 2,  // capture tick
     IdTimer3 = 3,  // chat window tracking tick
-    IdMembersTimer = 4,  // runs while group members' messages wait to be said
+    IdQueueTimer = 4,  // runs while messages wait to be said
 };
 
 inline constexpr unsigned kTimerIntervalMs = 1000;
-// How soon a waiting member's message follows the one before it.
-inline constexpr unsigned kMembersTimerMs = 200;
+// How soon a waiting message follows the one before it.
+inline constexpr unsigned kQueueTimerMs = 200;
 inline constexpr unsigned kTrayIconId = 1;
 // What the notification area sends the main window about the tray icon.
 inline constexpr UINT kTrayCallbackMessage = WM_APP + 1;

@@ -53,7 +53,7 @@ void TFmain::CreateControls() {
     // A page that cannot be built is reported; the rest of the window still comes up.
     RunReportingFailure([&] { richEdit1_ = CreateLogPane(tabSheets_[0], logFont_.get()); });
     RunReportingFailure([&] { optionsPage_ = std::make_unique<OptionsPage>(tabSheets_[1], profiles_, settings_.reading); });
-    RunReportingFailure([&] { peoplePage_ = std::make_unique<PeoplePage>(tabSheets_[2], people_, profiles_); });
+    RunReportingFailure([&] { peoplePage_ = std::make_unique<PeoplePage>(tabSheets_[2], people_, profiles_, settings_.speaking); });
     RunReportingFailure([&] { CreateStatusBar(hwnd_, formFont_.get()); });
 
     // Every control speaks the form's font, except the log, which has its own.
@@ -69,7 +69,7 @@ void TFmain::CreateNotebook() {
                                 WS_EX_CONTROLPARENT);
     ::SendMessageW(pageControl1_, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
 
-    const wchar_t* captions[] = {L"消息", L"选项", L"群聊"};
+    const wchar_t* captions[] = {L"消息", L"选项", L"群聊与朗读"};
     for (int i = 0; i < kPages; ++i) {
         TCITEMW item{};
         item.mask = TCIF_TEXT;

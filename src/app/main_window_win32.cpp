@@ -67,7 +67,7 @@ void RegisterWindowClasses(HINSTANCE instance) {
 TFmain::TFmain(HINSTANCE instance)
     : instance_(instance),
       profiles_(speech_.mineVoice(), speech_.friendVoice(), settings_.voices),
-      messageOutput_(settings_.reading, profiles_, people_, hwnd_, richEdit1_, logCaret_) {}
+      messageOutput_(settings_.reading, settings_.speaking, profiles_, people_, hwnd_, richEdit1_, logCaret_) {}
 
 TFmain::~TFmain() { Destroy(); }
 
@@ -150,7 +150,7 @@ LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_TIMER:
         if (wParam == IdTimer2) Timer2Timer();
-        if (wParam == IdMembersTimer) messageOutput_.MembersTimer();
+        if (wParam == IdQueueTimer) messageOutput_.QueueTimer();
         if (wParam == IdTimer3) {
             Timer3Timer();
             if (trayIcon1_) trayIcon1_->ShowIfMissing();  // the notification area may have come up since
@@ -211,6 +211,8 @@ void TFmain::FormCreate() {
     settings_.voices = stored.voices;
     profiles_.Load();
     LoadReadingOptions(stored.reading);
+    settings_.speaking = stored.speaking;
+    if (peoplePage_) peoplePage_->ShowSpeakingRules();
     settingsLoaded_ = !settingsFailure;
     if (peoplePage_) peoplePage_->Refresh();
     ShowStartupShortcutMarks();

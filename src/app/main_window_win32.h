@@ -92,7 +92,7 @@ private:
     std::unique_ptr<TrayIcon> trayIcon1_;
     HWND pageControl1_ = nullptr, richEdit1_ = nullptr;
     log::LogCaret logCaret_;  // where the log's caret goes once the user can see it
-    HWND tabSheets_[3] = {};  // "消息", "选项", "群聊"
+    HWND tabSheets_[3] = {};  // "消息", "选项", "群聊与朗读"
     bool plainTextMode_ = false;  // the log's plain-text mode: set by each save by the file's extension
 
     // What the user has set, and the voice profiles that speak with it on the speech

@@ -12,16 +12,26 @@ void MessageOutputWin32::SpeakMember(const chat::Speaker& member, std::string_vi
         const speech::Member& known =
             people_.members().Meet(group, member.name, profiles_.MemberVariants());
         if (known.muted) return;
-        profiles_.SpeakMember(known.variant, text);
-        if (profiles_.MembersWaiting()) ::SetTimer(mainWindow_, IdMembersTimer, kMembersTimerMs, nullptr);
+        profiles_.SpeakQueued(chat::Role::Member, known.variant, text);
+        StartTimerWhileWaiting();
     } catch (...) {
         // Out of memory: the message is logged, not heard.
     }
 }
 
-void MessageOutputWin32::MembersTimer() noexcept {
-    profiles_.SpeakNextMember();
-    if (!profiles_.MembersWaiting()) ::KillTimer(mainWindow_, IdMembersTimer);
+void MessageOutputWin32::Speak(chat::Role speaker, std::string_view text) noexcept {
+    if (!speaking_.queueMessages) return profiles_.Speak(speaker, text);
+    profiles_.SpeakQueued(speaker, {}, text);
+    StartTimerWhileWaiting();
+}
+
+void MessageOutputWin32::StartTimerWhileWaiting() noexcept {
+    if (profiles_.Waiting()) ::SetTimer(mainWindow_, IdQueueTimer, kQueueTimerMs, nullptr);
+}
+
+void MessageOutputWin32::QueueTimer() noexcept {
+    profiles_.SpeakNextQueued();
+    if (!profiles_.Waiting()) ::KillTimer(mainWindow_, IdQueueTimer);
 }
 
 void MessageOutputWin32::AppendLogEntry(std::string_view header, std::string_view body,

@@ -12,13 +12,12 @@
 namespace parlowen::app {
 namespace {
 
+using win32::CreateCheckBox;
 using win32::CreateChild;
+using win32::IsChecked;
 using win32::Offset;
 using win32::Rect;
-
-HWND CreateCheckBox(HWND page, const wchar_t* caption, Rect r, unsigned id) {
-    return CreateChild(page, L"BUTTON", caption, BS_AUTOCHECKBOX | WS_TABSTOP, r, id);
-}
+using win32::SetChecked;
 
 HWND CreateTrackBar(HWND page, Rect r, unsigned id, int minimum, int maximum) {
     HWND bar = CreateChild(page, TRACKBAR_CLASSW, L"", TBS_HORZ | TBS_AUTOTICKS | WS_TABSTOP, r, id);
@@ -29,12 +28,6 @@ HWND CreateTrackBar(HWND page, Rect r, unsigned id, int minimum, int maximum) {
     ::SendMessageW(bar, TBM_SETPAGESIZE, 0, 2);
     ::SendMessageW(bar, TBM_SETPOS, TRUE, 0);
     return bar;
-}
-
-bool IsChecked(HWND checkBox) { return ::SendMessageW(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
-void SetChecked(HWND checkBox, bool checked) {
-    ::SendMessageW(checkBox, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 int Position(HWND slider) { return static_cast<int>(::SendMessageW(slider, TBM_GETPOS, 0, 0)); }

@@ -29,7 +29,7 @@ std::wstring WindowText(HWND window) {
 HWND CreateMemberList(HWND page) {
     HWND list = CreateChild(page, WC_LISTVIEWW, L"",
                             LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SORTASCENDING | WS_BORDER | WS_TABSTOP,
-                            {12, 130, 277, 256}, IdMemberList);
+                            {12, 126, 277, 140}, IdMemberList);
     ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     const struct {
         const wchar_t* caption;
@@ -54,20 +54,22 @@ void SetCell(HWND list, int row, int column, const std::wstring& text) {
 
 }  // namespace
 
-PeoplePage::PeoplePage(HWND page, PeopleWin32& people, speech::VoiceProfiles& profiles)
+PeoplePage::PeoplePage(HWND page, PeopleWin32& people, speech::VoiceProfiles& profiles,
+                       speech::SpeakingRules& speaking)
     : people_(people), profiles_(profiles) {
+    // Made in the order the keyboard's Tab visits them.
     CreateChild(page, L"STATIC", L"我的昵称（每行一个）：", 0, {12, 8, 277, 16}, IdLabelNicknames);
     nicknames_ = CreateChild(page, L"EDIT", L"",
                              ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
                              {12, 26, 200, 74}, IdNicknames);
     CreateChild(page, L"BUTTON", L"应用", BS_PUSHBUTTON | WS_TABSTOP, {220, 26, 69, 24}, IdApplyNicknames);
-    CreateChild(page, L"STATIC", L"群聊中见过的成员：", 0, {12, 110, 277, 16}, IdLabelMembers);
+    CreateChild(page, L"STATIC", L"群聊中见过的成员：", 0, {12, 108, 277, 16}, IdLabelMembers);
     members_ = CreateMemberList(page);
-    CreateChild(page, L"STATIC", L"声音：", 0, {12, 397, 40, 16}, IdLabelMemberVoice);
-    voice_ = CreateChild(page, WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, {56, 393, 233, 200},
+    CreateChild(page, L"STATIC", L"声音：", 0, {12, 278, 40, 16}, IdLabelMemberVoice);
+    voice_ = CreateChild(page, WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, {56, 274, 233, 200},
                          IdMemberVoice);
-    mute_ = CreateChild(page, L"BUTTON", L"静音（记入日志，不朗读）", BS_AUTOCHECKBOX | WS_TABSTOP, {56, 424, 233, 18},
-                        IdMemberMute);
+    mute_ = win32::CreateCheckBox(page, L"静音（记入日志，不朗读）", {56, 302, 233, 18}, IdMemberMute);
+    speakingRules_.emplace(page, 328, speaking);
     Refresh();
 }
 
@@ -133,7 +135,7 @@ void PeoplePage::ShowSelectedMember() {
         ::SendMessageW(voice_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(VariantText(variant).c_str()));
     const auto shown = member ? std::find(listed_.begin(), listed_.end(), member->variant) : listed_.end();
     ::SendMessageW(voice_, CB_SETCURSEL, shown == listed_.end() ? -1 : shown - listed_.begin(), 0);
-    ::SendMessageW(mute_, BM_SETCHECK, member && member->muted ? BST_CHECKED : BST_UNCHECKED, 0);
+    win32::SetChecked(mute_, member && member->muted);
     ::EnableWindow(voice_, member != nullptr);
     ::EnableWindow(mute_, member != nullptr);
 }
@@ -161,8 +163,7 @@ void PeoplePage::ApplySelectedVoice() {
 }
 
 void PeoplePage::ApplyMute() {
-    const bool muted = ::SendMessageW(mute_, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    if (people_.members().Mute(SelectedMember(), muted)) ShowMembers();
+    if (people_.members().Mute(SelectedMember(), win32::IsChecked(mute_))) ShowMembers();
 }
 
 bool PeoplePage::OnCommand(unsigned id, unsigned notification) {
@@ -179,7 +180,7 @@ bool PeoplePage::OnCommand(unsigned id, unsigned notification) {
     case IdNicknames:
         return true;
     default:
-        return false;
+        return speakingRules_ && speakingRules_->OnCommand(id, notification);
     }
 }
 

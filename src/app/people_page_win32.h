@@ -1,14 +1,17 @@
-// The page "群聊": the user's nicknames, which tell the user's own messages in a group,
-// and the members met in group chats, each with its voice, which the user can change,
-// and mute. What the user changes here takes effect at once and is saved.
+// The page "群聊与朗读": the user's nicknames, which tell the user's own messages in a
+// group, the members met in group chats, each with its voice, which the user can change,
+// and mute, and how messages are said. What the user changes here takes effect at once
+// and is saved.
 #pragma once
 
 #include "app/people_win32.h"
+#include "app/speaking_rules_box_win32.h"
 #include "speech/voice_profiles.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,13 +20,17 @@ namespace parlowen::app {
 class PeoplePage {
 public:
     // Builds the controls on `page`.
-    PeoplePage(HWND page, PeopleWin32& people, speech::VoiceProfiles& profiles);
+    PeoplePage(HWND page, PeopleWin32& people, speech::VoiceProfiles& profiles, speech::SpeakingRules& speaking);
     PeoplePage(const PeoplePage&) = delete;
     PeoplePage& operator=(const PeoplePage&) = delete;
 
     // Shows the nicknames and the members as they are now; the nicknames box only when
     // the user is not editing it.
     void Refresh();
+    // Shows how messages are said, as the settings have it.
+    void ShowSpeakingRules() {
+        if (speakingRules_) speakingRules_->Show();
+    }
     // Notifications of the page's controls; each answers whether it was one of them.
     bool OnCommand(unsigned id, unsigned notification);
     bool OnNotify(const NMHDR& header);
@@ -41,6 +48,7 @@ private:
     std::vector<speech::VoiceVariant> ListedVariants(const speech::Member* member) const;
 
     HWND nicknames_, members_, voice_, mute_;
+    std::optional<SpeakingRulesBox> speakingRules_;
     std::vector<speech::VoiceVariant> listed_;  // what the voice box shows, in its order
     // The members' names as they are, by each row's item data: a name of bytes that are
     // no text shows garbled, but is still the member's.

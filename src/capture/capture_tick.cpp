@@ -116,9 +116,10 @@ void CaptureTick::HandleMessages(const ChatWindowRef& window, const std::vector<
         } else if (role == chat::Role::Mine && options.readMine) {
             lastMemberNamed.clear();
         }
-        const std::optional<std::string> spoken =
-            role == chat::Role::Mine ? SpokenText(options.readMine, readName, message->sender, message->body)
-                                     : SpokenText(options.readFriend, readName, message->sender, message->body);
+        const bool readMessage = role == chat::Role::Mine ? options.readMine : options.readFriend;
+        const std::optional<std::string> spoken = SpokenText(
+            readMessage, readName, readName ? output.SpokenForm(message->sender) : std::string(),
+            readMessage ? output.SpokenForm(message->body) : std::string());
         if (!spoken) continue;
         if (role == chat::Role::Member) {
             members.emplace_back(i, *spoken);

@@ -95,38 +95,46 @@ void VoiceProfiles::Speak(chat::Role speaker, std::string_view text) noexcept {
     }
 }
 
-void VoiceProfiles::SpeakMember(const VoiceVariant& variant, std::string_view text) noexcept {
+void VoiceProfiles::SpeakQueued(chat::Role speaker, const VoiceVariant& variant, std::string_view text) noexcept {
     try {
-        members_.Push({std::string(text), variant}, settings_.friend_.rate);
+        QueueOf(speaker).Push({std::string(text), variant}, settings_.Of(speaker).rate);
     } catch (...) {
         return;  // out of memory: not heard
     }
-    SpeakNextMember();
+    SpeakNextQueued();
 }
 
-void VoiceProfiles::SpeakNextMember() noexcept {
-    try {
-        if (members_.empty() || friend_.voice.Speaking()) return;
-        const std::optional<Utterance> next = members_.Next();
-        const auto installed = std::find_if(voices_.begin(), voices_.end(), [&](const InstalledVoice& voice) {
-            return !voice.description.empty() && voice.description == next->variant.voice;
-        });
-        const VoiceToken* token =
-            installed != voices_.end() ? installed->token.get() : SelectedToken(chat::Role::Friend);
-        if (token == nullptr) return;
-        friend_.voice.SetVoice(*token);
-        friend_.voice.SetRate(settings_.friend_.rate);
-        friend_.voice.SetVolume(settings_.friend_.volume);
-        friend_.voice.SetVariant(next->variant.variant);
-        friend_.voice.SetPitch(next->variant.pitch);
-        friend_.voice.Speak(next->text);
-    } catch (...) {
-        // An utterance that cannot be spoken is simply not heard.
+void VoiceProfiles::SpeakNextQueued() noexcept {
+    for (chat::Role speaker : {chat::Role::Mine, chat::Role::Friend}) {
+        try {
+            SpeakNextOf(speaker);
+        } catch (...) {
+            // An utterance that cannot be spoken is simply not heard.
+        }
     }
 }
 
+void VoiceProfiles::SpeakNextOf(chat::Role speaker) {
+    UtteranceQueue& queue = QueueOf(speaker);
+    Profile& p = Of(speaker);
+    if (queue.empty() || p.voice.Speaking()) return;
+    const std::optional<Utterance> next = queue.Next();
+    const auto installed = std::find_if(voices_.begin(), voices_.end(), [&](const InstalledVoice& voice) {
+        return !voice.description.empty() && voice.description == next->variant.voice;
+    });
+    const VoiceToken* token = installed != voices_.end() ? installed->token.get() : SelectedToken(speaker);
+    if (token == nullptr) return;
+    const ProfileSettings& settings = settings_.Of(speaker);
+    p.voice.SetVoice(*token);
+    p.voice.SetRate(settings.rate);
+    p.voice.SetVolume(settings.volume);
+    p.voice.SetVariant(next->variant.variant);
+    p.voice.SetPitch(next->variant.pitch);
+    p.voice.Speak(next->text);
+}
+
 void VoiceProfiles::StopSpeaking() noexcept {
-    members_.Clear();
+    for (UtteranceQueue& queue : queues_) queue.Clear();
     mine_.voice.Disconnect();
     friend_.voice.Disconnect();
 }

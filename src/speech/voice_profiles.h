@@ -4,7 +4,7 @@
 #pragma once
 
 #include "chat/speaker.h"
-#include "speech/member_queue.h"
+#include "speech/utterance_queue.h"
 #include "speech/voice_engine.h"
 #include "speech/voice_ranges.h"
 
@@ -69,17 +69,18 @@ public:
     // Speaks ANSI text with the profile as it is set now, cutting off that profile's
     // previous utterance. Never fails: any problem means silence.
     void Speak(chat::Role speaker, std::string_view text) noexcept;
-    // A group member's message, in `variant` at the friend profile's rate and volume
-    // (an empty or uninstalled voice: the friend profile's). It waits for what the
-    // friend voice is saying, in the members' queue. Never fails.
-    void SpeakMember(const VoiceVariant& variant, std::string_view text) noexcept;
-    // Says the next waiting member message once the friend voice is quiet: called
-    // often while MembersWaiting().
-    void SpeakNextMember() noexcept;
-    bool MembersWaiting() const noexcept { return !members_.empty(); }
+    // A message that waits for what its profile's voice is saying instead of cutting it
+    // off: a group member's always, the user's and the friend's where the user chose so.
+    // Said in `variant` at the profile's rate and volume (an empty or uninstalled voice:
+    // the profile's own). Never fails.
+    void SpeakQueued(chat::Role speaker, const VoiceVariant& variant, std::string_view text) noexcept;
+    // Says the next waiting message of each voice that is quiet: called often while
+    // Waiting().
+    void SpeakNextQueued() noexcept;
+    bool Waiting() const noexcept { return !queues_[0].empty() || !queues_[1].empty(); }
 
-    // Silences both voices at once and empties the members' queue; the next utterance
-    // speaks normally.
+    // Silences both voices at once and empties their queues; the next utterance speaks
+    // normally.
     void StopSpeaking() noexcept;
 
     // Every voice a group member may get: the installed voices that speak the friend
@@ -97,6 +98,8 @@ private:
     };
     Profile& Of(chat::Role speaker) { return speaker == chat::Role::Mine ? mine_ : friend_; }
     void SelectSavedVoice(chat::Role speaker);
+    UtteranceQueue& QueueOf(chat::Role speaker) { return queues_[speaker == chat::Role::Mine ? 0 : 1]; }
+    void SpeakNextOf(chat::Role speaker);
     void ApplyRate(chat::Role speaker, int position);
     void ApplyVolume(chat::Role speaker, int position);
 
@@ -104,7 +107,7 @@ private:
     Profile friend_;
     VoiceSettings& settings_;
     std::vector<InstalledVoice> voices_;  // held for the whole run, shared by both boxes
-    MemberQueue members_;
+    UtteranceQueue queues_[2];  // the mine voice's and the friend voice's, which members share
 };
 
 }  // namespace parlowen::speech

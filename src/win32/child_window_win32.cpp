@@ -15,4 +15,14 @@ HWND CreateChild(HWND parent, const wchar_t* windowClass, const wchar_t* text, D
     return hwnd;
 }
 
+HWND CreateCheckBox(HWND parent, const wchar_t* caption, Rect r, unsigned id) {
+    return CreateChild(parent, L"BUTTON", caption, BS_AUTOCHECKBOX | WS_TABSTOP, r, id);
+}
+
+bool IsChecked(HWND checkBox) { return ::SendMessageW(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void SetChecked(HWND checkBox, bool checked) {
+    ::SendMessageW(checkBox, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
 }  // namespace parlowen::win32

@@ -16,4 +16,9 @@ constexpr Rect Offset(Rect r, Rect group) { return {group.x + r.x, group.y + r.y
 HWND CreateChild(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style, Rect r,
                  unsigned id, DWORD exStyle = 0);
 
+// A check box that checks itself when clicked, and its state.
+HWND CreateCheckBox(HWND parent, const wchar_t* caption, Rect r, unsigned id);
+bool IsChecked(HWND checkBox);
+void SetChecked(HWND checkBox, bool checked);
+
 }  // namespace parlowen::win32

@@ -18,6 +18,7 @@ namespace {
 using namespace e2e;
 using namespace parlowen::app;
 using parlowen::demo::ChatWindow;
+using parlowen::win32::Utf8ToWide;
 using parlowen::win32::WideToAnsi;
 using Calls = std::vector<std::vector<std::string>>;
 
@@ -360,6 +361,40 @@ E2E_TEST(GroupMembersSpeakInVoicesOfTheirOwnAndTheUsersChoicesLast) {
     CHECK(SpokenWith(program, calls, L"still quiet").empty());
     REQUIRE(WaitUntil([&] { return ProbeLog(main).find(L"me again") != std::wstring::npos; }, 6000));
     CHECK(ProbeLog(main).find(L"008000 sky 19:02:06 说：") != std::wstring::npos);
+    CHECK_EQ(program.Close(), 0ul);
+}
+
+// A link is said as the word and its site, and a long paste up to the limit with how
+// much more there is; the log keeps both as the chat showed them.
+E2E_TEST(ALinkAndALongPasteAreSaidShortAndLoggedWhole) {
+    RecordingSpeech speech;
+    InstallTestVoices({L"Test Voice One"});
+    START_PROGRAM(program, main);
+    ChatWindow chat(std::wstring_view(L"与 moon 交谈中"));
+    chat.SetHistory("moon 10:00:00\r\nhi");
+    chat.BringToFront();
+    REQUIRE(WaitUntil([&] { return ProbeLog(main).find(L"hi") != std::wstring::npos; }, 6000));
+    size_t calls = 0;
+    SpokenSince(program, 0, &calls);
+    const std::string link = "https://www.example.com/" + std::string(110, 'a') + "?id=1";
+    chat.AppendMessage("moon", WideToAnsi(L"看这个 ") + link, "10:00:01");
+    REQUIRE(WaitUntil([&] { return !SpokenWith(program, calls, L"example.com").empty(); }, 6000));
+    const std::string linkSaid = SpokenWith(program, calls, L"example.com");
+    PrintFigure("link message said, characters", static_cast<double>(Utf8ToWide(linkSaid).size()), "");
+    CHECK(linkSaid.find(Utf8Of(L"链接 example.com")) != std::string::npos);
+    CHECK(linkSaid.find("https") == std::string::npos);
+
+    std::wstring paste;
+    while (paste.size() < 3000) paste += L"今天的会议改到下午三点，请大家准时参加。";
+    chat.AppendMessage("moon", WideToAnsi(paste), "10:00:02");
+    REQUIRE(WaitUntil([&] { return !SpokenWith(program, calls, L"字").empty(); }, 6000));
+    const std::wstring pasteSaid = Utf8ToWide(SpokenWith(program, calls, L"字"));
+    PrintFigure("3,000-character paste said, characters", static_cast<double>(pasteSaid.size()), "");
+    CHECK(pasteSaid.size() < 240);
+    CHECK(pasteSaid.find(L"，后面还有") != std::wstring::npos);
+    const std::wstring log = ProbeLog(main);
+    CHECK(log.find(Utf8ToWide(link)) != std::wstring::npos);
+    CHECK(log.find(paste.substr(2900)) != std::wstring::npos);
     CHECK_EQ(program.Close(), 0ul);
 }
 

@@ -60,6 +60,9 @@ const std::wstring& ScreenshotFolder();
 void SaveScreenshot(HWND window, const std::wstring& name);
 
 // Pumps this thread's messages for `ms` milliseconds.
+// Prints a figure a case measured, on a line of its own under the case.
+void PrintFigure(const char* what, double value, const char* unit);
+
 void Pump(DWORD ms);
 // Pumps messages until `condition` holds or `timeoutMs` passes; returns whether it held.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);

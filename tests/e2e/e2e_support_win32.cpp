@@ -28,6 +28,11 @@ std::string Describe(const std::string& bytes) {
 
 std::string Describe(long long value) { return std::to_string(value); }
 
+void PrintFigure(const char* what, double value, const char* unit) {
+    std::printf("    measured: %s %.3f %s\n", what, value, unit);
+    std::fflush(stdout);
+}
+
 void Pump(DWORD ms) {
     const DWORD start = ::GetTickCount();
     do {

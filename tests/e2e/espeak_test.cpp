@@ -36,11 +36,6 @@ bool HasVoiceProcesses(std::size_t count) {
     return WaitUntil([count] { return VoiceProcesses().size() == count; }, 5000);
 }
 
-void PrintFigure(const char* what, double value, const char* unit) {
-    std::printf("    measured: %s %.3f %s\n", what, value, unit);
-    std::fflush(stdout);
-}
-
 // The program started on eSpeak NG, with the demo chat of a friend "moon" in front,
 // once it has read out the friend's greeting there.
 struct SpeakingProgram {

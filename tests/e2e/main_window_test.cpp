@@ -67,7 +67,7 @@ E2E_TEST(NotebookShowsTheEmptyLogAndTheOptionsPage) {
     REQUIRE(messages && options && groups);
     CHECK_EQ(WindowText(messages), std::wstring(L"消息"));
     CHECK_EQ(WindowText(options), std::wstring(L"选项"));
-    CHECK_EQ(WindowText(groups), std::wstring(L"群聊"));
+    CHECK_EQ(WindowText(groups), std::wstring(L"群聊与朗读"));
     CHECK(::IsWindowVisible(messages));
     CHECK(!::IsWindowVisible(options));
     CHECK(!::IsWindowVisible(groups));

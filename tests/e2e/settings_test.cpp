@@ -37,9 +37,12 @@ bool Checked(HWND main, int box) {
     return ::SendMessageW(OptionControl(main, box), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
+// How messages are said, written after the keys an earlier version knows.
+const std::string kSpeakingKeys = "speaklinks=1\r\nspeaksymbols=1\r\nspeakrepeats=1\r\nlongestmessage=200\r\nqueuemessages=0\r\n";
+
 const std::string kDefaultFile =
     "[set]\r\nRate=0\r\nVolume=100\r\nEngine=0\r\nRate1=0\r\nVolume1=100\r\nEngine1=0\r\n"
-    "cbme=1\r\ncbfriend=1\r\ncbmyname=1\r\ncbfriendsname=1\r\nshowtime=1\r\n";
+    "cbme=1\r\ncbfriend=1\r\ncbmyname=1\r\ncbfriendsname=1\r\nshowtime=1\r\n" + kSpeakingKeys;
 
 E2E_TEST(FirstStartCreatesTheFolderAndExitWritesEveryOption) {
     RecordingSpeech speech;
@@ -78,7 +81,7 @@ E2E_TEST(OptionsChangedThroughTheControlsComeBackAfterARestart) {
     }
     CHECK_EQ(ReadSettingsFile().value_or("(none)"),
              std::string("[set]\r\nRate=-4\r\nVolume=100\r\nEngine=0\r\nRate1=0\r\nVolume1=98\r\nEngine1=1\r\n"
-                         "cbme=0\r\ncbfriend=1\r\ncbmyname=1\r\ncbfriendsname=0\r\nshowtime=1\r\n"));
+                         "cbme=0\r\ncbfriend=1\r\ncbmyname=1\r\ncbfriendsname=0\r\nshowtime=1\r\n" + kSpeakingKeys));
 
     START_PROGRAM(again, main);
     CHECK_EQ(Position(main, IdTRate), -4);
@@ -121,7 +124,7 @@ E2E_TEST(HandEditedValuesAreReadAsTheProgramReadsThemAndWrittenBackClean) {
     CHECK_EQ(ReadSettingsFile().value_or("(none)"),
              std::string("; edited by hand\r\n[other]\r\nRate=7\r\n[set]\r\nRATE=10\r\nVolume1=0\r\nRate1=10\r\n"
                          "Volume=31\r\nEngine=0\r\nEngine1=1\r\ncbme=1\r\ncbfriend=1\r\ncbmyname=0\r\n"
-                         "cbfriendsname=1\r\nshowtime=1\r\n"));
+                         "cbfriendsname=1\r\nshowtime=1\r\n" + kSpeakingKeys));
 }
 
 E2E_TEST(WithoutVoicesTheSavedVoiceChoicesStayAsTheyWere) {

@@ -110,6 +110,7 @@ TEST(Settings, EachKeyReadsIntoItsRangeAndWritesBack) {
         {"Engine1", "0", 0, "0"},        {"cbme", "2", 1, "1"},        {"cbme", "-1", 1, "1"},
         {"cbfriend", "0", 0, "0"},       {"cbmyname", "yes", 1, "1"},  {"cbfriendsname", "0x0", 0, "0"},
         {"showtime", "0", 0, "0"},       {"showtime", std::nullopt, 1, "1"},
+        {"longestmessage", "-5", 0, "0"}, {"longestmessage", "9999999", 100000, "100000"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.key) + "=" + c.stored.value_or("(missing)"));
@@ -141,9 +142,13 @@ TEST(Settings, StartUpReadsAndExitWritesEveryKeyOnceInTheirOrders) {
               (std::vector<std::string>{"read set/Engine", "read set/Engine1", "read set/Rate", "read set/Rate1",
                                         "read set/Volume", "read set/Volume1", "read set/cbme", "read set/cbfriend",
                                         "read set/cbmyname", "read set/cbfriendsname", "read set/showtime",
+                                        "read set/speaklinks", "read set/speaksymbols", "read set/speakrepeats",
+                                        "read set/longestmessage", "read set/queuemessages",
                                         "set/Rate=0", "set/Volume=100", "set/Engine=0", "set/Rate1=0",
                                         "set/Volume1=100", "set/cbme=1", "set/cbfriend=1", "set/cbmyname=1",
-                                        "set/cbfriendsname=1", "set/showtime=1"}));
+                                        "set/cbfriendsname=1", "set/showtime=1", "set/speaklinks=1",
+                                        "set/speaksymbols=1", "set/speakrepeats=1", "set/longestmessage=200",
+                                        "set/queuemessages=0"}));
 }
 
 TEST(SaveSettings, AFailedWriteStopsTheSave) {

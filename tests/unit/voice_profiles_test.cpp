@@ -114,26 +114,31 @@ TEST_F(VoiceProfilesTest, NewUtteranceCutsOffOnlyItsOwnProfile) {
 TEST_F(VoiceProfilesTest, MembersWaitForTheFriendVoiceAndEachSpeaksInItsOwnVariant) {
     InstallVoices({"Alpha", "Beta"});
     LoadAndForget({.mine = {}, .friend_ = {.voice = 0, .rate = -2, .volume = 70}});
-    profiles.SpeakMember({"Beta", "f2", 6}, "one");
+    profiles.SpeakQueued(parlowen::chat::Role::Member, {"Beta", "f2", 6}, "one");
     friendVoice.speaking = true;
-    profiles.SpeakMember({"Gone", "", -5}, "two");  // an uninstalled voice: the friend profile's, at its pitch
-    profiles.SpeakNextMember();
+    profiles.SpeakQueued(parlowen::chat::Role::Member, {"Gone", "", -5}, "two");  // an uninstalled voice: the friend profile's, at its pitch
+    profiles.SpeakNextQueued();
     EXPECT_EQ(journal, (std::vector<std::string>{"friend.SetVoice Beta", "friend.SetRate -2", "friend.SetVolume 70",
                                                  "friend.SetVariant f2", "friend.SetPitch 6", "friend.Speak one"}));
     friendVoice.speaking = false;
-    profiles.SpeakNextMember();
+    profiles.SpeakNextQueued();
     EXPECT_EQ(std::vector<std::string>(journal.end() - 2, journal.end()),
               (std::vector<std::string>{"friend.SetPitch -5", "friend.Speak two"}));
     EXPECT_EQ(journal[journal.size() - 6], "friend.SetVoice Alpha");
-    EXPECT_FALSE(profiles.MembersWaiting());
+    EXPECT_FALSE(profiles.Waiting());
 
+    // Where the user chose so, the user's messages wait for each other too, on their own voice.
+    mineVoice.speaking = true;
+    profiles.SpeakQueued(parlowen::chat::Role::Mine, {}, "mine one");
+    EXPECT_TRUE(profiles.Waiting());
     friendVoice.speaking = true;
-    profiles.SpeakMember({}, "three");
-    profiles.StopSpeaking();  // empties the queue
-    friendVoice.speaking = false;
+    profiles.SpeakQueued(parlowen::chat::Role::Member, {}, "three");
+    profiles.StopSpeaking();  // empties both queues
+    friendVoice.speaking = mineVoice.speaking = false;
     journal.clear();
-    profiles.SpeakNextMember();
+    profiles.SpeakNextQueued();
     EXPECT_TRUE(journal.empty());
+    EXPECT_FALSE(profiles.Waiting());
 }
 
 TEST_F(VoiceProfilesTest, MembersGetTheVoicesOfTheFriendVoicesLanguageAndTheEnginesVariants) {
@@ -151,7 +156,7 @@ TEST_F(VoiceProfilesTest, MembersGetTheVoicesOfTheFriendVoicesLanguageAndTheEngi
               (std::vector<VoiceVariant>{{"Huihui", "", 0}, {"Unsaid", "", 0}, {"Kangkang", "", 0}, {"Huihui", "f2", 0}}));
 }
 
-TEST(MemberQueue, ABacklogPassesOverTheOldestWithOneNoticeAndKeepsTheNewest) {
+TEST(UtteranceQueue, ABacklogPassesOverTheOldestWithOneNoticeAndKeepsTheNewest) {
     struct Case {
         const char* what;
         std::size_t messages, characters;  // Chinese characters a message
@@ -164,7 +169,7 @@ TEST(MemberQueue, ABacklogPassesOverTheOldestWithOneNoticeAndKeepsTheNewest) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        MemberQueue queue;
+        UtteranceQueue queue;
         for (std::size_t i = 0; i < c.messages; ++i)
             queue.Push({std::to_string(i) + std::string(c.characters * 2, '\xB0'), {}}, 0);
         std::vector<std::string> said;

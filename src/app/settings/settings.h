@@ -1,10 +1,11 @@
-// The settings file: the eleven keys of section "set", each once, with its type,
+// The settings file: the keys of section "set", each once, with its type,
 // default, range and place in the orders start-up reads and exit writes them; how
 // their values are read and written. Written once, above any ProfileStore.
 #pragma once
 
 #include "app/settings/profile_store.h"
 #include "capture/capture_tick.h"
+#include "speech/spoken_form.h"
 #include "speech/voice_profiles.h"
 #include "speech/voice_ranges.h"
 
@@ -24,11 +25,13 @@ inline constexpr std::string_view kFileName = "set.ini";
 // Anything else, and a number outside the 32-bit range, is not an integer.
 std::optional<int> ParseInteger(std::string_view text);
 
-// What the program keeps between runs, as the user has set it: the two voice profiles
-// and the reading options. The program owns it; the option page shows and edits it.
+// What the program keeps between runs, as the user has set it: the two voice profiles,
+// the reading options and how messages are said. The program owns it; the option pages
+// show and edit it.
 struct Settings {
     speech::VoiceSettings voices;
     capture::ReadingOptions reading;
+    speech::SpeakingRules speaking;
     bool operator==(const Settings&) const = default;
 };
 
@@ -54,7 +57,7 @@ struct Setting {
     .set = [](Settings& s, int value) { s.field = static_cast<decltype(s.field)>(value); }
 
 // Every setting, in the order start-up reads them.
-inline constexpr std::array<Setting, 11> kSettings = {{
+inline constexpr std::array<Setting, 16> kSettings = {{
     {.key = "Engine", .type = ValueType::Entry, .defaultValue = -1,
      .minimum = -1, .maximum = INT_MAX, .saveRank = 2,
      PARLOWEN_SETTING_FIELD(voices.mine.voice)},
@@ -88,6 +91,22 @@ inline constexpr std::array<Setting, 11> kSettings = {{
     {.key = "showtime", .type = ValueType::Boolean, .defaultValue = 1,
      .minimum = 0, .maximum = 1, .saveRank = 10,
      PARLOWEN_SETTING_FIELD(reading.showTime)},
+    // How messages are said: keys an earlier version passes over.
+    {.key = "speaklinks", .type = ValueType::Boolean, .defaultValue = 1,
+     .minimum = 0, .maximum = 1, .saveRank = 11,
+     PARLOWEN_SETTING_FIELD(speaking.shortenLinks)},
+    {.key = "speaksymbols", .type = ValueType::Boolean, .defaultValue = 1,
+     .minimum = 0, .maximum = 1, .saveRank = 12,
+     PARLOWEN_SETTING_FIELD(speaking.dropSymbols)},
+    {.key = "speakrepeats", .type = ValueType::Boolean, .defaultValue = 1,
+     .minimum = 0, .maximum = 1, .saveRank = 13,
+     PARLOWEN_SETTING_FIELD(speaking.collapseRepeats)},
+    {.key = "longestmessage", .type = ValueType::Integer, .defaultValue = 200,
+     .minimum = 0, .maximum = speech::kMaxLongestMessage, .saveRank = 14,
+     PARLOWEN_SETTING_FIELD(speaking.longestMessage)},
+    {.key = "queuemessages", .type = ValueType::Boolean, .defaultValue = 0,
+     .minimum = 0, .maximum = 1, .saveRank = 15,
+     PARLOWEN_SETTING_FIELD(speaking.queueMessages)},
 }};
 
 #undef PARLOWEN_SETTING_FIELD

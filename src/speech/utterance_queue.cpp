@@ -1,4 +1,4 @@
-#include "speech/member_queue.h"
+#include "speech/utterance_queue.h"
 
 #include "text/gbk.h"
 
@@ -23,7 +23,7 @@ std::string PassedOverNotice(std::size_t count) {
     return "\xCC\xF8\xB9\xFD" + std::to_string(count) + "\xCC\xF5\xCF\xFB\xCF\xA2";
 }
 
-void MemberQueue::Push(Utterance utterance, int rate) {
+void UtteranceQueue::Push(Utterance utterance, int rate) {
     const std::chrono::milliseconds time = SpeakingTime(utterance.text, rate);
     waiting_.push_back({std::move(utterance), time});
     waitingTime_ += time;
@@ -34,7 +34,7 @@ void MemberQueue::Push(Utterance utterance, int rate) {
     }
 }
 
-std::optional<Utterance> MemberQueue::Next() {
+std::optional<Utterance> UtteranceQueue::Next() {
     if (passedOver_ > 0) return Utterance{PassedOverNotice(std::exchange(passedOver_, 0)), {}};
     if (waiting_.empty()) return std::nullopt;
     Waiting next = std::move(waiting_.front());
@@ -43,7 +43,7 @@ std::optional<Utterance> MemberQueue::Next() {
     return std::move(next.utterance);
 }
 
-void MemberQueue::Clear() noexcept {
+void UtteranceQueue::Clear() noexcept {
     waiting_.clear();
     waitingTime_ = std::chrono::milliseconds{0};
     passedOver_ = 0;

@@ -1,5 +1,6 @@
-// Group members' messages, each heard whole: a message waits for the one being said
-// instead of cutting it off. A listener cannot follow an unending backlog, so once
+// Messages of one voice heard whole (a group's members', and where the user chose so the
+// user's or the friend's): a message waits for the one being said instead of cutting it
+// off. A listener cannot follow an unending backlog, so once
 // more is waiting than one can (kMostWaiting messages, or kLongestWait of speech), the
 // oldest waiting are passed over, and one short notice says how many.
 #pragma once
@@ -29,7 +30,7 @@ std::chrono::milliseconds SpeakingTime(std::string_view ansiText, int rate);
 // "跳过N条消息" in GBK: what is said in place of the messages passed over.
 std::string PassedOverNotice(std::size_t count);
 
-class MemberQueue {
+class UtteranceQueue {
 public:
     static constexpr std::size_t kMostWaiting = 10;
     static constexpr std::chrono::seconds kLongestWait{30};

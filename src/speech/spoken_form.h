@@ -1,0 +1,31 @@
+// What is said of a message, as a listener wants to hear it: a link as the word "链接"
+// and its site, an e-mail address as "邮箱" and its domain, a long number as digits or
+// "一串数字", an emoticon code as its word, symbols not at all, "哈哈哈哈哈哈" as "哈哈哈", and
+// a long paste up to a limit. The log keeps the message as the chat showed it.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace parlowen::speech {
+
+struct SpeakingRules {
+    bool shortenLinks = true;     // links, e-mail addresses and long numbers
+    bool dropSymbols = true;      // emoticon codes as their word, symbols and symbol art not at all
+    bool collapseRepeats = true;  // more than three of a kind said three times, punctuation once
+    int longestMessage = 200;     // characters said of one message; 0: all of it
+    // In a one-to-one chat, a speaker's next message waits for the one being said
+    // instead of cutting it off, as group members' always do.
+    bool queueMessages = false;
+    bool operator==(const SpeakingRules&) const = default;
+};
+
+inline constexpr int kMinLongestMessage = 20, kMaxLongestMessage = 100000;
+
+// `ansiText` (GBK) as it is to be said. Never longer than the text by more than a short
+// phrase and the spaces between a number's digits, and never holds a control character
+// the text did not.
+std::string SpokenForm(std::string_view ansiText, const SpeakingRules& rules);
+
+}  // namespace parlowen::speech

@@ -1,0 +1,72 @@
+#include "speech/spoken_form.h"
+
+#include "fake_chat_windows.h"
+#include "speech/speakable_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using parlowen::speech::SpeakingRules;
+using parlowen::speech::SpokenForm;
+using parlowen::testing::Gbk;
+
+TEST(SpokenForm, EachRuleSaysWhatAListenerWantsToHear) {
+    const struct {
+        const char* text;  // UTF-8, said in GBK
+        const char* said;
+    } cases[] = {
+        // Links as the word and the site; what stands around them stays.
+        {"看这个https://www.example.com/a/b?c=1#d好玩", "看这个 链接 example.com 好玩"},
+        {"(http://bbs.qq.com:8080/x), ok", "( 链接 bbs.qq.com  ok"},  // the rest of the run goes with it
+        {"www.163.com", " 链接 163.com "},
+        {"写信到 moon.sky@mail.example.cn 吧", "写信到  邮箱 mail.example.cn  吧"},
+        {"me@home no", "me@home no"},  // no domain: not an address
+        // Numbers: a quantity stays, a messenger number digit by digit, an order number a word.
+        {"2024年买了3个", "2024年买了3个"},
+        {"QQ 12345678", "QQ 1 2 3 4, 5 6 7 8"},
+        {"13812345678", "1 3 8, 1 2 3 4, 5 6 7 8"},
+        {"单号 202412090001234", "单号  一串数字 "},
+        // Emoticon codes as their word; symbols and symbol art not at all.
+        {"[微笑]好的[大哭]", "微笑 好的大哭 "},
+        {"★月亮★说 :-) ^_^", "月亮说    "},
+        {"真的吗?!?! 好...", "真的吗? 好, "},
+        {"[vip]星星", "[vip]星星"},
+        // Repeats: three times, punctuation once, numbers never.
+        {"哈哈哈哈哈哈哈哈哈哈哈哈", "哈哈哈"},
+        {"哈哈哈", "哈哈哈"},
+        {"？？？？？好", "？好"},
+        {"abababab", "ababab"},
+        {"好啊好啊好啊好啊！", "好啊好啊好啊！"},
+        {"1111", "1111"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SpokenForm(Gbk(c.text), {}), Gbk(c.said)) << c.text;
+}
+
+TEST(SpokenForm, ALongMessageIsSaidUpToTheLimitAtASentenceEndAndSaysHowMuchMore) {
+    std::string paste;
+    for (int i = 0; i < 30; ++i) paste += Gbk("今天的会议改到下午三点。");  // 12 characters a sentence
+    EXPECT_EQ(SpokenForm(paste, {.longestMessage = 50}),
+              [&] {
+                  std::string said;
+                  for (int i = 0; i < 4; ++i) said += Gbk("今天的会议改到下午三点。");
+                  return said + Gbk("，后面还有312字");
+              }());
+    // No sentence end in the second half: cut at the limit. A paste of megabytes is
+    // counted whole, and so are characters only partly looked at.
+    std::string huge;
+    while (huge.size() < 4'000'000) huge += "abcdefghij";
+    EXPECT_EQ(SpokenForm(huge, {.longestMessage = 20}), huge.substr(0, 20) + Gbk("，后面还有3999980字"));
+    EXPECT_EQ(SpokenForm(paste, {.longestMessage = 0}).size(), paste.size());  // switched off
+}
+
+TEST(SpokenForm, RulesSwitchedOffLeaveTheTextAsItIs) {
+    const std::string text = Gbk("哈哈哈哈 https://x.cn ★ 123456789");
+    EXPECT_EQ(SpokenForm(text, {.shortenLinks = false, .dropSymbols = false, .collapseRepeats = false,
+                                .longestMessage = 0}),
+              text);
+}
+
+}  // namespace
