@@ -178,10 +178,13 @@ E2E_TEST(MessengersOfEitherWidthAreFollowedAndEachMessageLoggedOnce) {
 }
 
 // A message is only ever read aloud: SAPI is told the text is no markup, and no control
-// character reaches it, so neither markup nor a command can change how it is said.
+// character reaches it, so neither markup nor a command can change how it is said. The
+// rule that drops symbols is off, so that the markup reaches the voice as the chat has it.
 E2E_TEST(MarkupAndControlCharactersInAMessageAreReadNotObeyed) {
     RecordingSpeech speech;
     InstallTestVoices({L"Test Voice One"});
+    ::CreateDirectoryW(SettingsFolder().c_str(), nullptr);
+    std::ofstream(SettingsPath().c_str(), std::ios::binary) << "[set]\r\nspeaksymbols=0\r\n";
     START_PROGRAM(program, main);
     size_t calls = 0;
     SpokenSince(program, 0, &calls);
