@@ -22,6 +22,7 @@ add_executable(unit_tests
   tests/unit/speakable_text_test.cpp
   tests/unit/spoken_form_test.cpp
   tests/unit/member_voices_test.cpp
+  tests/unit/hotkeys_test.cpp
   tests/unit/start_back_off_test.cpp
   tests/unit/message_log_test.cpp
   tests/unit/error_report_test.cpp

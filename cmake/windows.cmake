@@ -31,6 +31,12 @@ add_library(parlowen_win32 STATIC
   src/app/settings/get_path_win32.cpp
   src/app/settings/profile_store_win32.cpp
   src/app/settings/people_file_win32.cpp
+  src/app/settings/settings_folder_file_win32.cpp
+  src/app/global_hotkeys_win32.cpp
+  src/app/hotkeys_box_win32.cpp
+  src/app/replacements_win32.cpp
+  src/app/remote_commands_win32.cpp
+  src/win32/greyed_icon_win32.cpp
   src/app/start_with_windows_win32.cpp
   src/app/startup_shortcut_win32.cpp
   src/app/xdg_autostart_win32.cpp

@@ -59,6 +59,14 @@ enum ControlId : unsigned {
     IdLongestMessage,
     IdLabelLongestUnit,
     IdQueueMessages,
+    IdGroupHotkeys = 440,
+    IdStopHotkeyOn,
+    IdStopHotkey,
+    IdPauseHotkeyOn,
+    IdPauseHotkey,
+    IdLabelReplacements = 460,
+    IdReplacements,
+    IdApplyReplacements,
 };
 
 enum MenuId : unsigned {
@@ -78,6 +86,7 @@ enum MenuId : unsigned {
     IdStopSpeak1,
     IdNOpenOnStartup2,
     IdExit1,
+    IdPauseSpeak1,
 };
 
 enum TimerId : unsigned {

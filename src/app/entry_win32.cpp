@@ -1,7 +1,8 @@
-// Program entry: the single-instance test, COM, the main window and the message loop.
-// The command line is never read.
+// Program entry: the commands for a running copy, the single-instance test, COM, the main
+// window and the message loop. Any other command line is not read.
 #include "app/error_report_win32.h"
 #include "app/main_window_win32.h"
+#include "app/remote_commands_win32.h"
 #include "win32/com_win32.h"
 #include "win32/handles_win32.h"
 
@@ -23,13 +24,14 @@ bool AnotherInstanceRuns(const parlowen::win32::UniqueKernelHandle& singleInstan
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    if (const std::optional<int> exitCode = parlowen::app::RunRemoteCommand()) return *exitCode;
     // Held until the program ends; the system closes it with the process.
     const parlowen::win32::UniqueKernelHandle singleInstance(
         ::CreateMutexW(nullptr, FALSE, L"Local\\Parlowen2009.SingleInstance"));
     if (AnotherInstanceRuns(singleInstance)) return 0;
 
     parlowen::win32::ComApartment com(COINIT_APARTMENTTHREADED);
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_HOTKEY_CLASS};
     ::InitCommonControlsEx(&controls);
     const parlowen::win32::UniqueModule richEdit(::LoadLibraryW(L"riched20.dll"));
 

@@ -53,7 +53,9 @@ void TFmain::CreateControls() {
     // A page that cannot be built is reported; the rest of the window still comes up.
     RunReportingFailure([&] { richEdit1_ = CreateLogPane(tabSheets_[0], logFont_.get()); });
     RunReportingFailure([&] { optionsPage_ = std::make_unique<OptionsPage>(tabSheets_[1], profiles_, settings_.reading); });
-    RunReportingFailure([&] { peoplePage_ = std::make_unique<PeoplePage>(tabSheets_[2], people_, profiles_, settings_.speaking); });
+    RunReportingFailure([&] { peoplePage_ = std::make_unique<PeoplePage>(tabSheets_[2], people_, replacements_, profiles_,
+                                                                        settings_.speaking, settings_.hotkeys);
+    });
     RunReportingFailure([&] { CreateStatusBar(hwnd_, formFont_.get()); });
 
     // Every control speaks the form's font, except the log, which has its own.

@@ -8,9 +8,11 @@
 #include "app/settings/profile_store_win32.h"
 #include "speech/token_registry_win32.h"
 #include "win32/errors_win32.h"
+#include "win32/greyed_icon_win32.h"
 
 #include <commctrl.h>
 #include <exception>
+#include <vector>
 #include <shellapi.h>
 
 
@@ -67,7 +69,8 @@ void RegisterWindowClasses(HINSTANCE instance) {
 TFmain::TFmain(HINSTANCE instance)
     : instance_(instance),
       profiles_(speech_.mineVoice(), speech_.friendVoice(), settings_.voices),
-      messageOutput_(settings_.reading, settings_.speaking, profiles_, people_, hwnd_, richEdit1_, logCaret_) {}
+      messageOutput_(settings_.reading, settings_.speaking, replacements_, profiles_, people_, hwnd_, richEdit1_,
+                     logCaret_) {}
 
 TFmain::~TFmain() { Destroy(); }
 
@@ -154,7 +157,12 @@ LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam == IdTimer3) {
             Timer3Timer();
             if (trayIcon1_) trayIcon1_->ShowIfMissing();  // the notification area may have come up since
+            // The user may have edited the replacements by hand.
+            if (settingsLoaded_ && replacements_.ReloadIfChanged() && peoplePage_) peoplePage_->Refresh();
         }
+        return 0;
+    case WM_HOTKEY:
+        OnHotkey(wParam);
         return 0;
     case kTrayCallbackMessage:
         OnTrayMessage(lParam);
@@ -178,6 +186,7 @@ void TFmain::OnCreate() {
     ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
     ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
     trayMenu_.reset(BuildTrayMenu());
+    RunReportingFailure([&] { pausedIcon_ = win32::GreyedIcon(smallIcon_.get()); });
     trayIcon1_ = std::make_unique<TrayIcon>(hwnd_, kTrayCallbackMessage, smallIcon_.get(), L"Parlowen");
     CreateControls();
     RunReportingFailure([&] { capture_.Connect(hwnd_, kHistoryReadMessage, kHistoryChangedMessage); });
@@ -192,40 +201,46 @@ void TFmain::FormCreate() {
     // Without its settings folder the program still speaks, with the defaults, and saves
     // nothing at exit; why is reported once start-up is done.
     settings::Settings stored;
-    std::exception_ptr settingsFailure, peopleFailure;
-    try {
+    std::vector<std::exception_ptr> failures;
+    const auto noting = [&](auto&& step) {
+        try {
+            step();
+            return true;
+        } catch (...) {
+            failures.push_back(std::current_exception());
+            return false;
+        }
+    };
+    const bool settingsRead = noting([&] {
         settings::WindowsProfileStore store(settings::SettingsPath());
         stored = settings::LoadSettings(store);
-    } catch (...) {
-        settingsFailure = std::current_exception();
-    }
-    // The people file lives in the same folder: without that, the folder's failure is
-    // the one told. A people file that cannot be read is left as it is.
-    if (!settingsFailure) {
-        try {
-            people_.Load();
-        } catch (...) {
-            peopleFailure = std::current_exception();
-        }
+    });
+    // The people and the replacements live in the same folder: without that, the
+    // folder's failure is the one told. A people file that cannot be read is left as it is.
+    if (settingsRead) {
+        noting([&] { people_.Load(); });
+        noting([&] { replacements_.Load(); });
     }
     settings_.voices = stored.voices;
     profiles_.Load();
     LoadReadingOptions(stored.reading);
     settings_.speaking = stored.speaking;
-    if (peoplePage_) peoplePage_->ShowSpeakingRules();
-    settingsLoaded_ = !settingsFailure;
+    settings_.hotkeys = stored.hotkeys;
+    noting([&] { hotkeys_.Register(settings_.hotkeys); });
+    if (peoplePage_) peoplePage_->ShowSettings();
+    settingsLoaded_ = settingsRead;
     if (peoplePage_) peoplePage_->Refresh();
     ShowStartupShortcutMarks();
 
     initialShowCommand_ = SW_SHOWMINIMIZED;
     trayIcon1_->SetBalloon(kStartupBalloonTitle, kStartupBalloonText, NIIF_INFO, kStartupBalloonMs);
     trayIcon1_->ShowBalloon();
-    if (settingsFailure) std::rethrow_exception(settingsFailure);
-    if (peopleFailure) std::rethrow_exception(peopleFailure);
+    for (const std::exception_ptr& failure : failures) RunReportingFailure([&] { std::rethrow_exception(failure); });
 }
 
 void TFmain::FormDestroy() {
     if (trayIcon1_) trayIcon1_->Hide();
+    hotkeys_.Unregister();
     speech::RemoveVoiceTokensOnVersion5();
     RunReportingFailure([&] { people_.SaveIfChanged(); });
     // Settings that were never loaded would overwrite the stored ones with defaults: a
@@ -248,11 +263,15 @@ void TFmain::OnCommand(unsigned id, unsigned notification) {
     if (optionsPage_ && optionsPage_->OnCommand(id, notification)) return;
     if (peoplePage_ && peoplePage_->OnCommand(id, notification)) {
         people_.SaveIfChanged();  // what the user set there is kept at once
+        hotkeys_.Register(settings_.hotkeys);
         return;
     }
     switch (id) {
     case IdStopSpeak1:
         profiles_.StopSpeaking();
+        break;
+    case IdPauseSpeak1:
+        PauseReading(!messageOutput_.paused());
         break;
     case IdOpen1:
         RestoreMainWindow(0);

@@ -4,9 +4,11 @@
 
 #include "win32/handles_win32.h"
 #include "win32/window_procedure_win32.h"
+#include "app/global_hotkeys_win32.h"
 #include "app/message_output_win32.h"
 #include "app/options_page_win32.h"
 #include "app/people_page_win32.h"
+#include "app/replacements_win32.h"
 #include "app/settings/settings.h"
 #include "app/tray_icon_win32.h"
 #include "capture/chat_capture_win32.h"
@@ -66,6 +68,8 @@ private:
 
     // Window commands (window_commands_win32.cpp, start_with_windows_win32.cpp).
     void HideToTray();
+    void OnHotkey(WPARAM id);
+    void PauseReading(bool paused);
     void RestoreMainWindow(std::optional<int> page = std::nullopt);
     void ExitProgram();
     void Help1Click();
@@ -87,7 +91,7 @@ private:
     bool settingsLoaded_ = false;
     UINT taskbarCreatedMessage_ = 0;
     win32::UniqueFont formFont_, logFont_;
-    win32::UniqueIcon icon_, smallIcon_;
+    win32::UniqueIcon icon_, smallIcon_, pausedIcon_;
     win32::UniqueMenu trayMenu_;  // the menu bar belongs to the window and dies with it
     std::unique_ptr<TrayIcon> trayIcon1_;
     HWND pageControl1_ = nullptr, richEdit1_ = nullptr;
@@ -100,6 +104,8 @@ private:
     settings::Settings settings_;
     speech::SpeechEngines speech_;
     speech::VoiceProfiles profiles_;
+    ReplacementsWin32 replacements_;
+    GlobalHotkeys hotkeys_{hwnd_};
     std::unique_ptr<OptionsPage> optionsPage_;
     std::unique_ptr<PeoplePage> peoplePage_;
     MessageOutputWin32 messageOutput_;  // where the capture hands each new message

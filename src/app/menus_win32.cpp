@@ -63,6 +63,7 @@ HMENU BuildTrayMenu() {
         {IdNItemOptions, L"选项设置"},
         Separator,
         {IdStopSpeak1, L"停止朗读"},
+        {IdPauseSpeak1, L"暂停朗读"},
         {IdNOpenOnStartup2, L"开机时运行"},
         Separator,
         {IdExit1, L"退出"},

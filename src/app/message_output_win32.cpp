@@ -11,7 +11,7 @@ void MessageOutputWin32::SpeakMember(const chat::Speaker& member, std::string_vi
     try {
         const speech::Member& known =
             people_.members().Meet(group, member.name, profiles_.MemberVariants());
-        if (known.muted) return;
+        if (known.muted || paused_) return;
         profiles_.SpeakQueued(chat::Role::Member, known.variant, text);
         StartTimerWhileWaiting();
     } catch (...) {
@@ -20,6 +20,7 @@ void MessageOutputWin32::SpeakMember(const chat::Speaker& member, std::string_vi
 }
 
 void MessageOutputWin32::Speak(chat::Role speaker, std::string_view text) noexcept {
+    if (paused_) return;
     if (!speaking_.queueMessages) return profiles_.Speak(speaker, text);
     profiles_.SpeakQueued(speaker, {}, text);
     StartTimerWhileWaiting();

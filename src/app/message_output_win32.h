@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/people_win32.h"
+#include "app/replacements_win32.h"
 #include "capture/capture_tick.h"
 #include "log/log_caret_win32.h"
 #include "speech/spoken_form.h"
@@ -21,17 +22,22 @@ public:
     // once they are built; `logCaret` is where the pane's caret goes once the user can
     // see it. The queue's timer runs on `mainWindow` while messages wait.
     MessageOutputWin32(const capture::ReadingOptions& reading, const speech::SpeakingRules& speaking,
-                       speech::VoiceProfiles& profiles, PeopleWin32& people, const HWND& mainWindow,
-                       const HWND& logPane, log::LogCaret& logCaret)
-        : reading_(reading), speaking_(speaking), profiles_(profiles), people_(people), mainWindow_(mainWindow),
-          logPane_(logPane), logCaret_(logCaret) {}
+                       const ReplacementsWin32& words, speech::VoiceProfiles& profiles, PeopleWin32& people,
+                       const HWND& mainWindow, const HWND& logPane, log::LogCaret& logCaret)
+        : reading_(reading), speaking_(speaking), words_(words), profiles_(profiles), people_(people),
+          mainWindow_(mainWindow), logPane_(logPane), logCaret_(logCaret) {}
 
     capture::ReadingOptions Options() override { return reading_; }
     void SpeakMine(std::string_view text) noexcept override { Speak(chat::Role::Mine, text); }
     void SpeakFriend(std::string_view text) noexcept override { Speak(chat::Role::Friend, text); }
     void SpeakMember(const chat::Speaker& member, std::string_view group, std::string_view text) noexcept override;
     void AppendLogEntry(std::string_view header, std::string_view body, const chat::Speaker& speaker) override;
-    std::string SpokenForm(std::string_view text) override { return speech::SpokenForm(text, speaking_); }
+    std::string SpokenForm(std::string_view text) override {
+        return speech::SpokenForm(text, speaking_, words_.words());
+    }
+    // While reading is paused, messages are logged and not said, nor kept to be said later.
+    void SetPaused(bool paused) noexcept { paused_ = paused; }
+    bool paused() const noexcept { return paused_; }
     // The queue's timer: the next waiting message of each voice, once the voice is free.
     void QueueTimer() noexcept;
 
@@ -42,11 +48,13 @@ private:
 
     const capture::ReadingOptions& reading_;
     const speech::SpeakingRules& speaking_;
+    const ReplacementsWin32& words_;
     speech::VoiceProfiles& profiles_;
     PeopleWin32& people_;
     const HWND& mainWindow_;
     const HWND& logPane_;
     log::LogCaret& logCaret_;
+    bool paused_ = false;
 };
 
 }  // namespace parlowen::app

@@ -29,7 +29,7 @@ std::wstring WindowText(HWND window) {
 HWND CreateMemberList(HWND page) {
     HWND list = CreateChild(page, WC_LISTVIEWW, L"",
                             LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SORTASCENDING | WS_BORDER | WS_TABSTOP,
-                            {12, 126, 277, 140}, IdMemberList);
+                            {12, 128, 277, 80}, IdMemberList);
     ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     const struct {
         const wchar_t* caption;
@@ -54,22 +54,26 @@ void SetCell(HWND list, int row, int column, const std::wstring& text) {
 
 }  // namespace
 
-PeoplePage::PeoplePage(HWND page, PeopleWin32& people, speech::VoiceProfiles& profiles,
-                       speech::SpeakingRules& speaking)
-    : people_(people), profiles_(profiles) {
+PeoplePage::PeoplePage(HWND page, PeopleWin32& people, ReplacementsWin32& replacements,
+                       speech::VoiceProfiles& profiles, speech::SpeakingRules& speaking, Hotkeys& hotkeys)
+    : people_(people), words_(replacements), profiles_(profiles) {
     // Made in the order the keyboard's Tab visits them.
-    CreateChild(page, L"STATIC", L"我的昵称（每行一个）：", 0, {12, 8, 277, 16}, IdLabelNicknames);
-    nicknames_ = CreateChild(page, L"EDIT", L"",
-                             ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
-                             {12, 26, 200, 74}, IdNicknames);
-    CreateChild(page, L"BUTTON", L"应用", BS_PUSHBUTTON | WS_TABSTOP, {220, 26, 69, 24}, IdApplyNicknames);
-    CreateChild(page, L"STATIC", L"群聊中见过的成员：", 0, {12, 108, 277, 16}, IdLabelMembers);
+    constexpr DWORD kListBox = ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_BORDER |
+                               WS_TABSTOP;
+    CreateChild(page, L"STATIC", L"我的昵称：", 0, {12, 6, 100, 16}, IdLabelNicknames);
+    nicknames_ = CreateChild(page, L"EDIT", L"", kListBox, {12, 24, 100, 56}, IdNicknames);
+    CreateChild(page, L"BUTTON", L"应用", BS_PUSHBUTTON | WS_TABSTOP, {12, 84, 60, 22}, IdApplyNicknames);
+    CreateChild(page, L"STATIC", L"替换词（原文 = 读法）：", 0, {120, 6, 169, 16}, IdLabelReplacements);
+    replacements_ = CreateChild(page, L"EDIT", L"", kListBox, {120, 24, 169, 56}, IdReplacements);
+    CreateChild(page, L"BUTTON", L"应用", BS_PUSHBUTTON | WS_TABSTOP, {229, 84, 60, 22}, IdApplyReplacements);
+    CreateChild(page, L"STATIC", L"群聊中见过的成员：", 0, {12, 110, 277, 16}, IdLabelMembers);
     members_ = CreateMemberList(page);
-    CreateChild(page, L"STATIC", L"声音：", 0, {12, 278, 40, 16}, IdLabelMemberVoice);
-    voice_ = CreateChild(page, WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, {56, 274, 233, 200},
+    CreateChild(page, L"STATIC", L"声音：", 0, {12, 216, 40, 16}, IdLabelMemberVoice);
+    voice_ = CreateChild(page, WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, {56, 212, 233, 200},
                          IdMemberVoice);
-    mute_ = win32::CreateCheckBox(page, L"静音（记入日志，不朗读）", {56, 302, 233, 18}, IdMemberMute);
-    speakingRules_.emplace(page, 328, speaking);
+    mute_ = win32::CreateCheckBox(page, L"静音（记入日志，不朗读）", {56, 238, 233, 18}, IdMemberMute);
+    speakingRules_.emplace(page, 260, speaking);
+    hotkeys_.emplace(page, 390, hotkeys);
     Refresh();
 }
 
@@ -79,6 +83,8 @@ void PeoplePage::Refresh() {
         for (const std::string& name : people_.tick().UserNames()) text += win32::AnsiToWide(name) + L"\r\n";
         ::SetWindowTextW(nicknames_, text.c_str());
     }
+    if (::GetFocus() != replacements_ && WindowText(replacements_) != words_.text())
+        ::SetWindowTextW(replacements_, words_.text().c_str());
     ShowMembers();
 }
 
@@ -156,6 +162,12 @@ void PeoplePage::ApplyNicknames() {
     Refresh();
 }
 
+void PeoplePage::ApplyReplacements() {
+    ::SetFocus(members_);  // the box then shows the list as it was kept
+    words_.Apply(WindowText(replacements_));
+    Refresh();
+}
+
 void PeoplePage::ApplySelectedVoice() {
     const LRESULT entry = ::SendMessageW(voice_, CB_GETCURSEL, 0, 0);
     if (entry < 0 || static_cast<std::size_t>(entry) >= listed_.size()) return;
@@ -177,10 +189,15 @@ bool PeoplePage::OnCommand(unsigned id, unsigned notification) {
     case IdMemberMute:
         if (notification == BN_CLICKED) ApplyMute();
         return true;
+    case IdApplyReplacements:
+        if (notification == BN_CLICKED) ApplyReplacements();
+        return true;
     case IdNicknames:
+    case IdReplacements:
         return true;
     default:
-        return speakingRules_ && speakingRules_->OnCommand(id, notification);
+        return (speakingRules_ && speakingRules_->OnCommand(id, notification)) ||
+               (hotkeys_ && hotkeys_->OnCommand(id, notification));
     }
 }
 

@@ -19,17 +19,17 @@ using win32::SetChecked;
 }  // namespace
 
 SpeakingRulesBox::SpeakingRulesBox(HWND page, int top, speech::SpeakingRules& rules) : rules_(rules) {
-    const Rect group{12, top, 277, 140};
+    const Rect group{12, top, 277, 124};
     CreateChild(page, L"BUTTON", L"朗读时", BS_GROUPBOX, group, IdGroupSpeaking);
-    links_ = CreateCheckBox(page, L"链接、邮箱和长数字只读一个词", Offset({10, 18, 257, 17}, group), IdSpeakLinks);
-    symbols_ = CreateCheckBox(page, L"表情读作词，不读符号", Offset({10, 40, 257, 17}, group), IdSpeakSymbols);
-    repeats_ = CreateCheckBox(page, L"重复的字最多读三遍", Offset({10, 62, 257, 17}, group), IdSpeakRepeats);
-    CreateChild(page, L"STATIC", L"每条最多读", 0, Offset({10, 89, 64, 16}, group), IdLabelLongest);
+    links_ = CreateCheckBox(page, L"链接、邮箱和长数字只读一个词", Offset({10, 16, 257, 17}, group), IdSpeakLinks);
+    symbols_ = CreateCheckBox(page, L"表情读作词，不读符号", Offset({10, 36, 257, 17}, group), IdSpeakSymbols);
+    repeats_ = CreateCheckBox(page, L"重复的字最多读三遍", Offset({10, 56, 257, 17}, group), IdSpeakRepeats);
+    CreateChild(page, L"STATIC", L"每条最多读", 0, Offset({10, 81, 64, 16}, group), IdLabelLongest);
     longest_ = CreateChild(page, L"EDIT", L"", ES_NUMBER | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP,
-                           Offset({76, 86, 56, 20}, group), IdLongestMessage);
+                           Offset({76, 78, 56, 20}, group), IdLongestMessage);
     ::SendMessageW(longest_, EM_LIMITTEXT, 6, 0);
-    CreateChild(page, L"STATIC", L"字（0：全读）", 0, Offset({138, 89, 120, 16}, group), IdLabelLongestUnit);
-    queue_ = CreateCheckBox(page, L"一对一聊天：新消息等上一条读完", Offset({10, 114, 257, 17}, group),
+    CreateChild(page, L"STATIC", L"字（0：全读）", 0, Offset({138, 81, 120, 16}, group), IdLabelLongestUnit);
+    queue_ = CreateCheckBox(page, L"一对一聊天：新消息等上一条读完", Offset({10, 102, 257, 17}, group),
                             IdQueueMessages);
     Show();
 }

@@ -60,6 +60,17 @@ void TrayIcon::ShowIfMissing() {
     if (wanted_ && !shown_) Show();
 }
 
+void TrayIcon::SetIcon(HICON icon, std::wstring hint) {
+    icon_ = icon;
+    hint_ = std::move(hint);
+    if (!shown_) return;  // shown so when it comes
+    NOTIFYICONDATAW data = BaseData();
+    data.uFlags = NIF_ICON | NIF_TIP;
+    data.hIcon = icon_;
+    CopyTruncated(data.szTip, hint_);
+    ::Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
 void TrayIcon::SetBalloon(std::wstring title, std::wstring text, DWORD infoIcon, UINT timeoutMs) {
     balloonTitle_ = std::move(title);
     balloonText_ = std::move(text);

@@ -26,6 +26,9 @@ public:
     void ShowIfMissing();
     bool shown() const noexcept { return shown_; }
 
+    // Changes the icon and its hint, now or when the icon comes.
+    void SetIcon(HICON icon, std::wstring hint);
+
     // Balloon settings keep the values last set, as the next balloon uses them.
     void SetBalloon(std::wstring title, std::wstring text, DWORD infoIcon, UINT timeoutMs);
     void ShowBalloon();

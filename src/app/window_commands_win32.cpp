@@ -3,6 +3,7 @@
 #include "app/main_window_win32.h"
 
 #include "app/control_ids.h"
+#include "win32/menu_items_win32.h"
 
 #include <string>
 
@@ -36,6 +37,23 @@ void TFmain::RestoreMainWindow(std::optional<int> page) {
     // Brought back from the tray, the window belongs in front of the user.
     ::SetForegroundWindow(hwnd_);
     if (page) ShowPage(*page);
+}
+
+void TFmain::OnHotkey(WPARAM id) {
+    const std::optional<HotkeyAction> action = hotkeys_.Pressed(id);
+    if (action == HotkeyAction::Stop) OnCommand(IdStopSpeak1, 0);
+    if (action == HotkeyAction::Pause) OnCommand(IdPauseSpeak1, 0);
+}
+
+// Pausing silences what is being said and drops what waits: on resuming, only messages
+// that come after are read.
+void TFmain::PauseReading(bool paused) {
+    messageOutput_.SetPaused(paused);
+    if (paused) profiles_.StopSpeaking();
+    win32::SetMenuItemChecked(trayMenu_.get(), IdPauseSpeak1, paused);
+    if (trayIcon1_)
+        trayIcon1_->SetIcon(paused && pausedIcon_ ? pausedIcon_.get() : smallIcon_.get(),
+                            paused ? L"Parlowen（已暂停朗读）" : L"Parlowen");
 }
 
 void TFmain::ExitProgram() { ::PostQuitMessage(0); }

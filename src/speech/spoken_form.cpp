@@ -231,7 +231,7 @@ std::string Capped(std::string_view text, std::size_t longest, std::size_t unrea
 
 }  // namespace
 
-std::string SpokenForm(std::string_view ansiText, const SpeakingRules& rules) {
+std::string SpokenForm(std::string_view ansiText, const SpeakingRules& rules, const Replacements& replacements) {
     // A paste of megabytes is looked at only as far as can be said: the rules never make
     // a text longer by more than twice, nor shorter than links and symbols allow.
     const std::size_t longest =
@@ -243,7 +243,7 @@ std::string SpokenForm(std::string_view ansiText, const SpeakingRules& rules) {
             head += text::GbkCharLength(ansiText, head);
         for (std::size_t i = head; i < ansiText.size(); ++unread) i += text::GbkCharLength(ansiText, i);
     }
-    std::string text(ansiText.substr(0, head));
+    std::string text = replacements.Apply(ansiText.substr(0, head));
     if (rules.shortenLinks) text = ReplaceRuns(text, IsRunCharacter, ShortenRun);
     if (rules.dropSymbols) text = DropSymbols(text);
     if (rules.collapseRepeats) text = CollapseRepeats(text);

@@ -4,6 +4,8 @@
 // a long paste up to a limit. The log keeps the message as the chat showed it.
 #pragma once
 
+#include "speech/replacements.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -23,9 +25,11 @@ struct SpeakingRules {
 
 inline constexpr int kMinLongestMessage = 20, kMaxLongestMessage = 100000;
 
-// `ansiText` (GBK) as it is to be said. Never longer than the text by more than a short
-// phrase and the spaces between a number's digits, and never holds a control character
-// the text did not.
-std::string SpokenForm(std::string_view ansiText, const SpeakingRules& rules);
+// `ansiText` (GBK) as it is to be said: the user's own replacements first, so that they
+// name what the chat shows, then the rules. Never longer than the text (with the
+// replacements' words) by more than a short phrase and the spaces between a number's
+// digits, and never holds a control character the text or the replacements did not.
+std::string SpokenForm(std::string_view ansiText, const SpeakingRules& rules,
+                       const Replacements& replacements = {});
 
 }  // namespace parlowen::speech

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <thread>
 
 namespace {
@@ -399,6 +400,133 @@ E2E_TEST(ALinkAndALongPasteAreSaidShortAndLoggedWhole) {
     CHECK(log.find(Utf8ToWide(link)) != std::wstring::npos);
     CHECK(log.find(paste.substr(2900)) != std::wstring::npos);
     CHECK_EQ(program.Close(), 0ul);
+}
+
+// How many pixels of the window's client area have a clear colour, not a grey, as the
+// screen shows them; -1 when there is no such window.
+int ColouredPixels(HWND window) {
+    RECT area;
+    if (!window || !::GetClientRect(window, &area)) return -1;
+    ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    HDC screen = ::GetDC(nullptr);
+    int coloured = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x) {
+            const COLORREF pixel = ::GetPixel(screen, x, y);
+            const int r = GetRValue(pixel), g = GetGValue(pixel), b = GetBValue(pixel);
+            if (std::max({r, g, b}) - std::min({r, g, b}) > 32) ++coloured;  // edges blend a little colour
+        }
+    ::ReleaseDC(nullptr, screen);
+    return coloured;
+}
+
+// The start-up report of something the user has to mend: waited for and dismissed; the
+// main window once start-up is over.
+HWND DismissStartUpReport(Program& program, const wchar_t* expected) {
+    HWND box = WaitForMessageBox(L"Parlowen2009", 15000);
+    if (!box) return nullptr;
+    const std::wstring text = MessageBoxText(box);
+    if (text.find(expected) == std::wstring::npos) ::e2e::Fail(__FILE__, __LINE__, "the report says " + Utf8(text));
+    CHECK(DismissMessageBox(box));
+    HWND main = program.MainWindow();
+    return main && WaitUntil([&] { return ::IsIconic(main) != FALSE; }, 5000) ? main : nullptr;
+}
+
+// The list written by hand (UTF-8 without a mark, as Notepad saves it, with Unix line
+// ends) and then on the page: what is said changes, the log never does.
+E2E_TEST(TheUsersOwnWordsAreSaidAndALineToMendIsReportedByItsNumber) {
+    RecordingSpeech speech;
+    InstallTestVoices({L"Test Voice One"});
+    ::CreateDirectoryW(SettingsFolder().c_str(), nullptr);
+    const std::wstring file = SettingsFolder() + L"\\replacements.txt";
+    std::ofstream(file.c_str(), std::ios::binary) << Utf8Of(L"gg = 好局\n没有等号\nyyds = 永远的神\n");
+    Program program;
+    program.Start();
+    HWND main = DismissStartUpReport(program, L"第2行：没有“=”");
+    REQUIRE(main != nullptr);
+    ChatWindow chat(std::wstring_view(L"与 moon 交谈中"));
+    chat.SetHistory("moon 10:00:00\r\ngg, yyds");
+    chat.BringToFront();
+    REQUIRE(WaitUntil([&] { return !SpokenWith(program, 0, L"好局").empty(); }, 6000));
+    CHECK(SpokenWith(program, 0, L"好局").find(Utf8Of(L"好局, 永远的神")) != std::string::npos);
+    CHECK(ProbeLog(main).find(L"gg, yyds") != std::wstring::npos);
+
+    ShowOptionsPage(main);
+    PressKey(Notebook(main), VK_RIGHT);
+    HWND page = Page(main, IdTabSheet3);
+    REQUIRE(WaitUntil([&] { return ::IsWindowVisible(page) != FALSE; }, 5000));
+    HWND list = ::GetDlgItem(page, IdReplacements);
+    CHECK(ControlText(list).find(L"yyds = 永远的神\r\n") != std::wstring::npos);
+    ::SendMessageW(list, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"gg = 再来一局"));
+    ::PostMessageW(page, WM_COMMAND, MAKEWPARAM(IdApplyReplacements, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(page, IdApplyReplacements)));
+    ::SetWindowPos(chat.hwnd(), nullptr, 680, 0, 340, 300, SWP_NOZORDER | SWP_NOACTIVATE);
+    Pump(2500);  // until the page has painted itself and the start-up balloon is gone
+    CHECK(WaitForMessageBox(L"Parlowen2009", 500) == nullptr);
+    SaveScreenshot(nullptr, L"speaking-page");
+    std::ifstream written(file.c_str(), std::ios::binary);
+    CHECK_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "\xEF\xBB\xBF" + Utf8Of(L"gg = 再来一局"));
+
+    chat.BringToFront();
+    size_t calls = 0;
+    SpokenSince(program, 0, &calls);
+    chat.AppendMessage("moon", "gg", "10:00:01");
+    CHECK(WaitUntil([&] { return !SpokenWith(program, calls, L"再来一局").empty(); }, 6000));
+    CHECK_EQ(program.Close(), 0ul);
+}
+
+// Another program holds the stop hotkey: reported once, and the pause hotkey works. While
+// paused, messages are logged and not said; resumed (here by the launcher's command, as
+// a Linux desktop's key runs it), only the messages after it are said.
+E2E_TEST(PausedReadingLogsMessagesAndSaysOnlyThoseAfterItResumes) {
+    RecordingSpeech speech;
+    InstallTestVoices({L"Test Voice One"});
+    struct HeldByAnotherProgram {
+        const BOOL held = ::RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT, 'S');
+        ~HeldByAnotherProgram() { ::UnregisterHotKey(nullptr, 1); }
+    } stopKey;
+    REQUIRE(stopKey.held);
+    Program program;
+    program.Start();
+    HWND main = DismissStartUpReport(program, L"Ctrl+Alt+S 已被其他程序占用");
+    REQUIRE(main != nullptr);
+    ChatWindow chat(std::wstring_view(L"与 moon 交谈中"));
+    ::SetWindowPos(chat.hwnd(), nullptr, 680, 0, 340, 300, SWP_NOZORDER | SWP_NOACTIVATE);  // off the tray
+    chat.SetHistory("moon 10:00:00\r\nhi");
+    chat.BringToFront();
+    REQUIRE(WaitUntil([&] { return !SpokenWith(program, 0, L"hi").empty(); }, 6000));
+    REQUIRE(WaitUntil([&] { return ::GetForegroundWindow() == chat.hwnd(); }, 3000));
+
+    // Wine shows the notification area as a window of its own when the desktop has none.
+    HWND tray = ::FindWindowW(nullptr, L"Wine System Tray");
+    const int colouredBefore = ColouredPixels(tray);
+    PrintFigure("coloured pixels of the tray before pausing", colouredBefore, "");
+    CHECK(colouredBefore > 0);
+    PressWithCtrlAlt('P');  // in the chat window
+    CHECK(ProbeTrayMenu(main).find(L"0 C 暂停朗读\n") != std::wstring::npos);
+    CHECK(WaitUntil([&] { return ColouredPixels(tray) == 0; }, 3000));  // the icon is greyed
+    SaveScreenshot(tray, L"paused-tray-icon");
+    chat.BringToFront();
+    size_t calls = 0;
+    SpokenSince(program, 0, &calls);
+    chat.AppendMessage("moon", "while paused", "10:00:01");
+    REQUIRE(WaitUntil([&] { return ProbeLog(main).find(L"while paused") != std::wstring::npos; }, 6000));
+    Pump(1500);
+    CHECK(SpokenSince(program, calls).empty());
+
+    CHECK_EQ(RunToEnd(DriverFolder() + L"parlowen.exe", L"--pause"), 0ul);
+    CHECK(WaitUntil([&] { return ProbeTrayMenu(main).find(L"0 - 暂停朗读\n") != std::wstring::npos; }, 3000));
+    chat.BringToFront();
+    chat.AppendMessage("moon", "after resuming", "10:00:02");
+    REQUIRE(WaitUntil([&] { return !SpokenSince(program, calls).empty(); }, 6000));
+    Pump(1000);
+    const std::vector<std::string> spoken = SpokenSince(program, calls);
+    CHECK_EQ(spoken.size(), 1u);
+    CHECK(spoken.front().find("after resuming") != std::string::npos);
+    CHECK(SpokenWith(program, calls, L"while paused").empty());
+    CHECK(WaitForMessageBox(L"Parlowen2009", 300) == nullptr);  // the held hotkey was told once
+    CHECK_EQ(program.Close(), 0ul);
+    CHECK_EQ(RunToEnd(DriverFolder() + L"parlowen.exe", L"--stop"), 1ul);  // no copy runs
 }
 
 E2E_TEST(ReadingOptionsAndTimeDisplayDecideWhatIsSaidAndShown) {

@@ -186,6 +186,7 @@ E2E_TEST(TrayIconRightClickOpensTheTrayMenu) {
                                                                   L"0 - 选项设置\n"
                                                                   L"0 S \n"
                                                                   L"0 - 停止朗读\n"
+                                                                  L"0 - 暂停朗读\n"
                                                                   L"0 - 开机时运行\n"
                                                                   L"0 S \n"
                                                                   L"0 - 退出\n"));

@@ -355,8 +355,28 @@ void RemoveSettings() {
     ::DeleteFileW(SettingsPath().c_str());
     ::DeleteFileW((SettingsPath() + L".tmp").c_str());
     ::DeleteFileW((SettingsFolder() + L"\\people.txt").c_str());
+    ::DeleteFileW((SettingsFolder() + L"\\replacements.txt").c_str());
     ::RemoveDirectoryW(SettingsFolder().c_str());
     ::DeleteFileW(SettingsFolder().c_str());
+}
+
+void PressWithCtrlAlt(BYTE key) {
+    for (BYTE down : {BYTE{VK_CONTROL}, BYTE{VK_MENU}, key}) ::keybd_event(down, 0, 0, 0);
+    for (BYTE up : {key, BYTE{VK_MENU}, BYTE{VK_CONTROL}}) ::keybd_event(up, 0, KEYEVENTF_KEYUP, 0);
+    Pump(200);
+}
+
+std::wstring ProbeTrayMenu(HWND main) {
+    ::PostMessageW(main, app::kTrayCallbackMessage, app::kTrayIconId, WM_RBUTTONUP);
+    HWND menu = nullptr;
+    if (!WaitUntil([&] { return (menu = ::FindWindowW(L"#32768", nullptr)) != nullptr && ::IsWindowVisible(menu); },
+                   5000))
+        return {};
+    Pump(200);
+    const std::wstring items = ProbeMenu(main, ProbedMenu::OpenPopup);
+    ::PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    WaitUntil([] { return ::FindWindowW(L"#32768", nullptr) == nullptr; }, 5000);
+    return items;
 }
 
 HWND Notebook(HWND main) { return ::FindWindowExW(main, nullptr, L"SysTabControl32", nullptr); }

@@ -166,6 +166,11 @@ std::wstring SettingsPath();
 // A fresh account: no settings folder at all. Every case starts from here.
 void RemoveSettings();
 
+// Ctrl+Alt+`key` pressed and let go, for whichever window has the keyboard.
+void PressWithCtrlAlt(BYTE key);
+// The tray menu's items as ProbeMenu gives them, opened as a right click opens it and closed again.
+std::wstring ProbeTrayMenu(HWND main);
+
 HWND Notebook(HWND main);
 HWND Page(HWND main, int pageId);
 // A control on the options page.

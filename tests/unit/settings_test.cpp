@@ -111,6 +111,7 @@ TEST(Settings, EachKeyReadsIntoItsRangeAndWritesBack) {
         {"cbfriend", "0", 0, "0"},       {"cbmyname", "yes", 1, "1"},  {"cbfriendsname", "0x0", 0, "0"},
         {"showtime", "0", 0, "0"},       {"showtime", std::nullopt, 1, "1"},
         {"longestmessage", "-5", 0, "0"}, {"longestmessage", "9999999", 100000, "100000"},
+        {"stophotkey", "0", 0, "0"},     {"pausehotkey", "$10000", 0xFFFF, "65535"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.key) + "=" + c.stored.value_or("(missing)"));
@@ -144,11 +145,12 @@ TEST(Settings, StartUpReadsAndExitWritesEveryKeyOnceInTheirOrders) {
                                         "read set/cbmyname", "read set/cbfriendsname", "read set/showtime",
                                         "read set/speaklinks", "read set/speaksymbols", "read set/speakrepeats",
                                         "read set/longestmessage", "read set/queuemessages",
+                                        "read set/stophotkey", "read set/pausehotkey",
                                         "set/Rate=0", "set/Volume=100", "set/Engine=0", "set/Rate1=0",
                                         "set/Volume1=100", "set/cbme=1", "set/cbfriend=1", "set/cbmyname=1",
                                         "set/cbfriendsname=1", "set/showtime=1", "set/speaklinks=1",
                                         "set/speaksymbols=1", "set/speakrepeats=1", "set/longestmessage=200",
-                                        "set/queuemessages=0"}));
+                                        "set/queuemessages=0", "set/stophotkey=1619", "set/pausehotkey=1616"}));
 }
 
 TEST(SaveSettings, AFailedWriteStopsTheSave) {

@@ -6,9 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
+using parlowen::speech::ReplacementLineProblem;
+using parlowen::speech::ReplacementProblem;
+using parlowen::speech::Replacements;
 using parlowen::speech::SpeakingRules;
 using parlowen::speech::SpokenForm;
 using parlowen::testing::Gbk;
@@ -67,6 +71,43 @@ TEST(SpokenForm, RulesSwitchedOffLeaveTheTextAsItIs) {
     EXPECT_EQ(SpokenForm(text, {.shortenLinks = false, .dropSymbols = false, .collapseRepeats = false,
                                 .longestMessage = 0}),
               text);
+}
+
+TEST(SpokenForm, TheUsersOwnWordsReplaceWholeWordsAndExactChineseBeforeTheRules) {
+    std::vector<ReplacementLineProblem> problems;
+    const Replacements words = Replacements::Parse(Gbk("# 游戏里的词\n"
+                                                       "gg = 好局\r\n"
+                                                       "  yyds\t=\t永远的神  \n"
+                                                       "小明 = 阿明\n"
+                                                       "小明同学＝明明\n"
+                                                       "a = b\n"
+                                                       "b = c\n"
+                                                       "233333 = 哈哈哈哈哈\n"
+                                                       "\n"),
+                                                   problems);
+    EXPECT_TRUE(problems.empty());
+    const struct {
+        std::string text, said;
+    } cases[] = {
+        {Gbk("gg了 eggs GG, gg2"), Gbk("好局了 eggs 好局, gg2")},  // whole words, either case
+        {Gbk("yyds!"), Gbk("永远的神!")},
+        {Gbk("小明同学和小明"), Gbk("明明和阿明")},                 // the longest first
+        {"a b", "b c"},                                              // what is put in stays
+        {Gbk("233333"), Gbk("哈哈哈")},                             // then the rules
+        // A letter is never matched against the second byte of a Chinese character.
+        {"\x81\x67g ok", "\x81\x67g ok"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SpokenForm(c.text, {}, words), c.said) << c.text;
+}
+
+TEST(SpokenForm, AMalformedReplacementLineIsReportedByNumberAndTheRestStillApply) {
+    std::vector<ReplacementLineProblem> problems;
+    const Replacements words = Replacements::Parse(Gbk("没有等号\n= 空\n") + std::string(51, 'x') + Gbk("=长\nok = 好"),
+                                                   problems);
+    EXPECT_EQ(problems, (std::vector<ReplacementLineProblem>{{1, ReplacementProblem::NoEqualsSign},
+                                                            {2, ReplacementProblem::NothingReplaced},
+                                                            {3, ReplacementProblem::TooLong}}));
+    EXPECT_EQ(words.Apply("ok"), Gbk("好"));
 }
 
 }  // namespace

@@ -1,48 +1,11 @@
 #include "app/settings/people_file_win32.h"
 
-#include "app/settings/get_path_win32.h"
-#include "win32/errors_win32.h"
-#include "win32/handles_win32.h"
-#include "win32/replace_file_win32.h"
-#include "win32/text_win32.h"
-
-#include <windows.h>
-
-#include <algorithm>
+#include "app/settings/settings_folder_file_win32.h"
 
 namespace parlowen::settings {
-namespace {
 
-// A file this large was not written by the program; reading it whole would only cost memory.
-constexpr LONGLONG kLargestFile = 64 * 1024 * 1024;
+People LoadPeople() { return ParsePeople(ReadSettingsFolderFile(kPeopleFileName).value_or("")); }
 
-std::wstring PeoplePath() { return win32::AnsiToWide(SettingsFolder() + std::string(kPeopleFileName)); }
-
-}  // namespace
-
-People LoadPeople() {
-    const std::wstring path = PeoplePath();
-    const win32::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        const DWORD error = ::GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {};
-        throw win32::PlatformError("Cannot read " + win32::WideToAnsi(path) + ": " + win32::SystemMessage(error),
-                                   static_cast<long>(error));
-    }
-    LARGE_INTEGER size{};
-    win32::ThrowLastErrorIf(!::GetFileSizeEx(file.get(), &size), "GetFileSizeEx");
-    std::string bytes(static_cast<std::size_t>(std::min(size.QuadPart, kLargestFile)), '\0');
-    DWORD read = 0;
-    win32::ThrowLastErrorIf(
-        !::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr), "ReadFile");
-    bytes.resize(read);
-    return ParsePeople(bytes);
-}
-
-void SavePeople(const People& people) {
-    const std::wstring path = PeoplePath();
-    win32::WriteFileReplacing(path, FormatPeople(people), "Unable to write to " + win32::WideToAnsi(path));
-}
+void SavePeople(const People& people) { WriteSettingsFolderFile(kPeopleFileName, FormatPeople(people)); }
 
 }  // namespace parlowen::settings

@@ -3,6 +3,7 @@
 // their values are read and written. Written once, above any ProfileStore.
 #pragma once
 
+#include "app/hotkeys.h"
 #include "app/settings/profile_store.h"
 #include "capture/capture_tick.h"
 #include "speech/spoken_form.h"
@@ -26,12 +27,13 @@ inline constexpr std::string_view kFileName = "set.ini";
 std::optional<int> ParseInteger(std::string_view text);
 
 // What the program keeps between runs, as the user has set it: the two voice profiles,
-// the reading options and how messages are said. The program owns it; the option pages
-// show and edit it.
+// the reading options, how messages are said and the hotkeys. The program owns it; the
+// option pages show and edit it.
 struct Settings {
     speech::VoiceSettings voices;
     capture::ReadingOptions reading;
     speech::SpeakingRules speaking;
+    app::Hotkeys hotkeys;
     bool operator==(const Settings&) const = default;
 };
 
@@ -57,7 +59,7 @@ struct Setting {
     .set = [](Settings& s, int value) { s.field = static_cast<decltype(s.field)>(value); }
 
 // Every setting, in the order start-up reads them.
-inline constexpr std::array<Setting, 16> kSettings = {{
+inline constexpr std::array<Setting, 18> kSettings = {{
     {.key = "Engine", .type = ValueType::Entry, .defaultValue = -1,
      .minimum = -1, .maximum = INT_MAX, .saveRank = 2,
      PARLOWEN_SETTING_FIELD(voices.mine.voice)},
@@ -107,6 +109,12 @@ inline constexpr std::array<Setting, 16> kSettings = {{
     {.key = "queuemessages", .type = ValueType::Boolean, .defaultValue = 0,
      .minimum = 0, .maximum = 1, .saveRank = 15,
      PARLOWEN_SETTING_FIELD(speaking.queueMessages)},
+    {.key = "stophotkey", .type = ValueType::Integer, .defaultValue = app::kDefaultStopHotkey,
+     .minimum = 0, .maximum = 0xFFFF, .saveRank = 16,
+     PARLOWEN_SETTING_FIELD(hotkeys.stop)},
+    {.key = "pausehotkey", .type = ValueType::Integer, .defaultValue = app::kDefaultPauseHotkey,
+     .minimum = 0, .maximum = 0xFFFF, .saveRank = 17,
+     PARLOWEN_SETTING_FIELD(hotkeys.pause)},
 }};
 
 #undef PARLOWEN_SETTING_FIELD

@@ -1,0 +1,99 @@
+#include "app/replacements_win32.h"
+
+#include "app/settings/settings_folder_file_win32.h"
+#include "win32/text_win32.h"
+
+#include <stdexcept>
+#include <vector>
+
+namespace parlowen::app {
+namespace {
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::size_t kProblemsListed = 10;
+
+// The file as an editor left it: UTF-8 or UTF-16 with their marks, UTF-8 without (as
+// Notepad saves now), or the ANSI code page (as it saved before).
+std::wstring DecodeList(std::string_view bytes) {
+    if (bytes.starts_with(kUtf8Mark)) return win32::Utf8ToWide(bytes.substr(kUtf8Mark.size()));
+    if (bytes.starts_with("\xFF\xFE")) {
+        std::wstring text((bytes.size() - 2) / 2, L'\0');
+        for (std::size_t i = 0; i < text.size(); ++i)
+            text[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) |
+                                           static_cast<unsigned char>(bytes[3 + 2 * i]) << 8);
+        return text;
+    }
+    const bool utf8 = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
+                                            static_cast<int>(bytes.size()), nullptr, 0) > 0;
+    return utf8 ? win32::Utf8ToWide(bytes) : win32::AnsiToWide(bytes);
+}
+
+// Lines as the page's text box shows them, however the editor ended them.
+std::wstring WithWindowsLineEnds(std::wstring_view text) {
+    std::wstring out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r')) out += L'\r';
+        out += text[i];
+    }
+    return out;
+}
+
+const wchar_t* ProblemText(speech::ReplacementProblem problem) {
+    switch (problem) {
+    case speech::ReplacementProblem::NoEqualsSign: return L"没有“=”";
+    case speech::ReplacementProblem::NothingReplaced: return L"“=”前没有要替换的词";
+    case speech::ReplacementProblem::TooLong: return L"太长（“=”前最多50字，后面最多100字）";
+    }
+    return L"";
+}
+
+std::runtime_error ProblemsReport(const std::vector<speech::ReplacementLineProblem>& problems) {
+    std::wstring report = L"替换词表 " + settings::SettingsFolderFile(kReplacementsFileName) + L" 中有 " +
+                          std::to_wstring(problems.size()) + L" 行不是“原文 = 读法”，已跳过，其余各行照常使用：";
+    for (std::size_t i = 0; i < problems.size() && i < kProblemsListed; ++i)
+        report += L"\r\n第" + std::to_wstring(problems[i].line) + L"行：" + ProblemText(problems[i].problem);
+    if (problems.size() > kProblemsListed) report += L"\r\n……";
+    return std::runtime_error(win32::WideToAnsi(report));
+}
+
+}  // namespace
+
+void ReplacementsWin32::Use(std::wstring text) {
+    text_ = std::move(text);
+    std::vector<speech::ReplacementLineProblem> problems;
+    words_ = speech::Replacements::Parse(win32::WideToAnsi(text_), problems);
+    if (!problems.empty()) throw ProblemsReport(problems);
+}
+
+void ReplacementsWin32::NoteStamp() {
+    const auto stamp = settings::SettingsFolderFileStamp(kReplacementsFileName);
+    present_ = stamp.has_value();
+    if (!stamp) return;
+    written_ = stamp->ftLastWriteTime;
+    size_ = ULONGLONG{stamp->nFileSizeHigh} << 32 | stamp->nFileSizeLow;
+}
+
+void ReplacementsWin32::Load() {
+    NoteStamp();
+    Use(WithWindowsLineEnds(DecodeList(settings::ReadSettingsFolderFile(kReplacementsFileName).value_or(""))));
+}
+
+bool ReplacementsWin32::ReloadIfChanged() {
+    const auto stamp = settings::SettingsFolderFileStamp(kReplacementsFileName);
+    const ULONGLONG size = stamp ? (ULONGLONG{stamp->nFileSizeHigh} << 32 | stamp->nFileSizeLow) : 0;
+    if (stamp.has_value() == present_ &&
+        (!stamp || (::CompareFileTime(&stamp->ftLastWriteTime, &written_) == 0 && size == size_)))
+        return false;
+    Load();
+    return true;
+}
+
+void ReplacementsWin32::Apply(const std::wstring& list) {
+    // Written first: a list with a line to mend is still the user's list.
+    settings::WriteSettingsFolderFile(kReplacementsFileName, std::string(kUtf8Mark) + win32::WideToUtf8(list));
+    NoteStamp();
+    Use(list);
+}
+
+}  // namespace parlowen::app
