@@ -2,9 +2,11 @@
 #include "e2e.h"
 #include "program_win32.h"
 #include "sapi_registration_win32.h"
+#include "win32/handles_win32.h"
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -37,8 +39,9 @@ bool Checked(HWND main, int box) {
     return ::SendMessageW(OptionControl(main, box), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-// How messages are said, written after the keys an earlier version knows.
-const std::string kSpeakingKeys = "speaklinks=1\r\nspeaksymbols=1\r\nspeakrepeats=1\r\nlongestmessage=200\r\nqueuemessages=0\r\n";
+// How messages are said and the hotkeys, written after the keys an earlier version knows.
+const std::string kSpeakingKeys = "speaklinks=1\r\nspeaksymbols=1\r\nspeakrepeats=1\r\nlongestmessage=200\r\nqueuemessages=0\r\n"
+                                  "stophotkey=1619\r\npausehotkey=1616\r\n";
 
 const std::string kDefaultFile =
     "[set]\r\nRate=0\r\nVolume=100\r\nEngine=0\r\nRate1=0\r\nVolume1=100\r\nEngine1=0\r\n"
@@ -223,6 +226,61 @@ E2E_TEST(FailedStartUpLeavesTheStoredSettingsUntouched) {
     CHECK_EQ(ExitFromTray(program, main), 0ul);
     CHECK_EQ(ReadSettingsFile().value_or("(none)"), stored);
     RemoveSettings();
+}
+
+// The user presses a new combination in the stop hotkey's box and switches the pause
+// hotkey off: both take effect at once, and are kept.
+E2E_TEST(HotkeysChangedOnThePageTakeEffectAtOnceAndAreKept) {
+    RecordingSpeech speech;
+    InstallTestVoices({L"Test Voice One"});
+    START_PROGRAM(program, main);
+    ::PostMessageW(main, WM_COMMAND, IdNItemOptions, 0);  // from the tray menu: the window in front
+    REQUIRE(WaitUntil([&] { return ::GetForegroundWindow() == main; }, 5000));
+    PressKey(Notebook(main), VK_RIGHT);
+    HWND page = Page(main, IdTabSheet3);
+    REQUIRE(WaitUntil([&] { return ::IsWindowVisible(page) != FALSE; }, 5000));
+
+    HWND stopKey = ::GetDlgItem(page, IdStopHotkey);
+    RECT box;
+    ::GetWindowRect(stopKey, &box);
+    ::SetCursorPos((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    Pump(300);
+    PressWithCtrlAlt('Q');
+    constexpr LRESULT kCtrlAltQ = (HOTKEYF_CONTROL | HOTKEYF_ALT) << 8 | 'Q';
+    CHECK(WaitUntil([&] { return ::SendMessageW(stopKey, HKM_GETHOTKEY, 0, 0) == kCtrlAltQ; }, 3000));
+    HWND pauseOn = ::GetDlgItem(page, IdPauseHotkeyOn);
+    ::SendMessageW(pauseOn, BM_SETCHECK, BST_UNCHECKED, 0);
+    ::PostMessageW(page, WM_COMMAND, MAKEWPARAM(IdPauseHotkeyOn, BN_CLICKED), reinterpret_cast<LPARAM>(pauseOn));
+    Pump(500);
+
+    // Pressed in another window: the new stop key drops both voice objects; the old one
+    // and the pause key do nothing.
+    const std::vector<std::string> destroyMine{"voice1", "destroy"}, destroyFriend{"voice2", "destroy"};
+    const auto destroysSince = [&](size_t skip) {
+        const auto calls = SpeechCallsOf(program.processId());
+        return static_cast<size_t>(std::count_if(calls.begin() + static_cast<std::ptrdiff_t>(skip), calls.end(),
+                                                 [&](const auto& c) { return c == destroyMine || c == destroyFriend; }));
+    };
+    const parlowen::win32::UniqueWindow other(::CreateWindowExW(0, L"STATIC", L"another program", WS_POPUP | WS_VISIBLE,
+                                                                600, 0, 200, 100, nullptr, nullptr, nullptr, nullptr));
+    ::SetForegroundWindow(other.get());
+    REQUIRE(WaitUntil([&] { return ::GetForegroundWindow() == other.get(); }, 3000));
+    const size_t before = SpeechCallsOf(program.processId()).size();
+    PressWithCtrlAlt('S');
+    PressWithCtrlAlt('P');
+    Pump(1000);
+    CHECK_EQ(destroysSince(before), 0u);
+    CHECK(ProbeTrayMenu(main).find(L"0 - 暂停朗读\n") != std::wstring::npos);
+    ::SetForegroundWindow(other.get());
+    REQUIRE(WaitUntil([&] { return ::GetForegroundWindow() == other.get(); }, 3000));
+    PressWithCtrlAlt('Q');
+    CHECK(WaitUntil([&] { return destroysSince(before) == 2; }, 3000));
+
+    CHECK_EQ(ExitFromTray(program, main), 0ul);
+    const std::string file = ReadSettingsFile().value_or("");
+    CHECK(file.find("stophotkey=1617\r\npausehotkey=0\r\n") != std::string::npos);
 }
 
 }  // namespace
