@@ -157,8 +157,7 @@ LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam == IdTimer3) {
             Timer3Timer();
             if (trayIcon1_) trayIcon1_->ShowIfMissing();  // the notification area may have come up since
-            // The user may have edited the replacements by hand.
-            if (settingsLoaded_ && replacements_.ReloadIfChanged() && peoplePage_) peoplePage_->Refresh();
+            if (settingsLoaded_ && replacements_.ChangedOnDisk()) ReloadReplacements();
         }
         return 0;
     case WM_HOTKEY:
@@ -186,7 +185,11 @@ void TFmain::OnCreate() {
     ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
     ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
     trayMenu_.reset(BuildTrayMenu());
-    RunReportingFailure([&] { pausedIcon_ = win32::GreyedIcon(smallIcon_.get()); });
+    try {
+        pausedIcon_ = win32::GreyedIcon(smallIcon_.get());
+    } catch (const std::exception&) {
+        // While paused, the tray then keeps its icon; its menu and hint still say so.
+    }
     trayIcon1_ = std::make_unique<TrayIcon>(hwnd_, kTrayCallbackMessage, smallIcon_.get(), L"Parlowen");
     CreateControls();
     RunReportingFailure([&] { capture_.Connect(hwnd_, kHistoryReadMessage, kHistoryChangedMessage); });
@@ -344,5 +347,18 @@ void TFmain::OnHistoryRead() {
 }
 
 void TFmain::Timer3Timer() { capture_.TrackForegroundChat(); }
+
+// The user edited the replacements by hand: the page shows them as read, lines to mend
+// included, before those are told.
+void TFmain::ReloadReplacements() {
+    std::exception_ptr problems;
+    try {
+        replacements_.Load();
+    } catch (...) {
+        problems = std::current_exception();
+    }
+    if (peoplePage_) peoplePage_->Refresh();
+    if (problems) std::rethrow_exception(problems);
+}
 
 }  // namespace parlowen::app

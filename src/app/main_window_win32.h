@@ -65,6 +65,7 @@ private:
     void Timer2Timer();
     void OnHistoryRead();
     void Timer3Timer();
+    void ReloadReplacements();
 
     // Window commands (window_commands_win32.cpp, start_with_windows_win32.cpp).
     void HideToTray();

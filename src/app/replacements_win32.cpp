@@ -3,6 +3,7 @@
 #include "app/settings/settings_folder_file_win32.h"
 #include "win32/text_win32.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
@@ -44,8 +45,36 @@ const wchar_t* ProblemText(speech::ReplacementProblem problem) {
     case speech::ReplacementProblem::NoEqualsSign: return L"没有“=”";
     case speech::ReplacementProblem::NothingReplaced: return L"“=”前没有要替换的词";
     case speech::ReplacementProblem::TooLong: return L"太长（“=”前最多50字，后面最多100字）";
+    case speech::ReplacementProblem::NotInCodePage: return L"有系统字符集（GBK）里没有的字（如表情符号）";
     }
     return L"";
+}
+
+// The list in the ANSI code page, as the chat's text is. A line holding a character the
+// code page lacks (an emoji) would become "?" and replace every question mark: it is
+// left blank, keeping the lines' numbers, and told.
+std::string AnsiList(const std::wstring& text, std::vector<speech::ReplacementLineProblem>& problems) {
+    std::string list;
+    int number = 1;
+    for (std::size_t start = 0; start <= text.size(); ++number) {
+        std::size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos) end = text.size();
+        const std::wstring_view line(text.data() + start, end - start);
+        BOOL lacking = FALSE;
+        const int size = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, line.data(), static_cast<int>(line.size()),
+                                               nullptr, 0, nullptr, &lacking);
+        if (lacking) {
+            problems.push_back({number, speech::ReplacementProblem::NotInCodePage});
+        } else {
+            std::string bytes(static_cast<std::size_t>(size), '\0');
+            ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, line.data(), static_cast<int>(line.size()), bytes.data(),
+                                  size, nullptr, nullptr);
+            list += bytes;
+        }
+        list += '\n';
+        start = end + 1;
+    }
+    return list;
 }
 
 std::runtime_error ProblemsReport(const std::vector<speech::ReplacementLineProblem>& problems) {
@@ -62,37 +91,38 @@ std::runtime_error ProblemsReport(const std::vector<speech::ReplacementLineProbl
 void ReplacementsWin32::Use(std::wstring text) {
     text_ = std::move(text);
     std::vector<speech::ReplacementLineProblem> problems;
-    words_ = speech::Replacements::Parse(win32::WideToAnsi(text_), problems);
-    if (!problems.empty()) throw ProblemsReport(problems);
+    const std::string list = AnsiList(text_, problems);
+    words_ = speech::Replacements::Parse(list, problems);
+    if (problems.empty()) return;
+    std::stable_sort(problems.begin(), problems.end(),
+                     [](const auto& a, const auto& b) { return a.line < b.line; });
+    throw ProblemsReport(problems);
 }
 
-void ReplacementsWin32::NoteStamp() {
-    const auto stamp = settings::SettingsFolderFileStamp(kReplacementsFileName);
-    present_ = stamp.has_value();
-    if (!stamp) return;
-    written_ = stamp->ftLastWriteTime;
-    size_ = ULONGLONG{stamp->nFileSizeHigh} << 32 | stamp->nFileSizeLow;
+ReplacementsWin32::Stamp ReplacementsWin32::FileStamp() {
+    const auto found = settings::SettingsFolderFileStamp(kReplacementsFileName);
+    if (!found) return {};
+    const auto wide = [](DWORD high, DWORD low) { return ULONGLONG{high} << 32 | low; };
+    return {wide(found->ftLastWriteTime.dwHighDateTime, found->ftLastWriteTime.dwLowDateTime),
+            wide(found->nFileSizeHigh, found->nFileSizeLow)};
 }
 
 void ReplacementsWin32::Load() {
-    NoteStamp();
+    read_ = seen_ = FileStamp();
     Use(WithWindowsLineEnds(DecodeList(settings::ReadSettingsFolderFile(kReplacementsFileName).value_or(""))));
 }
 
-bool ReplacementsWin32::ReloadIfChanged() {
-    const auto stamp = settings::SettingsFolderFileStamp(kReplacementsFileName);
-    const ULONGLONG size = stamp ? (ULONGLONG{stamp->nFileSizeHigh} << 32 | stamp->nFileSizeLow) : 0;
-    if (stamp.has_value() == present_ &&
-        (!stamp || (::CompareFileTime(&stamp->ftLastWriteTime, &written_) == 0 && size == size_)))
-        return false;
-    Load();
-    return true;
+bool ReplacementsWin32::ChangedOnDisk() {
+    const Stamp now = FileStamp();
+    const bool settled = now == seen_;
+    seen_ = now;
+    return now != read_ && settled;
 }
 
 void ReplacementsWin32::Apply(const std::wstring& list) {
     // Written first: a list with a line to mend is still the user's list.
     settings::WriteSettingsFolderFile(kReplacementsFileName, std::string(kUtf8Mark) + win32::WideToUtf8(list));
-    NoteStamp();
+    read_ = seen_ = FileStamp();
     Use(list);
 }
 

@@ -20,9 +20,10 @@ public:
     // Reads the file; throws a report of a file that cannot be read, or of the lines
     // passed over.
     void Load();
-    // Reads the file again when it was written since it was last read; throws as Load.
-    // Whether it was.
-    bool ReloadIfChanged();
+    // Called once a second: whether the file is to be read again, having been written
+    // since it was last read and stayed as it is since the last call, so that an editor's
+    // save is not caught halfway.
+    bool ChangedOnDisk();
     // Takes `list` as the user typed it on the page: used at once and written to the
     // file; throws a report of a failed write or of the lines passed over.
     void Apply(const std::wstring& list);
@@ -31,15 +32,18 @@ public:
     const std::wstring& text() const noexcept { return text_; }
 
 private:
+    // When the file was written and how long it is; both 0 when there is none.
+    struct Stamp {
+        ULONGLONG written = 0, size = 0;
+        bool operator==(const Stamp&) const = default;
+    };
+    static Stamp FileStamp();
     // Parses `text_`; throws the report of the lines passed over.
     void Use(std::wstring text);
-    void NoteStamp();
 
     speech::Replacements words_;
     std::wstring text_;
-    FILETIME written_{};
-    ULONGLONG size_ = 0;
-    bool present_ = false;
+    Stamp read_, seen_;  // as last read, and as seen at the last call
 };
 
 }  // namespace parlowen::app

@@ -21,6 +21,7 @@ enum class ReplacementProblem {
     NoEqualsSign,      // neither "=" nor "＝" on the line
     NothingReplaced,   // nothing before the "="
     TooLong,           // a side longer than its limit
+    NotInCodePage,     // a character the chat's code page lacks (told by the caller that converts)
 };
 
 struct ReplacementLineProblem {

@@ -472,6 +472,19 @@ E2E_TEST(TheUsersOwnWordsAreSaidAndALineToMendIsReportedByItsNumber) {
     SpokenSince(program, 0, &calls);
     chat.AppendMessage("moon", "gg", "10:00:01");
     CHECK(WaitUntil([&] { return !SpokenWith(program, calls, L"再来一局").empty(); }, 6000));
+
+    // Edited by hand while the program runs: read again, a line the chat's code page
+    // cannot hold (an emoji, which would turn into "?") told and passed over.
+    std::ofstream(file.c_str(), std::ios::binary | std::ios::trunc) << Utf8Of(L"gg = 打得好\r\n\U0001F600 = 笑脸\r\n");
+    HWND box = WaitForMessageBox(L"Parlowen2009", 6000);
+    REQUIRE(box != nullptr);
+    CHECK(MessageBoxText(box).find(L"第2行：有系统字符集（GBK）里没有的字") != std::wstring::npos);
+    CHECK(DismissMessageBox(box));
+    CHECK(WaitUntil([&] { return ControlText(list).find(L"gg = 打得好") != std::wstring::npos; }, 3000));
+    chat.BringToFront();
+    chat.AppendMessage("moon", "gg?", "10:00:02");
+    CHECK(WaitUntil([&] { return !SpokenWith(program, calls, L"打得好?").empty(); }, 6000));
+    CHECK(SpokenWith(program, calls, L"笑脸").empty());
     CHECK_EQ(program.Close(), 0ul);
 }
 
