@@ -81,10 +81,10 @@ bool TrayItemChecked(HWND main) {
     return checked;
 }
 
-// Clicks "开机时运行" as the keyboard does: four steps down past the separators, Enter.
+// Clicks "开机时运行" as the keyboard does: five steps down past the separators, Enter.
 void ClickTrayItem(HWND main, const wchar_t* screenshot = nullptr) {
     HWND menu = OpenTrayMenu(main);
-    for (int i = 0; i < 4; ++i) PressKey(menu, VK_DOWN);
+    for (int i = 0; i < 5; ++i) PressKey(menu, VK_DOWN);
     Pump(300);
     if (screenshot) SaveScreenshot(nullptr, screenshot);
     PressKey(menu, VK_RETURN);
