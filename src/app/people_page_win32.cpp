@@ -1,6 +1,7 @@
 #include "app/people_page_win32.h"
 
 #include "app/control_ids.h"
+#include "text/lines.h"
 #include "win32/child_window_win32.h"
 #include "win32/text_win32.h"
 
@@ -149,13 +150,9 @@ void PeoplePage::ShowSelectedMember() {
 void PeoplePage::ApplyNicknames() {
     std::vector<std::string> names;
     const std::wstring text = WindowText(nicknames_);
-    for (std::size_t start = 0; start <= text.size();) {
-        std::size_t end = text.find(L'\n', start);
-        if (end == std::wstring::npos) end = text.size();
-        std::wstring line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == L'\r') line.pop_back();
+    for (std::wstring_view line : text::Lines<wchar_t>(text)) {
+        if (line.ends_with(L'\r')) line.remove_suffix(1);
         if (!line.empty()) names.push_back(win32::WideToAnsi(line));
-        start = end + 1;
     }
     people_.tick().SetUserNames(names);
     ::SetFocus(members_);  // the box then shows the names as they were kept

@@ -1,9 +1,11 @@
 #include "app/replacements_win32.h"
 
 #include "app/settings/settings_folder_file_win32.h"
+#include "text/lines.h"
 #include "win32/text_win32.h"
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 #include <vector>
 
@@ -18,10 +20,8 @@ constexpr std::size_t kProblemsListed = 10;
 std::wstring DecodeList(std::string_view bytes) {
     if (bytes.starts_with(kUtf8Mark)) return win32::Utf8ToWide(bytes.substr(kUtf8Mark.size()));
     if (bytes.starts_with("\xFF\xFE")) {
-        std::wstring text((bytes.size() - 2) / 2, L'\0');
-        for (std::size_t i = 0; i < text.size(); ++i)
-            text[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) |
-                                           static_cast<unsigned char>(bytes[3 + 2 * i]) << 8);
+        std::wstring text((bytes.size() - 2) / sizeof(wchar_t), L'\0');
+        std::memcpy(text.data(), bytes.data() + 2, text.size() * sizeof(wchar_t));
         return text;
     }
     const bool utf8 = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
@@ -55,11 +55,9 @@ const wchar_t* ProblemText(speech::ReplacementProblem problem) {
 // left blank, keeping the lines' numbers, and told.
 std::string AnsiList(const std::wstring& text, std::vector<speech::ReplacementLineProblem>& problems) {
     std::string list;
-    int number = 1;
-    for (std::size_t start = 0; start <= text.size(); ++number) {
-        std::size_t end = text.find(L'\n', start);
-        if (end == std::wstring::npos) end = text.size();
-        const std::wstring_view line(text.data() + start, end - start);
+    int number = 0;
+    for (std::wstring_view line : text::Lines<wchar_t>(text)) {
+        ++number;
         BOOL lacking = FALSE;
         const int size = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, line.data(), static_cast<int>(line.size()),
                                                nullptr, 0, nullptr, &lacking);
@@ -72,7 +70,6 @@ std::string AnsiList(const std::wstring& text, std::vector<speech::ReplacementLi
             list += bytes;
         }
         list += '\n';
-        start = end + 1;
     }
     return list;
 }

@@ -1,6 +1,7 @@
 #include "speech/replacements.h"
 
 #include "text/gbk.h"
+#include "text/lines.h"
 
 #include <algorithm>
 
@@ -77,11 +78,8 @@ std::size_t FindSeparator(std::string_view line, std::size_t& length) {
 Replacements Replacements::Parse(std::string_view ansiList, std::vector<ReplacementLineProblem>& problems) {
     Replacements replacements;
     int number = 0;
-    for (std::size_t start = 0; start < ansiList.size();) {
-        std::size_t end = ansiList.find('\n', start);
-        if (end == std::string_view::npos) end = ansiList.size();
-        const std::string_view line = Trimmed(ansiList.substr(start, end - start));
-        start = end + 1;
+    for (std::string_view listed : text::Lines(ansiList)) {
+        const std::string_view line = Trimmed(listed);
         ++number;
         if (line.empty() || line.starts_with('#')) continue;
         std::size_t separatorLength = 0;

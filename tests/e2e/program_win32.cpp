@@ -366,13 +366,17 @@ void PressWithCtrlAlt(BYTE key) {
     Pump(200);
 }
 
-std::wstring ProbeTrayMenu(HWND main) {
+HWND OpenTrayMenu(HWND main) {
     ::PostMessageW(main, app::kTrayCallbackMessage, app::kTrayIconId, WM_RBUTTONUP);
     HWND menu = nullptr;
-    if (!WaitUntil([&] { return (menu = ::FindWindowW(L"#32768", nullptr)) != nullptr && ::IsWindowVisible(menu); },
-                   5000))
-        return {};
+    WaitUntil([&] { return (menu = ::FindWindowW(L"#32768", nullptr)) != nullptr && ::IsWindowVisible(menu); }, 5000);
     Pump(200);
+    return menu;
+}
+
+std::wstring ProbeTrayMenu(HWND main) {
+    HWND menu = OpenTrayMenu(main);
+    if (!menu) return {};
     const std::wstring items = ProbeMenu(main, ProbedMenu::OpenPopup);
     ::PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
     WaitUntil([] { return ::FindWindowW(L"#32768", nullptr) == nullptr; }, 5000);

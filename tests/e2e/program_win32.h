@@ -168,6 +168,9 @@ void RemoveSettings();
 
 // Ctrl+Alt+`key` pressed and let go, for whichever window has the keyboard.
 void PressWithCtrlAlt(BYTE key);
+// Opens the tray menu as a right click on the icon does; the menu's window (nullptr when
+// it did not open).
+HWND OpenTrayMenu(HWND main);
 // The tray menu's items as ProbeMenu gives them, opened as a right click opens it and closed again.
 std::wstring ProbeTrayMenu(HWND main);
 

@@ -65,21 +65,7 @@ void Type(BYTE key) {
 
 bool MainItemChecked(HWND main) { return ProbeMenu(main, ProbedMenu::MenuBar).find(L"1 C 启动时运行") != std::wstring::npos; }
 
-HWND OpenTrayMenu(HWND main) {
-    ::PostMessageW(main, app::kTrayCallbackMessage, app::kTrayIconId, WM_RBUTTONUP);
-    HWND menu = nullptr;
-    WaitUntil([&] { return (menu = ::FindWindowW(L"#32768", nullptr)) != nullptr && ::IsWindowVisible(menu); }, 5000);
-    Pump(200);
-    return menu;
-}
-
-bool TrayItemChecked(HWND main) {
-    HWND menu = OpenTrayMenu(main);
-    const bool checked = ProbeMenu(main, ProbedMenu::OpenPopup).find(L"0 C 开机时运行") != std::wstring::npos;
-    ::PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-    WaitUntil([] { return ::FindWindowW(L"#32768", nullptr) == nullptr; }, 5000);
-    return checked;
-}
+bool TrayItemChecked(HWND main) { return ProbeTrayMenu(main).find(L"0 C 开机时运行") != std::wstring::npos; }
 
 // Clicks "开机时运行" as the keyboard does: five steps down past the separators, Enter.
 void ClickTrayItem(HWND main, const wchar_t* screenshot = nullptr) {

@@ -2,6 +2,7 @@
 
 #include "app/settings/settings.h"
 #include "text/field_line.h"
+#include "text/lines.h"
 
 namespace parlowen::settings {
 namespace {
@@ -32,10 +33,8 @@ std::string FormatPeople(const People& people) {
 
 People ParsePeople(std::string_view text) {
     People people;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        const text::Fields fields = text::DecodeLine(text.substr(0, end));
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    for (std::string_view line : text::Lines(text)) {
+        const text::Fields fields = text::DecodeLine(line);
         if (fields.size() == 2 && fields[0] == kUser && !fields[1].empty()) {
             people.userNames.push_back(fields[1]);
         } else if (fields.size() >= kMemberFields && fields[0] == kMember && !fields[1].empty()) {
