@@ -2,6 +2,8 @@
 // prints one closing line "N passed, N failed", after a repeat of every failure (and of
 // every first-run failure of a case that passed when run again) so that the end of a long
 // log still tells what broke. Usage: parlowen_e2e <screenshot folder> [case or Prefix*...]
+// With PARLOWEN_E2E_SHARD=K/N it runs only every Nth of the chosen cases, from the Kth on,
+// so that the suite can be run as N shorter runs, each in a fresh prefix.
 #include "e2e.h"
 #include "program_win32.h"
 
@@ -9,8 +11,12 @@
 #include <io.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <cwchar>
 #include <exception>
+#include <stdexcept>
+#include <utility>
 
 namespace e2e {
 namespace {
@@ -96,13 +102,31 @@ bool Selects(const std::string& pattern, const std::string& name) {
     return pattern == name;
 }
 
+// The shard PARLOWEN_E2E_SHARD names as "K/N" (K counted from 1): {K - 1, N}; {0, 1}, the
+// whole suite, when it is not set. A malformed value throws: a shard that ran nothing
+// must not pass.
+std::pair<int, int> Shard() {
+    wchar_t value[32] = {};
+    const DWORD length = ::GetEnvironmentVariableW(L"PARLOWEN_E2E_SHARD", value, 32);
+    if (length == 0) return {0, 1};
+    int k = 0;
+    int n = 0;
+    wchar_t rest = 0;
+    if (length >= 32 || std::swscanf(value, L"%d/%d%lc", &k, &n, &rest) != 2 || n < 1 || k < 1 || k > n)
+        throw std::invalid_argument("PARLOWEN_E2E_SHARD is not K/N with 1 <= K <= N: " + e2e::Utf8(value));
+    return {k - 1, n};
+}
+
 // One run of a case; true when it recorded no failure.
 bool RunCase(const e2e::Case& c) {
     std::printf("[ RUN  ] %s\n", c.name);
     std::fflush(stdout);
     const int failuresBefore = e2e::g_failures;
     e2e::g_currentCase = c.name;
+    // Every case starts as on a machine where the program has never run: no settings, and
+    // not set to start with Windows, whichever case ran before it.
     e2e::RemoveSettings();
+    ::DeleteFileW(e2e::StartupShortcutPath().c_str());
     try {
         c.body();
     } catch (const std::exception& e) {
@@ -123,15 +147,25 @@ int wmain(int argc, wchar_t** argv) {
     int failed = 0;
     int flaky = 0;
     std::vector<std::string> flakyLines;
+    std::pair<int, int> shardOfShards;
+    try {
+        shardOfShards = Shard();
+    } catch (const std::exception& e) {
+        std::printf("%s\n", e.what());
+        return 1;
+    }
+    const auto [shard, shards] = shardOfShards;
+    int chosen = 0;
     std::stable_partition(e2e::Registry().begin(), e2e::Registry().end(), [](const e2e::Case& c) { return !c.last; });
     for (const e2e::Case& c : e2e::Registry()) {
         if (c.windows5 != windows5Prefix) continue;
         bool selected = argc <= 2 && !c.step;
         for (int i = 2; i < argc; ++i)
             selected = selected || (c.step ? e2e::Utf8(argv[i]) == c.name : Selects(e2e::Utf8(argv[i]), c.name));
-        if (!selected) continue;
+        if (!selected || chosen++ % shards != shard) continue;
 
         const std::size_t linesBefore = e2e::g_failureLines.size();
+        const auto started = std::chrono::steady_clock::now();
         bool ok = RunCase(c);
         if (!ok) {
             // A failed case runs once more. A pass then counts, but the case is reported as
@@ -147,7 +181,9 @@ int wmain(int argc, wchar_t** argv) {
             }
         }
         (ok ? passed : failed)++;
-        std::printf("[ %s ] %s\n", ok ? " OK " : "FAIL", c.name);
+        // The time a case took, retry included, shows which ones make the suite long.
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+        std::printf("[ %s ] %s (%.1f s)\n", ok ? " OK " : "FAIL", c.name, took.count());
         std::fflush(stdout);
     }
     for (const std::string& line : flakyLines) std::printf("[ FLAKY ] %s\n", line.c_str());

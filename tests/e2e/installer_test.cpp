@@ -33,7 +33,7 @@ bool IsEmptyFolder(const std::wstring& path) {
 E2E_TEST(InstallerPutsTheProgramInPlaceAndTheUninstallerTakesItAway) {
     const std::wstring folder = KnownFolder(CSIDL_PROGRAM_FILES) + L"\\Parlowen";
     const std::wstring menuShortcut = KnownFolder(CSIDL_COMMON_PROGRAMS) + L"\\Parlowen2009.lnk";
-    const std::wstring startupShortcut = KnownFolder(CSIDL_STARTUP) + L"\\parlowen.lnk";
+    const std::wstring startupShortcut = StartupShortcutPath();
 
     // What a user who runs it without /S first meets: the folder page.
     {

@@ -360,6 +360,12 @@ void RemoveSettings() {
     ::DeleteFileW(SettingsFolder().c_str());
 }
 
+std::wstring StartupShortcutPath(const std::wstring& baseName) {
+    wchar_t folder[MAX_PATH] = L"";
+    ::SHGetFolderPathW(nullptr, CSIDL_STARTUP, nullptr, 0, folder);
+    return std::wstring(folder) + L"\\" + baseName + L".lnk";
+}
+
 void PressWithCtrlAlt(BYTE key) {
     for (BYTE down : {BYTE{VK_CONTROL}, BYTE{VK_MENU}, key}) ::keybd_event(down, 0, 0, 0);
     for (BYTE up : {key, BYTE{VK_MENU}, BYTE{VK_CONTROL}}) ::keybd_event(up, 0, KEYEVENTF_KEYUP, 0);

@@ -165,6 +165,9 @@ std::wstring SettingsFolder();
 std::wstring SettingsPath();
 // A fresh account: no settings folder at all. Every case starts from here.
 void RemoveSettings();
+// The program's shortcut in the Startup folder (the one "开机时运行" writes), or another
+// one's by its base name.
+std::wstring StartupShortcutPath(const std::wstring& baseName = L"parlowen");
 
 // Ctrl+Alt+`key` pressed and let go, for whichever window has the keyboard.
 void PressWithCtrlAlt(BYTE key);

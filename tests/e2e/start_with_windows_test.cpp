@@ -19,15 +19,6 @@ namespace {
 using namespace e2e;
 using parlowen::win32::ComPtr;
 
-std::wstring StartupFolder() {
-    wchar_t folder[MAX_PATH] = L"";
-    ::SHGetFolderPathW(nullptr, CSIDL_STARTUP, nullptr, 0, folder);
-    return folder;
-}
-
-std::wstring ShortcutPath(const std::wstring& baseName = L"parlowen") {
-    return StartupFolder() + L"\\" + baseName + L".lnk";
-}
 
 // What a shortcut holds, read back through the shell's own link object.
 struct ShortcutFields {
@@ -89,28 +80,27 @@ HWND StartRenamedCopy(Program& program) {
 
 E2E_TEST(StartupItemsTickTogetherAndWriteTheShortcut) {
     const parlowen::win32::ComApartment com;
-    ::DeleteFileW(ShortcutPath().c_str());
     START_PROGRAM(program, main);
     CHECK(!MainItemChecked(main));
     CHECK(!TrayItemChecked(main));
 
     ::PostMessageW(main, WM_COMMAND, app::IdNOpenOnStartup, 0);  // "启动时运行" in 主菜单
-    CHECK(WaitUntil([] { return Exists(ShortcutPath()); }, 5000));
+    CHECK(WaitUntil([] { return Exists(StartupShortcutPath()); }, 5000));
     CHECK(MainItemChecked(main));
     CHECK(TrayItemChecked(main));
-    const ShortcutFields fields = ReadShortcut(ShortcutPath());
+    const ShortcutFields fields = ReadShortcut(StartupShortcutPath());
     CHECK_EQ(fields.path, DriverFolderAnsi() + "parlowen.exe");
     CHECK_EQ(fields.arguments, std::string(" -s"));
     CHECK_EQ(fields.workingDirectory, DriverFolderAnsi());
     CHECK_EQ(fields.description, std::string("Parlowen2009"));
 
     ClickTrayItem(main, L"tray-menu-start-with-windows");  // "开机时运行" unticks both
-    CHECK(WaitUntil([] { return !Exists(ShortcutPath()); }, 5000));
+    CHECK(WaitUntil([] { return !Exists(StartupShortcutPath()); }, 5000));
     CHECK(!MainItemChecked(main));
     CHECK(!TrayItemChecked(main));
 
     ClickTrayItem(main);
-    CHECK(WaitUntil([] { return Exists(ShortcutPath()); }, 5000));
+    CHECK(WaitUntil([] { return Exists(StartupShortcutPath()); }, 5000));
     CHECK(MainItemChecked(main));
     CHECK_EQ(program.Close(), 0ul);
 }
@@ -118,11 +108,10 @@ E2E_TEST(StartupItemsTickTogetherAndWriteTheShortcut) {
 E2E_TEST(StartupMarksFollowTheShortcutAtTheNextStart) {
     const parlowen::win32::ComApartment com;
     const std::string exe = DriverFolderAnsi() + "parlowen.exe";
-    ::DeleteFileW(ShortcutPath().c_str());
     {
         START_PROGRAM(program, main);
         ::PostMessageW(main, WM_COMMAND, app::IdNOpenOnStartup2, 0);
-        REQUIRE(WaitUntil([] { return Exists(ShortcutPath()); }, 5000));
+        REQUIRE(WaitUntil([] { return Exists(StartupShortcutPath()); }, 5000));
         CHECK_EQ(program.Close(), 0ul);
     }
     {
@@ -144,14 +133,14 @@ E2E_TEST(StartupMarksFollowTheShortcutAtTheNextStart) {
         CHECK(WaitUntil([] { return ::FindWindowW(L"#32768", nullptr) == nullptr; }, 5000));
 
         // Removed by hand: unticking deletes nothing and says nothing.
-        REQUIRE(::DeleteFileW(ShortcutPath().c_str()));
+        REQUIRE(::DeleteFileW(StartupShortcutPath().c_str()));
         ::PostMessageW(main, WM_COMMAND, app::IdNOpenOnStartup, 0);
         CHECK(WaitUntil([&] { return !MainItemChecked(main); }, 5000));
         CHECK(WaitForDialogOf(program.processId(), 1000) == nullptr);
         CHECK(!TrayItemChecked(main));
-        CHECK(!Exists(ShortcutPath()));
+        CHECK(!Exists(StartupShortcutPath()));
         ::PostMessageW(main, WM_COMMAND, app::IdNOpenOnStartup, 0);
-        REQUIRE(WaitUntil([] { return Exists(ShortcutPath()); }, 5000));
+        REQUIRE(WaitUntil([] { return Exists(StartupShortcutPath()); }, 5000));
         CHECK_EQ(program.Close(), 0ul);
     }
     // A renamed executable looks for a shortcut under its own name and leaves the old one.
@@ -161,11 +150,11 @@ E2E_TEST(StartupMarksFollowTheShortcutAtTheNextStart) {
         REQUIRE(main != nullptr);
         CHECK(!MainItemChecked(main));
         CHECK(!TrayItemChecked(main));
-        CHECK(Exists(ShortcutPath()));
+        CHECK(Exists(StartupShortcutPath()));
         CHECK_EQ(program.Close(), 0ul);
     }
     ::DeleteFileW((DriverFolder() + kRenamedExe).c_str());
-    ::DeleteFileW(ShortcutPath().c_str());
+    ::DeleteFileW(StartupShortcutPath().c_str());
 }
 
 // A Unix variable of the program's environment for one start (Wine's own, such as
@@ -226,7 +215,7 @@ E2E_TEST(UnderWineTheStartupItemsAlsoWriteADesktopAutostartEntry) {
     const ExpectedEntry renamed = EntryOf(kRenamedExe);
     const std::wstring legacy = AutostartFolder() + L"\\parlowen.desktop";
     // The cases before this one may have left them.
-    for (const std::wstring& file : {ShortcutPath(), entry.path}) ::DeleteFileW(file.c_str());
+    for (const std::wstring& file : {StartupShortcutPath(), entry.path}) ::DeleteFileW(file.c_str());
 
     // A shortcut that an earlier version made, with its entry under the old name: the
     // next start gives it this version's entry and removes the old one.
@@ -264,7 +253,7 @@ E2E_TEST(UnderWineTheStartupItemsAlsoWriteADesktopAutostartEntry) {
         START_PROGRAM(program, main);
         ClickTrayItem(main);  // unticks both, as the shortcut is there
         CHECK(WaitUntil([&] { return !Exists(entry.path); }, 5000));
-        CHECK(!Exists(ShortcutPath()));
+        CHECK(!Exists(StartupShortcutPath()));
         CHECK_EQ(program.Close(), 0ul);
     }
 }
@@ -282,15 +271,15 @@ E2E_TEST(AStartupOptionThatCannotBeAppliedIsReportedAndChangesNothing) {
         DismissMessageBox(box);
         CHECK(!MainItemChecked(main));
     };
-    ::DeleteFileW(ShortcutPath().c_str());
+    ::DeleteFileW(StartupShortcutPath().c_str());
     {
         START_PROGRAM(program, main);
         // A folder where the shortcut should go, made once the program has looked.
-        REQUIRE(::CreateDirectoryW(ShortcutPath().c_str(), nullptr));
+        REQUIRE(::CreateDirectoryW(StartupShortcutPath().c_str(), nullptr));
         tickAndExpectReport(main, "shortcut-cannot-be-written");
         CHECK(!Exists(EntryOf().path));  // the entry written first was taken back
         CHECK_EQ(program.Close(), 0ul);
-        ::RemoveDirectoryW(ShortcutPath().c_str());
+        ::RemoveDirectoryW(StartupShortcutPath().c_str());
     }
     {
         const std::wstring config = L"C:\\unwritable-config";
@@ -299,7 +288,7 @@ E2E_TEST(AStartupOptionThatCannotBeAppliedIsReportedAndChangesNothing) {
         const ScopedVariable configHome(L"XDG_CONFIG_HOME", Utf8ToWide(UnixPathOf(config).value_or("?")).c_str());
         START_PROGRAM(program, main);
         tickAndExpectReport(main, "autostart-entry-cannot-be-written");
-        CHECK(!Exists(ShortcutPath()));
+        CHECK(!Exists(StartupShortcutPath()));
         CHECK_EQ(program.Close(), 0ul);
     }
 }
@@ -316,7 +305,7 @@ E2E_STEP(AutostartStepTick) {
     CHECK(WaitUntil([&] { return MainItemChecked(main); }, 5000));
     CHECK(Exists(entry.path));
     CHECK(FileBytes(entry.path).find("WINEPREFIX=\"" + entry.prefix + "\"") != std::string::npos);
-    CHECK(Exists(ShortcutPath()));
+    CHECK(Exists(StartupShortcutPath()));
     CHECK_EQ(program.Close(), 0ul);
 }
 
@@ -327,7 +316,7 @@ E2E_STEP(AutostartStepUntick) {
     Tick(main);
     CHECK(WaitUntil([&] { return !MainItemChecked(main); }, 5000));
     CHECK(!Exists(entry.path));
-    CHECK(!Exists(ShortcutPath()));
+    CHECK(!Exists(StartupShortcutPath()));
     CHECK_EQ(program.Close(), 0ul);
 }
 
