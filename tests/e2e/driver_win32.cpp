@@ -124,9 +124,10 @@ bool RunCase(const e2e::Case& c) {
     const int failuresBefore = e2e::g_failures;
     e2e::g_currentCase = c.name;
     // Every case starts as on a machine where the program has never run: no settings, and
-    // not set to start with Windows, whichever case ran before it.
+    // not set to start with Windows, whichever case ran before it. A step of a script
+    // goes on from the step before it, which may have set the program to start.
     e2e::RemoveSettings();
-    ::DeleteFileW(e2e::StartupShortcutPath().c_str());
+    if (!c.step) ::DeleteFileW(e2e::StartupShortcutPath().c_str());
     try {
         c.body();
     } catch (const std::exception& e) {
