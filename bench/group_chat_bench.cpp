@@ -272,7 +272,7 @@ public:
     void SpeakMine(std::string_view text) override { profiles_.Speak(chat::Role::Mine, text); }
     void SpeakFriend(std::string_view text) override { profiles_.Speak(chat::Role::Friend, text); }
     void SpeakMember(const chat::Speaker& member, std::string_view group, std::string_view text) override {
-        const speech::Member& known = members_.Meet(group, member.name, profiles_.MemberVariants());
+        const speech::Member& known = members_.Meet(group, member.name, [this] { return profiles_.MemberVariants(); });
         if (known.muted) return;
         journal_.entries.push_back({SpeechJournal::Kind::HandedOver, std::string(text)});
         profiles_.SpeakQueued(chat::Role::Member, known.variant, text);

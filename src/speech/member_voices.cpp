@@ -43,11 +43,9 @@ std::uint32_t StableNameHash(std::string_view name) {
 
 const Member* MemberVoices::Find(std::string_view name) const { return FindIn(members_, name); }
 
-const Member& MemberVoices::Meet(std::string_view group, std::string_view name,
-                                 const std::vector<VoiceVariant>& variants) {
-    Member* found = FindIn(members_, name);
-    if (!found) return Add(group, name, variants);
-    Member& member = *found;
+Member* MemberVoices::FindMember(std::string_view name) { return FindIn(members_, name); }
+
+const Member& MemberVoices::MeetAgain(Member& member, std::string_view group) {
     if (!MetIn(member, group)) {
         member.groups.emplace_back(group);
         if (member.groups.size() > kGroupsKept) member.groups.erase(member.groups.begin());

@@ -3,6 +3,7 @@
 // group and on any later run, speaks as before, whatever voices were installed since.
 #pragma once
 
+#include <concepts>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -54,7 +55,17 @@ public:
     // The member `name` met in `group`. One met for the first time gets the variant of
     // `variants` least used among the members met in that group, ties broken by
     // StableNameHash; with no variants at all it gets the default one.
-    const Member& Meet(std::string_view group, std::string_view name, const std::vector<VoiceVariant>& variants);
+    const Member& Meet(std::string_view group, std::string_view name, const std::vector<VoiceVariant>& variants) {
+        return Meet(group, name, [&] { return variants; });
+    }
+    // The same, with the variants listed by `listVariants()` only for a member met for the
+    // first time: listing them asks the speech engine, which a message of a member
+    // already known need not wait for.
+    template <std::invocable ListVariants>
+    const Member& Meet(std::string_view group, std::string_view name, ListVariants&& listVariants) {
+        if (Member* known = FindMember(name)) return MeetAgain(*known, group);
+        return Add(group, name, listVariants());
+    }
 
     // The user's choices, which always win; false when no such member is known.
     bool Choose(std::string_view name, const VoiceVariant& variant);
@@ -70,6 +81,8 @@ public:
     bool TakeChanged() noexcept { return std::exchange(changed_, false); }
 
 private:
+    Member* FindMember(std::string_view name);
+    const Member& MeetAgain(Member& member, std::string_view group);
     Member& Add(std::string_view group, std::string_view name, const std::vector<VoiceVariant>& variants);
     void Forget();
     std::vector<Member> members_;

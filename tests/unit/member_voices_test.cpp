@@ -29,6 +29,14 @@ TEST(MemberVoices, EachNewMemberGetsTheVariantLeastUsedInItsGroupAndKeepsIt) {
     const VoiceVariant moon = voices.Find("moon")->variant;
     EXPECT_EQ(voices.Meet("群B", "moon", MemberVariants({"Anna", "Huihui", "Kangkang"})).variant, moon);
     EXPECT_EQ(voices.Find("moon")->groups, (std::vector<std::string>{"群A", "群B"}));
+
+    // Listing the variants asks the engine: only a member met for the first time waits for it.
+    int listed = 0;
+    const auto list = [&] { ++listed; return kTwoVoices; };
+    voices.Meet("群B", "sky", list);
+    voices.Meet("群B", "hill", list);
+    EXPECT_EQ(listed, 1);
+    EXPECT_NE(voices.Find("hill"), nullptr);
 }
 
 TEST(MemberVoices, TiesAreBrokenByTheNameAloneOnEveryRun) {
