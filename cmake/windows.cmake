@@ -34,6 +34,7 @@ add_library(parlowen_win32 STATIC
   src/app/settings/settings_folder_file_win32.cpp
   src/app/global_hotkeys_win32.cpp
   src/app/hotkeys_box_win32.cpp
+  src/app/keyboard_navigation_win32.cpp
   src/app/replacements_win32.cpp
   src/app/remote_commands_win32.cpp
   src/win32/greyed_icon_win32.cpp
@@ -135,6 +136,7 @@ add_executable(parlowen_e2e
   tests/e2e/main_window_test.cpp
   tests/e2e/get_path_test.cpp
   tests/e2e/installer_test.cpp
+  tests/e2e/keyboard_test.cpp
   tests/e2e/start_with_windows_test.cpp
   tests/e2e/voice_tokens_test.cpp
   tests/e2e/window_commands_test.cpp
@@ -270,7 +272,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   parlowen_e2e_run(e2e-winxp64 600 ENVIRONMENT "PARLOWEN_WINE_VERSION=winxp64")
 else()
   parlowen_e2e_run(e2e64 600 CASES ChatWindows* MessengersOfEitherWidth* OneToOneChat* AMessengerThatStops* ATimeInAMessage*
-                                   MainWindowStartsMinimisedWithItsCaptionAndSize)
+                                   MainWindowStartsMinimisedWithItsCaptionAndSize Keyboard*)
 endif()
 
 # The soak run and the idle cost, under Wine with the recording speech server; run by

@@ -1,9 +1,12 @@
-// Identifiers of the main window's controls, menu items, timers and tray icon.
+// The main window's class and caption, and the identifiers of its controls, menu items, timers and tray icon.
 #pragma once
 
 #include <windows.h>
 
 namespace parlowen::app {
+
+inline constexpr wchar_t kMainWindowClass[] = L"TFmain";
+inline constexpr wchar_t kMainWindowCaption[] = L"Parlowen2009";
 
 enum ControlId : unsigned {
     IdPageControl1 = 100,
@@ -13,6 +16,8 @@ enum ControlId : unsigned {
     IdPanel1,
     IdStatusBar1,
     IdTabSheet3 = 110,
+    IdLabelPages,  // labels that are never shown: they name the page tabs and the log for screen readers
+    IdLabelLog,
 
     IdGroupBox3 = 200,
     IdCBMe,
@@ -64,6 +69,9 @@ enum ControlId : unsigned {
     IdStopHotkey,
     IdPauseHotkeyOn,
     IdPauseHotkey,
+    IdLabelStopHotkey,
+    IdLabelPauseHotkey,
+    IdSayPause,
     IdLabelReplacements = 460,
     IdReplacements,
     IdApplyReplacements,

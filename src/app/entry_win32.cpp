@@ -1,5 +1,6 @@
 // Program entry: the commands for a running copy, the single-instance test, COM, the main
 // window and the message loop. Any other command line is not read.
+#include "app/control_ids.h"
 #include "app/error_report_win32.h"
 #include "app/main_window_win32.h"
 #include "app/remote_commands_win32.h"
@@ -43,7 +44,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return 1;
     }
     mainWindow.StartTimers();
-    parlowen::win32::RunMessageLoop(mainWindow.hwnd());
+    parlowen::win32::RunMessageLoop(mainWindow.hwnd(), [&](const MSG& msg) { return mainWindow.TranslateKeys(msg); });
     mainWindow.Destroy();
     return 0;
 }

@@ -19,6 +19,9 @@ inline constexpr int kDefaultPauseHotkey = MakeHotkey(kHotkeyControl | kHotkeyAl
 struct Hotkeys {
     int stop = kDefaultStopHotkey;
     int pause = kDefaultPauseHotkey;
+    // Pausing and resuming are said aloud ("暂停朗读", "继续朗读"): a user who cannot see
+    // the tray icon turn grey hears what the key did.
+    bool sayPause = true;
     bool operator==(const Hotkeys&) const = default;
 };
 

@@ -28,12 +28,16 @@ int ShownHotkey(HWND control) { return static_cast<int>(LOWORD(::SendMessageW(co
 }  // namespace
 
 HotkeysBox::HotkeysBox(HWND page, int top, Hotkeys& hotkeys) : hotkeys_(hotkeys) {
-    const Rect group{12, top, 277, 66};
+    const Rect group{12, top, 277, 82};
     CreateChild(page, L"BUTTON", L"热键（在任何程序中都可以按）", BS_GROUPBOX, group, IdGroupHotkeys);
-    stopOn_ = CreateCheckBox(page, L"停止朗读", Offset({10, 20, 96, 17}, group), IdStopHotkeyOn);
-    stopKey_ = CreateHotkeyControl(page, Offset({110, 18, 157, 20}, group), IdStopHotkey);
-    pauseOn_ = CreateCheckBox(page, L"暂停/继续", Offset({10, 43, 96, 17}, group), IdPauseHotkeyOn);
-    pauseKey_ = CreateHotkeyControl(page, Offset({110, 41, 157, 20}, group), IdPauseHotkey);
+    // The check box beside a hotkey box is no label to a screen reader: one never shown is.
+    stopOn_ = CreateCheckBox(page, L"停止朗读", Offset({10, 18, 96, 17}, group), IdStopHotkeyOn);
+    win32::CreateHiddenLabel(page, L"停止朗读的热键", IdLabelStopHotkey);
+    stopKey_ = CreateHotkeyControl(page, Offset({110, 16, 157, 20}, group), IdStopHotkey);
+    pauseOn_ = CreateCheckBox(page, L"暂停/继续", Offset({10, 40, 96, 17}, group), IdPauseHotkeyOn);
+    win32::CreateHiddenLabel(page, L"暂停/继续的热键", IdLabelPauseHotkey);
+    pauseKey_ = CreateHotkeyControl(page, Offset({110, 38, 157, 20}, group), IdPauseHotkey);
+    sayPause_ = CreateCheckBox(page, L"暂停和继续时说出来", Offset({10, 61, 257, 17}, group), IdSayPause);
     Show();
 }
 
@@ -46,6 +50,7 @@ void HotkeysBox::Show() {
     };
     show(stopOn_, stopKey_, hotkeys_.stop, kDefaultStopHotkey);
     show(pauseOn_, pauseKey_, hotkeys_.pause, kDefaultPauseHotkey);
+    SetChecked(sayPause_, hotkeys_.sayPause);
 }
 
 bool HotkeysBox::OnCommand(unsigned id, unsigned notification) {
@@ -58,6 +63,9 @@ bool HotkeysBox::OnCommand(unsigned id, unsigned notification) {
     case IdPauseHotkey:
         if (notification != EN_CHANGE) return true;
         break;
+    case IdSayPause:
+        if (notification == BN_CLICKED) hotkeys_.sayPause = IsChecked(sayPause_);
+        return true;
     default:
         return false;
     }

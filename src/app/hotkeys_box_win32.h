@@ -1,7 +1,7 @@
 // The group "热键" on the page "群聊与朗读": the hotkeys that stop and that pause reading
 // from any program, each switched on or off by its check box and changed by pressing
-// the new combination in its box. A change is registered at once and saved with the
-// settings.
+// the new combination in its box, and whether pausing and resuming are said aloud. A
+// change is registered at once and saved with the settings.
 #pragma once
 
 #include "app/hotkeys.h"
@@ -21,7 +21,7 @@ public:
     bool OnCommand(unsigned id, unsigned notification);
 
 private:
-    HWND stopOn_, stopKey_, pauseOn_, pauseKey_;
+    HWND stopOn_, stopKey_, pauseOn_, pauseKey_, sayPause_;
     Hotkeys& hotkeys_;
 };
 

@@ -10,6 +10,9 @@
 
 #include <commctrl.h>
 
+#include <iterator>
+#include <vector>
+
 namespace parlowen::app {
 namespace {
 
@@ -28,11 +31,12 @@ BOOL CALLBACK SetFontOf(HWND child, LPARAM font) {
     return TRUE;
 }
 
-// The log pane, with a thin panel at its left.
+// The log pane, with a thin panel at its left, and the label that names it for screen readers.
 HWND CreateLogPane(HWND page, HFONT font) {
     RECT client;
     ::GetClientRect(page, &client);
     CreateChild(page, L"STATIC", L"", 0, {0, 0, 1, client.bottom}, IdPanel1);
+    win32::CreateHiddenLabel(page, L"消息记录", IdLabelLog);
     return log::CreateLogControl(page, {1, 0, client.right, client.bottom}, IdRichEdit1, font);
 }
 
@@ -46,10 +50,38 @@ void CreateStatusBar(HWND window, HFONT font) {
     ::SendMessageW(bar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(kStatusText));
 }
 
+// The notebook and its pages; a page's window text is its caption, so the pages can be
+// told apart from outside. A label that is never shown names the page tabs for screen
+// readers, which name a control without a caption of its own after the window before it.
+HWND CreateNotebook(HWND window, HFONT font, HWND (&pages)[kPages]) {
+    win32::CreateHiddenLabel(window, L"页面", IdLabelPages);
+    HWND notebook = CreateChild(window, WC_TABCONTROLW, L"页面", WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP,
+                                {0, 0, kClientWidth, kNotebookHeight}, IdPageControl1, WS_EX_CONTROLPARENT);
+    ::SendMessageW(notebook, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+
+    const wchar_t* captions[] = {L"消息", L"选项", L"群聊与朗读"};
+    for (int i = 0; i < kPages; ++i) {
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<wchar_t*>(captions[i]);
+        ::SendMessageW(notebook, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+    }
+
+    RECT display{0, 0, kClientWidth, kNotebookHeight};
+    ::SendMessageW(notebook, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+    const Rect page{display.left, display.top, display.right - display.left, display.bottom - display.top};
+    const unsigned ids[] = {IdTabSheet1, IdTabSheet2, IdTabSheet3};
+    for (int i = 0; i < kPages; ++i)
+        pages[i] = CreateChild(notebook, kTabSheetClass, captions[i], WS_CLIPCHILDREN, page, ids[i], WS_EX_CONTROLPARENT);
+    return notebook;
+}
+
 }  // namespace
 
 void TFmain::CreateControls() {
-    CreateNotebook();
+    pageControl1_ = CreateNotebook(hwnd_, formFont_.get(), tabSheets_);
+    keyboard_.emplace(hwnd_, pageControl1_, std::vector<HWND>(std::begin(tabSheets_), std::end(tabSheets_)),
+                      [this](int page) { ShowPage(page); });
     // A page that cannot be built is reported; the rest of the window still comes up.
     RunReportingFailure([&] { richEdit1_ = CreateLogPane(tabSheets_[0], logFont_.get()); });
     RunReportingFailure([&] { optionsPage_ = std::make_unique<OptionsPage>(tabSheets_[1], profiles_, settings_.reading); });
@@ -64,38 +96,13 @@ void TFmain::CreateControls() {
     ShowPage(0);
 }
 
-void TFmain::CreateNotebook() {
-    pageControl1_ = CreateChild(hwnd_, WC_TABCONTROLW, L"",
-                                WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP,
-                                {0, 0, kClientWidth, kNotebookHeight}, IdPageControl1,
-                                WS_EX_CONTROLPARENT);
-    ::SendMessageW(pageControl1_, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
-
-    const wchar_t* captions[] = {L"消息", L"选项", L"群聊与朗读"};
-    for (int i = 0; i < kPages; ++i) {
-        TCITEMW item{};
-        item.mask = TCIF_TEXT;
-        item.pszText = const_cast<wchar_t*>(captions[i]);
-        ::SendMessageW(pageControl1_, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
-    }
-
-    RECT display{0, 0, kClientWidth, kNotebookHeight};
-    ::SendMessageW(pageControl1_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
-    const Rect page{display.left, display.top, display.right - display.left,
-                    display.bottom - display.top};
-    // The page's window text is its caption, so the pages can be told apart from outside.
-    const unsigned ids[] = {IdTabSheet1, IdTabSheet2, IdTabSheet3};
-    for (int i = 0; i < kPages; ++i)
-        tabSheets_[i] = CreateChild(pageControl1_, kTabSheetClass, captions[i], WS_CLIPCHILDREN, page, ids[i],
-                                    WS_EX_CONTROLPARENT);
-}
-
 void TFmain::ShowPage(int index) {
     ::SendMessageW(pageControl1_, TCM_SETCURSEL, index, 0);
     for (int i = 0; i < kPages; ++i)
         if (i != index) ::ShowWindow(tabSheets_[i], SW_HIDE);
     if (index == 2 && peoplePage_) peoplePage_->Refresh();
     ::ShowWindow(tabSheets_[index], SW_SHOW);
+    if (keyboard_) keyboard_->PageShown();
 }
 
 }  // namespace parlowen::app

@@ -38,6 +38,12 @@ LRESULT CALLBACK TabSheetProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     }
 }
 
+// What every top-level window hears when the taskbar comes back (Explorer restarted).
+UINT TaskbarCreatedMessage() {
+    static const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
+    return message;
+}
+
 win32::UniqueFont CreateTahoma(BYTE charset) {
     return win32::UniqueFont(::CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, charset,
                                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
@@ -129,18 +135,32 @@ LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             HideToTray();
             return 0;
         }
+        if ((wParam & 0xFFF0) == SC_RESTORE && keyboard_) {  // from the taskbar
+            const LRESULT result = ::DefWindowProcW(hwnd_, message, wParam, lParam);
+            keyboard_->Reopened();
+            return result;
+        }
         return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+    case WM_ACTIVATE:
+        // Instead of the default, which gives the keyboard to the window itself.
+        if (!keyboard_) return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+        keyboard_->OnActivate(wParam);
+        return 0;
+    case WM_SETFOCUS:
+    case WM_SIZE:
+        if (keyboard_) keyboard_->PassFocusOn();
+        return 0;
     case WM_ENDSESSION:
         // Windows is logging off: end the orderly way now, or the settings are lost.
         if (wParam) {
-            ExitProgram();
+            ::PostQuitMessage(0);
             ::DestroyWindow(hwnd_);
         }
         return 0;
     case WM_CLOSE:
         // Only a close request that is not the user's (the system, another program)
         // gets here; it ends the program the orderly way.
-        ExitProgram();
+        ::PostQuitMessage(0);
         return 0;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));
@@ -148,9 +168,13 @@ LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_HSCROLL:
         if (optionsPage_) optionsPage_->OnTrackBar(reinterpret_cast<HWND>(lParam), LOWORD(wParam));
         return 0;
-    case WM_NOTIFY:
-        OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_NOTIFY: {
+        const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+        if (header.hwndFrom == pageControl1_ && header.code == TCN_SELCHANGE)
+            ShowPage(static_cast<int>(::SendMessageW(pageControl1_, TCM_GETCURSEL, 0, 0)));
+        if (peoplePage_) peoplePage_->OnNotify(header);
         return 0;
+    }
     case WM_TIMER:
         if (wParam == IdTimer2) Timer2Timer();
         if (wParam == IdQueueTimer) messageOutput_.QueueTimer();
@@ -160,8 +184,9 @@ LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (settingsLoaded_ && replacements_.ChangedOnDisk()) ReloadReplacements();
         }
         return 0;
-    case WM_HOTKEY:
-        OnHotkey(wParam);
+    case WM_HOTKEY:  // does what the tray menu's item does
+        if (const std::optional<HotkeyAction> action = hotkeys_.Pressed(wParam))
+            OnCommand(*action == HotkeyAction::Stop ? IdStopSpeak1 : IdPauseSpeak1, 0);
         return 0;
     case kTrayCallbackMessage:
         OnTrayMessage(lParam);
@@ -173,7 +198,7 @@ LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         Timer2Timer();  // a new message is read at once, not at the next tick
         return 0;
     default:
-        if (message == taskbarCreatedMessage_ && trayIcon1_) trayIcon1_->ShowAgain();
+        if (message == TaskbarCreatedMessage() && trayIcon1_) trayIcon1_->ShowAgain();
         return ::DefWindowProcW(hwnd_, message, wParam, lParam);
     }
 }
@@ -181,7 +206,6 @@ LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 // The window's parts are built one by one: a part that cannot be built is reported,
 // and the window comes up with the others. Every handler copes with a missing part.
 void TFmain::OnCreate() {
-    taskbarCreatedMessage_ = ::RegisterWindowMessageW(L"TaskbarCreated");
     ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
     ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
     trayMenu_.reset(BuildTrayMenu());
@@ -283,8 +307,8 @@ void TFmain::OnCommand(unsigned id, unsigned notification) {
         RestoreMainWindow(1);
         break;
     case IdNexit:
-    case IdExit1:
-        ExitProgram();
+    case IdExit1:  // NexitClick, Exit1Click: the message loop ends, and FormDestroy runs
+        ::PostQuitMessage(0);
         break;
     case IdNOpenMessage:
         NOpenMessageClick();
@@ -319,16 +343,14 @@ void TFmain::OnCommand(unsigned id, unsigned notification) {
     }
 }
 
-void TFmain::OnNotify(const NMHDR& header) {
-    if (header.hwndFrom == pageControl1_ && header.code == TCN_SELCHANGE)
-        ShowPage(static_cast<int>(::SendMessageW(pageControl1_, TCM_GETCURSEL, 0, 0)));
-    if (peoplePage_) peoplePage_->OnNotify(header);
-}
-
 void TFmain::OnTrayMessage(LPARAM mouseMessage) {
-    // TrayIcon1Click and TrayIcon1DblClick both bring the window back.
-    if (mouseMessage == WM_LBUTTONUP || mouseMessage == WM_LBUTTONDBLCLK) RestoreMainWindow();
-    if (mouseMessage != WM_RBUTTONUP) return;
+    // TrayIcon1Click and TrayIcon1DblClick both bring the window back, and so do Enter and
+    // Space on the icon in the notification area.
+    if (mouseMessage == WM_LBUTTONUP || mouseMessage == WM_LBUTTONDBLCLK || mouseMessage == NIN_KEYSELECT)
+        RestoreMainWindow();
+    // A shell that took the icon's version follows a right click, Shift+F10 and the menu key with
+    // WM_CONTEXTMENU; an older one sends only the mouse's message.
+    if (!trayIcon1_ || mouseMessage != (trayIcon1_->keyboardMessages() ? WM_CONTEXTMENU : WM_RBUTTONUP)) return;
     POINT cursor;
     ::GetCursorPos(&cursor);
     // Without the foreground, the menu would not close when the user clicks elsewhere.

@@ -5,6 +5,7 @@
 #include "win32/handles_win32.h"
 #include "win32/window_procedure_win32.h"
 #include "app/global_hotkeys_win32.h"
+#include "app/keyboard_navigation_win32.h"
 #include "app/message_output_win32.h"
 #include "app/options_page_win32.h"
 #include "app/people_page_win32.h"
@@ -21,9 +22,6 @@
 
 namespace parlowen::app {
 
-inline constexpr wchar_t kMainWindowClass[] = L"TFmain";
-inline constexpr wchar_t kMainWindowCaption[] = L"Parlowen2009";
-
 class TFmain {
 public:
     explicit TFmain(HINSTANCE instance);
@@ -31,14 +29,16 @@ public:
     TFmain& operator=(const TFmain&) = delete;
     ~TFmain();
 
-    // Creates the window (FormCreate runs inside) and shows it as FormCreate left it.
+    // Creates the window (FormCreate runs inside) and shows it as FormCreate left it;
+    // Destroy destroys it (FormDestroy runs inside).
     void Create();
+    void Destroy();
     // Starts the two one-second ticks; called right before the message loop runs.
     void StartTimers();
-    // Destroys the window; FormDestroy runs inside.
-    void Destroy();
 
     HWND hwnd() const noexcept { return hwnd_; }
+    // The message loop hands each message here first: whether the window's keys took it.
+    bool TranslateKeys(const MSG& message) { return keyboard_ && keyboard_->Translate(message); }
 
 private:
     friend LRESULT CALLBACK win32::ObjectWindowProc<TFmain>(HWND, UINT, WPARAM, LPARAM);
@@ -48,7 +48,6 @@ private:
 
     // Building the window (main_window_layout_win32.cpp).
     void CreateControls();
-    void CreateNotebook();
     void ShowPage(int index);
 
     // Start-up and shut-down, and the settings they load and save.
@@ -60,7 +59,6 @@ private:
 
     // Handlers.
     void OnCommand(unsigned id, unsigned notification);
-    void OnNotify(const NMHDR& header);
     void OnTrayMessage(LPARAM mouseMessage);
     void Timer2Timer();
     void OnHistoryRead();
@@ -69,12 +67,8 @@ private:
 
     // Window commands (window_commands_win32.cpp, start_with_windows_win32.cpp).
     void HideToTray();
-    void OnHotkey(WPARAM id);
     void PauseReading(bool paused);
     void RestoreMainWindow(std::optional<int> page = std::nullopt);
-    void ExitProgram();
-    void Help1Click();
-    void About1Click();
     void NOpenOnStartupClick(bool inTrayMenu);
     void ShowStartupShortcutMarks();
 
@@ -90,7 +84,6 @@ private:
     HWND hwnd_ = nullptr;
     int initialShowCommand_ = SW_SHOWNORMAL;
     bool settingsLoaded_ = false;
-    UINT taskbarCreatedMessage_ = 0;
     win32::UniqueFont formFont_, logFont_;
     win32::UniqueIcon icon_, smallIcon_, pausedIcon_;
     win32::UniqueMenu trayMenu_;  // the menu bar belongs to the window and dies with it
@@ -98,10 +91,10 @@ private:
     HWND pageControl1_ = nullptr, richEdit1_ = nullptr;
     log::LogCaret logCaret_;  // where the log's caret goes once the user can see it
     HWND tabSheets_[3] = {};  // "消息", "选项", "群聊与朗读"
+    std::optional<KeyboardNavigation> keyboard_;
     bool plainTextMode_ = false;  // the log's plain-text mode: set by each save by the file's extension
 
-    // What the user has set, and the voice profiles that speak with it on the speech
-    // engine chosen when the window object is made; the options page shows and edits them.
+    // What the user has set, the voice profiles that speak with it, and the pages that show and edit it.
     settings::Settings settings_;
     speech::SpeechEngines speech_;
     speech::VoiceProfiles profiles_;

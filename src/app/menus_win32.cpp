@@ -4,6 +4,7 @@
 #include "win32/errors_win32.h"
 
 #include <initializer_list>
+#include <string>
 
 namespace parlowen::app {
 namespace {
@@ -15,6 +16,12 @@ struct MenuItem {
 };
 
 constexpr MenuItem Separator{0, nullptr};
+
+constexpr wchar_t kHelpText[] =
+    L"如何使用本软件?\r\n\r\n1. 打开并登陆 QQ 或 TM 软件。 \r\n\r\n2. 开始与QQ或TM上的好朋友进行文字聊天。\r\n\r\n3. 即可立即发送和接收到的消息被朗读出来。\r\n\r\n----------------------------------------------\r\n\r\n在朗读时如何使QQ静音?\r\n\r\n1.点击QQ主菜单,\r\n\r\n2.点击 静音 菜单项,\r\n\r\n3.这样即可在朗读消息时听着更加清楚和舒适。";
+
+const std::wstring kAboutText = std::wstring(L"Parlowen2009\r\n") + std::wstring(37, L'-') +
+                                L"\r\n即时朗读聊天消息，让你的聊天会说话。";
 
 HMENU BuildPopup(std::initializer_list<MenuItem> items) {
     HMENU menu = ::CreatePopupMenu();
@@ -69,5 +76,9 @@ HMENU BuildTrayMenu() {
         {IdExit1, L"退出"},
     });
 }
+
+void Help1Click() { ::MessageBoxW(nullptr, kHelpText, L"帮助", MB_OK); }
+
+void About1Click() { ::MessageBoxW(nullptr, kAboutText.c_str(), L"关于", MB_OK); }
 
 }  // namespace parlowen::app

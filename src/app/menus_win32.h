@@ -1,4 +1,4 @@
-// The main window's menu bar and the tray icon's menu.
+// The main window's menu bar and the tray icon's menu, and the boxes their commands open.
 #pragma once
 
 #include <windows.h>
@@ -9,5 +9,9 @@ namespace parlowen::app {
 HMENU BuildMainMenu();
 HMENU BuildTrayMenu();
 
+// "帮助" and "关于": neither box has an owner window, so the main window stays usable
+// while one is open.
+void Help1Click();
+void About1Click();
 
 }  // namespace parlowen::app

@@ -85,17 +85,18 @@ OptionsPage::Controls OptionsPage::CreateControls(HWND page) {
 OptionsPage::VoiceGroup OptionsPage::CreateVoiceGroup(HWND page, bool isFriend) {
     const VoiceGroupLayout& l = isFriend ? kFriendLayout : kMineLayout;
     const unsigned id = l.firstId;  // the ids follow IdGroupBox1's order for both groups
+    // In reading order, each control right after its label, which names it for screen readers.
     CreateChild(page, L"BUTTON", l.caption, BS_GROUPBOX, l.group, id);
     CreateChild(page, L"STATIC", L"引擎:", 0, Offset({9, 27, 28, 13}, l.group), id + (IdLabelEngine - IdGroupBox1));
-    CreateChild(page, L"STATIC", L"语速:", 0, Offset(l.rateLabel, l.group), id + (IdLabelRate - IdGroupBox1));
-    CreateChild(page, L"STATIC", L"音量:", 0, Offset({9, 91, 28, 13}, l.group), id + (IdLabelVolume - IdGroupBox1));
     VoiceGroup g;
     // The box lets the user type as well as pick; its list drops below the 21-pixel field.
     g.cbVoice = CreateChild(page, WC_COMBOBOXW, L"", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP,
                             Offset({68, 24, 176, 200}, l.group), id + (IdCBVoice - IdGroupBox1));
+    CreateChild(page, L"STATIC", L"语速:", 0, Offset(l.rateLabel, l.group), id + (IdLabelRate - IdGroupBox1));
     g.tRate = CreateTrackBar(page, Offset(l.rateSlider, l.group), id + (IdTRate - IdGroupBox1), speech::kMinRate,
                              speech::kMaxRate);
     g.lRate = CreateChild(page, L"STATIC", L"0", 0, Offset(l.rateValue, l.group), id + (IdLRate - IdGroupBox1));
+    CreateChild(page, L"STATIC", L"音量:", 0, Offset({9, 91, 28, 13}, l.group), id + (IdLabelVolume - IdGroupBox1));
     g.tVolume = CreateTrackBar(page, Offset(l.volumeSlider, l.group), id + (IdTVolume - IdGroupBox1),
                                speech::kMinVolume, speech::kMaxVolume);
     g.lVolume = CreateChild(page, L"STATIC", L"0", 0, Offset(l.volumeValue, l.group), id + (IdLVolume - IdGroupBox1));

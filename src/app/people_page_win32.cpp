@@ -58,14 +58,15 @@ void SetCell(HWND list, int row, int column, const std::wstring& text) {
 PeoplePage::PeoplePage(HWND page, PeopleWin32& people, ReplacementsWin32& replacements,
                        speech::VoiceProfiles& profiles, speech::SpeakingRules& speaking, Hotkeys& hotkeys)
     : people_(people), words_(replacements), profiles_(profiles) {
-    // Made in the order the keyboard's Tab visits them.
+    // Made in reading order, which Tab follows, each control right after its label, which
+    // names it for screen readers.
     constexpr DWORD kListBox = ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_BORDER |
                                WS_TABSTOP;
     CreateChild(page, L"STATIC", L"我的昵称：", 0, {12, 6, 100, 16}, IdLabelNicknames);
     nicknames_ = CreateChild(page, L"EDIT", L"", kListBox, {12, 24, 100, 56}, IdNicknames);
-    CreateChild(page, L"BUTTON", L"应用", BS_PUSHBUTTON | WS_TABSTOP, {12, 84, 60, 22}, IdApplyNicknames);
     CreateChild(page, L"STATIC", L"替换词（原文 = 读法）：", 0, {120, 6, 169, 16}, IdLabelReplacements);
     replacements_ = CreateChild(page, L"EDIT", L"", kListBox, {120, 24, 169, 56}, IdReplacements);
+    CreateChild(page, L"BUTTON", L"应用", BS_PUSHBUTTON | WS_TABSTOP, {12, 84, 60, 22}, IdApplyNicknames);
     CreateChild(page, L"BUTTON", L"应用", BS_PUSHBUTTON | WS_TABSTOP, {229, 84, 60, 22}, IdApplyReplacements);
     CreateChild(page, L"STATIC", L"群聊中见过的成员：", 0, {12, 110, 277, 16}, IdLabelMembers);
     members_ = CreateMemberList(page);

@@ -40,6 +40,9 @@ void TrayIcon::Show() {
     data.hIcon = icon_;
     CopyTruncated(data.szTip, hint_);
     shown_ = ::Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+    // The version Windows XP's shell knows; asked again with every add, as the shell forgets it.
+    data.uVersion = NOTIFYICON_VERSION;
+    keyboardMessages_ = shown_ && ::Shell_NotifyIconW(NIM_SETVERSION, &data) != FALSE;
 }
 
 void TrayIcon::Hide() {

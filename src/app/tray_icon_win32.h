@@ -25,6 +25,9 @@ public:
     // Called now and then: adds a wanted icon that the shell refused so far.
     void ShowIfMissing();
     bool shown() const noexcept { return shown_; }
+    // Whether the shell took the icon version that brings the keyboard's messages:
+    // NIN_KEYSELECT for Enter and Space, WM_CONTEXTMENU for the menu key and Shift+F10.
+    bool keyboardMessages() const noexcept { return keyboardMessages_; }
 
     // Changes the icon and its hint, now or when the icon comes.
     void SetIcon(HICON icon, std::wstring hint);
@@ -43,6 +46,7 @@ private:
     std::wstring hint_;
     bool wanted_ = false;
     bool shown_ = false;
+    bool keyboardMessages_ = false;
     std::wstring balloonTitle_;
     std::wstring balloonText_;
     DWORD balloonIcon_ = NIIF_NONE;

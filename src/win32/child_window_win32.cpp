@@ -15,6 +15,12 @@ HWND CreateChild(HWND parent, const wchar_t* windowClass, const wchar_t* text, D
     return hwnd;
 }
 
+HWND CreateHiddenLabel(HWND parent, const wchar_t* text, unsigned id) {
+    HWND label = CreateChild(parent, L"STATIC", text, 0, {0, 0, 0, 0}, id);
+    ::ShowWindow(label, SW_HIDE);
+    return label;
+}
+
 HWND CreateCheckBox(HWND parent, const wchar_t* caption, Rect r, unsigned id) {
     return CreateChild(parent, L"BUTTON", caption, BS_AUTOCHECKBOX | WS_TABSTOP, r, id);
 }

@@ -16,6 +16,10 @@ constexpr Rect Offset(Rect r, Rect group) { return {group.x + r.x, group.y + r.y
 HWND CreateChild(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style, Rect r,
                  unsigned id, DWORD exStyle = 0);
 
+// A label that is never shown. Screen readers name a control that has no caption of its
+// own (an edit or combo box, a slider, a list) after the label created just before it.
+HWND CreateHiddenLabel(HWND parent, const wchar_t* text, unsigned id);
+
 // A check box that checks itself when clicked, and its state.
 HWND CreateCheckBox(HWND parent, const wchar_t* caption, Rect r, unsigned id);
 bool IsChecked(HWND checkBox);

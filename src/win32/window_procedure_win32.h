@@ -27,11 +27,13 @@ LRESULT CALLBACK ObjectWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     }
 }
 
-// Pumps this thread's messages until WM_QUIT, with dialog keys (Tab, Enter) for `window`.
-inline int RunMessageLoop(HWND window) {
+// Pumps this thread's messages until WM_QUIT, with dialog keys (Tab, Enter) for `window`;
+// `translateKeys` sees each message first and answers whether it took it.
+template <typename TranslateKeys = bool (*)(const MSG&)>
+int RunMessageLoop(HWND window, TranslateKeys translateKeys = [](const MSG&) { return false; }) {
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (::IsDialogMessageW(window, &msg)) continue;
+        if (translateKeys(msg) || ::IsDialogMessageW(window, &msg)) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }

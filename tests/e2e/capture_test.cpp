@@ -1,5 +1,6 @@
 // The heart of the program: the driver plays the messenger with its own chat windows,
 // and checks what the program said, with which voice, and what its log shows.
+#include "app/hotkeys.h"
 #include "demo_chat/chat_window_win32.h"
 #include "win32/text_win32.h"
 #include "e2e.h"
@@ -34,6 +35,18 @@ std::vector<std::string> SpokenSince(const Program& program, size_t skip, size_t
 }
 
 std::string Utf8Of(const wchar_t* text) { return Utf8(text); }
+
+// The texts of what SpokenSince lists, and the rate the voice object that said one was given.
+std::string RateOf(const Program& program, const std::string& spoken) {
+    std::string rate;
+    for (const auto& call : SpeechCallsOf(program.processId()))
+        if (call.at(0) == spoken.substr(0, spoken.find(':')) && call.at(1) == "put_Rate") rate = call.at(2);
+    return rate;
+}
+std::vector<std::string> Texts(std::vector<std::string> spoken) {
+    for (std::string& text : spoken) text.erase(0, text.find(':') + 1);
+    return spoken;
+}
 
 std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
@@ -490,7 +503,8 @@ E2E_TEST(TheUsersOwnWordsAreSaidAndALineToMendIsReportedByItsNumber) {
 
 // Another program holds the stop hotkey: reported once, and the pause hotkey works. While
 // paused, messages are logged and not said; resumed (here by the launcher's command, as
-// a Linux desktop's key runs it), only the messages after it are said.
+// a Linux desktop's key runs it), only the messages after it are said. Pausing and
+// resuming are said in the user's own voice, unless the user switched that off.
 E2E_TEST(PausedReadingLogsMessagesAndSaysOnlyThoseAfterItResumes) {
     RecordingSpeech speech;
     InstallTestVoices({L"Test Voice One"});
@@ -499,6 +513,8 @@ E2E_TEST(PausedReadingLogsMessagesAndSaysOnlyThoseAfterItResumes) {
         ~HeldByAnotherProgram() { ::UnregisterHotKey(nullptr, 1); }
     } stopKey;
     REQUIRE(stopKey.held);
+    ::CreateDirectoryW(SettingsFolder().c_str(), nullptr);
+    std::ofstream(SettingsPath().c_str(), std::ios::binary) << "[set]\r\nRate=3\r\n";  // the user's own voice
     Program program;
     program.Start();
     HWND main = DismissStartUpReport(program, L"Ctrl+Alt+S 已被其他程序占用");
@@ -515,12 +531,16 @@ E2E_TEST(PausedReadingLogsMessagesAndSaysOnlyThoseAfterItResumes) {
     const int colouredBefore = ColouredPixels(tray);
     PrintFigure("coloured pixels of the tray before pausing", colouredBefore, "");
     CHECK(colouredBefore > 0);
+    size_t calls = 0;
+    SpokenSince(program, 0, &calls);
     PressWithCtrlAlt('P');  // in the chat window
+    CHECK(WaitUntil([&] { return !SpokenSince(program, calls).empty(); }, 3000));
+    CHECK_EQ(Texts(SpokenSince(program, calls)), (std::vector<std::string>{Utf8Of(L"暂停朗读")}));
+    CHECK_EQ(RateOf(program, SpokenSince(program, calls).at(0)), std::string("3"));
     CHECK(ProbeTrayMenu(main).find(L"0 C 暂停朗读\n") != std::wstring::npos);
     CHECK(WaitUntil([&] { return ColouredPixels(tray) == 0; }, 3000));  // the icon is greyed
     SaveScreenshot(tray, L"paused-tray-icon");
     chat.BringToFront();
-    size_t calls = 0;
     SpokenSince(program, 0, &calls);
     chat.AppendMessage("moon", "while paused", "10:00:01");
     REQUIRE(WaitUntil([&] { return ProbeLog(main).find(L"while paused") != std::wstring::npos; }, 6000));
@@ -531,12 +551,27 @@ E2E_TEST(PausedReadingLogsMessagesAndSaysOnlyThoseAfterItResumes) {
     CHECK(WaitUntil([&] { return ProbeTrayMenu(main).find(L"0 - 暂停朗读\n") != std::wstring::npos; }, 3000));
     chat.BringToFront();
     chat.AppendMessage("moon", "after resuming", "10:00:02");
-    REQUIRE(WaitUntil([&] { return !SpokenSince(program, calls).empty(); }, 6000));
+    REQUIRE(WaitUntil([&] { return SpokenSince(program, calls).size() >= 2; }, 6000));
     Pump(1000);
-    const std::vector<std::string> spoken = SpokenSince(program, calls);
-    CHECK_EQ(spoken.size(), 1u);
-    CHECK(spoken.front().find("after resuming") != std::string::npos);
-    CHECK(SpokenWith(program, calls, L"while paused").empty());
+    CHECK_EQ(Texts(SpokenSince(program, calls)),
+             (std::vector<std::string>{Utf8Of(L"继续朗读"), Utf8Of(L"moon说：after resuming")}));
+
+    // By the hotkey both ways; then, switched off on the page, a pause is silent.
+    const auto pauseHeard = [&](const wchar_t* said) {
+        Pump(static_cast<DWORD>(HotkeyRepeats::kRepeatWithinMs));  // a new press, not a held key
+        SpokenSince(program, 0, &calls);
+        PressWithCtrlAlt('P');
+        return said ? WaitUntil([&] { return Texts(SpokenSince(program, calls)) == std::vector<std::string>{Utf8Of(said)}; }, 3000)
+                    : WaitUntil([&] { return ProbeTrayMenu(main).find(L"0 C 暂停朗读\n") != std::wstring::npos; }, 3000) &&
+                          SpokenSince(program, calls).empty();
+    };
+    CHECK(pauseHeard(L"暂停朗读"));
+    CHECK(pauseHeard(L"继续朗读"));
+    CHECK_EQ(RateOf(program, SpokenSince(program, calls).at(0)), std::string("3"));  // the user's own profile
+    HWND sayPause = ::GetDlgItem(Page(main, IdTabSheet3), IdSayPause);
+    ::SendMessageW(sayPause, BM_SETCHECK, BST_UNCHECKED, 0);
+    ::PostMessageW(Page(main, IdTabSheet3), WM_COMMAND, MAKEWPARAM(IdSayPause, BN_CLICKED), reinterpret_cast<LPARAM>(sayPause));
+    CHECK(pauseHeard(nullptr));
     CHECK(WaitForMessageBox(L"Parlowen2009", 300) == nullptr);  // the held hotkey was told once
     CHECK_EQ(program.Close(), 0ul);
     CHECK_EQ(RunToEnd(DriverFolder() + L"parlowen.exe", L"--stop"), 1ul);  // no copy runs

@@ -5,6 +5,7 @@
 #include "win32/handles_win32.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 namespace {
 
@@ -175,12 +176,12 @@ E2E_TEST(MenuBarHoldsTheMainAndHelpMenus) {
     CHECK_EQ(program.Close(), 0ul);
 }
 
-E2E_TEST(TrayIconRightClickOpensTheTrayMenu) {
+// The tray icon by mouse and by keyboard: a right click, and Shift+F10 or the menu key
+// (WM_CONTEXTMENU alone), open the menu; Enter and Space on the icon bring the window back.
+E2E_TEST(TrayIconOpensTheTrayMenuAndRestoresTheWindowByMouseAndByKeyboard) {
     START_PROGRAM(program, main);
-    // What the notification area sends the program when the user right-clicks its icon.
-    ::PostMessageW(main, app::kTrayCallbackMessage, app::kTrayIconId, WM_RBUTTONUP);
-    REQUIRE(WaitUntil([] { return ::FindWindowW(L"#32768", nullptr) != nullptr; }, 5000));
-    Pump(300);
+    HWND menu = OpenTrayMenu(main);
+    REQUIRE(menu != nullptr);
     SaveScreenshot(nullptr, L"tray-menu");
     CHECK_EQ(ProbeMenu(main, ProbedMenu::OpenPopup), std::wstring(L"0 - 查看消息\n"
                                                                   L"0 - 选项设置\n"
@@ -190,8 +191,16 @@ E2E_TEST(TrayIconRightClickOpensTheTrayMenu) {
                                                                   L"0 - 开机时运行\n"
                                                                   L"0 S \n"
                                                                   L"0 - 退出\n"));
-    ::PostMessageW(::FindWindowW(L"#32768", nullptr), WM_KEYDOWN, VK_ESCAPE, 0);
-    CHECK(WaitUntil([] { return ::FindWindowW(L"#32768", nullptr) == nullptr; }, 5000));
+    const auto closeMenu = [] {
+        ::PostMessageW(::FindWindowW(L"#32768", nullptr), WM_KEYDOWN, VK_ESCAPE, 0);
+        return WaitUntil([] { return ::FindWindowW(L"#32768", nullptr) == nullptr; }, 5000);
+    };
+    CHECK(closeMenu());
+    ::PostMessageW(main, app::kTrayCallbackMessage, app::kTrayIconId, WM_CONTEXTMENU);
+    CHECK(WaitUntil([] { return ::FindWindowW(L"#32768", nullptr) != nullptr; }, 5000));
+    CHECK(closeMenu());
+    ::PostMessageW(main, app::kTrayCallbackMessage, app::kTrayIconId, NIN_KEYSELECT);
+    CHECK(WaitUntil([&] { return Shown(main); }, 5000));
     CHECK_EQ(program.Close(), 0ul);
 }
 

@@ -373,7 +373,9 @@ void PressWithCtrlAlt(BYTE key) {
 }
 
 HWND OpenTrayMenu(HWND main) {
+    // A right click, as the shell reports it to an icon that asked for its version.
     ::PostMessageW(main, app::kTrayCallbackMessage, app::kTrayIconId, WM_RBUTTONUP);
+    ::PostMessageW(main, app::kTrayCallbackMessage, app::kTrayIconId, WM_CONTEXTMENU);
     HWND menu = nullptr;
     WaitUntil([&] { return (menu = ::FindWindowW(L"#32768", nullptr)) != nullptr && ::IsWindowVisible(menu); }, 5000);
     Pump(200);

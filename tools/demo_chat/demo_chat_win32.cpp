@@ -4,7 +4,7 @@
 // With "/tour" it plays one exchange by itself (see Tour below).
 #include "chat_window_win32.h"
 
-#include "app/main_window_win32.h"
+#include "app/control_ids.h"
 #include "win32/text_win32.h"
 
 #include <shellapi.h>

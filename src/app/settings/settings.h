@@ -59,7 +59,7 @@ struct Setting {
     .set = [](Settings& s, int value) { s.field = static_cast<decltype(s.field)>(value); }
 
 // Every setting, in the order start-up reads them.
-inline constexpr std::array<Setting, 18> kSettings = {{
+inline constexpr std::array<Setting, 19> kSettings = {{
     {.key = "Engine", .type = ValueType::Entry, .defaultValue = -1,
      .minimum = -1, .maximum = INT_MAX, .saveRank = 2,
      PARLOWEN_SETTING_FIELD(voices.mine.voice)},
@@ -115,6 +115,9 @@ inline constexpr std::array<Setting, 18> kSettings = {{
     {.key = "pausehotkey", .type = ValueType::Integer, .defaultValue = app::kDefaultPauseHotkey,
      .minimum = 0, .maximum = 0xFFFF, .saveRank = 17,
      PARLOWEN_SETTING_FIELD(hotkeys.pause)},
+    {.key = "saypause", .type = ValueType::Boolean, .defaultValue = 1,
+     .minimum = 0, .maximum = 1, .saveRank = 18,
+     PARLOWEN_SETTING_FIELD(hotkeys.sayPause)},
 }};
 
 #undef PARLOWEN_SETTING_FIELD
