@@ -10,7 +10,7 @@ void MessageOutputWin32::SpeakMember(const chat::Speaker& member, std::string_vi
                                      std::string_view text) noexcept {
     try {
         const speech::Member& known =
-            people_.members().Meet(group, member.name, [this] { return profiles_.MemberVariants(); });
+            people_.members().Meet(group, member.name, member.number, [this] { return profiles_.MemberVariants(); });
         if (known.muted || paused_) return;
         profiles_.SpeakQueued(chat::Role::Member, known.variant, text);
         StartTimerWhileWaiting();

@@ -1,5 +1,6 @@
 #include "capture/capture_tick.h"
 
+#include "chat/member_number.h"
 #include "text/gbk.h"
 
 #include <algorithm>
@@ -85,8 +86,14 @@ chat::Speaker CaptureTick::SpeakerOf(const ChatWindowRef& window, const ChatMess
     if (!window.group)
         return {NamedInTitle(message.name, message.sender, window.title) ? chat::Role::Friend : chat::Role::Mine,
                 message.sender};
-    const bool mine = std::find(userNames_.begin(), userNames_.end(), message.name) != userNames_.end();
-    return {mine ? chat::Role::Mine : chat::Role::Member, message.sender};
+    // The messenger writes a number after a member's name ("sky(88888)"); the user is
+    // known by the name before it, as learned where it writes none.
+    std::string number = chat::MemberNumber(message.name);
+    const bool mine = std::any_of(userNames_.begin(), userNames_.end(), [&](const std::string& name) {
+        return name == message.name || (!number.empty() && SenderName(name) == message.sender);
+    });
+    if (mine) return {chat::Role::Mine, message.sender};
+    return {chat::Role::Member, message.sender, std::move(number)};
 }
 
 void CaptureTick::HandleMessages(const ChatWindowRef& window, const std::vector<const ChatMessage*>& messages,
@@ -111,8 +118,9 @@ void CaptureTick::HandleMessages(const ChatWindowRef& window, const std::vector<
         const chat::Role role = speakers[i].role;
         bool readName = role == chat::Role::Mine ? options.readMyName : options.readFriendsName;
         if (role == chat::Role::Member) {
-            readName = readName && message->sender != lastMemberNamed;
-            if (options.readFriend || options.readFriendsName) lastMemberNamed = message->sender;
+            // Two members of one name are told apart by their numbers.
+            readName = readName && message->name != lastMemberNamed;
+            if (options.readFriend || options.readFriendsName) lastMemberNamed = message->name;
         } else if (role == chat::Role::Mine && options.readMine) {
             lastMemberNamed.clear();
         }

@@ -13,6 +13,7 @@ enum class Role : unsigned char { Mine, Friend, Member };
 struct Speaker {
     Role role = Role::Mine;
     std::string name;  // as spoken: the sender the header line names
+    std::string number;  // a group member's number, where the header line shows one
     bool operator==(const Speaker&) const = default;
 };
 

@@ -45,6 +45,21 @@ const Member* MemberVoices::Find(std::string_view name) const { return FindIn(me
 
 Member* MemberVoices::FindMember(std::string_view name) { return FindIn(members_, name); }
 
+Member* MemberVoices::FindNumbered(std::string_view name, std::string_view number) {
+    const std::string numbered = chat::NumberedName(name, number);
+    auto known = std::find_if(members_.begin(), members_.end(),
+                              [&](const Member& member) { return chat::MemberNumber(member.name) == number; });
+    // Met before numbers were told apart: known by the name alone.
+    if (known == members_.end())
+        known = std::find_if(members_.begin(), members_.end(), [&](const Member& member) { return member.name == name; });
+    if (known == members_.end()) return nullptr;
+    if (known->name != numbered) {
+        known->name = numbered;
+        changed_ = true;
+    }
+    return &*known;
+}
+
 const Member& MemberVoices::MeetAgain(Member& member, std::string_view group) {
     if (!MetIn(member, group)) {
         member.groups.emplace_back(group);

@@ -3,6 +3,8 @@
 // group and on any later run, speaks as before, whatever voices were installed since.
 #pragma once
 
+#include "chat/member_number.h"
+
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
@@ -56,15 +58,27 @@ public:
     // `variants` least used among the members met in that group, ties broken by
     // StableNameHash; with no variants at all it gets the default one.
     const Member& Meet(std::string_view group, std::string_view name, const std::vector<VoiceVariant>& variants) {
-        return Meet(group, name, [&] { return variants; });
+        return Meet(group, name, {}, [&] { return variants; });
+    }
+    const Member& Meet(std::string_view group, std::string_view name, std::string_view number,
+                       const std::vector<VoiceVariant>& variants) {
+        return Meet(group, name, number, [&] { return variants; });
     }
     // The same, with the variants listed by `listVariants()` only for a member met for the
     // first time: listing them asks the speech engine, which a message of a member
     // already known need not wait for.
     template <std::invocable ListVariants>
     const Member& Meet(std::string_view group, std::string_view name, ListVariants&& listVariants) {
-        if (Member* known = FindMember(name)) return MeetAgain(*known, group);
-        return Add(group, name, listVariants());
+        return Meet(group, name, {}, std::forward<ListVariants>(listVariants));
+    }
+    // A member the group shows with a `number` is known by it: kept as name and number
+    // ("阿明(10001)"), the name follows a change, and the voice stays.
+    template <std::invocable ListVariants>
+    const Member& Meet(std::string_view group, std::string_view name, std::string_view number,
+                       ListVariants&& listVariants) {
+        if (Member* known = number.empty() ? FindMember(name) : FindNumbered(name, number))
+            return MeetAgain(*known, group);
+        return Add(group, number.empty() ? std::string(name) : chat::NumberedName(name, number), listVariants());
     }
 
     // The user's choices, which always win; false when no such member is known.
@@ -82,6 +96,7 @@ public:
 
 private:
     Member* FindMember(std::string_view name);
+    Member* FindNumbered(std::string_view name, std::string_view number);
     const Member& MeetAgain(Member& member, std::string_view group);
     Member& Add(std::string_view group, std::string_view name, const std::vector<VoiceVariant>& variants);
     void Forget();

@@ -299,7 +299,8 @@ void SelectMemberRow(HWND page, int row) {
 }
 
 // The user's nickname learned in a one-to-one chat makes the user's group messages the
-// user's; each member speaks at a pitch of its own; what the user set on the group chats
+// user's, also where the group writes a number after each name; each member, known by
+// that number, speaks at a pitch of its own; what the user set on the group chats
 // page (a member's voice, a mute) wins and is still there after a restart.
 E2E_TEST(GroupMembersSpeakInVoicesOfTheirOwnAndTheUsersChoicesLast) {
     RecordingSpeech speech;
@@ -312,17 +313,18 @@ E2E_TEST(GroupMembersSpeakInVoicesOfTheirOwnAndTheUsersChoicesLast) {
         chat.BringToFront();
         REQUIRE(WaitUntil([&] { return ProbeLog(main).find(L"fine") != std::wstring::npos; }, 6000));
 
-        group.SetHistory("dad 19:00:00\r\ndinner");
+        group.SetHistory("dad(10001) 19:00:00\r\ndinner");  // numbers after the names, as the messenger writes them
         group.BringToFront();
         REQUIRE(WaitUntil([&] { return ProbeLog(main).find(L"dinner") != std::wstring::npos; }, 6000));
         size_t calls = 0;
         SpokenSince(program, 0, &calls);
-        group.AppendMessage("mum", "soup", "19:00:05");
-        group.AppendMessage("bro", "bread", "19:00:06");
-        group.AppendMessage("sky", "coming", "19:00:07");
+        group.AppendMessage("mum(10002)", "soup", "19:00:05");
+        group.AppendMessage("bro(10003)", "bread", "19:00:06");
+        group.AppendMessage("sky(88888)", "coming", "19:00:07");
         REQUIRE(WaitUntil([&] { return ProbeLog(main).find(L"coming") != std::wstring::npos; }, 6000));
-        CHECK(ProbeLog(main).find(L"008000 sky 19:00:07 说：\\r\n000000 coming") != std::wstring::npos);
-        CHECK(ProbeLog(main).find(L"0000ff mum 19:00:05 说：") != std::wstring::npos);
+        CHECK(ProbeLog(main).find(L"008000 sky(88888) 19:00:07 说：\\r\n000000 coming") != std::wstring::npos);
+        CHECK(ProbeLog(main).find(L"0000ff mum(10002) 19:00:05 说：") != std::wstring::npos);
+        CHECK(SpokenWith(program, calls, L"soup").find("10002") == std::string::npos);  // no number said
         REQUIRE(WaitUntil([&] { return !SpokenWith(program, calls, L"bread").empty(); }, 6000));
         const int mumPitch = PitchOf(SpokenWith(program, calls, L"soup"));
         const int broPitch = PitchOf(SpokenWith(program, calls, L"bread"));
@@ -355,8 +357,8 @@ E2E_TEST(GroupMembersSpeakInVoicesOfTheirOwnAndTheUsersChoicesLast) {
         group.BringToFront();
         REQUIRE(WaitUntil([&] { return ::GetForegroundWindow() == group.hwnd(); }, 3000));
         SpokenSince(program, 0, &calls);
-        group.AppendMessage("dad", "quiet please", "19:01:00");
-        group.AppendMessage("mum", "loud and clear", "19:01:05");
+        group.AppendMessage("dad(10001)", "quiet please", "19:01:00");
+        group.AppendMessage("mum(10002)", "loud and clear", "19:01:05");
         REQUIRE(WaitUntil([&] { return !SpokenWith(program, calls, L"loud and clear").empty(); }, 6000));
         CHECK_EQ(PitchOf(SpokenWith(program, calls, L"loud and clear")), 10);
         CHECK(SpokenWith(program, calls, L"quiet please").empty());
@@ -369,15 +371,15 @@ E2E_TEST(GroupMembersSpeakInVoicesOfTheirOwnAndTheUsersChoicesLast) {
     REQUIRE(WaitForTicks(main, {.readsTaken = 2}));
     size_t calls = 0;
     SpokenSince(program, 0, &calls);
-    group.AppendMessage("dad", "still quiet", "19:02:00");
+    group.AppendMessage("dad(10001)", "still quiet", "19:02:00");
     REQUIRE(WaitUntil([&] { return ProbeLog(main).find(L"still quiet") != std::wstring::npos; }, 6000));
-    group.AppendMessage("mum", "still loud", "19:02:05");
-    group.AppendMessage("sky", "me again", "19:02:06");
+    group.AppendMessage("mama(10002)", "still loud", "19:02:05");  // renamed, known by the number
+    group.AppendMessage("sky(88888)", "me again", "19:02:06");
     REQUIRE(WaitUntil([&] { return !SpokenWith(program, calls, L"still loud").empty(); }, 6000));
     CHECK_EQ(PitchOf(SpokenWith(program, calls, L"still loud")), 10);
     CHECK(SpokenWith(program, calls, L"still quiet").empty());
     REQUIRE(WaitUntil([&] { return ProbeLog(main).find(L"me again") != std::wstring::npos; }, 6000));
-    CHECK(ProbeLog(main).find(L"008000 sky 19:02:06 说：") != std::wstring::npos);
+    CHECK(ProbeLog(main).find(L"008000 sky(88888) 19:02:06 说：") != std::wstring::npos);
     CHECK_EQ(program.Close(), 0ul);
 }
 

@@ -43,7 +43,8 @@ public:
     void SpeakMine(std::string_view text) override { Record("mine", std::string(text)); }
     void SpeakFriend(std::string_view text) override { Record("friend", std::string(text)); }
     void SpeakMember(const parlowen::chat::Speaker& member, std::string_view group, std::string_view text) override {
-        Record("member", member.name + "@" + std::string(group) + ":" + std::string(text), member.role);
+        const std::string number = member.number.empty() ? "" : "#" + member.number;
+        Record("member", member.name + number + "@" + std::string(group) + ":" + std::string(text), member.role);
     }
     void AppendLogEntry(std::string_view header, std::string_view body, const parlowen::chat::Speaker& speaker) override {
         Record("log", std::string(header) + "|" + std::string(body), speaker.role);
@@ -82,6 +83,14 @@ protected:
         for (const auto& event : TakeEvents())
             if (event.what == "log") logged.push_back(event.text);
         return logged;
+    }
+
+    // What was said ("member:name@group:text"), and whose each logged message was.
+    std::pair<std::vector<std::string>, std::vector<Role>> SpokenAndLogged() {
+        std::pair<std::vector<std::string>, std::vector<Role>> taken;
+        for (const auto& event : TakeEvents())
+            event.what == "log" ? taken.second.push_back(event.sender) : taken.first.push_back(event.what + ":" + event.text);
+        return taken;
     }
 
     FakeChatWindows windows;
@@ -376,15 +385,29 @@ TEST_F(CaptureTickTest, InAGroupTheUserIsTheUserAndAMemberIsNamedWhenTheSpeakerC
     History(2) += "\r\ndad 19:00:05\r\nat seven\r\nmum 19:00:06\r\nsoup\r\nmum 19:00:07\r\nhot\r\n"
                   "sky 19:00:08\r\ncoming\r\nmum 19:00:09\r\ngood";
     Tick();
-    std::vector<std::string> spoken;
-    std::vector<Role> roles;
-    for (const auto& event : TakeEvents())
-        event.what == "log" ? roles.push_back(event.sender) : spoken.push_back(event.what + ":" + event.text);
+    const auto [spoken, roles] = SpokenAndLogged();
     const std::string group = "@" + familyGroup + ":";
     EXPECT_EQ(spoken, (std::vector<std::string>{"mine:sky" + kSaid + "coming", "member:dad" + group + "at seven",
                                                 "member:mum" + group + "mum" + kSaid + "soup",
                                                 "member:mum" + group + "hot", "member:mum" + group + "mum" + kSaid + "good"}));
     EXPECT_EQ(roles, (std::vector<Role>{Role::Member, Role::Member, Role::Member, Role::Mine, Role::Member}));
+}
+
+// As the messenger writes a group, with a number after each name: the user is known by
+// the name learned where none is written, a member by the number, and no number is said.
+TEST_F(CaptureTickTest, InAGroupWithNumbersTheUserIsKnownByNameAndAMemberByNumber) {
+    Open(chatWithMoon, "sky 20:00:00\r\nhi\r\nmoon 20:00:05\r\nhello\r\nsky 20:00:10\r\nfine");
+    Tick();
+    Open(familyGroup, "dad(10001) 19:00:00\r\ndinner", 2);
+    Tick();
+    TakeEvents();
+    History(2) += "\r\nsky(88888) 19:00:05\r\ncoming\r\nming(10002) 19:00:06\r\nhi\r\nming(10003) 19:00:07\r\nyo";
+    Tick();
+    const auto [spoken, roles] = SpokenAndLogged();
+    const std::string group = "@" + familyGroup + ":";
+    EXPECT_EQ(spoken, (std::vector<std::string>{"mine:sky" + kSaid + "coming", "member:ming#10002" + group + "ming" + kSaid + "hi",
+                                                "member:ming#10003" + group + "ming" + kSaid + "yo"}));
+    EXPECT_EQ(roles, (std::vector<Role>{Role::Mine, Role::Member, Role::Member}));
 }
 
 TEST_F(CaptureTickTest, AHistoryWithoutHeaderLinesHoldsNoMessage) {

@@ -48,6 +48,20 @@ TEST(MemberVoices, TiesAreBrokenByTheNameAloneOnEveryRun) {
     EXPECT_EQ(first.Meet("g", "x", {}).variant, VoiceVariant{});
 }
 
+// A member the group shows with a number is known by it through a change of name, one
+// met before numbers were told apart keeps the voice, and two of one name are two.
+TEST(MemberVoices, AMemberShownWithANumberKeepsTheVoiceThroughANewName) {
+    MemberVoices voices;
+    const VoiceVariant hong = voices.Meet("g", "hong", kTwoVoices).variant;
+    const VoiceVariant ming = voices.Meet("g", "ming", "10001", kTwoVoices).variant;
+    EXPECT_EQ(voices.Meet("g", "mingzai", "10001", kTwoVoices).variant, ming);
+    EXPECT_EQ(voices.Meet("g", "hong", "10002", kTwoVoices).variant, hong);
+    EXPECT_NE(voices.Meet("g", "ming", "10003", kTwoVoices).variant, ming);
+    std::vector<std::string> names;
+    for (const Member& member : voices.members()) names.push_back(member.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"hong(10002)", "mingzai(10001)", "ming(10003)"}));
+}
+
 TEST(MemberVoices, TheUsersChoiceAndMuteWinAndAreNeverForgotten) {
     MemberVoices voices;
     voices.Meet("g", "moon", kTwoVoices);
