@@ -6,7 +6,7 @@
 #include "speech/spoken_form.h"
 #include "text/gbk.h"
 
-#include <iconv.h>
+#include "iconv_text.h"
 
 #include <benchmark/benchmark.h>
 
@@ -17,17 +17,7 @@
 
 namespace {
 
-std::string Gbk(const std::string& utf8) {
-    iconv_t convert = iconv_open("GBK", "UTF-8");
-    std::string in = utf8, out(utf8.size() * 2 + 16, '\0');
-    char* from = in.data();
-    char* to = out.data();
-    std::size_t left = in.size(), room = out.size();
-    iconv(convert, &from, &left, &to, &room);
-    iconv_close(convert);
-    out.resize(out.size() - room);
-    return out;
-}
+std::string Gbk(const std::string& utf8) { return parlowen::bench::Convert(utf8, "UTF-8", "GBK"); }
 
 std::size_t Characters(const std::string& text) {
     std::size_t count = 0;

@@ -56,4 +56,7 @@ if(PARLOWEN_BENCHMARKS)
     add_executable(${bench} bench/${bench}.cpp)
     target_link_libraries(${bench} PRIVATE parlowen_core benchmark::benchmark)
   endforeach()
+  # What a long paste is heard for with eSpeak NG (Debian's libespeak-ng-dev).
+  add_executable(long_paste_bench bench/long_paste_bench.cpp)
+  target_link_libraries(long_paste_bench PRIVATE parlowen_core espeak-ng)
 endif()

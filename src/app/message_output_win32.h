@@ -32,8 +32,8 @@ public:
     void SpeakFriend(std::string_view text) noexcept override { Speak(chat::Role::Friend, text); }
     void SpeakMember(const chat::Speaker& member, std::string_view group, std::string_view text) noexcept override;
     void AppendLogEntry(std::string_view header, std::string_view body, const chat::Speaker& speaker) override;
-    std::string SpokenForm(std::string_view text) override {
-        return speech::SpokenForm(text, speaking_, words_.words());
+    std::string SpokenForm(std::string_view text, chat::Role speaker) override {
+        return speech::SpokenForm(text, speaking_, words_.words(), profiles_.Rate(speaker));
     }
     // While reading is paused, messages are logged and not said, nor kept to be said later.
     void SetPaused(bool paused) noexcept { paused_ = paused; }

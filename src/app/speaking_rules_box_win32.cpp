@@ -26,9 +26,10 @@ SpeakingRulesBox::SpeakingRulesBox(HWND page, int top, speech::SpeakingRules& ru
     repeats_ = CreateCheckBox(page, L"重复的字最多读三遍", Offset({10, 56, 257, 17}, group), IdSpeakRepeats);
     CreateChild(page, L"STATIC", L"每条最多读", 0, Offset({10, 81, 64, 16}, group), IdLabelLongest);
     longest_ = CreateChild(page, L"EDIT", L"", ES_NUMBER | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP,
-                           Offset({76, 78, 56, 20}, group), IdLongestMessage);
+                           Offset({76, 78, 44, 20}, group), IdLongestMessage);
     ::SendMessageW(longest_, EM_LIMITTEXT, 6, 0);
-    CreateChild(page, L"STATIC", L"字（0：全读）", 0, Offset({138, 81, 120, 16}, group), IdLabelLongestUnit);
+    CreateChild(page, L"STATIC", L"字（空：约30秒；0：全读）", 0, Offset({124, 81, 146, 16}, group),
+                IdLabelLongestUnit);
     queue_ = CreateCheckBox(page, L"一对一聊天：新消息等上一条读完", Offset({10, 102, 257, 17}, group),
                             IdQueueMessages);
     Show();
@@ -39,7 +40,9 @@ void SpeakingRulesBox::Show() {
     SetChecked(symbols_, rules_.dropSymbols);
     SetChecked(repeats_, rules_.collapseRepeats);
     SetChecked(queue_, rules_.queueMessages);
-    ::SetWindowTextW(longest_, std::to_wstring(rules_.longestMessage).c_str());
+    // Left empty, the box stands for about half a minute at the voice's rate.
+    const bool byTime = rules_.longestMessage == speech::kLongestByTime;
+    ::SetWindowTextW(longest_, byTime ? L"" : std::to_wstring(rules_.longestMessage).c_str());
 }
 
 bool SpeakingRulesBox::OnCommand(unsigned id, unsigned notification) {
@@ -61,8 +64,10 @@ bool SpeakingRulesBox::OnCommand(unsigned id, unsigned notification) {
             wchar_t text[16] = L"";
             ::GetWindowTextW(longest_, text, 16);
             const long typed = std::wcstol(text, nullptr, 10);
-            rules_.longestMessage = typed <= 0 ? 0 : static_cast<int>(std::clamp<long>(
-                                                         typed, speech::kMinLongestMessage, speech::kMaxLongestMessage));
+            rules_.longestMessage = !text[0]    ? speech::kLongestByTime
+                                    : typed <= 0 ? 0
+                                                 : static_cast<int>(std::clamp<long>(typed, speech::kMinLongestMessage,
+                                                                                     speech::kMaxLongestMessage));
             if (notification == EN_KILLFOCUS) Show();
         }
         return true;

@@ -85,14 +85,14 @@ void CaptureTick::AdoptClosedNamesake(const ChatWindowRef& window, ChatWindows& 
 chat::Speaker CaptureTick::SpeakerOf(const ChatWindowRef& window, const ChatMessage& message) const {
     if (!window.group)
         return {NamedInTitle(message.name, message.sender, window.title) ? chat::Role::Friend : chat::Role::Mine,
-                message.sender};
+                message.sender, {}};
     // The messenger writes a number after a member's name ("sky(88888)"); the user is
     // known by the name before it, as learned where it writes none.
     std::string number = chat::MemberNumber(message.name);
     const bool mine = std::any_of(userNames_.begin(), userNames_.end(), [&](const std::string& name) {
         return name == message.name || (!number.empty() && SenderName(name) == message.sender);
     });
-    if (mine) return {chat::Role::Mine, message.sender};
+    if (mine) return {chat::Role::Mine, message.sender, {}};
     return {chat::Role::Member, message.sender, std::move(number)};
 }
 
@@ -126,8 +126,8 @@ void CaptureTick::HandleMessages(const ChatWindowRef& window, const std::vector<
         }
         const bool readMessage = role == chat::Role::Mine ? options.readMine : options.readFriend;
         const std::optional<std::string> spoken = SpokenText(
-            readMessage, readName, readName ? output.SpokenForm(message->sender) : std::string(),
-            readMessage ? output.SpokenForm(message->body) : std::string());
+            readMessage, readName, readName ? output.SpokenForm(message->sender, role) : std::string(),
+            readMessage ? output.SpokenForm(message->body, role) : std::string());
         if (!spoken) continue;
         if (role == chat::Role::Member) {
             members.emplace_back(i, *spoken);

@@ -37,9 +37,10 @@ public:
     virtual void SpeakFriend(std::string_view text) = 0;
     virtual void SpeakMember(const chat::Speaker& member, std::string_view group, std::string_view text) = 0;
     virtual void AppendLogEntry(std::string_view header, std::string_view body, const chat::Speaker& speaker) = 0;
-    // What is said of a sender's name or a message's text; as it stands unless the
-    // output says otherwise. The log always keeps the text as the chat showed it.
-    virtual std::string SpokenForm(std::string_view text) { return std::string(text); }
+    // What is said of a sender's name or a message's text by `speaker`'s voice; as it
+    // stands unless the output says otherwise. The log always keeps the text as the chat
+    // showed it.
+    virtual std::string SpokenForm(std::string_view text, chat::Role /*speaker*/) { return std::string(text); }
 };
 
 class CaptureTick {

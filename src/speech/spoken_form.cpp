@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <vector>
 
 namespace parlowen::speech {
@@ -22,6 +23,11 @@ constexpr std::size_t kShortestDigitGroup = 5, kLongestReadDigits = 11;
 constexpr std::size_t kLongestRepeatedGroup = 4, kRepeatsSaid = 3;
 // How many characters of a long message are looked at for each one that may be said.
 constexpr std::size_t kLookedAtPerSaid = 8;
+// Speaking time in quarters of a Chinese character's, which eSpeak NG takes 0.36 s to say
+// at the normal rate with the pauses of punctuated text (200 characters: 72 s); a letter,
+// digit or sign takes about a quarter of that.
+constexpr double kSecondsPerCharacter = 0.36;
+constexpr std::size_t kQuartersPerCharacter = 4;
 
 // The text's characters, each one or two bytes.
 std::vector<std::string_view> Characters(std::string_view text) {
@@ -211,15 +217,34 @@ bool EndsSentence(std::string_view c) {
            c == "\xA3\xBF" || c == "\xA3\xBB";  // 。！？；
 }
 
-// The first `longest` characters, ended at a sentence's end where one stands in their
+// What a message may take of the listener: a number of characters, or of quarters of a
+// character's speaking time.
+struct Limit {
+    std::size_t longest = 0;  // 0: none
+    bool byTime = false;
+    std::size_t Weight(std::string_view c) const { return byTime && c.size() > 1 ? kQuartersPerCharacter : 1; }
+};
+
+Limit LimitOf(const SpeakingRules& rules, int rate) {
+    if (rules.longestMessage == kLongestByTime) {
+        const double speed = std::pow(3.0, std::clamp(rate, -10, 10) / 10.0);
+        return {static_cast<std::size_t>(kSecondsHeard / kSecondsPerCharacter * speed * kQuartersPerCharacter), true};
+    }
+    if (rules.longestMessage <= 0) return {};
+    return {static_cast<std::size_t>(std::max(rules.longestMessage, kMinLongestMessage)), false};
+}
+
+// The characters within the limit, ended at a sentence's end where one stands in their
 // second half, and how many more there are; `unread` characters were never looked at.
-std::string Capped(std::string_view text, std::size_t longest, std::size_t unread) {
+std::string Capped(std::string_view text, const Limit& limit, std::size_t unread) {
     const std::vector<std::string_view> c = Characters(text);
-    if (longest == 0 || c.size() + unread <= longest) return std::string(text);
-    if (c.size() <= longest)
+    std::size_t within = 0, weight = 0;
+    while (within < c.size() && weight + limit.Weight(c[within]) <= limit.longest) weight += limit.Weight(c[within++]);
+    if (limit.longest == 0 || (within == c.size() && unread == 0)) return std::string(text);
+    if (within == c.size())
         return std::string(text) + std::string(kMoreBefore) + std::to_string(unread) + std::string(kMoreAfter);
-    std::size_t cut = longest;
-    for (std::size_t k = longest; k > longest / 2; --k)
+    std::size_t cut = within;
+    for (std::size_t k = within; k > within / 2; --k)
         if (EndsSentence(c[k - 1])) {
             cut = k;
             break;
@@ -231,15 +256,15 @@ std::string Capped(std::string_view text, std::size_t longest, std::size_t unrea
 
 }  // namespace
 
-std::string SpokenForm(std::string_view ansiText, const SpeakingRules& rules, const Replacements& replacements) {
+std::string SpokenForm(std::string_view ansiText, const SpeakingRules& rules, const Replacements& replacements,
+                       int rate) {
     // A paste of megabytes is looked at only as far as can be said: the rules never make
     // a text longer by more than twice, nor shorter than links and symbols allow.
-    const std::size_t longest =
-        rules.longestMessage <= 0 ? 0 : static_cast<std::size_t>(std::max(rules.longestMessage, kMinLongestMessage));
+    const Limit limit = LimitOf(rules, rate);
     std::size_t head = ansiText.size(), unread = 0;
-    if (longest > 0) {
+    if (limit.longest > 0) {
         std::size_t characters = 0;
-        for (head = 0; head < ansiText.size() && characters < longest * kLookedAtPerSaid; ++characters)
+        for (head = 0; head < ansiText.size() && characters < limit.longest * kLookedAtPerSaid; ++characters)
             head += text::GbkCharLength(ansiText, head);
         for (std::size_t i = head; i < ansiText.size(); ++unread) i += text::GbkCharLength(ansiText, i);
     }
@@ -248,7 +273,7 @@ std::string SpokenForm(std::string_view ansiText, const SpeakingRules& rules, co
     if (rules.dropSymbols) text = DropSymbols(text);
     if (rules.collapseRepeats) text = CollapseRepeats(text);
     if (rules.shortenLinks) text = ReplaceRuns(text, IsDigit, SayDigits);
-    return Capped(text, longest, unread);
+    return Capped(text, limit, unread);
 }
 
 }  // namespace parlowen::speech

@@ -88,6 +88,11 @@ public:
     // as each of the engine's variants, at the member pitches.
     std::vector<VoiceVariant> MemberVariants();
 
+    // The rate the profile speaks at, a group member's the friend profile's.
+    int Rate(chat::Role speaker) const noexcept {
+        return speaker == chat::Role::Mine ? settings_.mine.rate : settings_.friend_.rate;
+    }
+
     // The token of the profile's voice, or nullptr when it has none.
     const VoiceToken* SelectedToken(chat::Role speaker) const;
 

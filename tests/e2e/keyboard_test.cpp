@@ -81,7 +81,7 @@ E2E_TEST(KeyboardTabGoesRoundEveryPageAndNothingTrapsIt) {
     BringBackFromTray(main);
     HWND notebook = Notebook(main);
     HWND log = ::GetDlgItem(Page(main, IdTabSheet1), IdRichEdit1);
-    CHECK_EQ(Id(Focused(main)), static_cast<int>(IdRichEdit1));  // restored on the log's page
+    CHECK(WaitUntil([&] { return Focused(main) == log; }, 3000));  // restored on the log's page
     const std::wstring logBefore = ProbeLog(main);
 
     const int pages[] = {IdTabSheet1, IdTabSheet2, IdTabSheet3};

@@ -110,7 +110,7 @@ TEST(Settings, EachKeyReadsIntoItsRangeAndWritesBack) {
         {"Engine1", "0", 0, "0"},        {"cbme", "2", 1, "1"},        {"cbme", "-1", 1, "1"},
         {"cbfriend", "0", 0, "0"},       {"cbmyname", "yes", 1, "1"},  {"cbfriendsname", "0x0", 0, "0"},
         {"showtime", "0", 0, "0"},       {"showtime", std::nullopt, 1, "1"},
-        {"longestmessage", "-5", 0, "0"}, {"longestmessage", "9999999", 100000, "100000"},
+        {"longestmessage", "-5", -1, "-1"}, {"longestmessage", "0", 0, "0"}, {"longestmessage", "9999999", 100000, "100000"},
         {"stophotkey", "0", 0, "0"},     {"pausehotkey", "$10000", 0xFFFF, "65535"},
     };
     for (const Case& c : cases) {
@@ -149,7 +149,7 @@ TEST(Settings, StartUpReadsAndExitWritesEveryKeyOnceInTheirOrders) {
                                         "set/Rate=0", "set/Volume=100", "set/Engine=0", "set/Rate1=0",
                                         "set/Volume1=100", "set/cbme=1", "set/cbfriend=1", "set/cbmyname=1",
                                         "set/cbfriendsname=1", "set/showtime=1", "set/speaklinks=1",
-                                        "set/speaksymbols=1", "set/speakrepeats=1", "set/longestmessage=200",
+                                        "set/speaksymbols=1", "set/speakrepeats=1", "set/longestmessage=-1",
                                         "set/queuemessages=0", "set/stophotkey=1619", "set/pausehotkey=1616",
                                         "set/saypause=1"}));
 }
