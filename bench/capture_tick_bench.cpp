@@ -29,11 +29,13 @@ public:
     static constexpr std::string_view kTitle = "Chatting with moon";
     explicit InProcessChatWindow(std::string transcript) : transcript_(std::move(transcript)) {}
 
-    capture::ForegroundWindow Foreground() override { return {1, std::string(kTitle)}; }
+    capture::TitledWindow Foreground() override { return {1, std::string(kTitle)}; }
     bool Exists(std::uintptr_t) override { return true; }
     std::u16string AnsiToUnicode(std::string_view text) override {
         return std::u16string(text.begin(), text.end());  // the title is ASCII
     }
+    std::string UnicodeToAnsi(std::u16string_view text) override { return std::string(text.begin(), text.end()); }
+    std::vector<capture::TitledWindow> TopLevelWindows() override { return {Foreground()}; }
     std::string ReadHistory() const { return transcript_; }
 
 private:
@@ -53,7 +55,7 @@ public:
 void BM_CaptureTickNothingNew(benchmark::State& state) {
     InProcessChatWindow window(TranscriptOfSize(static_cast<std::size_t>(state.range(0))));
     capture::ChatCapture capture;
-    capture.TrackForegroundChat(window);
+    capture.TrackChats(window);
     DiscardingOutput output;
     // The reader knows where the text ends: the control's length.
     const long end = capture::PositionsIn(window.ReadHistory());

@@ -33,6 +33,7 @@ add_library(parlowen_win32 STATIC
   src/app/settings/people_file_win32.cpp
   src/app/settings/settings_folder_file_win32.cpp
   src/app/global_hotkeys_win32.cpp
+  src/app/chats_page_win32.cpp
   src/app/hotkeys_box_win32.cpp
   src/app/keyboard_navigation_win32.cpp
   src/app/replacements_win32.cpp
@@ -56,6 +57,7 @@ add_library(parlowen_win32 STATIC
   src/speech/speech_engines_win32.cpp
   src/speech/token_registry_win32.cpp
   src/speech/voice_process_win32.cpp
+  src/win32/list_view_win32.cpp
   src/win32/menu_items_win32.cpp
   src/win32/process_width_win32.cpp
   src/win32/random_name_win32.cpp

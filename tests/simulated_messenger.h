@@ -639,7 +639,7 @@ public:
         windows_.exists = [&find](std::uintptr_t window) { return find.Find(window, {}).first == window; };
         windows_.foregroundHandle = handle;
         windows_.foregroundTitle = title;
-        capture_.TrackForegroundChat(windows_);
+        capture_.TrackChats(windows_);
     }
     std::pair<std::uintptr_t, capture::TailRead> Read(WindowFinder& find, capture::CaptureOutput& output,
                                                       std::chrono::steady_clock::time_point now) override {

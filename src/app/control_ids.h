@@ -18,6 +18,7 @@ enum ControlId : unsigned {
     IdTabSheet3 = 110,
     IdLabelPages,  // labels that are never shown: they name the page tabs and the log for screen readers
     IdLabelLog,
+    IdTabSheet4,
 
     IdGroupBox3 = 200,
     IdCBMe,
@@ -75,6 +76,12 @@ enum ControlId : unsigned {
     IdLabelReplacements = 460,
     IdReplacements,
     IdApplyReplacements,
+    // The page "聊天窗口".
+    IdEveryChat = 480,
+    IdLabelChats,
+    IdChatList,
+    IdLabelChatMode,
+    IdChatMode,
 };
 
 enum MenuId : unsigned {

@@ -36,9 +36,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ::InitCommonControlsEx(&controls);
     const parlowen::win32::UniqueModule richEdit(::LoadLibraryW(L"riched20.dll"));
 
-    TFmain mainWindow(instance);
+    TFmain mainWindow;
     try {
-        mainWindow.Create();
+        mainWindow.Create(instance);
     } catch (...) {
         parlowen::app::ReportCurrentException();
         return 1;

@@ -5,7 +5,10 @@
 
 #include "win32/child_window_win32.h"
 #include "app/control_ids.h"
+#include "app/chats_page_win32.h"
 #include "app/error_report_win32.h"
+#include "app/options_page_win32.h"
+#include "app/people_page_win32.h"
 #include "log/log_control_win32.h"
 
 #include <commctrl.h>
@@ -16,7 +19,7 @@
 namespace parlowen::app {
 namespace {
 
-constexpr int kPages = 3;
+constexpr int kPages = 4;
 
 using win32::CreateChild;
 using win32::Rect;
@@ -59,7 +62,7 @@ HWND CreateNotebook(HWND window, HFONT font, HWND (&pages)[kPages]) {
                                 {0, 0, kClientWidth, kNotebookHeight}, IdPageControl1, WS_EX_CONTROLPARENT);
     ::SendMessageW(notebook, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
-    const wchar_t* captions[] = {L"消息", L"选项", L"群聊与朗读"};
+    const wchar_t* captions[] = {L"消息", L"选项", L"群聊与朗读", L"聊天窗口"};
     for (int i = 0; i < kPages; ++i) {
         TCITEMW item{};
         item.mask = TCIF_TEXT;
@@ -70,7 +73,7 @@ HWND CreateNotebook(HWND window, HFONT font, HWND (&pages)[kPages]) {
     RECT display{0, 0, kClientWidth, kNotebookHeight};
     ::SendMessageW(notebook, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
     const Rect page{display.left, display.top, display.right - display.left, display.bottom - display.top};
-    const unsigned ids[] = {IdTabSheet1, IdTabSheet2, IdTabSheet3};
+    const unsigned ids[] = {IdTabSheet1, IdTabSheet2, IdTabSheet3, IdTabSheet4};
     for (int i = 0; i < kPages; ++i)
         pages[i] = CreateChild(notebook, kTabSheetClass, captions[i], WS_CLIPCHILDREN, page, ids[i], WS_EX_CONTROLPARENT);
     return notebook;
@@ -88,6 +91,7 @@ void TFmain::CreateControls() {
     RunReportingFailure([&] { peoplePage_ = std::make_unique<PeoplePage>(tabSheets_[2], people_, replacements_, profiles_,
                                                                         settings_.speaking, settings_.hotkeys);
     });
+    RunReportingFailure([&] { chatsPage_ = std::make_unique<ChatsPage>(tabSheets_[3], settings_.reading, capture_.tick().chatModes()); });
     RunReportingFailure([&] { CreateStatusBar(hwnd_, formFont_.get()); });
 
     // Every control speaks the form's font, except the log, which has its own.
@@ -101,6 +105,7 @@ void TFmain::ShowPage(int index) {
     for (int i = 0; i < kPages; ++i)
         if (i != index) ::ShowWindow(tabSheets_[i], SW_HIDE);
     if (index == 2 && peoplePage_) peoplePage_->Refresh();
+    if (index == 3 && chatsPage_) chatsPage_->Refresh();
     ::ShowWindow(tabSheets_[index], SW_SHOW);
     if (keyboard_) keyboard_->PageShown();
 }

@@ -1,6 +1,9 @@
 #include "app/main_window_win32.h"
 
+#include "app/chats_page_win32.h"
 #include "app/control_ids.h"
+#include "app/options_page_win32.h"
+#include "app/people_page_win32.h"
 #include "app/error_report_win32.h"
 #include "app/menus_win32.h"
 #include "win32/menu_items_win32.h"
@@ -72,18 +75,17 @@ void RegisterWindowClasses(HINSTANCE instance) {
 
 }  // namespace
 
-TFmain::TFmain(HINSTANCE instance)
-    : instance_(instance),
-      profiles_(speech_.mineVoice(), speech_.friendVoice(), settings_.voices),
+TFmain::TFmain()
+    : profiles_(speech_.mineVoice(), speech_.friendVoice(), settings_.voices),
       messageOutput_(settings_.reading, settings_.speaking, replacements_, profiles_, people_, hwnd_, richEdit1_,
                      logCaret_) {}
 
 TFmain::~TFmain() { Destroy(); }
 
-void TFmain::Create() {
-    RegisterWindowClasses(instance_);
-    icon_ = LoadProgramIcon(instance_, ::GetSystemMetrics(SM_CXICON));
-    smallIcon_ = LoadProgramIcon(instance_, ::GetSystemMetrics(SM_CXSMICON));
+void TFmain::Create(HINSTANCE instance) {
+    RegisterWindowClasses(instance);
+    icon_ = LoadProgramIcon(instance, ::GetSystemMetrics(SM_CXICON));
+    smallIcon_ = LoadProgramIcon(instance, ::GetSystemMetrics(SM_CXSMICON));
     formFont_ = CreateTahoma(DEFAULT_CHARSET);
     logFont_ = CreateTahoma(GB2312_CHARSET);
 
@@ -96,7 +98,7 @@ void TFmain::Create() {
     const int y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
 
     HWND hwnd = ::CreateWindowExW(0, kMainWindowClass, L"", kMainWindowStyle, x, y, width, height,
-                                  nullptr, menuBar, instance_, this);
+                                  nullptr, menuBar, instance, this);
     if (hwnd == nullptr) {
         ::DestroyMenu(menuBar);
         win32::ThrowLastErrorIf(true, "CreateWindowEx TFmain");
@@ -173,6 +175,7 @@ LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (header.hwndFrom == pageControl1_ && header.code == TCN_SELCHANGE)
             ShowPage(static_cast<int>(::SendMessageW(pageControl1_, TCM_GETCURSEL, 0, 0)));
         if (peoplePage_) peoplePage_->OnNotify(header);
+        if (chatsPage_) chatsPage_->OnNotify(header);
         return 0;
     }
     case WM_TIMER:
@@ -195,7 +198,7 @@ LRESULT TFmain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnHistoryRead();
         return 0;
     case kHistoryChangedMessage:
-        Timer2Timer();  // a new message is read at once, not at the next tick
+        capture_.StartRead(true);  // a new message in front is read at once, not at the next tick
         return 0;
     default:
         if (message == TaskbarCreatedMessage() && trayIcon1_) trayIcon1_->ShowAgain();
@@ -288,7 +291,7 @@ void TFmain::SaveSettings() {
 
 void TFmain::OnCommand(unsigned id, unsigned notification) {
     if (optionsPage_ && optionsPage_->OnCommand(id, notification)) return;
-    if (peoplePage_ && peoplePage_->OnCommand(id, notification)) {
+    if ((peoplePage_ && peoplePage_->OnCommand(id, notification)) || (chatsPage_ && chatsPage_->OnCommand(id, notification))) {
         people_.SaveIfChanged();  // what the user set there is kept at once
         hotkeys_.Register(settings_.hotkeys);
         return;
@@ -365,10 +368,12 @@ void TFmain::Timer2Timer() { capture_.StartRead(); }
 
 void TFmain::OnHistoryRead() {
     capture_.HandleRead(messageOutput_);
-    if (people_.SaveIfChanged() && peoplePage_ && ::IsWindowVisible(tabSheets_[2])) peoplePage_->Refresh();
+    if (!people_.SaveIfChanged()) return;
+    if (peoplePage_ && ::IsWindowVisible(tabSheets_[2])) peoplePage_->Refresh();
+    if (chatsPage_ && ::IsWindowVisible(tabSheets_[3])) chatsPage_->Refresh();
 }
 
-void TFmain::Timer3Timer() { capture_.TrackForegroundChat(); }
+void TFmain::Timer3Timer() { capture_.TrackChats(settings_.reading.everyChat); }
 
 // The user edited the replacements by hand: the page shows them as read, lines to mend
 // included, before those are told.

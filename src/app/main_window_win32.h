@@ -7,8 +7,6 @@
 #include "app/global_hotkeys_win32.h"
 #include "app/keyboard_navigation_win32.h"
 #include "app/message_output_win32.h"
-#include "app/options_page_win32.h"
-#include "app/people_page_win32.h"
 #include "app/replacements_win32.h"
 #include "app/settings/settings.h"
 #include "app/tray_icon_win32.h"
@@ -22,16 +20,18 @@
 
 namespace parlowen::app {
 
+class OptionsPage; class PeoplePage; class ChatsPage;  // the pages
+
 class TFmain {
 public:
-    explicit TFmain(HINSTANCE instance);
+    TFmain();
     TFmain(const TFmain&) = delete;
     TFmain& operator=(const TFmain&) = delete;
     ~TFmain();
 
-    // Creates the window (FormCreate runs inside) and shows it as FormCreate left it;
-    // Destroy destroys it (FormDestroy runs inside).
-    void Create();
+    // Creates the window of the program `instance` (FormCreate runs inside) and shows it
+    // as FormCreate left it; Destroy destroys it (FormDestroy runs inside).
+    void Create(HINSTANCE instance);
     void Destroy();
     // Starts the two one-second ticks; called right before the message loop runs.
     void StartTimers();
@@ -80,7 +80,6 @@ private:
     void NShowTime1Click();
     void ExportMessageToWav1Click();
 
-    HINSTANCE instance_;
     HWND hwnd_ = nullptr;
     int initialShowCommand_ = SW_SHOWNORMAL;
     bool settingsLoaded_ = false;
@@ -90,7 +89,7 @@ private:
     std::unique_ptr<TrayIcon> trayIcon1_;
     HWND pageControl1_ = nullptr, richEdit1_ = nullptr;
     log::LogCaret logCaret_;  // where the log's caret goes once the user can see it
-    HWND tabSheets_[3] = {};  // "消息", "选项", "群聊与朗读"
+    HWND tabSheets_[4] = {};  // "消息", "选项", "群聊与朗读", "聊天窗口"
     std::optional<KeyboardNavigation> keyboard_;
     bool plainTextMode_ = false;  // the log's plain-text mode: set by each save by the file's extension
 
@@ -102,6 +101,7 @@ private:
     GlobalHotkeys hotkeys_{hwnd_};
     std::unique_ptr<OptionsPage> optionsPage_;
     std::unique_ptr<PeoplePage> peoplePage_;
+    std::unique_ptr<ChatsPage> chatsPage_;
     MessageOutputWin32 messageOutput_;  // where the capture hands each new message
     capture::ChatCaptureWin32 capture_;
     PeopleWin32 people_{capture_.tick()};

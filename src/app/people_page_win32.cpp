@@ -3,6 +3,7 @@
 #include "app/control_ids.h"
 #include "text/lines.h"
 #include "win32/child_window_win32.h"
+#include "win32/list_view_win32.h"
 #include "win32/text_win32.h"
 
 #include <algorithm>
@@ -27,32 +28,6 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
-HWND CreateMemberList(HWND page) {
-    HWND list = CreateChild(page, WC_LISTVIEWW, L"",
-                            LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SORTASCENDING | WS_BORDER | WS_TABSTOP,
-                            {12, 128, 277, 80}, IdMemberList);
-    ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    const struct {
-        const wchar_t* caption;
-        int width;
-    } columns[] = {{L"成员", 84}, {L"声音", 146}, {L"静音", 40}};
-    for (int i = 0; i < 3; ++i) {
-        LVCOLUMNW column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.pszText = const_cast<wchar_t*>(columns[i].caption);
-        column.cx = columns[i].width;
-        ::SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
-    }
-    return list;
-}
-
-void SetCell(HWND list, int row, int column, const std::wstring& text) {
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = const_cast<wchar_t*>(text.c_str());
-    ::SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-}
-
 }  // namespace
 
 PeoplePage::PeoplePage(HWND page, PeopleWin32& people, ReplacementsWin32& replacements,
@@ -69,7 +44,8 @@ PeoplePage::PeoplePage(HWND page, PeopleWin32& people, ReplacementsWin32& replac
     CreateChild(page, L"BUTTON", L"应用", BS_PUSHBUTTON | WS_TABSTOP, {12, 84, 60, 22}, IdApplyNicknames);
     CreateChild(page, L"BUTTON", L"应用", BS_PUSHBUTTON | WS_TABSTOP, {229, 84, 60, 22}, IdApplyReplacements);
     CreateChild(page, L"STATIC", L"群聊中见过的成员：", 0, {12, 110, 277, 16}, IdLabelMembers);
-    members_ = CreateMemberList(page);
+    members_ = win32::CreateReportList(page, {12, 128, 277, 80}, IdMemberList,
+                                       {{L"成员", 84}, {L"声音", 146}, {L"静音", 40}});
     CreateChild(page, L"STATIC", L"声音：", 0, {12, 216, 40, 16}, IdLabelMemberVoice);
     voice_ = CreateChild(page, WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, {56, 212, 233, 200},
                          IdMemberVoice);
@@ -98,35 +74,16 @@ void PeoplePage::ShowMembers() {
     for (const speech::Member& member : people_.members().members()) rowNames_.push_back(member.name);
     for (std::size_t i = 0; i < rowNames_.size(); ++i) {
         const speech::Member& member = people_.members().members()[i];
-        const std::wstring name = win32::AnsiToWide(member.name);
-        LVITEMW item{};
-        item.mask = LVIF_TEXT | LVIF_PARAM;
-        item.iItem = INT_MAX;
-        item.pszText = const_cast<wchar_t*>(name.c_str());
-        item.lParam = static_cast<LPARAM>(i);
-        const int row = static_cast<int>(::SendMessageW(members_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-        SetCell(members_, row, kVoice, VariantText(member.variant) + (member.chosenByUser ? L"（自选）" : L""));
-        SetCell(members_, row, kMuted, member.muted ? L"是" : L"");
-        if (member.name == selected) {
-            LVITEMW state{};
-            state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
-            ::SendMessageW(members_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
-        }
+        const int row = win32::AddRow(members_, win32::AnsiToWide(member.name), static_cast<LPARAM>(i),
+                                      member.name == selected);
+        win32::SetCell(members_, row, kVoice, VariantText(member.variant) + (member.chosenByUser ? L"（自选）" : L""));
+        win32::SetCell(members_, row, kMuted, member.muted ? L"是" : L"");
     }
     ::SendMessageW(members_, WM_SETREDRAW, TRUE, 0);
     ShowSelectedMember();
 }
 
-std::string PeoplePage::SelectedMember() const {
-    const int row = static_cast<int>(::SendMessageW(members_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-    if (row < 0) return {};
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    ::SendMessageW(members_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    const auto index = static_cast<std::size_t>(item.lParam);
-    return index < rowNames_.size() ? rowNames_[index] : std::string();
-}
+std::string PeoplePage::SelectedMember() const { return win32::SelectedOf(members_, rowNames_); }
 
 std::vector<speech::VoiceVariant> PeoplePage::ListedVariants(const speech::Member* member) const {
     std::vector<speech::VoiceVariant> variants = profiles_.MemberVariants();
@@ -201,11 +158,7 @@ bool PeoplePage::OnCommand(unsigned id, unsigned notification) {
 
 bool PeoplePage::OnNotify(const NMHDR& header) {
     if (header.hwndFrom != members_) return false;
-    if (header.code == LVN_ITEMCHANGED) {
-        const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-        if ((change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_SELECTED))
-            ShowSelectedMember();
-    }
+    if (win32::SelectionChanged(members_, header)) ShowSelectedMember();
     return true;
 }
 

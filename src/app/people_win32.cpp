@@ -10,16 +10,18 @@ void PeopleWin32::Load() {
     settings::People people = settings::LoadPeople();
     tick_.SetUserNames(people.userNames);
     members_.Restore(std::move(people.members));
+    tick_.chatModes().Restore(std::move(people.chats));
     savedUserNames_ = tick_.UserNames();
     loaded_ = true;
 }
 
 bool PeopleWin32::SaveIfChanged() {
-    if (!loaded_) return members_.TakeChanged();
-    unsaved_ = members_.TakeChanged() || unsaved_ || tick_.UserNames() != savedUserNames_;
+    const bool changed = members_.TakeChanged() | tick_.chatModes().TakeChanged();
+    if (!loaded_) return changed;
+    unsaved_ = changed || unsaved_ || tick_.UserNames() != savedUserNames_;
     if (!unsaved_) return false;
     try {
-        settings::SavePeople({tick_.UserNames(), members_.members()});
+        settings::SavePeople({tick_.UserNames(), members_.members(), tick_.chatModes().chats()});
         savedUserNames_ = tick_.UserNames();
         unsaved_ = false;
         lastFailure_.clear();

@@ -12,6 +12,8 @@ namespace {
 // "说：" is spoken between nickname and body; the log puts a space before it.
 constexpr std::string_view kSpokenJoiner = text::kSaid;
 constexpr std::string_view kLogJoiner = text::kSpacedSaid;
+// Between a chat's name and what is said in it.
+constexpr std::string_view kNamePause = "\xA3\xAC";  // ，
 
 std::optional<std::string> SpokenText(bool readMessage, bool readName, std::string_view sender,
                                       std::string_view body) {
@@ -33,12 +35,13 @@ ReadRequest CaptureTick::RequestFor(const ChatWindowRef& window) const {
     return {chat ? chat->Position() : std::nullopt, RuleFor(window, chat), chat && chat->LooksEverywhere()};
 }
 
-void CaptureTick::Handle(const ChatWindowRef& window, const TailRead& read, CaptureOutput& output,
-                         Clock::time_point now) {
+std::vector<ChatMessage> CaptureTick::TakeNew(const ChatWindowRef& window, const TailRead& read,
+                                              Clock::time_point now) {
+    const bool firstRead = !chats_.contains(window.handle);
     ChatMemory& chat = chats_[window.handle];
     chat.ReadUnder(window.title);
     // Nothing has changed since the last read, which was handled.
-    if (!read.changed && !chat.Waiting() && !chat.LooksEverywhere()) return;
+    if (!read.changed && !chat.Waiting() && !chat.LooksEverywhere()) return {};
     const HeaderRule rule = RuleFor(window, &chat);
     const auto parseFrom = [&](bool searchBack) {
         return ParseTranscript(read.text, read.start, rule, chat.ParseFrom(read.text, read.start, searchBack),
@@ -49,8 +52,16 @@ void CaptureTick::Handle(const ChatWindowRef& window, const TailRead& read, Capt
     Transcript parsed = parseFrom(false);
     if (chat.Position() && !chat.Finds(parsed)) parsed = parseFrom(true);
     if (!window.group) LearnUserNames(parsed.newUserNames);
-    const std::vector<const ChatMessage*> messages = chat.Settle(parsed, lastHeaderSeen_, now, read.start == 0);
-    if (!messages.empty()) HandleMessages(window, messages, output);
+    const std::vector<const ChatMessage*> settled = chat.Settle(parsed, lastHeaderSeen_, now, read.start == 0);
+    // What a window held when it was first seen behind others was said before the program looked.
+    if (firstRead && window.seenBehind) return {};
+    std::vector<ChatMessage> messages;
+    for (const ChatMessage* message : settled) messages.push_back(*message);
+    return messages;
+}
+
+bool CaptureTick::Heard(ChatMode mode, const ChatMessage& message) const {
+    return mode == ChatMode::All || (mode == ChatMode::Mentions && NamesTheUser(message.body, userNames_));
 }
 
 void CaptureTick::LearnUserNames(const std::vector<std::string>& names) {
@@ -96,14 +107,17 @@ chat::Speaker CaptureTick::SpeakerOf(const ChatWindowRef& window, const ChatMess
     return {chat::Role::Member, message.sender, std::move(number)};
 }
 
-void CaptureTick::HandleMessages(const ChatWindowRef& window, const std::vector<const ChatMessage*>& messages,
+void CaptureTick::HandleMessages(const ChatWindowRef& window, const std::vector<ChatMessage>& messages,
                                  CaptureOutput& output) {
+    if (messages.empty()) return;
     // Marked before anything else happens, so a message is handled once whatever
     // becomes of its speech.
-    lastHeaderSeen_ = messages.back()->header;
+    lastHeaderSeen_ = messages.back().header;
+    if (!window.name.empty()) chatModes_.Meet(window.name, window.group);
+    const ChatMode mode = chatModes_.ModeOf(window.name);
 
     std::vector<chat::Speaker> speakers;
-    for (const ChatMessage* message : messages) speakers.push_back(SpeakerOf(window, *message));
+    for (const ChatMessage& message : messages) speakers.push_back(SpeakerOf(window, message));
 
     // One utterance a profile: a profile's next utterance cuts the one before it, which
     // must not cut a burst of that profile's messages short. Members' messages are
@@ -114,7 +128,8 @@ void CaptureTick::HandleMessages(const ChatWindowRef& window, const std::vector<
     std::vector<std::pair<std::size_t, std::string>> members;  // message, utterance
     std::string& lastMemberNamed = lastMemberNamed_[window.handle];
     for (std::size_t i = 0; i < messages.size(); ++i) {
-        const ChatMessage* message = messages[i];
+        const ChatMessage* message = &messages[i];
+        if (!Heard(mode, *message)) continue;
         const chat::Role role = speakers[i].role;
         bool readName = role == chat::Role::Mine ? options.readMyName : options.readFriendsName;
         if (role == chat::Role::Member) {
@@ -137,15 +152,25 @@ void CaptureTick::HandleMessages(const ChatWindowRef& window, const std::vector<
         if (!utterance.empty()) utterance += "\r\n";
         utterance += *spoken;
     }
+    // Following every chat, one other than the one heard last is named first, once.
+    if (!mine.empty() || !friends.empty() || !members.empty()) {
+        if (options.everyChat && lastChatHeard_ != 0 && lastChatHeard_ != window.handle) {
+            const chat::Role first = !mine.empty() ? chat::Role::Mine : !friends.empty() ? chat::Role::Friend : chat::Role::Member;
+            std::string& utterance = !mine.empty() ? mine : !friends.empty() ? friends : members.front().second;
+            const std::string name = output.SpokenForm(window.name.empty() ? window.title : window.name, first);
+            if (!utterance.starts_with(name)) utterance.insert(0, name + std::string(kNamePause));
+        }
+        lastChatHeard_ = window.handle;
+    }
     if (!mine.empty()) output.SpeakMine(mine);
     if (!friends.empty()) output.SpeakFriend(friends);
     for (const auto& [message, utterance] : members) output.SpeakMember(speakers[message], window.title, utterance);
 
     // Logged whatever the reading options say: a message not spoken is still written.
     for (std::size_t i = 0; i < messages.size(); ++i) {
-        std::string logHeader = options.showTime ? messages[i]->header : messages[i]->sender;
+        std::string logHeader = options.showTime ? messages[i].header : messages[i].sender;
         logHeader.append(kLogJoiner);
-        output.AppendLogEntry(logHeader, messages[i]->body, speakers[i]);
+        output.AppendLogEntry(logHeader, messages[i].body, speakers[i]);
     }
 }
 

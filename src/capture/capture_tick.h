@@ -3,6 +3,7 @@
 #pragma once
 
 #include "capture/chat_memory.h"
+#include "capture/chat_modes.h"
 #include "capture/chat_windows.h"
 #include "capture/history_tail.h"
 #include "chat/speaker.h"
@@ -23,6 +24,9 @@ struct ReadingOptions {
     bool readFriend = true;       // CBFriend
     bool readFriendsName = true;  // CBFriendsname
     bool showTime = true;         // NShowTime1
+    // Every open chat window is read, not only the one last in front; a chat other than
+    // the one heard last is named first.
+    bool everyChat = true;
     bool operator==(const ReadingOptions&) const = default;
 };
 
@@ -56,7 +60,14 @@ public:
     // The tick's work (Timer2Timer) once `window`'s history has been read: `read` as the
     // history reader gave it. Every message after the last one settled from that window
     // is new, and each with a body is handled in order (ChatMemory::Settle).
-    void Handle(const ChatWindowRef& window, const TailRead& read, CaptureOutput& output, Clock::time_point now);
+    void Handle(const ChatWindowRef& window, const TailRead& read, CaptureOutput& output, Clock::time_point now) {
+        HandleMessages(window, TakeNew(window, read, now), output);
+    }
+    // The same in two steps, so that the messages of several windows read at once are
+    // handled in the order they came: the messages new in `read`, settled, and their
+    // handling. A window first seen behind others gives nothing from its first read.
+    std::vector<ChatMessage> TakeNew(const ChatWindowRef& window, const TailRead& read, Clock::time_point now);
+    void HandleMessages(const ChatWindowRef& window, const std::vector<ChatMessage>& messages, CaptureOutput& output);
 
     // The window `from` was gone and `to`, of the same title, was read in its place:
     // the chat was closed and opened again, and keeps its place.
@@ -75,12 +86,15 @@ public:
     // Who wrote `message` in `window`: in a one-to-one window the friend its title names,
     // or the user; in a group the user, under a name learned, or a member.
     chat::Speaker SpeakerOf(const ChatWindowRef& window, const ChatMessage& message) const;
+    // How the user wants each chat heard, by its name.
+    ChatModes& chatModes() noexcept { return chatModes_; }
+    const ChatModes& chatModes() const noexcept { return chatModes_; }
 
 private:
     HeaderRule RuleFor(const ChatWindowRef& window, const ChatMemory* chat) const;
     void LearnUserNames(const std::vector<std::string>& names);
-    void HandleMessages(const ChatWindowRef& window, const std::vector<const ChatMessage*>& messages,
-                        CaptureOutput& output);
+    // Whether `message` of a chat in `mode` is to be heard.
+    bool Heard(ChatMode mode, const ChatMessage& message) const;
 
     std::map<std::uintptr_t, ChatMemory> chats_;
     // The member whose name was said last in each group window: a member's next message
@@ -88,6 +102,8 @@ private:
     std::map<std::uintptr_t, std::string> lastMemberNamed_;
     std::vector<std::string> userNames_;
     std::string lastHeaderSeen_;
+    ChatModes chatModes_;
+    std::uintptr_t lastChatHeard_ = 0;  // the window whose message was said last
 };
 
 }  // namespace parlowen::capture

@@ -1,5 +1,8 @@
 #include "capture/chat_capture.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace parlowen::capture {
 
 std::optional<ChatRead> ChatCapture::NextRead() const {
@@ -8,13 +11,44 @@ std::optional<ChatRead> ChatCapture::NextRead() const {
     return ChatRead{window, tick_.RequestFor(window)};
 }
 
-void ChatCapture::HandleRead(const WindowRead& read, CaptureOutput& output, Clock::time_point now) {
-    if (read.read.handle == 0) return;
-    if (read.read.handle != read.requested.handle) {
-        tick_.Reopened(read.requested.handle, read.read.handle);
-        if (tracking_.CurrentChat().handle == read.requested.handle) tracking_.Reopened(read.read.handle);
+std::vector<ChatRead> ChatCapture::NextReads() const {
+    std::vector<ChatRead> reads;
+    if (std::optional<ChatRead> front = NextRead()) reads.push_back(std::move(*front));
+    for (const ChatWindowRef& window : tracking_.ChatsBehind()) reads.push_back({window, tick_.RequestFor(window)});
+    return reads;
+}
+
+namespace {
+
+// The time of day a message's header line shows, in seconds; unknown ones sort last.
+long SecondOfDay(const ChatMessage& message) {
+    const std::optional<HeaderShape> shape = HeaderShapeOf(message.header);
+    return shape ? shape->secondOfDay : std::numeric_limits<long>::max();
+}
+
+}  // namespace
+
+void ChatCapture::HandleReads(const std::vector<WindowRead>& reads, CaptureOutput& output, Clock::time_point now) {
+    struct Arrived {
+        ChatWindowRef window;
+        std::vector<ChatMessage> messages;
+    };
+    std::vector<Arrived> arrived;
+    for (const WindowRead& read : reads) {
+        if (read.read.handle == 0) continue;
+        if (read.read.handle != read.requested.handle) {
+            tick_.Reopened(read.requested.handle, read.read.handle);
+            tracking_.Reopened(read.requested.handle, read.read.handle);
+        }
+        std::vector<ChatMessage> messages = tick_.TakeNew(read.read, read.history, now);
+        if (!messages.empty()) arrived.push_back({read.read, std::move(messages)});
     }
-    tick_.Handle(read.read, read.history, output, now);
+    // Messages of several chats in one round of reads came in the order their first
+    // header lines' times show.
+    std::stable_sort(arrived.begin(), arrived.end(), [](const Arrived& a, const Arrived& b) {
+        return SecondOfDay(a.messages.front()) < SecondOfDay(b.messages.front());
+    });
+    for (const Arrived& chat : arrived) tick_.HandleMessages(chat.window, chat.messages, output);
 }
 
 }  // namespace parlowen::capture

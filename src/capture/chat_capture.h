@@ -32,17 +32,26 @@ public:
     using Clock = CaptureTick::Clock;
     static constexpr std::chrono::milliseconds kBodyWait = ChatMemory::kBodyWait;
 
-    // The tracking tick (Timer3Timer): follows the chat window the user brings to the front.
-    void TrackForegroundChat(ChatWindows& windows) {
-        tracking_.Timer3Tick(windows);
+    // The tracking tick (Timer3Timer): follows the chat window the user brings to the
+    // front, and with `everyChat` the other chat windows open behind it.
+    void TrackChats(ChatWindows& windows, bool everyChat = false) {
+        tracking_.Timer3Tick(windows, everyChat);
         tick_.AdoptClosedNamesake(tracking_.CurrentChat(), windows);
     }
     const ChatWindowRef& CurrentChat() const noexcept { return tracking_.CurrentChat(); }
-    // The capture tick (Timer2Timer) asks for this read; nothing while no chat window
-    // has been seen.
+    const std::vector<ChatWindowRef>& ChatsBehind() const noexcept { return tracking_.ChatsBehind(); }
+    // The capture tick (Timer2Timer) asks for this read of the chat last in front;
+    // nothing while no chat window has been seen.
     std::optional<ChatRead> NextRead() const;
+    // The reads of every chat followed: the one last in front first.
+    std::vector<ChatRead> NextReads() const;
     // When the read is done: its new messages go to `output`.
-    void HandleRead(const WindowRead& read, CaptureOutput& output, Clock::time_point now);
+    void HandleRead(const WindowRead& read, CaptureOutput& output, Clock::time_point now) {
+        HandleReads({read}, output, now);
+    }
+    // When reads of several windows are done: their new messages go to `output` in the
+    // order their times show, each window's in its own order.
+    void HandleReads(const std::vector<WindowRead>& reads, CaptureOutput& output, Clock::time_point now);
 
     const CaptureTick& tick() const noexcept { return tick_; }
     CaptureTick& tick() noexcept { return tick_; }

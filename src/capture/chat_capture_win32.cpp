@@ -6,15 +6,16 @@ void ChatCaptureWin32::Connect(HWND notify, UINT readMessage, UINT changedMessag
     reader_ = std::make_unique<HistoryReaderWin32>(notify, readMessage, changedMessage);
 }
 
-void ChatCaptureWin32::StartRead() {
+void ChatCaptureWin32::StartRead(bool frontOnly) {
     if (!reader_) return;
-    if (const std::optional<ChatRead> request = capture_.NextRead()) reader_->Start(*request);
+    if (!frontOnly) return reader_->Start(capture_.NextReads());
+    if (const std::optional<ChatRead> request = capture_.NextRead()) reader_->Start({*request});
 }
 
 void ChatCaptureWin32::HandleRead(CaptureOutput& output) {
     if (!reader_) return;
-    if (const std::optional<WindowRead> read = reader_->Take())
-        capture_.HandleRead(*read, output, ChatCapture::Clock::now());
+    if (const std::optional<std::vector<WindowRead>> reads = reader_->Take())
+        capture_.HandleReads(*reads, output, ChatCapture::Clock::now());
 }
 
 }  // namespace parlowen::capture

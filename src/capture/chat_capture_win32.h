@@ -27,11 +27,13 @@ public:
     // Ends the reading thread: nothing is posted to the window any more.
     void Disconnect() noexcept { reader_.reset(); }
 
-    // The tracking tick (Timer3Timer): follows the chat window the user brings to the front.
-    void TrackForegroundChat() { capture_.TrackForegroundChat(foreground_); }
-    // The capture tick (Timer2Timer): starts reading the followed window's history.
+    // The tracking tick (Timer3Timer): follows the chat window the user brings to the
+    // front, and with `everyChat` those open behind it.
+    void TrackChats(bool everyChat) { capture_.TrackChats(foreground_, everyChat); }
+    // The capture tick (Timer2Timer): starts reading the followed windows' histories;
+    // with `frontOnly`, the chat last in front alone (its history was seen to change).
     // Nothing is read while no chat window has been seen.
-    void StartRead();
+    void StartRead(bool frontOnly = false);
     // When the read's message arrives: its last message, when new, goes to `output`.
     void HandleRead(CaptureOutput& output);
 

@@ -38,17 +38,60 @@ bool HoldsAny(std::u16string_view title, const auto& markers) {
                        [&](std::u16string_view marker) { return title.find(marker) != std::u16string_view::npos; });
 }
 
+// What a messenger puts in a chat window's title around the chat's name.
+constexpr std::array<std::u16string_view, 3> kNameLeads = {u"与", u"和", u"Chat with"};
+constexpr std::u16string_view kNameEdges = u" \t-\uFF0D:\uFF1A|_";
+
 }  // namespace
 
-void ChatTracking::Timer3Tick(ChatWindows& windows) {
-    ForegroundWindow foreground = windows.Foreground();
-    std::string& title = foreground.title;
+std::u16string ChatName(std::u16string_view title) {
+    std::u16string name(title);
+    // A group's "群" is part of its name ("周末户外群"); every other marker is the messenger's.
+    for (std::u16string_view marker : kTitleMarkers) {
+        if (marker == u"群") continue;
+        for (std::size_t at; (at = name.find(marker)) != std::u16string::npos;) name.erase(at, marker.size());
+    }
+    const auto trim = [&] {
+        name.erase(0, std::min(name.size(), name.find_first_not_of(kNameEdges)));
+        name.erase(name.find_last_not_of(kNameEdges) + 1);
+    };
+    trim();
+    for (std::u16string_view lead : kNameLeads)
+        if (name.starts_with(lead) && name.size() > lead.size()) {
+            name.erase(0, lead.size());
+            trim();
+        }
+    return name.empty() ? std::u16string(title) : name;
+}
+
+std::optional<ChatWindowRef> ChatTracking::AsChatWindow(ChatWindows& windows, TitledWindow window) {
+    std::string& title = window.title;
     // The title is what the platform put into a zero-filled buffer: it ends at its first NUL.
     title.resize(std::min(title.size(), title.find('\0')));
-    if (title.empty()) return;
+    if (title.empty()) return std::nullopt;
     const std::u16string unicode = windows.AnsiToUnicode(title);
-    if (!HoldsAny(unicode, kTitleMarkers)) return;
-    current_ = {foreground.handle, std::move(title), HoldsAny(unicode, kGroupMarkers)};
+    if (!HoldsAny(unicode, kTitleMarkers)) return std::nullopt;
+    std::string name = windows.UnicodeToAnsi(ChatName(unicode));
+    return ChatWindowRef{window.handle, std::move(title), HoldsAny(unicode, kGroupMarkers), std::move(name),
+                         seenBehind_.contains(window.handle)};
+}
+
+void ChatTracking::Timer3Tick(ChatWindows& windows, bool everyChat) {
+    if (std::optional<ChatWindowRef> front = AsChatWindow(windows, windows.Foreground())) {
+        current_ = std::move(*front);
+        met_.insert(current_.handle);
+    }
+    behind_.clear();
+    if (!everyChat) return;
+    for (TitledWindow& window : windows.TopLevelWindows()) {
+        if (window.handle == current_.handle) continue;
+        std::optional<ChatWindowRef> chat = AsChatWindow(windows, std::move(window));
+        if (!chat) continue;
+        // A window met behind the others the first time is followed from what comes next.
+        if (met_.insert(chat->handle).second) seenBehind_.insert(chat->handle);
+        chat->seenBehind = seenBehind_.contains(chat->handle);
+        behind_.push_back(std::move(*chat));
+    }
 }
 
 }  // namespace parlowen::capture

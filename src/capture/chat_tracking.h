@@ -4,26 +4,45 @@
 #include "capture/chat_windows.h"
 
 #include <cstdint>
+#include <optional>
+#include <set>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace parlowen::capture {
+
+// The chat's name in a window title: the title without the messenger's words ("moon" of
+// "与 moon 交谈中", "周末户外群"); the title itself where nothing else is left.
+std::u16string ChatName(std::u16string_view title);
 
 class ChatTracking {
 public:
     // The tracking tick: when the foreground window's title carries a chat window
     // marker, that window becomes the current chat. Nothing else ever changes it, so the
-    // last chat window stays followed while the user works elsewhere.
-    void Timer3Tick(ChatWindows& windows);
-    // The followed window was gone, and `handle`, a window of the same title, read in
+    // last chat window stays followed while the user works elsewhere. With `everyChat`,
+    // every other top-level window whose title carries one is followed behind it.
+    void Timer3Tick(ChatWindows& windows, bool everyChat = false);
+    // The followed window `from` was gone, and `to`, a window of the same title, read in
     // its place: the chat was closed and opened again.
-    void Reopened(std::uintptr_t handle) noexcept { current_.handle = handle; }
+    void Reopened(std::uintptr_t from, std::uintptr_t to) noexcept {
+        if (current_.handle == from) current_.handle = to;
+    }
 
     // Handle 0 and an empty title until a chat window has been seen; nothing is read then.
     const ChatWindowRef& CurrentChat() const noexcept { return current_; }
     const std::string& CurrentChatTitle() const noexcept { return current_.title; }
+    // The chat windows followed behind the current one, in the system's order.
+    const std::vector<ChatWindowRef>& ChatsBehind() const noexcept { return behind_; }
 
 private:
+    // `window` as a chat window, when its title carries a marker.
+    std::optional<ChatWindowRef> AsChatWindow(ChatWindows& windows, TitledWindow window);
+
     ChatWindowRef current_;
+    std::vector<ChatWindowRef> behind_;
+    std::set<std::uintptr_t> met_;         // every chat window seen, in front or behind
+    std::set<std::uintptr_t> seenBehind_;  // those first seen behind the others
 };
 
 }  // namespace parlowen::capture

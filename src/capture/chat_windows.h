@@ -4,12 +4,13 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace parlowen::capture {
 
-// The window in the foreground: its handle (0 when there is none) and its title as ANSI
-// bytes, at most 254 of them.
-struct ForegroundWindow {
+// A top-level window: its handle (0 when there is none) and its title as ANSI bytes, at
+// most 254 of them.
+struct TitledWindow {
     std::uintptr_t handle = 0;
     std::string title;
 };
@@ -20,17 +21,24 @@ struct ForegroundWindow {
 // window was closed and opened anew.
 struct ChatWindowRef {
     std::uintptr_t handle = 0;
-    std::string title;   // as it read when the window was last seen in front
+    std::string title;   // as it read when the window was last seen
     bool group = false;  // the title marks a group chat
+    // The chat's name: the title without the messenger's words (the friend, the group).
+    std::string name{};
+    // First seen behind other windows: what its history held then is old news.
+    bool seenBehind = false;
     bool operator==(const ChatWindowRef&) const = default;
 };
 
 class ChatWindows {
 public:
     virtual ~ChatWindows() = default;
-    virtual ForegroundWindow Foreground() = 0;
-    // ANSI text (the system code page) converted to UTF-16.
+    virtual TitledWindow Foreground() = 0;
+    // Every top-level window that has a title, in the system's order.
+    virtual std::vector<TitledWindow> TopLevelWindows() = 0;
+    // ANSI text (the system code page) converted to UTF-16, and back.
     virtual std::u16string AnsiToUnicode(std::string_view text) = 0;
+    virtual std::string UnicodeToAnsi(std::u16string_view text) = 0;
     // Whether the window `handle` still exists.
     virtual bool Exists(std::uintptr_t handle) = 0;
 };

@@ -184,6 +184,16 @@ char* AllocateIn(HANDLE process, std::size_t size, std::uint64_t highest) {
     return nullptr;
 }
 
+// EnumWindows: the windows shown, into the vector `found` points to; nothing escapes.
+BOOL CALLBACK CollectShown(HWND window, LPARAM found) {
+    try {
+        if (::IsWindowVisible(window)) reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+        return TRUE;
+    } catch (...) {
+        return FALSE;
+    }
+}
+
 }  // namespace
 
 char* MessengerMemory::BlockFor(HWND window, std::size_t bytes) {
@@ -243,12 +253,28 @@ void MessengerMemory::Release() {
     width_ = kOwnPointerWidth;
 }
 
-ForegroundWindow ChatWindowsWin32::Foreground() {
+TitledWindow ChatWindowsWin32::Foreground() {
     HWND foreground = ::GetForegroundWindow();
     if (foreground == nullptr) return {};
     char title[kTitleBufferSize] = {};
     ::GetWindowTextA(foreground, title, kTitleBufferSize);
     return {reinterpret_cast<std::uintptr_t>(foreground), title};
+}
+
+std::vector<TitledWindow> ChatWindowsWin32::TopLevelWindows() {
+    std::vector<HWND> handles;
+    ::EnumWindows(&CollectShown, reinterpret_cast<LPARAM>(&handles));
+    std::vector<TitledWindow> windows;
+    for (HWND window : handles) {
+        char title[kTitleBufferSize] = {};
+        if (::GetWindowTextA(window, title, kTitleBufferSize) > 0)
+            windows.push_back({reinterpret_cast<std::uintptr_t>(window), title});
+    }
+    return windows;
+}
+
+std::string ChatWindowsWin32::UnicodeToAnsi(std::u16string_view text) {
+    return win32::WideToAnsi(std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), text.size()));
 }
 
 std::u16string ChatWindowsWin32::AnsiToUnicode(std::string_view text) {
@@ -267,11 +293,43 @@ WindowRead ChatWindowsWin32::ReadHistory(const ChatRead& request) {
     if (chatWindow == nullptr) return read;
     HWND history = ::FindWindowExA(chatWindow, nullptr, "RichEdit20A", nullptr);
     if (history == nullptr) return read;
-    HistoryControlWin32 control(history, cancelled_, memory_);
-    read.history = tail_.ReadFrom(control, reinterpret_cast<std::uintptr_t>(history), request.request);
+    HistoryControlWin32 control(history, cancelled_, MemoryFor(history));
+    HistoryTailReader& tail = tails_[history];
+    read.history = tail.ReadFrom(control, reinterpret_cast<std::uintptr_t>(history), request.request);
     watched_ = history;
-    watchedLength_ = tail_.LengthRead();
+    watchedLength_ = tail.LengthRead();
     return read;
+}
+
+MessengerMemory& ChatWindowsWin32::MemoryFor(HWND window) {
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    std::unique_ptr<MessengerMemory>& memory = memories_[processId];
+    if (!memory) memory = std::make_unique<MessengerMemory>();
+    return *memory;
+}
+
+void ChatWindowsWin32::ForgetClosed() {
+    std::erase_if(tails_, [](const auto& tail) { return !::IsWindow(tail.first); });
+    // A messenger with no history control left may have ended; its block goes with it.
+    std::erase_if(memories_, [&](const auto& memory) {
+        return std::none_of(tails_.begin(), tails_.end(), [&](const auto& tail) {
+            DWORD processId = 0;
+            ::GetWindowThreadProcessId(tail.first, &processId);
+            return processId == memory.first;
+        });
+    });
+}
+
+HistoryTailReader::Counts ChatWindowsWin32::ReadCounts() const noexcept {
+    HistoryTailReader::Counts all;
+    for (const auto& [control, tail] : tails_) {
+        all.unchanged += tail.counts().unchanged;
+        all.tails += tail.counts().tails;
+        all.wholeTexts += tail.counts().wholeTexts;
+        all.unanswered += tail.counts().unanswered;
+    }
+    return all;
 }
 
 bool ChatWindowsWin32::WatchedHistoryChanged() {
@@ -279,7 +337,7 @@ bool ChatWindowsWin32::WatchedHistoryChanged() {
         watched_ = nullptr;
         return false;
     }
-    HistoryControlWin32 control(watched_, cancelled_, memory_);
+    HistoryControlWin32 control(watched_, cancelled_, MemoryFor(watched_));
     if (!watchedLength_ || !control.ReadsParts()) return false;
     const std::optional<long> length = control.Length();
     if (!length || *length == *watchedLength_) return false;

@@ -12,7 +12,10 @@
 
 #include <atomic>
 #include <cstddef>
+#include <map>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace parlowen::capture {
 
@@ -72,15 +75,22 @@ public:
     // way ends as if the messenger had stopped answering.
     explicit ChatWindowsWin32(const std::atomic<bool>* cancelled = nullptr) : cancelled_(cancelled) {}
 
-    ForegroundWindow Foreground() override;
+    TitledWindow Foreground() override;
+    std::vector<TitledWindow> TopLevelWindows() override;
     std::u16string AnsiToUnicode(std::string_view text) override;
+    std::string UnicodeToAnsi(std::u16string_view text) override;
     bool Exists(std::uintptr_t handle) override { return ::IsWindow(reinterpret_cast<HWND>(handle)) != FALSE; }
     // Reads the history of the first direct child of class "RichEdit20A" of the window
     // `request` names (ChatCapture): its end when a cheap test finds it changed, what it
-    // read last time when not (HistoryTailReader); an empty history on any failure.
+    // read last time when not (HistoryTailReader, one for each control); an empty
+    // history on any failure.
     WindowRead ReadHistory(const ChatRead& request);
+    // Forgets what was read of controls that are gone, and the blocks in messengers
+    // that have ended.
+    void ForgetClosed();
 
-    const HistoryTailReader::Counts& ReadCounts() const noexcept { return tail_.counts(); }
+    // How the reads of every control went.
+    HistoryTailReader::Counts ReadCounts() const noexcept;
 
     // Between reads: whether the history control read last is watched, and whether its
     // length has changed since it was read or last found changed. One request through
@@ -90,9 +100,13 @@ public:
     bool WatchedHistoryChanged();
 
 private:
+    MessengerMemory& MemoryFor(HWND window);
+
     const std::atomic<bool>* cancelled_;
-    MessengerMemory memory_;
-    HistoryTailReader tail_;
+    // A block in each messenger's memory, by its process, and what was read of each
+    // history control, by the control.
+    std::map<DWORD, std::unique_ptr<MessengerMemory>> memories_;
+    std::map<HWND, HistoryTailReader> tails_;
     HWND watched_ = nullptr;
     std::optional<long> watchedLength_;
 };

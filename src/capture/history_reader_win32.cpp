@@ -40,18 +40,18 @@ HistoryReaderWin32::~HistoryReaderWin32() {
     ::DeleteCriticalSection(&lock_);
 }
 
-void HistoryReaderWin32::Start(const ChatRead& request) {
-    if (busy_) return;
+void HistoryReaderWin32::Start(std::vector<ChatRead> requests) {
+    if (busy_ || requests.empty()) return;
     busy_ = true;
     {
         Locked locked(lock_);
-        request_ = request;
+        requests_ = std::move(requests);
     }
     ::SetEvent(wake_.get());
 }
 
-std::optional<WindowRead> HistoryReaderWin32::Take() {
-    std::optional<WindowRead> read;
+std::optional<std::vector<WindowRead>> HistoryReaderWin32::Take() {
+    std::optional<std::vector<WindowRead>> read;
     {
         Locked locked(lock_);
         read = std::exchange(result_, std::nullopt);
@@ -74,22 +74,27 @@ void HistoryReaderWin32::ReadRequests() {
             if (windows_.WatchedHistoryChanged()) ::PostMessageW(notify_, changedMessage_, 0, 0);
             continue;
         }
-        WindowRead read;
-        // Nothing may escape the thread; a read that failed reads as an empty history.
-        try {
-            ChatRead request;
-            {
-                Locked locked(lock_);
-                request = request_;
+        std::vector<ChatRead> requests;
+        {
+            Locked locked(lock_);
+            requests = requests_;
+        }
+        windows_.ForgetClosed();
+        std::vector<WindowRead> reads;
+        // The first window is read last, so that it is the one watched until the next reads.
+        for (std::size_t i = requests.size(); i-- > 0;) {
+            WindowRead read{requests[i].window, requests[i].window, {}};
+            // Nothing may escape the thread; a read that failed reads as an empty history.
+            try {
+                read = windows_.ReadHistory(requests[i]);
+            } catch (...) {
+                read.history = {};
             }
-            read = {request.window, request.window, {}};
-            read = windows_.ReadHistory(request);
-        } catch (...) {
-            read.history = {};
+            reads.insert(reads.begin(), std::move(read));
         }
         {
             Locked locked(lock_);
-            result_ = std::move(read);
+            result_ = std::move(reads);
         }
         ::PostMessageW(notify_, readMessage_, 0, 0);
     }

@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace parlowen::capture {
 
@@ -33,11 +34,12 @@ public:
     // Ends a read under way at its next request and waits for the thread.
     ~HistoryReaderWin32();
 
-    // Starts the read `request` asks for, unless the last read has not been taken yet: a
-    // messenger slower than the ticks is never asked twice at once.
-    void Start(const ChatRead& request);
-    // The read that `message` announced.
-    std::optional<WindowRead> Take();
+    // Starts the reads `requests` ask for, one window after another, unless the last
+    // ones have not been taken yet: a messenger slower than the ticks is never asked
+    // twice at once. The first window is watched between reads.
+    void Start(std::vector<ChatRead> requests);
+    // The reads that `message` announced.
+    std::optional<std::vector<WindowRead>> Take();
 
 private:
     static DWORD WINAPI Run(void* self);
@@ -54,8 +56,8 @@ private:
     // reader; the reader writes the result and then posts the message. Each side
     // touches its slot only while the other waits for it, guarded by `lock_`.
     CRITICAL_SECTION lock_;
-    ChatRead request_;
-    std::optional<WindowRead> result_;
+    std::vector<ChatRead> requests_;
+    std::optional<std::vector<WindowRead>> result_;
     bool busy_ = false;  // GUI thread only: a read started and not yet taken
 };
 

@@ -214,9 +214,12 @@ E2E_TEST(MarkupAndControlCharactersInAMessageAreReadNotObeyed) {
     CHECK_EQ(program.Close(), 0ul);
 }
 
+// With only the chat last in front read, as the user can choose on the page "聊天窗口".
 E2E_TEST(GroupAndEnglishTitlesAndWindowsWithoutAMarker) {
     RecordingSpeech speech;
     InstallTestVoices({L"Test Voice One"});
+    ::CreateDirectoryW(SettingsFolder().c_str(), nullptr);
+    std::ofstream(SettingsPath().c_str(), std::ios::binary) << "[set]\r\neverychat=0\r\n";
     START_PROGRAM(program, main);
     size_t calls = 0;
     SpokenSince(program, 0, &calls);
@@ -604,6 +607,54 @@ E2E_TEST(ReadingOptionsAndTimeDisplayDecideWhatIsSaidAndShown) {
     CHECK(LogEquals(main, L"sel 36 36\n" + friendEntry + L"008000 sky 说：\\r\n000000 good morning\\r\n"));
     CHECK(WaitUntil([&] { return SpokenSince(program, calls).size() == 2; }, 3000));
     CHECK_EQ(SpokenSince(program, calls), (std::vector<std::string>{"voice3:morning", "voice4:" + Utf8Of(L"sky说：")}));
+    CHECK_EQ(program.Close(), 0ul);
+}
+
+// Every open chat window is read, also behind a window that is no chat: what they held
+// when the program first saw them is old news; new messages come in the order of their
+// times, each logged once, and a chat other than the one heard last is named first. A
+// muted group is logged and not heard; a group heard where the user is named says only that.
+E2E_TEST(EveryOpenChatIsHeardEachAsTheUserWants) {
+    RecordingSpeech speech;
+    InstallTestVoices({L"Test Voice One"});
+    ::CreateDirectoryW(SettingsFolder().c_str(), nullptr);
+    std::ofstream((SettingsFolder() + L"\\people.txt").c_str(), std::ios::binary)
+        << "parlowen-people\t1\nuser\tsky\n" + WideToAnsi(L"chat\t快乐一家群\tgroup\tmuted\nchat\t项目组群\tgroup\tmentions\n");
+    ChatWindow moon(std::wstring_view(L"与 moon 交谈中")), family(std::wstring_view(L"快乐一家群")),
+        work(std::wstring_view(L"项目组群"));
+    moon.SetHistory("moon 09:00:00\r\nold");
+    family.SetHistory("dad 09:00:00\r\nold");
+    work.SetHistory("boss 09:00:00\r\nold");
+    ChatWindow notes(std::wstring_view(L"记事本"));  // no chat: in front of them all
+    notes.BringToFront();
+    START_PROGRAM(program, main);
+    for (const ChatWindow* window : {&moon, &family, &work, &notes})
+        ::SetWindowPos(window->hwnd(), nullptr, 680, 0, 340, 300, SWP_NOZORDER | SWP_NOACTIVATE);
+    REQUIRE(WaitForTicks(main, {.readsTaken = 2}));
+    size_t calls = 0;
+    SpokenSince(program, 0, &calls);
+
+    work.AppendMessage("boss", "meeting", "09:01:02");
+    family.AppendMessage("mum", "soup", "09:01:01");
+    moon.AppendMessage("moon", "hi", "09:01:00");
+    work.AppendMessage("boss", "@sky report", "09:01:03");
+    const std::wstring entries = L"0000ff moon 09:01:00 说：\\r\n000000 hi\\r\n0000ff mum 09:01:01 说：\\r\n000000 soup\\r\n"
+                                 L"0000ff boss 09:01:02 说：\\r\n000000 meeting\\r\n"
+                                 L"0000ff boss 09:01:03 说：\\r\n000000 @sky report\\r\n";
+    CHECK(WaitUntil([&] { return LogEntries(main) == entries; }, 6000));
+    CHECK(WaitUntil([&] { return SpokenSince(program, calls).size() == 2; }, 3000));
+    Pump(1000);
+    CHECK_EQ(Texts(SpokenSince(program, calls)),
+             (std::vector<std::string>{Utf8Of(L"moon说：hi"), Utf8Of(L"项目组群，boss说：@sky report")}));
+
+    // The chats met, on their page: "选项", then two pages on with Ctrl+PageDown.
+    ShowOptionsPage(main);
+    REQUIRE(WaitUntil([&] { return ::GetForegroundWindow() == main; }, 3000));
+    TypeKey(VK_NEXT, {VK_CONTROL});
+    TypeKey(VK_NEXT, {VK_CONTROL});
+    REQUIRE(WaitUntil([&] { return ::IsWindowVisible(Page(main, IdTabSheet4)) != FALSE; }, 3000));
+    Pump(3500);  // until the page has painted itself and the start-up balloon is gone
+    SaveScreenshot(nullptr, L"chats-page");
     CHECK_EQ(program.Close(), 0ul);
 }
 

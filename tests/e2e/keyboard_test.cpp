@@ -17,16 +17,6 @@ using namespace e2e;
 
 using namespace parlowen::app;
 
-// A key pressed and let go with `held` held down, as the keyboard delivers it to the
-// window in front.
-void Type(BYTE key, std::initializer_list<BYTE> held = {}) {
-    for (BYTE modifier : held) ::keybd_event(modifier, 0, 0, 0);
-    ::keybd_event(key, 0, 0, 0);
-    ::keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
-    for (auto modifier = std::rbegin(held); modifier != std::rend(held); ++modifier)
-        ::keybd_event(*modifier, 0, KEYEVENTF_KEYUP, 0);
-}
-
 // The control that has the keyboard in the program; a combo box for its own edit box.
 HWND Focused(HWND main) {
     GUITHREADINFO info{};
@@ -39,7 +29,7 @@ HWND Focused(HWND main) {
 // Types the key, and once the keyboard has moved on, where it is.
 HWND TypeAndFollow(HWND main, BYTE key, std::initializer_list<BYTE> held = {}) {
     HWND before = Focused(main);
-    Type(key, held);
+    TypeKey(key, held);
     WaitUntil([&] { return Focused(main) != before; }, 2000);
     return Focused(main);
 }
@@ -84,8 +74,8 @@ E2E_TEST(KeyboardTabGoesRoundEveryPageAndNothingTrapsIt) {
     CHECK(WaitUntil([&] { return Focused(main) == log; }, 3000));  // restored on the log's page
     const std::wstring logBefore = ProbeLog(main);
 
-    const int pages[] = {IdTabSheet1, IdTabSheet2, IdTabSheet3};
-    for (int index = 0; index < 3; ++index) {
+    const int pages[] = {IdTabSheet1, IdTabSheet2, IdTabSheet3, IdTabSheet4};
+    for (int index = 0; index < 4; ++index) {
         HWND page = Page(main, pages[index]);
         Context round(Utf8(WindowText(page)));
         if (index > 0) TypeAndFollow(main, VK_TAB, {VK_CONTROL});
@@ -116,11 +106,12 @@ E2E_TEST(KeyboardTabGoesRoundEveryPageAndNothingTrapsIt) {
 
     // Ctrl+Tab comes round to the log; Ctrl+Shift+Tab, Ctrl+PageUp and Ctrl+PageDown turn back and forth.
     CHECK_EQ(TypeAndFollow(main, VK_TAB, {VK_CONTROL}), log);
-    CHECK_EQ(Id(TypeAndFollow(main, VK_TAB, {VK_CONTROL, VK_SHIFT})), static_cast<int>(IdNicknames));
+    CHECK_EQ(Id(TypeAndFollow(main, VK_TAB, {VK_CONTROL, VK_SHIFT})), static_cast<int>(IdEveryChat));
+    CHECK_EQ(Id(TypeAndFollow(main, VK_PRIOR, {VK_CONTROL})), static_cast<int>(IdNicknames));
     CHECK_EQ(Id(TypeAndFollow(main, VK_PRIOR, {VK_CONTROL})), static_cast<int>(IdCBMe));
     CHECK_EQ(Id(TypeAndFollow(main, VK_NEXT, {VK_CONTROL})), static_cast<int>(IdNicknames));
     // In the nicknames box Enter still starts a new line.
-    Type(VK_RETURN);
+    TypeKey(VK_RETURN);
     HWND nicknames = Focused(main);
     CHECK(WaitUntil([&] { return ControlText(nicknames) == L"\r\n"; }, 2000));
     CHECK_EQ(ProbeLog(main), logBefore);
@@ -194,6 +185,8 @@ E2E_TEST(KeyboardEveryControlIsNamedForScreenReaders) {
         {IdTabSheet3, IdLongestMessage, L"每条最多读"},
         {IdTabSheet3, IdStopHotkey, L"停止朗读的热键"},
         {IdTabSheet3, IdPauseHotkey, L"暂停/继续的热键"},
+        {IdTabSheet4, IdChatList, L"见过的聊天："},
+        {IdTabSheet4, IdChatMode, L"朗读："},
     };
     for (const auto& control : labelled) {
         HWND window = ::GetDlgItem(control.page ? Page(main, control.page) : main, control.id);
@@ -206,7 +199,7 @@ E2E_TEST(KeyboardEveryControlIsNamedForScreenReaders) {
 
     parlowen::win32::ComApartment com(COINIT_APARTMENTTHREADED);
     int named = 0;
-    for (int pageId : {IdTabSheet2, IdTabSheet3}) {
+    for (int pageId : {IdTabSheet2, IdTabSheet3, IdTabSheet4}) {
         HWND page = Page(main, pageId);
         for (HWND child = ::GetWindow(page, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
             const bool edit = ClassName(child) == L"Edit";
@@ -218,7 +211,7 @@ E2E_TEST(KeyboardEveryControlIsNamedForScreenReaders) {
             ++named;
         }
     }
-    CHECK_EQ(named, 24);  // 9 buttons and boxes on "选项"; 12 and 3 edit boxes on "群聊与朗读"
+    CHECK_EQ(named, 25);  // 9 buttons and boxes on "选项"; 12 and 3 edit boxes on "群聊与朗读"; 1 on "聊天窗口"
     CHECK_EQ(program.Close(), 0ul);
 }
 

@@ -59,16 +59,18 @@ E2E_TEST(NotebookShowsTheEmptyLogAndTheOptionsPage) {
     RECT notebookRect = RectInParent(notebook);
     CHECK_EQ(notebookRect.right - notebookRect.left, 305);
     CHECK_EQ(notebookRect.bottom - notebookRect.top, 503);
-    CHECK_EQ(::SendMessageW(notebook, TCM_GETITEMCOUNT, 0, 0), 3);  // the group chats page after the two
+    CHECK_EQ(::SendMessageW(notebook, TCM_GETITEMCOUNT, 0, 0), 4);  // the group chats and chats pages after the two
     CHECK_EQ(::SendMessageW(notebook, TCM_GETCURSEL, 0, 0), 0);
 
     HWND messages = Child(notebook, IdTabSheet1);
     HWND options = Child(notebook, IdTabSheet2);
     HWND groups = Child(notebook, IdTabSheet3);
-    REQUIRE(messages && options && groups);
+    HWND chats = Child(notebook, IdTabSheet4);
+    REQUIRE(messages && options && groups && chats);
     CHECK_EQ(WindowText(messages), std::wstring(L"消息"));
     CHECK_EQ(WindowText(options), std::wstring(L"选项"));
     CHECK_EQ(WindowText(groups), std::wstring(L"群聊与朗读"));
+    CHECK_EQ(WindowText(chats), std::wstring(L"聊天窗口"));
     CHECK(::IsWindowVisible(messages));
     CHECK(!::IsWindowVisible(options));
     CHECK(!::IsWindowVisible(groups));

@@ -366,9 +366,16 @@ std::wstring StartupShortcutPath(const std::wstring& baseName) {
     return std::wstring(folder) + L"\\" + baseName + L".lnk";
 }
 
+void TypeKey(BYTE key, std::initializer_list<BYTE> held) {
+    for (BYTE modifier : held) ::keybd_event(modifier, 0, 0, 0);
+    ::keybd_event(key, 0, 0, 0);
+    ::keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
+    for (auto modifier = std::rbegin(held); modifier != std::rend(held); ++modifier)
+        ::keybd_event(*modifier, 0, KEYEVENTF_KEYUP, 0);
+}
+
 void PressWithCtrlAlt(BYTE key) {
-    for (BYTE down : {BYTE{VK_CONTROL}, BYTE{VK_MENU}, key}) ::keybd_event(down, 0, 0, 0);
-    for (BYTE up : {key, BYTE{VK_MENU}, BYTE{VK_CONTROL}}) ::keybd_event(up, 0, KEYEVENTF_KEYUP, 0);
+    TypeKey(key, {VK_CONTROL, VK_MENU});
     Pump(200);
 }
 

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -169,7 +170,10 @@ void RemoveSettings();
 // one's by its base name.
 std::wstring StartupShortcutPath(const std::wstring& baseName = L"parlowen");
 
-// Ctrl+Alt+`key` pressed and let go, for whichever window has the keyboard.
+// `key` pressed and let go with `held` held down, as the keyboard delivers it to whichever
+// window has the keyboard.
+void TypeKey(BYTE key, std::initializer_list<BYTE> held = {});
+// Ctrl+Alt+`key` pressed and let go, and a moment for it to arrive.
 void PressWithCtrlAlt(BYTE key);
 // Opens the tray menu as a right click on the icon does; the menu's window (nullptr when
 // it did not open).

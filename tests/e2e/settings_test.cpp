@@ -41,7 +41,7 @@ bool Checked(HWND main, int box) {
 
 // How messages are said and the hotkeys, written after the keys an earlier version knows.
 const std::string kSpeakingKeys = "speaklinks=1\r\nspeaksymbols=1\r\nspeakrepeats=1\r\nlongestmessage=-1\r\nqueuemessages=0\r\n"
-                                  "stophotkey=1619\r\npausehotkey=1616\r\nsaypause=1\r\n";
+                                  "stophotkey=1619\r\npausehotkey=1616\r\nsaypause=1\r\neverychat=1\r\n";
 
 const std::string kDefaultFile =
     "[set]\r\nRate=0\r\nVolume=100\r\nEngine=0\r\nRate1=0\r\nVolume1=100\r\nEngine1=0\r\n"

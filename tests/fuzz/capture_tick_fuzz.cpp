@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             windows.chats[capture.CurrentChat().handle].history = next();
             break;
         case 2:
-            capture.TrackForegroundChat(windows);
+            capture.TrackChats(windows);
             now += std::chrono::milliseconds(100 * (operation >> 3));
             break;
         case 3: {

@@ -68,13 +68,21 @@ protected:
         windows.chats[handle] = {title, history};
         windows.foregroundHandle = handle;
         windows.foregroundTitle = title;
-        capture.TrackForegroundChat(windows);
+        capture.TrackChats(windows);
     }
     std::string& History(std::uintptr_t handle = 1) { return windows.chats[handle].history; }
     // As the program's reader thread does: the followed window's history, read once, a
     // second after the last read.
     void Tick() {
         if (const auto request = capture.NextRead()) capture.HandleRead(windows.ReadHistory(*request), output, now);
+        now += 1s;
+    }
+    // Following every chat: the windows tracked, and each followed read once.
+    void TickEveryChat() {
+        capture.TrackChats(windows, true);
+        std::vector<parlowen::capture::WindowRead> reads;
+        for (const auto& request : capture.NextReads()) reads.push_back(windows.ReadHistory(request));
+        capture.HandleReads(reads, output, now);
         now += 1s;
     }
     std::vector<RecordingOutput::Event> TakeEvents() { return std::exchange(output.events, {}); }
@@ -433,7 +441,7 @@ TEST_F(CaptureTickTest, EachWindowKeepsItsPlaceWhateverItsTitle) {
     Open(familyGroup, "dad 19:00:00\r\ndinner\r\nmum 19:01:00\r\nat seven", 2);
     Tick();
     windows.foregroundHandle = 3;  // the second group comes to the front again
-    capture.TrackForegroundChat(windows);
+    capture.TrackChats(windows);
     Tick();
     Open(chatWithMoon, History(1), 1);
     Tick();
@@ -465,3 +473,80 @@ TEST_F(CaptureTickTest, TellsTheFriendByTheWindowTheHistoryWasReadFor) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ChatName, IsTheTitleWithoutTheMessengersWords) {
+    const struct {
+        std::u16string title, name;
+    } cases[] = {
+        {u"与 moon 交谈中", u"moon"},     {u"周末户外群", u"周末户外群"},     {u"Chatting with moon", u"moon"},
+        {u"moon - 发送消息", u"moon"},    {u"临时会话 \uFF0D 阿明", u"阿明"}, {u"Group \uFF0D 同学会", u"同学会"},
+        {u"交谈中", u"交谈中"},  // nothing else: the title itself
+    };
+    for (const auto& c : cases) EXPECT_EQ(parlowen::capture::ChatName(c.title), c.name);
+}
+
+TEST(NamesTheUser, ByANicknameAloneOrAfterAtButNotInsideAWordOrACharacter) {
+    const std::vector<std::string> names = {"sky(88888)", Gbk("小明")};
+    const struct {
+        std::string body;
+        bool named;
+    } cases[] = {
+        {"@sky see you", true}, {"sky, dinner?", true},   {"skyline", false}, {Gbk("小明来了"), true},
+        {Gbk("@小明 开会"), true}, {Gbk("大家好"), false}, {"", false},
+        // The GBK bytes of "靶∶鳌" hold those of "小明" from their second byte on.
+        {Gbk("靶∶鳌"), false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(parlowen::capture::NamesTheUser(c.body, names), c.named) << c.body;
+}
+
+}  // namespace
+
+// Every open chat window is followed: one first seen behind the others gives only what
+// comes after, messages of several chats come in the order of their times, and a chat
+// other than the one heard last is named first, once.
+TEST_F(CaptureTickTest, EveryOpenChatIsHeardWithItsNameWhenTheChatChanges) {
+    windows.chats[2] = {familyGroup, "dad 19:00:00\r\nold news"};
+    windows.chats[3] = {Gbk("与 sun 交谈中"), "sun 18:00:00\r\nold too"};
+    Open(chatWithMoon, "moon 20:00:00\r\nhello");
+    TickEveryChat();
+    EXPECT_EQ(Logged(), (std::vector<std::string>{"moon 20:00:00" + kLogSaid + "|hello"}));
+    History(3) += "\r\nsun 20:00:05\r\nlater";
+    History(2) += "\r\nmum 20:00:04\r\nsooner";
+    TickEveryChat();
+    const auto [spoken, roles] = SpokenAndLogged();
+    EXPECT_EQ(spoken, (std::vector<std::string>{"member:mum@" + familyGroup + ":" + familyGroup + Gbk("，") + "mum" + kSaid + "sooner",
+                                                "friend:sun" + kSaid + "later"}));  // the friend's name is the chat's
+    EXPECT_EQ(roles, (std::vector<Role>{Role::Member, Role::Friend}));
+    History(3) += "\r\nsun 20:00:09\r\nagain";
+    TickEveryChat();
+    EXPECT_EQ(SpokenAndLogged().first, (std::vector<std::string>{"friend:sun" + kSaid + "again"}));
+
+    // The Part's way: only the chat last in front.
+    output.options.everyChat = false;
+    History(2) += "\r\nmum 20:01:00\r\nunheard";
+    Tick();
+    EXPECT_TRUE(TakeEvents().empty());
+}
+
+// A muted chat is logged and never said; one heard only where the user is named says
+// nothing else. The modes stay with the chat's name.
+TEST_F(CaptureTickTest, AChatIsHeardWholeOnlyWhereItNamesTheUserOrNotAtAll) {
+    capture.tick().SetUserNames({"sky"});
+    Open(familyGroup, "dad 19:00:00\r\nhi");
+    TickEveryChat();
+    ASSERT_TRUE(capture.tick().chatModes().Set(familyGroup, parlowen::capture::ChatMode::Mentions));
+    TakeEvents();
+    History() += "\r\nmum 19:00:01\r\nsoup\r\nmum 19:00:02\r\n@sky bread?";
+    TickEveryChat();
+    auto [spoken, roles] = SpokenAndLogged();
+    EXPECT_EQ(spoken, (std::vector<std::string>{"member:mum@" + familyGroup + ":mum" + kSaid + "@sky bread?"}));
+    EXPECT_EQ(roles.size(), 2u);
+    capture.tick().chatModes().Set(familyGroup, parlowen::capture::ChatMode::Muted);
+    History() += "\r\nmum 19:00:03\r\n@sky now";
+    TickEveryChat();
+    std::tie(spoken, roles) = SpokenAndLogged();
+    EXPECT_TRUE(spoken.empty());
+    EXPECT_EQ(roles.size(), 1u);
+}

@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace parlowen::testing {
 
@@ -57,7 +58,7 @@ public:
     std::map<std::uintptr_t, Chat> chats;  // by handle, in the order the system finds them
 
     // As the platform's title query: at most 254 bytes.
-    capture::ForegroundWindow Foreground() override {
+    capture::TitledWindow Foreground() override {
         return {foregroundHandle, foregroundTitle.substr(0, 254)};
     }
 
@@ -69,6 +70,18 @@ public:
                                            static_cast<unsigned char>(bytes[i + 1]) << 8);
         }
         return utf16;
+    }
+
+    std::string UnicodeToAnsi(std::u16string_view text) override {
+        std::string bytes;
+        for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+        return Iconv(bytes, "UTF-16LE", "GBK", "?");
+    }
+    // Every chat window is a top-level window, in the order of their handles.
+    std::vector<capture::TitledWindow> TopLevelWindows() override {
+        std::vector<capture::TitledWindow> windows;
+        for (const auto& [handle, chat] : chats) windows.push_back({handle, chat.title.substr(0, 254)});
+        return windows;
     }
 
     // Whether a window exists: by default, whether it is among `chats`.

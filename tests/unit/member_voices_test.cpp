@@ -81,9 +81,10 @@ TEST(PeopleFile, NamesOfAnyBytesComeBackAsTheyWereAndUnknownLinesArePassedOver) 
     using namespace parlowen::settings;
     const std::string hostile = std::string("a\tb\nc\\d\r\0e=[set]", 17) + std::string(5000, 'x');
     People people{{"我", hostile},
-                  {{hostile, {"Huihui", "m3", -5}, true, false, {"群\n1", ""}}, {"moon", {}, false, true, {}}}};
+                  {{hostile, {"Huihui", "m3", -5}, true, false, {"群\n1", ""}}, {"moon", {}, false, true, {}}},
+                  {{hostile, true, parlowen::capture::ChatMode::Mentions}, {"moon", false, parlowen::capture::ChatMode::Muted}}};
     const std::string file = FormatPeople(people);
-    EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 5);
+    EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 7);
     EXPECT_EQ(ParsePeople(file), people);
     // A later version's line, a line cut short and a pitch that is no number.
     EXPECT_EQ(ParsePeople(file + "nickname\tx\nmember\tcut\n" + "member\tm\tv\t\tloud\tchosen\tmuted\n").members.back(),

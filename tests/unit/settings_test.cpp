@@ -145,13 +145,13 @@ TEST(Settings, StartUpReadsAndExitWritesEveryKeyOnceInTheirOrders) {
                                         "read set/cbmyname", "read set/cbfriendsname", "read set/showtime",
                                         "read set/speaklinks", "read set/speaksymbols", "read set/speakrepeats",
                                         "read set/longestmessage", "read set/queuemessages",
-                                        "read set/stophotkey", "read set/pausehotkey", "read set/saypause",
+                                        "read set/stophotkey", "read set/pausehotkey", "read set/saypause", "read set/everychat",
                                         "set/Rate=0", "set/Volume=100", "set/Engine=0", "set/Rate1=0",
                                         "set/Volume1=100", "set/cbme=1", "set/cbfriend=1", "set/cbmyname=1",
                                         "set/cbfriendsname=1", "set/showtime=1", "set/speaklinks=1",
                                         "set/speaksymbols=1", "set/speakrepeats=1", "set/longestmessage=-1",
                                         "set/queuemessages=0", "set/stophotkey=1619", "set/pausehotkey=1616",
-                                        "set/saypause=1"}));
+                                        "set/saypause=1", "set/everychat=1"}));
 }
 
 TEST(SaveSettings, AFailedWriteStopsTheSave) {

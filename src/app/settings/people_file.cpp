@@ -4,11 +4,17 @@
 #include "text/field_line.h"
 #include "text/lines.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace parlowen::settings {
 namespace {
 
 constexpr std::string_view kHeading = "parlowen-people", kVersion = "1";
-constexpr std::string_view kUser = "user", kMember = "member";
+constexpr std::string_view kUser = "user", kMember = "member", kChat = "chat";
+// chat, name, group|one, all|mentions|muted
+constexpr std::string_view kGroup = "group", kOneToOne = "one";
+constexpr std::string_view kModes[] = {"all", "mentions", "muted"};  // in ChatMode's order
 constexpr std::string_view kChosen = "chosen", kAutomatic = "automatic", kMuted = "muted", kHeard = "heard";
 
 // member, name, voice, variant, pitch, chosen|automatic, muted|heard, then the groups it
@@ -28,6 +34,9 @@ std::string FormatPeople(const People& people) {
         fields.insert(fields.end(), member.groups.begin(), member.groups.end());
         text += text::EncodeLine(fields);
     }
+    for (const capture::ChatEntry& chat : people.chats)
+        text += text::EncodeLine({std::string(kChat), chat.name, std::string(chat.group ? kGroup : kOneToOne),
+                                  std::string(kModes[static_cast<int>(chat.mode)])});
     return text;
 }
 
@@ -44,6 +53,11 @@ People ParsePeople(std::string_view text) {
             member.chosenByUser = fields[5] == kChosen;
             member.muted = fields[6] == kMuted;
             member.groups.assign(fields.begin() + kMemberFields, fields.end());
+        } else if (fields.size() == 4 && fields[0] == kChat && !fields[1].empty()) {
+            const auto mode = std::find(std::begin(kModes), std::end(kModes), fields[3]);
+            people.chats.push_back({fields[1], fields[2] == kGroup,
+                                    mode == std::end(kModes) ? capture::ChatMode::All
+                                                             : static_cast<capture::ChatMode>(mode - std::begin(kModes))});
         }
     }
     return people;

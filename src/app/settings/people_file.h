@@ -1,9 +1,11 @@
-// The people file, "people.txt" beside the settings file: the user's nicknames and the
-// group members met, each member's voice and whether the user muted it. Names are chat
+// The people file, "people.txt" beside the settings file: the user's nicknames, the
+// group members met, each member's voice and whether the user muted it, and the chats
+// followed with how each is heard. Names are chat
 // text, so every field is escaped (text/field_line.h): a name of any bytes and any
 // length stays one field of one line. set.ini is left as earlier versions wrote it.
 #pragma once
 
+#include "capture/chat_modes.h"
 #include "speech/member_voices.h"
 
 #include <string>
@@ -17,6 +19,7 @@ inline constexpr std::string_view kPeopleFileName = "people.txt";
 struct People {
     std::vector<std::string> userNames;  // newest last
     std::vector<speech::Member> members;
+    std::vector<capture::ChatEntry> chats;
     bool operator==(const People&) const = default;
 };
 

@@ -59,7 +59,7 @@ struct Setting {
     .set = [](Settings& s, int value) { s.field = static_cast<decltype(s.field)>(value); }
 
 // Every setting, in the order start-up reads them.
-inline constexpr std::array<Setting, 19> kSettings = {{
+inline constexpr std::array<Setting, 20> kSettings = {{
     {.key = "Engine", .type = ValueType::Entry, .defaultValue = -1,
      .minimum = -1, .maximum = INT_MAX, .saveRank = 2,
      PARLOWEN_SETTING_FIELD(voices.mine.voice)},
@@ -118,6 +118,9 @@ inline constexpr std::array<Setting, 19> kSettings = {{
     {.key = "saypause", .type = ValueType::Boolean, .defaultValue = 1,
      .minimum = 0, .maximum = 1, .saveRank = 18,
      PARLOWEN_SETTING_FIELD(hotkeys.sayPause)},
+    {.key = "everychat", .type = ValueType::Boolean, .defaultValue = 1,
+     .minimum = 0, .maximum = 1, .saveRank = 19,
+     PARLOWEN_SETTING_FIELD(reading.everyChat)},
 }};
 
 #undef PARLOWEN_SETTING_FIELD
