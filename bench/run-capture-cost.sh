@@ -7,7 +7,10 @@
 # the processor time of the program, the messenger and the wineserver over a window of
 # seconds (percent of one core, from /proc), then the longest time the program's GUI
 # thread took to answer while probed every 10 ms, and the length of the program's log
-# (not 0 once the program has followed the chat and logged its last message).
+# (not 0 once the program has followed the chat and logged its last message); "total"
+# is the program, the messenger and the wineserver together.
+#   CHATS=5                the messenger has that many chat windows open, of that much
+#                          history each: one in front, the others behind it (default 1)
 #   MESSAGE_EVERY_MS=5000  the messenger gets a new message this often (default: never)
 #   CAPPED=1               and drops its first message for each, keeping its length
 #   SECONDS_MEASURED=20    the window measured; WARM_UP=10 seconds before it
@@ -61,7 +64,7 @@ wineserver_pid() {
 
 percent() { awk -v t="$1" -v hz="$(getconf CLK_TCK)" -v s="$measured" 'BEGIN { printf "%.2f", 100 * t / hz / s }'; }
 
-printf '%-8s %-10s %10s %10s %11s   %s\n' widths history program messenger wineserver "GUI thread"
+printf '%-8s %-6s %-10s %10s %10s %11s %8s   %s\n' widths chats history program messenger wineserver total "GUI thread"
 for pairing in ${PAIRINGS:-32:32 32:64 64:32 64:64}; do
 for size in "$@"; do
   program_exe=${PROGRAM:-$(tree "${pairing%:*}")/parlowen.exe}
@@ -71,6 +74,7 @@ for size in "$@"; do
   every=()
   [[ -n ${MESSAGE_EVERY_MS:-} ]] && every=(--every "$MESSAGE_EVERY_MS")
   [[ -n ${CAPPED:-} ]] && every+=(--capped)
+  every+=(--chats "${CHATS:-1}")
   # The program first: the messenger's chat window then comes to the front after it,
   # where the program finds it, and stays there.
   wine "$program_exe" 2>/dev/null &
@@ -90,9 +94,10 @@ for size in "$@"; do
   after=("$(cpu_ticks "$program_pid")" "$(cpu_ticks "$messenger_pid")" "$(cpu_ticks "$server")")
   gui=$(wine "$(tree "${pairing%:*}")/parlowen_gui_hold_probe.exe" 10 2>/dev/null | tr -d '\r')
 
-  printf '%-8s %-10s %9s%% %9s%% %10s%%   %s\n' "$pairing" "$size" \
+  printf '%-8s %-6s %-10s %9s%% %9s%% %10s%% %7s%%   %s\n' "$pairing" "${CHATS:-1}" "$size" \
     "$(percent $((after[0] - before[0])))" "$(percent $((after[1] - before[1])))" \
-    "$(percent $((after[2] - before[2])))" "$gui"
+    "$(percent $((after[2] - before[2])))" \
+    "$(percent $((after[0] - before[0] + after[1] - before[1] + after[2] - before[2])))" "$gui"
   wineserver -k 2>/dev/null || true
   wait "$messenger" "$program" 2>/dev/null || true
 done

@@ -1,12 +1,14 @@
 // parlowen-stand-in-messenger: a messenger's chat window holding a long history, in a
 // process of its own, for measuring what reading it costs the messenger.
 //
-// Usage: parlowen-stand-in-messenger <history bytes> [--every <ms>] [--capped]
+// Usage: parlowen-stand-in-messenger <history bytes> [--chats <n>] [--every <ms>] [--capped]
 //            [--tell-ready] [--show-line-requests]
 //   Shows a chat window titled "与 moon 交谈中" whose RichEdit20A holds about that many
 //   bytes of Chinese and ASCII messages (some of them long enough to wrap), brings it
-//   to the front and answers requests until it is closed. With --every, a new message
-//   is appended every <ms> milliseconds; with --capped, each one also drops the first
+//   to the front and answers requests until it is closed. With --chats, n chat windows
+//   of that much history each, the others one-to-one and group chats behind it. With
+//   --every, a new message is appended every <ms> milliseconds, to each window in turn;
+//   with --capped, each one also drops the first
 //   message, so the history keeps its length and, mostly, its row count. --tell-ready
 //   prints "ready" once the window is in front; --show-line-requests prints to standard
 //   error the buffer size the control is handed with each EM_GETLINE.
@@ -15,8 +17,10 @@
 
 #include <richedit.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -112,9 +116,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     bool capped = false;
     bool showLineRequests = false;
     bool tellReady = false;
+    int chats = 1;
     for (int i = 1; i < __argc; ++i) {
         const std::string argument = __argv[i];
-        if (argument == "--every" && i + 1 < __argc) {
+        if (argument == "--chats" && i + 1 < __argc) {
+            chats = std::max(1, std::atoi(__argv[++i]));
+        } else if (argument == "--every" && i + 1 < __argc) {
             everyMs = static_cast<UINT>(std::atoi(__argv[++i]));
         } else if (argument == "--show-line-requests") {
             showLineRequests = true;
@@ -127,19 +134,25 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         }
     }
 
-    ChatWindow chat{std::wstring_view(kTitle)};
+    std::vector<std::unique_ptr<ChatWindow>> windows;
     int next = 0;
-    std::string history;
-    // Put in a piece at a time: the control takes one long text in a time that grows
-    // with the square of its length (10 MB took five minutes).
-    while (history.size() < historyBytes) {
-        std::string piece;
-        for (; piece.size() < (64u << 10) && history.size() + piece.size() < historyBytes; ++next)
-            piece += (next ? "\r\n" : "") + Message(next);
-        Append(chat.history(), piece);
-        history += piece;
+    for (int i = 0; i < chats; ++i) {
+        const std::wstring title = i == 0 ? kTitle : i % 2 ? L"与 friend" + std::to_wstring(i) + L" 交谈中"
+                                                             : L"同学群" + std::to_wstring(i);
+        windows.push_back(std::make_unique<ChatWindow>(std::wstring_view(title)));
+        std::string history;
+        // Put in a piece at a time: the control takes one long text in a time that grows
+        // with the square of its length (10 MB took five minutes).
+        for (int first = next; history.size() < historyBytes;) {
+            std::string piece;
+            for (; piece.size() < (64u << 10) && history.size() + piece.size() < historyBytes; ++next)
+                piece += (next > first ? "\r\n" : "") + Message(next);
+            Append(windows.back()->history(), piece);
+            history += piece;
+        }
+        ::SendMessageA(windows.back()->history(), EM_SCROLLCARET, 0, 0);
     }
-    ::SendMessageA(chat.history(), EM_SCROLLCARET, 0, 0);
+    ChatWindow& chat = *windows.front();
     chat.BringToFront();
     if (tellReady) {
         std::printf("ready\n");
@@ -154,8 +167,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_TIMER && msg.hwnd == chat.hwnd() && msg.wParam == kAppendTimer) {
-            if (capped) DropFirstMessage(chat.history());
-            Append(chat.history(), "\r\n" + Message(next++));
+            HWND history = windows[static_cast<std::size_t>(next) % windows.size()]->history();
+            if (capped) DropFirstMessage(history);
+            Append(history, "\r\n" + Message(next++));
             continue;
         }
         ::TranslateMessage(&msg);

@@ -80,7 +80,11 @@ private:
 std::optional<long> HistoryControlWin32::Length() {
     char* block = Block(kTextOffset);
     const GETTEXTLENGTHEX how{GTL_NUMCHARS | GTL_PRECISE, 1200};  // 1200: UTF-16
-    if (block == nullptr || !memory_.Write(kLengthRequestOffset, &how, sizeof how)) return std::nullopt;
+    if (block == nullptr) return std::nullopt;
+    if (!memory_.HoldsLengthRequest(block)) {
+        if (!memory_.Write(kLengthRequestOffset, &how, sizeof how)) return std::nullopt;
+        memory_.LengthRequestWritten(block);
+    }
     return AskThroughBlock(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(block + kLengthRequestOffset), 0);
 }
 
@@ -197,33 +201,28 @@ BOOL CALLBACK CollectShown(HWND window, LPARAM found) {
 }  // namespace
 
 char* MessengerMemory::BlockFor(HWND window, std::size_t bytes) {
-    DWORD processId = 0;
-    ::GetWindowThreadProcessId(window, &processId);
-    if (processId == 0) return nullptr;
-    if (processId != processId_) Open(processId);
+    if (processId_ == 0) return nullptr;
+    if (!process_) Open();
     if (!process_ || !widthKnown_) return nullptr;
     return reinterpret_cast<char*>(block_.For(Id(window), bytes, kBlockGranularity, *this));
 }
 
 RemoteBlock::Address MessengerMemory::Allocate(std::size_t bytes) {
+    lengthRequestIn_ = nullptr;
     return reinterpret_cast<RemoteBlock::Address>(
         AllocateIn(process_.get(), bytes, HighestSharedAddress(kOwnPointerWidth, width_)));
 }
 
 void MessengerMemory::Free(RemoteBlock::Address block) {
+    lengthRequestIn_ = nullptr;
     ::VirtualFreeEx(process_.get(), reinterpret_cast<void*>(block), 0, MEM_RELEASE);
 }
 
-void MessengerMemory::Open(DWORD processId) {
-    Release();
-    processId_ = processId;
+void MessengerMemory::Open() {
     process_.reset(::OpenProcess(
-        PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION, FALSE, processId));
+        PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION, FALSE, processId_));
     // Tried again at the next read: the refusal may pass (a messenger still starting up).
-    if (!process_) {
-        processId_ = 0;
-        return;
-    }
+    if (!process_) return;
     // A messenger whose width cannot be told is read whole, never guessed at.
     if (const std::optional<unsigned> pointerBytes = win32::ProcessPointerBytes(process_.get())) {
         widthKnown_ = true;
@@ -232,7 +231,7 @@ void MessengerMemory::Open(DWORD processId) {
 }
 
 bool MessengerMemory::Serves(HWND window) {
-    return BlockFor(window, kTextOffset) != nullptr || (block_.BusyIn(Id(window)) && processId_ != 0);
+    return BlockFor(window, kTextOffset) != nullptr || (block_.BusyIn(Id(window)) && process_);
 }
 
 bool MessengerMemory::Write(std::size_t offset, const void* data, std::size_t bytes) {
@@ -248,9 +247,6 @@ bool MessengerMemory::Read(std::size_t offset, void* data, std::size_t bytes) {
 void MessengerMemory::Release() {
     block_.Release(*this);
     process_.reset();
-    processId_ = 0;
-    widthKnown_ = false;
-    width_ = kOwnPointerWidth;
 }
 
 TitledWindow ChatWindowsWin32::Foreground() {
@@ -282,7 +278,7 @@ std::u16string ChatWindowsWin32::AnsiToUnicode(std::string_view text) {
     return std::u16string(wide.begin(), wide.end());
 }
 
-WindowRead ChatWindowsWin32::ReadHistory(const ChatRead& request) {
+WindowRead ChatWindowsWin32::ReadHistory(const ChatRead& request, bool behind) {
     watched_ = nullptr;
     WindowRead read{request.window, request.window, {}};
     // The window followed, while it exists; once it is gone (the chat closed), the one
@@ -293,10 +289,21 @@ WindowRead ChatWindowsWin32::ReadHistory(const ChatRead& request) {
     if (chatWindow == nullptr) return read;
     HWND history = ::FindWindowExA(chatWindow, nullptr, "RichEdit20A", nullptr);
     if (history == nullptr) return read;
-    HistoryControlWin32 control(history, cancelled_, MemoryFor(history));
-    HistoryTailReader& tail = tails_[history];
-    read.history = tail.ReadFrom(control, reinterpret_cast<std::uintptr_t>(history), request.request);
+    MessengerMemory& memory = MemoryFor(history);
+    HistoryControlWin32 control(history, cancelled_, memory);
+    Followed& followed = tails_[history];
+    HistoryTailReader& tail = followed.tail;
+    const auto controlId = reinterpret_cast<std::uintptr_t>(history);
+    std::optional<TailRead> quick;
+    if (behind && followed.quickLooks < kQuickLooksBetweenTests && (quick = tail.SameLength(control, controlId))) {
+        ++followed.quickLooks;
+        read.history = std::move(*quick);
+        return read;  // not watched: the chat in front is
+    }
+    followed.quickLooks = 0;
+    read.history = tail.ReadFrom(control, controlId, request.request);
     watched_ = history;
+    watchedMemory_ = &memory;
     watchedLength_ = tail.LengthRead();
     return read;
 }
@@ -305,12 +312,13 @@ MessengerMemory& ChatWindowsWin32::MemoryFor(HWND window) {
     DWORD processId = 0;
     ::GetWindowThreadProcessId(window, &processId);
     std::unique_ptr<MessengerMemory>& memory = memories_[processId];
-    if (!memory) memory = std::make_unique<MessengerMemory>();
+    if (!memory) memory = std::make_unique<MessengerMemory>(processId);
     return *memory;
 }
 
 void ChatWindowsWin32::ForgetClosed() {
     std::erase_if(tails_, [](const auto& tail) { return !::IsWindow(tail.first); });
+    if (!tails_.contains(watched_)) watched_ = nullptr;
     // A messenger with no history control left may have ended; its block goes with it.
     std::erase_if(memories_, [&](const auto& memory) {
         return std::none_of(tails_.begin(), tails_.end(), [&](const auto& tail) {
@@ -323,24 +331,26 @@ void ChatWindowsWin32::ForgetClosed() {
 
 HistoryTailReader::Counts ChatWindowsWin32::ReadCounts() const noexcept {
     HistoryTailReader::Counts all;
-    for (const auto& [control, tail] : tails_) {
-        all.unchanged += tail.counts().unchanged;
-        all.tails += tail.counts().tails;
-        all.wholeTexts += tail.counts().wholeTexts;
-        all.unanswered += tail.counts().unanswered;
+    for (const auto& [control, followed] : tails_) {
+        all.unchanged += followed.tail.counts().unchanged;
+        all.tails += followed.tail.counts().tails;
+        all.wholeTexts += followed.tail.counts().wholeTexts;
+        all.unanswered += followed.tail.counts().unanswered;
     }
     return all;
 }
 
 bool ChatWindowsWin32::WatchedHistoryChanged() {
-    if (!::IsWindow(watched_)) {
-        watched_ = nullptr;
+    // Asked ten times a second: one request, and nothing else asked of the system.
+    if (!Watching() || watchedMemory_ == nullptr) return false;
+    HistoryControlWin32 control(watched_, cancelled_, *watchedMemory_);
+    if (!control.ReadsParts()) return false;
+    const std::optional<long> length = control.Length();
+    if (!length) {
+        if (!::IsWindow(watched_)) watched_ = nullptr;  // the chat closed: the next reads find what is left
         return false;
     }
-    HistoryControlWin32 control(watched_, cancelled_, MemoryFor(watched_));
-    if (!watchedLength_ || !control.ReadsParts()) return false;
-    const std::optional<long> length = control.Length();
-    if (!length || *length == *watchedLength_) return false;
+    if (*length == *watchedLength_) return false;
     watchedLength_ = length;
     return true;
 }

@@ -19,7 +19,7 @@
 
 namespace parlowen::capture {
 
-// A block of memory inside the process that owns a window, for the requests whose
+// A block of memory inside a messenger's process, for the requests whose
 // pointers are not carried across processes (EM_GETTEXTLENGTHEX, EM_GETTEXTRANGE): the
 // structure and the text then lie where the control looks for them, and are written
 // and read from here. Kept from one read to the next while the process stays the same,
@@ -28,16 +28,21 @@ namespace parlowen::capture {
 // name it, and its width tells the layout of the structures written into it.
 class MessengerMemory final : private RemoteBlock::Memory {
 public:
-    MessengerMemory() = default;
+    // The block in the process `processId`, opened when first asked for.
+    explicit MessengerMemory(DWORD processId) : processId_(processId) {}
     MessengerMemory(const MessengerMemory&) = delete;
     MessengerMemory& operator=(const MessengerMemory&) = delete;
     ~MessengerMemory() override { Release(); }
 
-    // The block's address in the process that owns `window`, at least `bytes` long;
-    // nullptr when the process cannot be opened, its width is unknown, no block both
-    // sides can name can be had, or a request on the block given up on may still be
-    // running in `window`.
+    // The block's address in the process, for a request to its window `window`, at
+    // least `bytes` long; nullptr when the process cannot be opened, its width is
+    // unknown, no block both sides can name can be had, or a request on the block given
+    // up on may still be running in `window`.
     char* BlockFor(HWND window, std::size_t bytes);
+    // Whether the length request's structure stands in the block at `block` already: it
+    // is the same for every request, and writing it each time costs a call into the system.
+    bool HoldsLengthRequest(const char* block) const noexcept { return block != nullptr && lengthRequestIn_ == block; }
+    void LengthRequestWritten(const char* block) noexcept { lengthRequestIn_ = block; }
     // Whether requests through a block can be made to `window`'s process.
     bool Serves(HWND window);
     // After every request that used the block, and whether it completed.
@@ -54,10 +59,11 @@ private:
     char* block() const noexcept { return reinterpret_cast<char*>(block_.address()); }
     RemoteBlock::Address Allocate(std::size_t bytes) override;
     void Free(RemoteBlock::Address block) override;
-    void Open(DWORD processId);
+    void Open();
     void Release();
 
-    DWORD processId_ = 0;
+    const DWORD processId_;
+    const char* lengthRequestIn_ = nullptr;
     win32::UniqueKernelHandle process_;
     bool widthKnown_ = false;
     PointerWidth width_ = kOwnPointerWidth;
@@ -83,8 +89,10 @@ public:
     // Reads the history of the first direct child of class "RichEdit20A" of the window
     // `request` names (ChatCapture): its end when a cheap test finds it changed, what it
     // read last time when not (HistoryTailReader, one for each control); an empty
-    // history on any failure.
-    WindowRead ReadHistory(const ChatRead& request);
+    // history on any failure. A window `behind` others is looked at every second: mostly
+    // its length alone is asked, and the whole cheap test now and then.
+    WindowRead ReadHistory(const ChatRead& request, bool behind = false);
+    static constexpr int kQuickLooksBetweenTests = 4;
     // Forgets what was read of controls that are gone, and the blocks in messengers
     // that have ended.
     void ForgetClosed();
@@ -106,8 +114,13 @@ private:
     // A block in each messenger's memory, by its process, and what was read of each
     // history control, by the control.
     std::map<DWORD, std::unique_ptr<MessengerMemory>> memories_;
-    std::map<HWND, HistoryTailReader> tails_;
-    HWND watched_ = nullptr;
+    struct Followed {
+        HistoryTailReader tail;
+        int quickLooks = 0;  // length-only looks since the last whole cheap test
+    };
+    std::map<HWND, Followed> tails_;
+    HWND watched_ = nullptr;  // the control read last, and its process's block
+    MessengerMemory* watchedMemory_ = nullptr;
     std::optional<long> watchedLength_;
 };
 

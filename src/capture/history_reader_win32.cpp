@@ -86,7 +86,7 @@ void HistoryReaderWin32::ReadRequests() {
             WindowRead read{requests[i].window, requests[i].window, {}};
             // Nothing may escape the thread; a read that failed reads as an empty history.
             try {
-                read = windows_.ReadHistory(requests[i]);
+                read = windows_.ReadHistory(requests[i], i > 0);
             } catch (...) {
                 read.history = {};
             }

@@ -62,6 +62,13 @@ HistoryTailReader::Tail HistoryTailReader::ReadTail(HistoryControl& control, lon
     }
 }
 
+std::optional<TailRead> HistoryTailReader::SameLength(HistoryControl& control, std::uintptr_t controlId) {
+    if (!cached_ || cached_->controlId != controlId || !control.ReadsParts()) return std::nullopt;
+    const std::optional<long> length = control.Length();
+    if (!length || *length != cached_->signature.length) return std::nullopt;
+    return Unchanged();
+}
+
 TailRead HistoryTailReader::ReadFrom(HistoryControl& control, std::uintptr_t controlId, const ReadRequest& request) {
     if (!control.ReadsParts()) return ReadWholeWhenChanged(control, controlId);
 

@@ -99,6 +99,13 @@ public:
     // than kLongestBurst before the end.
     TailRead ReadFrom(HistoryControl& control, std::uintptr_t controlId, const ReadRequest& request);
 
+    // The cheap test at its cheapest, for a history looked at every second behind others:
+    // what the last read of `controlId` gave, when the length is still the one that read
+    // found, in one request; nothing when that cannot be told so (another control, no
+    // answer, another length), and the caller reads as ReadFrom does. A capped history
+    // whose length a new message left as it was is seen by the next ReadFrom.
+    std::optional<TailRead> SameLength(HistoryControl& control, std::uintptr_t controlId);
+
     // How the reads went, for the tests and the benchmark.
     struct Counts {
         int unchanged = 0;   // the cheap test found nothing changed

@@ -130,7 +130,14 @@ TEST(HistoryTailReaderTest, AnUnchangedHistoryCostsNoRequestThatGrowsWithIt) {
     EXPECT_EQ(control.requests, requests + 3);
     EXPECT_EQ(reader.counts().unchanged, 1);
 
+    // Its length alone, in one request; a new message is not taken for the old text.
+    EXPECT_EQ(reader.SameLength(control, kControl)->text, first);
+    EXPECT_EQ(control.requests, requests + 4);
+    control.Append("\r\n" + Message(5000, "new"));
+    EXPECT_FALSE(reader.SameLength(control, kControl));
+
     // Another control is never taken for this one.
+    EXPECT_FALSE(reader.SameLength(control, kControl + 1));
     reader.Read(control, kControl + 1);
     EXPECT_EQ(reader.counts().tails, 2);
 }
