@@ -24,6 +24,9 @@
 //     (the menu's own opening and closing under the user's hand are not in it) to the
 //     start of the silence that lasts; counted the same way when the voice was already in
 //     a pause.
+// With PARLOWEN_BENCH_BEHIND set, another chat window comes to the front once moon's has
+// been heard, and the first sounds are measured in moon's window behind it, which the
+// program looks at once a second instead of watching it.
 // With PARLOWEN_BENCH_GROUP set, "moon" is a member of a group window instead: a member's
 // message waits for the one being said rather than cutting it, so the cut is not measured.
 // The read of a message is the first read taken after it was shown. Messages are added
@@ -296,7 +299,9 @@ void CheckClock(const SoundProbe& listener) {
     Print("alignment error", errors);
 }
 
-void MeasureFirstSound(const SoundProbe& probe, Run& run, int messages) {
+// The goals: the chat in front heard within 100 ms mostly and 200 ms at most, one behind
+// within a second mostly.
+void MeasureFirstSound(const SoundProbe& probe, Run& run, int messages, bool behind) {
     std::vector<double> shownToSound, shownToRead, readToSound;
     int unheard = 0;
     for (int i = 0; i < messages; ++i) {
@@ -314,7 +319,7 @@ void MeasureFirstSound(const SoundProbe& probe, Run& run, int messages) {
         }
     }
     std::printf("A message of moon's while nothing is being read (%d messages, %d not heard):\n", messages, unheard);
-    Print("shown in the chat -> first audible sample", shownToSound, 100, 200);
+    Print("shown in the chat -> first audible sample", shownToSound, behind ? 1000 : 100, behind ? 2000 : 200);
     Print("shown in the chat -> read taken", shownToRead);
     Print("read taken -> first audible sample", readToSound);
 }
@@ -414,12 +419,26 @@ int wmain() {
         std::printf("the program read nothing aloud\n");
         return 1;
     }
+    const bool behind = ::GetEnvironmentVariableW(L"PARLOWEN_BENCH_BEHIND", nullptr, 0) > 0;
+    std::optional<parlowen::demo::ChatWindow> front;
+    if (behind) {
+        std::printf("Measured behind another chat window in front\n");
+        front.emplace(std::wstring_view(L"与 sun 交谈中"));
+        const Time frontGreeted = Now();
+        front->SetHistory(WideToAnsi(L"sun 10:00:00\r\n在吗"));
+        front->BringToFront();
+        if (!WaitForSound(listener, frontGreeted) || !WaitForQuiet(listener, frontGreeted, 800)) {
+            std::printf("the program read nothing aloud in the chat in front\n");
+            return 1;
+        }
+    }
     Run run(listener, main, chat);
     if (!run.Counting()) {
         std::printf("cannot hook the probe library into the program\n");
         return 1;
     }
-    MeasureFirstSound(listener, run, 40);
+    MeasureFirstSound(listener, run, 40, behind);
+    if (behind) return program.Close(), 0;
     if (!group) MeasureCut(listener, run, 10);
     MeasureStopSpeaking(listener, run, 10);
     program.Close();
