@@ -11,10 +11,16 @@ std::optional<ChatRead> ChatCapture::NextRead() const {
     return ChatRead{window, tick_.RequestFor(window)};
 }
 
-std::vector<ChatRead> ChatCapture::NextReads() const {
+std::vector<ChatRead> ChatCapture::NextReads(Clock::time_point now) {
     std::vector<ChatRead> reads;
     if (std::optional<ChatRead> front = NextRead()) reads.push_back(std::move(*front));
-    for (const ChatWindowRef& window : tracking_.ChatsBehind()) reads.push_back({window, tick_.RequestFor(window)});
+    quietPassedOver_ = !quietPassedOver_;
+    for (const ChatWindowRef& window : tracking_.ChatsBehind()) {
+        // A chat first seen is looked at at once, and is quiet until a message comes.
+        const auto [last, first] = lastMessage_.try_emplace(window.handle, now - kQuietAfter);
+        if (first || !quietPassedOver_ || now - last->second < kQuietAfter)
+            reads.push_back({window, tick_.RequestFor(window)});
+    }
     return reads;
 }
 
@@ -41,7 +47,9 @@ void ChatCapture::HandleReads(const std::vector<WindowRead>& reads, CaptureOutpu
             tracking_.Reopened(read.requested.handle, read.read.handle);
         }
         std::vector<ChatMessage> messages = tick_.TakeNew(read.read, read.history, now);
-        if (!messages.empty()) arrived.push_back({read.read, std::move(messages)});
+        if (messages.empty()) continue;
+        lastMessage_[read.read.handle] = now;
+        arrived.push_back({read.read, std::move(messages)});
     }
     // Messages of several chats in one round of reads came in the order their first
     // header lines' times show.

@@ -9,7 +9,10 @@
 #include "capture/history_tail.h"
 
 #include <chrono>
+#include <cstdint>
+#include <map>
 #include <optional>
+#include <vector>
 
 namespace parlowen::capture {
 
@@ -43,8 +46,11 @@ public:
     // The capture tick (Timer2Timer) asks for this read of the chat last in front;
     // nothing while no chat window has been seen.
     std::optional<ChatRead> NextRead() const;
-    // The reads of every chat followed: the one last in front first.
-    std::vector<ChatRead> NextReads() const;
+    // The reads of every chat followed at `now`, a second after the last: the one last in
+    // front first, then those behind it; one with no message for kQuietAfter is looked at
+    // every other second, as most chats are quiet most of the time.
+    std::vector<ChatRead> NextReads(Clock::time_point now);
+    static constexpr std::chrono::seconds kQuietAfter{60};
     // When the read is done: its new messages go to `output`.
     void HandleRead(const WindowRead& read, CaptureOutput& output, Clock::time_point now) {
         HandleReads({read}, output, now);
@@ -59,6 +65,10 @@ public:
 private:
     ChatTracking tracking_;
     CaptureTick tick_;
+    // When each chat behind last gave a message, and whether the quiet ones were passed
+    // over at the last reads.
+    std::map<std::uintptr_t, Clock::time_point> lastMessage_;
+    bool quietPassedOver_ = false;
 };
 
 }  // namespace parlowen::capture

@@ -8,7 +8,7 @@ void ChatCaptureWin32::Connect(HWND notify, UINT readMessage, UINT changedMessag
 
 void ChatCaptureWin32::StartRead(bool frontOnly) {
     if (!reader_) return;
-    if (!frontOnly) return reader_->Start(capture_.NextReads());
+    if (!frontOnly) return reader_->Start(capture_.NextReads(ChatCapture::Clock::now()));
     if (const std::optional<ChatRead> request = capture_.NextRead()) reader_->Start({*request});
 }
 

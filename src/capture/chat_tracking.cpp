@@ -77,12 +77,22 @@ std::optional<ChatWindowRef> ChatTracking::AsChatWindow(ChatWindows& windows, Ti
 }
 
 void ChatTracking::Timer3Tick(ChatWindows& windows, bool everyChat) {
+    ChatWindowRef before = current_;
     if (std::optional<ChatWindowRef> front = AsChatWindow(windows, windows.Foreground())) {
         current_ = std::move(*front);
         met_.insert(current_.handle);
     }
+    if (!everyChat) {
+        behind_.clear();
+        ticksSinceLook_ = kTicksBetweenLooks;
+        return;
+    }
+    // Between looks, the chat that was in front goes on behind the one there now.
+    std::erase_if(behind_, [&](const ChatWindowRef& chat) { return chat.handle == current_.handle; });
+    if (before.handle != current_.handle && before.handle != 0) behind_.push_back(std::move(before));
+    if (++ticksSinceLook_ < kTicksBetweenLooks) return;
+    ticksSinceLook_ = 0;
     behind_.clear();
-    if (!everyChat) return;
     for (TitledWindow& window : windows.TopLevelWindows()) {
         if (window.handle == current_.handle) continue;
         std::optional<ChatWindowRef> chat = AsChatWindow(windows, std::move(window));

@@ -21,8 +21,11 @@ public:
     // The tracking tick: when the foreground window's title carries a chat window
     // marker, that window becomes the current chat. Nothing else ever changes it, so the
     // last chat window stays followed while the user works elsewhere. With `everyChat`,
-    // every other top-level window whose title carries one is followed behind it.
+    // every other top-level window whose title carries one is followed behind it; the
+    // windows are looked through for new ones every kTicksBetweenLooks ticks, as each
+    // title asked for costs a call into the system.
     void Timer3Tick(ChatWindows& windows, bool everyChat = false);
+    static constexpr int kTicksBetweenLooks = 3;
     // The followed window `from` was gone, and `to`, a window of the same title, read in
     // its place: the chat was closed and opened again.
     void Reopened(std::uintptr_t from, std::uintptr_t to) noexcept {
@@ -43,6 +46,7 @@ private:
     std::vector<ChatWindowRef> behind_;
     std::set<std::uintptr_t> met_;         // every chat window seen, in front or behind
     std::set<std::uintptr_t> seenBehind_;  // those first seen behind the others
+    int ticksSinceLook_ = kTicksBetweenLooks;
 };
 
 }  // namespace parlowen::capture

@@ -278,39 +278,42 @@ std::u16string ChatWindowsWin32::AnsiToUnicode(std::string_view text) {
     return std::u16string(wide.begin(), wide.end());
 }
 
-WindowRead ChatWindowsWin32::ReadHistory(const ChatRead& request, bool behind) {
+WindowRead ChatWindowsWin32::ReadHistory(const ChatRead& request) {
     watched_ = nullptr;
     WindowRead read{request.window, request.window, {}};
     // The window followed, while it exists; once it is gone (the chat closed), the one
     // that has its title now (the chat opened again).
     HWND chatWindow = reinterpret_cast<HWND>(request.window.handle);
-    if (chatWindow == nullptr || !::IsWindow(chatWindow)) chatWindow = ::FindWindowA(nullptr, request.window.title.c_str());
+    HWND history = chatWindow ? ::FindWindowExA(chatWindow, nullptr, "RichEdit20A", nullptr) : nullptr;
+    if (history == nullptr && (chatWindow == nullptr || !::IsWindow(chatWindow))) {
+        chatWindow = ::FindWindowA(nullptr, request.window.title.c_str());
+        if (chatWindow) history = ::FindWindowExA(chatWindow, nullptr, "RichEdit20A", nullptr);
+    }
     read.read.handle = reinterpret_cast<std::uintptr_t>(chatWindow);
-    if (chatWindow == nullptr) return read;
-    HWND history = ::FindWindowExA(chatWindow, nullptr, "RichEdit20A", nullptr);
     if (history == nullptr) return read;
-    MessengerMemory& memory = MemoryFor(history);
-    HistoryControlWin32 control(history, cancelled_, memory);
     Followed& followed = tails_[history];
+    if (followed.processId == 0) ::GetWindowThreadProcessId(history, &followed.processId);
+    MessengerMemory& memory = MemoryOf(followed.processId);
+    HistoryControlWin32 control(history, cancelled_, memory);
     HistoryTailReader& tail = followed.tail;
     const auto controlId = reinterpret_cast<std::uintptr_t>(history);
+    // Looked at every second: mostly its length alone is asked, and the whole cheap test
+    // now and then, which also sees a capped history that a new message left as long.
     std::optional<TailRead> quick;
-    if (behind && followed.quickLooks < kQuickLooksBetweenTests && (quick = tail.SameLength(control, controlId))) {
+    if (followed.quickLooks < kQuickLooksBetweenTests && (quick = tail.SameLength(control, controlId))) {
         ++followed.quickLooks;
         read.history = std::move(*quick);
-        return read;  // not watched: the chat in front is
+    } else {
+        followed.quickLooks = 0;
+        read.history = tail.ReadFrom(control, controlId, request.request);
     }
-    followed.quickLooks = 0;
-    read.history = tail.ReadFrom(control, controlId, request.request);
     watched_ = history;
     watchedMemory_ = &memory;
     watchedLength_ = tail.LengthRead();
     return read;
 }
 
-MessengerMemory& ChatWindowsWin32::MemoryFor(HWND window) {
-    DWORD processId = 0;
-    ::GetWindowThreadProcessId(window, &processId);
+MessengerMemory& ChatWindowsWin32::MemoryOf(DWORD processId) {
     std::unique_ptr<MessengerMemory>& memory = memories_[processId];
     if (!memory) memory = std::make_unique<MessengerMemory>(processId);
     return *memory;
@@ -321,11 +324,8 @@ void ChatWindowsWin32::ForgetClosed() {
     if (!tails_.contains(watched_)) watched_ = nullptr;
     // A messenger with no history control left may have ended; its block goes with it.
     std::erase_if(memories_, [&](const auto& memory) {
-        return std::none_of(tails_.begin(), tails_.end(), [&](const auto& tail) {
-            DWORD processId = 0;
-            ::GetWindowThreadProcessId(tail.first, &processId);
-            return processId == memory.first;
-        });
+        return std::none_of(tails_.begin(), tails_.end(),
+                            [&](const auto& tail) { return tail.second.processId == memory.first; });
     });
 }
 

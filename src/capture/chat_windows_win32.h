@@ -89,9 +89,8 @@ public:
     // Reads the history of the first direct child of class "RichEdit20A" of the window
     // `request` names (ChatCapture): its end when a cheap test finds it changed, what it
     // read last time when not (HistoryTailReader, one for each control); an empty
-    // history on any failure. A window `behind` others is looked at every second: mostly
-    // its length alone is asked, and the whole cheap test now and then.
-    WindowRead ReadHistory(const ChatRead& request, bool behind = false);
+    // history on any failure.
+    WindowRead ReadHistory(const ChatRead& request);
     static constexpr int kQuickLooksBetweenTests = 4;
     // Forgets what was read of controls that are gone, and the blocks in messengers
     // that have ended.
@@ -108,7 +107,7 @@ public:
     bool WatchedHistoryChanged();
 
 private:
-    MessengerMemory& MemoryFor(HWND window);
+    MessengerMemory& MemoryOf(DWORD processId);
 
     const std::atomic<bool>* cancelled_;
     // A block in each messenger's memory, by its process, and what was read of each
@@ -117,6 +116,7 @@ private:
     struct Followed {
         HistoryTailReader tail;
         int quickLooks = 0;  // length-only looks since the last whole cheap test
+        DWORD processId = 0;  // the messenger's
     };
     std::map<HWND, Followed> tails_;
     HWND watched_ = nullptr;  // the control read last, and its process's block

@@ -79,14 +79,18 @@ void HistoryReaderWin32::ReadRequests() {
             Locked locked(lock_);
             requests = requests_;
         }
-        windows_.ForgetClosed();
+        // What was read of chats closed since is forgotten now and then.
+        if (++readsSinceForgetting_ >= kReadsBetweenForgetting) {
+            windows_.ForgetClosed();
+            readsSinceForgetting_ = 0;
+        }
         std::vector<WindowRead> reads;
         // The first window is read last, so that it is the one watched until the next reads.
         for (std::size_t i = requests.size(); i-- > 0;) {
             WindowRead read{requests[i].window, requests[i].window, {}};
             // Nothing may escape the thread; a read that failed reads as an empty history.
             try {
-                read = windows_.ReadHistory(requests[i], i > 0);
+                read = windows_.ReadHistory(requests[i]);
             } catch (...) {
                 read.history = {};
             }

@@ -81,7 +81,7 @@ protected:
     void TickEveryChat() {
         capture.TrackChats(windows, true);
         std::vector<parlowen::capture::WindowRead> reads;
-        for (const auto& request : capture.NextReads()) reads.push_back(windows.ReadHistory(request));
+        for (const auto& request : capture.NextReads(now)) reads.push_back(windows.ReadHistory(request));
         capture.HandleReads(reads, output, now);
         now += 1s;
     }
@@ -549,4 +549,26 @@ TEST_F(CaptureTickTest, AChatIsHeardWholeOnlyWhereItNamesTheUserOrNotAtAll) {
     std::tie(spoken, roles) = SpokenAndLogged();
     EXPECT_TRUE(spoken.empty());
     EXPECT_EQ(roles.size(), 1u);
+}
+
+// A chat behind others with no message for a minute is looked at every other second; a
+// message makes it looked at every second again.
+TEST_F(CaptureTickTest, AQuietChatBehindIsLookedAtEveryOtherSecond) {
+    windows.chats[2] = {familyGroup, "dad 19:00:00\r\nold"};
+    Open(chatWithMoon, "moon 20:00:00\r\nhello");
+    TickEveryChat();
+    TakeEvents();
+    const auto looksInFour = [&] {
+        int looks = 0;
+        for (int i = 0; i < 4; ++i, now += 1s) looks += capture.NextReads(now).size() == 2;
+        return looks;
+    };
+    EXPECT_EQ(looksInFour(), 2);
+    History(2) += "\r\nmum 19:00:05\r\nnew";
+    TickEveryChat();
+    TickEveryChat();
+    ASSERT_EQ(Logged().size(), 1u);
+    EXPECT_EQ(looksInFour(), 4);
+    now += parlowen::capture::ChatCapture::kQuietAfter;
+    EXPECT_EQ(looksInFour(), 2);
 }

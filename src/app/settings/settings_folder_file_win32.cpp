@@ -44,9 +44,14 @@ void WriteSettingsFolderFile(std::string_view name, std::string_view bytes) {
 }
 
 std::optional<WIN32_FILE_ATTRIBUTE_DATA> SettingsFolderFileStamp(std::string_view name) noexcept {
+    // Asked every second: the folder is worked out once, as asking the shell for it reads
+    // the registry and the folder's desktop.ini each time.
+    static std::string folder;
     try {
+        if (folder.empty()) folder = SettingsFolder();
         WIN32_FILE_ATTRIBUTE_DATA stamp{};
-        if (::GetFileAttributesExW(SettingsFolderFile(name).c_str(), GetFileExInfoStandard, &stamp)) return stamp;
+        const std::wstring path = win32::AnsiToWide(folder + std::string(name));
+        if (::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &stamp)) return stamp;
     } catch (...) {
         // No settings folder: no file either, and the folder's failure was told at start-up.
     }
