@@ -32,13 +32,15 @@ HeaderRule CaptureTick::RuleFor(const ChatWindowRef& window, const ChatMemory* c
 ReadRequest CaptureTick::RequestFor(const ChatWindowRef& window) const {
     const auto known = chats_.find(window.handle);
     const ChatMemory* chat = known == chats_.end() ? nullptr : &known->second;
-    return {chat ? chat->Position() : std::nullopt, RuleFor(window, chat), chat && chat->LooksEverywhere()};
+    return {chat ? chat->Position() : std::nullopt, RuleFor(window, chat), chat && chat->LooksEverywhere(),
+            chat && chat->Waiting()};
 }
 
 std::vector<ChatMessage> CaptureTick::TakeNew(const ChatWindowRef& window, const TailRead& read,
                                               Clock::time_point now) {
     const bool firstRead = !chats_.contains(window.handle);
     ChatMemory& chat = chats_[window.handle];
+    lastRead_[window.handle] = ++reads_;
     chat.ReadUnder(window.title);
     // Nothing has changed since the last read, which was handled.
     if (!read.changed && !chat.Waiting() && !chat.LooksEverywhere()) return {};
@@ -83,14 +85,22 @@ void CaptureTick::Reopened(std::uintptr_t from, std::uintptr_t to) {
     if (old == chats_.end() || chats_.contains(to)) return;
     chats_.emplace(to, std::move(old->second));
     chats_.erase(old);
+    lastRead_[to] = lastRead_[from];
+    lastRead_.erase(from);
 }
 
 void CaptureTick::AdoptClosedNamesake(const ChatWindowRef& window, ChatWindows& windows) {
     if (window.handle == 0 || chats_.contains(window.handle)) return;
-    const auto closed = std::find_if(chats_.begin(), chats_.end(), [&](const auto& chat) {
-        return chat.second.MayBeReadUnder(window.title) && !windows.Exists(chat.first);
-    });
-    if (closed != chats_.end()) Reopened(closed->first, window.handle);
+    // Of the chats of that title that were closed, the one read last is this one's latest.
+    const auto readAt = [&](std::uintptr_t handle) {
+        const auto read = lastRead_.find(handle);
+        return read == lastRead_.end() ? std::uint64_t{0} : read->second;
+    };
+    std::optional<std::uintptr_t> closed;
+    for (const auto& [handle, chat] : chats_)
+        if (chat.MayBeReadUnder(window.title) && !windows.Exists(handle) && (!closed || readAt(handle) > readAt(*closed)))
+            closed = handle;
+    if (closed) Reopened(*closed, window.handle);
 }
 
 chat::Speaker CaptureTick::SpeakerOf(const ChatWindowRef& window, const ChatMessage& message) const {

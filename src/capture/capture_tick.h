@@ -97,6 +97,8 @@ private:
     bool Heard(ChatMode mode, const ChatMessage& message) const;
 
     std::map<std::uintptr_t, ChatMemory> chats_;
+    std::map<std::uintptr_t, std::uint64_t> lastRead_;  // when each window was read, in reads counted
+    std::uint64_t reads_ = 0;
     // The member whose name was said last in each group window: a member's next message
     // says the name again only after someone else has spoken.
     std::map<std::uintptr_t, std::string> lastMemberNamed_;

@@ -300,7 +300,8 @@ WindowRead ChatWindowsWin32::ReadHistory(const ChatRead& request) {
     // Looked at every second: mostly its length alone is asked, and the whole cheap test
     // now and then, which also sees a capped history that a new message left as long.
     std::optional<TailRead> quick;
-    if (followed.quickLooks < kQuickLooksBetweenTests && (quick = tail.SameLength(control, controlId))) {
+    if (!request.request.waiting && followed.quickLooks < kQuickLooksBetweenTests &&
+        (quick = tail.SameLength(control, controlId))) {
         ++followed.quickLooks;
         read.history = std::move(*quick);
     } else {

@@ -55,6 +55,9 @@ struct ReadRequest {
     HeaderRule rule;
     // The whole history: the place was not found near where it stood.
     bool fromStart = false;
+    // A message waits for its body: the cheap test must be whole, since a capped history
+    // may keep its length as the body comes.
+    bool waiting = false;
 };
 
 // What a read of a history gave: a transcript that parses exactly as the whole text

@@ -572,3 +572,32 @@ TEST_F(CaptureTickTest, AQuietChatBehindIsLookedAtEveryOtherSecond) {
     now += parlowen::capture::ChatCapture::kQuietAfter;
     EXPECT_EQ(looksInFour(), 2);
 }
+
+// A chat closed and opened again in front takes the place of its latest window, not of an
+// older one of the same title; one whose message waits for its body asks for the whole
+// cheap test, as a capped history may keep its length as the body comes.
+TEST_F(CaptureTickTest, AChatOpenedAgainGoesOnFromItsLatestWindow) {
+    const std::string sun = Gbk("与 sun 交谈中");
+    Open(chatWithMoon, "moon 20:00:00\r\none");
+    TickEveryChat();
+    windows.chats.erase(1);
+    windows.chats[2] = {chatWithMoon, "moon 20:00:00\r\none\r\nmoon 20:00:01\r\ntwo"};
+    Open(sun, "sun 20:00:00\r\nhi", 3);
+    TickEveryChat();
+    History(2) += "\r\nmoon 20:00:02\r\nthree";
+    TickEveryChat();
+    TickEveryChat();
+    TakeEvents();
+    const std::string last = History(2) + "\r\nmoon 20:00:03\r\nfour";
+    windows.chats.erase(2);
+    Open(chatWithMoon, last, 4);
+    TickEveryChat();
+    EXPECT_EQ(Logged(), (std::vector<std::string>{"moon 20:00:03" + kLogSaid + "|four"}));
+
+    History(4) += "\r\nmoon 20:00:04";
+    TickEveryChat();
+    EXPECT_TRUE(capture.tick().RequestFor(capture.CurrentChat()).waiting);
+    History(4) += "\r\nfive";
+    TickEveryChat();
+    EXPECT_FALSE(capture.tick().RequestFor(capture.CurrentChat()).waiting);
+}
