@@ -8,10 +8,13 @@
 namespace parlowen::app {
 namespace {
 
-bool IsTabStop(HWND control) {
+// Shown (its page may not be) and enabled.
+bool CanTakeKeyboard(HWND control) {
     const LONG_PTR style = ::GetWindowLongPtrW(control, GWL_STYLE);
-    return (style & (WS_TABSTOP | WS_VISIBLE)) == (WS_TABSTOP | WS_VISIBLE) && !(style & WS_DISABLED);
+    return (style & WS_VISIBLE) && !(style & WS_DISABLED);
 }
+
+bool IsTabStop(HWND control) { return CanTakeKeyboard(control) && (::GetWindowLongPtrW(control, GWL_STYLE) & WS_TABSTOP); }
 
 bool IsClass(HWND control, const wchar_t* windowClass) {
     wchar_t name[32] = L"";
@@ -104,7 +107,7 @@ std::vector<HWND> KeyboardNavigation::TabStops() const {
 HWND KeyboardNavigation::FocusTarget() const {
     HWND control = remembered_;
     if (control && ::IsWindow(control) && (control == notebook_ || ::IsChild(pages_[ShownPage()], control)) &&
-        ::IsWindowEnabled(control) && (::GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE))
+        CanTakeKeyboard(control))
         return control;
     const std::vector<HWND> stops = TabStops();
     return stops.size() > 1 ? stops[1] : notebook_;

@@ -4,30 +4,37 @@
 #include "text/gbk.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace parlowen::capture {
 namespace {
 
-bool IsWordByte(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }
+bool IsWordByte(char c) { return text::IsAsciiWordByte(static_cast<unsigned char>(c)); }
 
 // Whether `name` stands in `text` at a character's start, and where it begins or ends
-// with a letter or digit, as a whole word there ("sky" not in "skyline").
+// with a letter or digit, as a whole word there ("sky" not in "skyline"). The character
+// before it counts only when it is a one-byte one: a trail byte may read as a letter.
 bool Holds(std::string_view text, std::string_view name) {
-    for (std::size_t i = 0; i + name.size() <= text.size(); i += text::GbkCharLength(text, i)) {
-        if (text.compare(i, name.size(), name) != 0) continue;
-        const bool startsWord = IsWordByte(name.front()) && i > 0 && IsWordByte(text[i - 1]);
-        const bool endsWord = IsWordByte(name.back()) && i + name.size() < text.size() && IsWordByte(text[i + name.size()]);
-        if (!startsWord && !endsWord) return true;
+    bool afterWordCharacter = false;
+    for (std::size_t i = 0, length = 0; i + name.size() <= text.size(); i += length) {
+        length = text::GbkCharLength(text, i);
+        const bool here = text.compare(i, name.size(), name) == 0;
+        if (here && !(IsWordByte(name.front()) && afterWordCharacter) &&
+            !(IsWordByte(name.back()) && i + name.size() < text.size() && IsWordByte(text[i + name.size()])))
+            return true;
+        afterWordCharacter = length == 1 && IsWordByte(text[i]);
     }
     return false;
 }
 
 }  // namespace
 
-void ChatModes::Meet(std::string_view name, bool group) {
+const ChatEntry* ChatModes::Find(std::string_view name) const {
     const auto known = std::find_if(chats_.begin(), chats_.end(), [&](const ChatEntry& chat) { return chat.name == name; });
-    if (known != chats_.end()) {
+    return known == chats_.end() ? nullptr : &*known;
+}
+
+void ChatModes::Meet(std::string_view name, bool group) {
+    if (ChatEntry* known = Find(name)) {
         if (known->group == group) return;
         known->group = group;
     } else {
@@ -40,13 +47,13 @@ void ChatModes::Meet(std::string_view name, bool group) {
 }
 
 ChatMode ChatModes::ModeOf(std::string_view name) const {
-    const auto known = std::find_if(chats_.begin(), chats_.end(), [&](const ChatEntry& chat) { return chat.name == name; });
-    return known == chats_.end() ? ChatMode::All : known->mode;
+    const ChatEntry* known = Find(name);
+    return known ? known->mode : ChatMode::All;
 }
 
 bool ChatModes::Set(std::string_view name, ChatMode mode) {
-    const auto known = std::find_if(chats_.begin(), chats_.end(), [&](const ChatEntry& chat) { return chat.name == name; });
-    if (known == chats_.end()) return false;
+    ChatEntry* known = Find(name);
+    if (!known) return false;
     known->mode = mode;
     changed_ = true;
     return true;
@@ -55,9 +62,7 @@ bool ChatModes::Set(std::string_view name, ChatMode mode) {
 void ChatModes::Restore(std::vector<ChatEntry> chats) {
     chats_.clear();
     for (ChatEntry& chat : chats)
-        if (!chat.name.empty() &&
-            std::none_of(chats_.begin(), chats_.end(), [&](const ChatEntry& kept) { return kept.name == chat.name; }))
-            chats_.push_back(std::move(chat));
+        if (!chat.name.empty() && !Find(chat.name)) chats_.push_back(std::move(chat));
     changed_ = false;
 }
 

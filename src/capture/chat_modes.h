@@ -39,6 +39,9 @@ public:
     bool TakeChanged() noexcept { return std::exchange(changed_, false); }
 
 private:
+    const ChatEntry* Find(std::string_view name) const;
+    ChatEntry* Find(std::string_view name) { return const_cast<ChatEntry*>(std::as_const(*this).Find(name)); }
+
     std::vector<ChatEntry> chats_;
     bool changed_ = false;
 };

@@ -8,12 +8,11 @@
 namespace parlowen::speech {
 namespace {
 
+using text::IsAsciiWordByte;
+
 constexpr std::string_view kFullWidthEquals = "\xA3\xBD";  // ＝, as a Chinese input method types it
 constexpr std::string_view kFullWidthSpace = "\xA1\xA1";
 
-bool IsAsciiWordByte(unsigned char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::size_t LastCharacterStart(std::string_view text) {

@@ -12,6 +12,12 @@ namespace parlowen::text {
 // 0x40-0xFE or by 0x7F) counts as a one-byte character, so stepping never leaves the text.
 std::size_t GbkCharLength(std::string_view text, std::size_t pos);
 
+// An ASCII letter or digit: what a word of letters and digits is made of. Test a byte
+// only where a one-byte character stands: a trail byte may fall in that range too.
+constexpr bool IsAsciiWordByte(unsigned char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
 // Replaces every occurrence of `pattern` that starts at a GBK character boundary by
 // `replacement`; the replacement is never searched again. Character boundaries are
 // those of `text` decoded from its start with GbkCharLength. An empty pattern

@@ -497,6 +497,8 @@ TEST(NamesTheUser, ByANicknameAloneOrAfterAtButNotInsideAWordOrACharacter) {
         {Gbk("@小明 开会"), true}, {Gbk("大家好"), false}, {"", false},
         // The GBK bytes of "靶∶鳌" hold those of "小明" from their second byte on.
         {Gbk("靶∶鳌"), false},
+        // "乤" ends in the byte of "a": a Chinese character before a name is no letter.
+        {Gbk("乤") + "sky", true},
     };
     for (const auto& c : cases) EXPECT_EQ(parlowen::capture::NamesTheUser(c.body, names), c.named) << c.body;
 }
