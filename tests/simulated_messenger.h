@@ -6,6 +6,12 @@
 // messages arriving while a read is under way. It keeps what each window shows, works
 // out from what each read saw which messages are due, and checks that the capture logs
 // and speaks each of them once, in order, with the right voice.
+//
+// It plays the capture following the chat window last in front alone, or following
+// every chat window open (`everyChat`): then the windows are read in rounds, in any
+// order, messages may come in one window while another of the round is read, and a
+// window first seen behind the others gives nothing it held when the capture first read
+// it.
 #pragma once
 
 #include "capture/capture_tick.h"
@@ -19,9 +25,11 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <optional>
 #include <random>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -67,25 +75,40 @@ struct SimulationKnobs {
     int pastedHeaders = 1;  // a body line written exactly like a header line of the chat
     int midRead = 5;        // reads during which a message arrives
     int upheaval = 6;       // steps that clear, replace, retitle, close or reopen a window
-    int hugeOneIn = 0;      // one message in this many carries 300 KB (0: none)
+    int numberedGroups = 0;  // groups whose header lines write a number after each name
+    int hugeOneIn = 0;       // one message in this many carries 300 KB (0: none)
+    bool everyChat = false;  // every open chat window is followed, not only the one in front
 };
 
 // Finds a window as the platform does: `handle` while it exists, else the first window
-// titled `title`; its handle (0: none) and history control.
+// titled `title`; its handle (0: none) and history control. The top-level windows, and
+// the order in which the windows of a round of reads are read.
 class WindowFinder {
 public:
     virtual ~WindowFinder() = default;
     virtual std::pair<std::uintptr_t, capture::HistoryControl*> Find(std::uintptr_t handle, const std::string& title) = 0;
+    virtual std::vector<capture::TitledWindow> TopLevel() = 0;
+    virtual std::vector<std::size_t> ReadingOrder(std::size_t reads) = 0;
 };
 
-// The capture as the simulated messenger drives it: the tracking tick, and one read of
-// the followed chat handled into `output`, giving the handle read (0: none) and the text.
+// One read of a round: the window asked for, the window read (0: none) and its text.
+struct ServedRead {
+    std::uintptr_t requested = 0, handle = 0;
+    capture::TailRead history;
+};
+
+// The capture as the simulated messenger drives it: the tracking tick, and a round of
+// reads handled into `output`, in the order the capture asked for them: of the chat last
+// in front alone, or with `everyChat` of every chat followed (`frontOnly`: of the one in
+// front, as when a change was seen there between rounds). The names the capture knows
+// the user by.
 class CaptureUnderTest {
 public:
     virtual ~CaptureUnderTest() = default;
-    virtual void Track(WindowFinder& find, std::uintptr_t handle, const std::string& title) = 0;
-    virtual std::pair<std::uintptr_t, capture::TailRead> Read(WindowFinder& find, capture::CaptureOutput& output,
-                                                              std::chrono::steady_clock::time_point now) = 0;
+    virtual void Track(WindowFinder& find, std::uintptr_t handle, const std::string& title, bool everyChat) = 0;
+    virtual std::vector<ServedRead> Read(WindowFinder& find, capture::CaptureOutput& output,
+                                         std::chrono::steady_clock::time_point now, bool everyChat, bool frontOnly) = 0;
+    virtual std::vector<std::string> UserNames() const = 0;
 };
 
 class SimulatedMessenger : public WindowFinder {
@@ -115,13 +138,29 @@ public:
                 if (byHandle ? w->handle == handle : w->title == title) return {w->handle, &w->control};
         return {0, nullptr};
     }
+    std::vector<capture::TitledWindow> TopLevel() override {
+        std::vector<capture::TitledWindow> found{{kNotepad, Gbk("记事本")}};
+        for (Window* w : Windows(true)) found.push_back({w->handle, w->title});
+        return found;
+    }
+    // As the platform reads a round (the first window last), or in any order.
+    std::vector<std::size_t> ReadingOrder(std::size_t reads) override {
+        std::vector<std::size_t> order;
+        for (std::size_t i = reads; i-- > 0;) order.push_back(i);
+        if (reads > 1 && Chance(50))
+            for (std::size_t i = reads; i > 1; --i) std::swap(order[i - 1], order[Between(0, int(i) - 1)]);
+        return order;
+    }
 
 private:
     enum class State { Unsettled, Due, Optional, Passed };
+    static constexpr std::uintptr_t kNotepad = 0x999;  // a window that is no chat
+
     struct Message {
         std::vector<std::string> lines;  // its header line, then its body's
         std::string header, body;        // as the log must show them
         chat::Role sender{};
+        std::string number;  // a member's, where the header line writes one
         bool blank = false;
         bool shaped = false;     // a body line reads as a header line of its chat
         bool disturbed = false;  // it follows a shaped one
@@ -135,11 +174,14 @@ private:
         std::vector<std::string> speakers;  // header names in GBK; the user's first
         std::size_t cap;                    // paragraphs kept; 0: all
         std::string lineBreak;
+        std::vector<std::string> numbers{};  // in a group, the one written after each speaker's name
+        int id = 0;                          // the same in each window of the chat
     };
     struct Memory {  // what the capture should know of a chat
         bool fresh = true;      // nothing yet, or the history was cleared or replaced since
         int newFrom = 1 << 30;  // cleared or replaced: messages from this one on may all be handled
         int anchor = -1;        // the last message a read saw
+        int waitedAfresh = -1;  // the last one a read afresh saw, its body still to come
         int lastMatched = -1;
         std::string lastHeader;
         std::vector<int> shown;  // every message the chat showed
@@ -154,6 +196,14 @@ private:
         std::vector<std::pair<int, bool>> paragraphs;  // the message of each, and whether it is its header
         std::string toAppend;                          // what the control is yet to show, and drop
         std::size_t toDrop = 0;
+        // What the last read of it saw: a read that found the history unchanged gives
+        // that text again, whatever the window shows now.
+        struct {
+            std::string text;
+            long start = -1;
+            std::vector<int> visible;
+            int partial = -1;
+        } lastRead;
     };
     struct Snapshot {
         const Window* window;
@@ -164,6 +214,7 @@ private:
     struct Entry {
         std::string header, body;
         chat::Role sender;
+        std::string number;
     };
     struct Output : capture::CaptureOutput {
         std::vector<Entry> entries;
@@ -175,7 +226,7 @@ private:
             members.emplace_back(text);
         }
         void AppendLogEntry(std::string_view header, std::string_view body, const chat::Speaker& speaker) override {
-            entries.push_back({std::string(header), std::string(body), speaker.role});
+            entries.push_back({std::string(header), std::string(body), speaker.role, speaker.number});
         }
     };
 
@@ -193,14 +244,18 @@ private:
     // ---- The chats -------------------------------------------------------------------
 
     // Who the capture must say wrote a message: in a one-to-one window the friend its
-    // title names, or the user; in a group window a member, or the user (who is known
-    // there once a one-to-one window has shown the user's name).
+    // title names, or the user; in a group window a member, or the user, who is known
+    // there once the capture has learned the name a one-to-one window shows the user by,
+    // whether the group writes it alone or with the user's number after it; till then
+    // the user passes for a member. A member a group writes with a number is told with it.
     static chat::Role ExpectedSender(const Chat& chat, std::size_t speaker) {
         if (chat.group) return speaker == 0 ? chat::Role::Mine : chat::Role::Member;
         return speaker == 1 ? chat::Role::Friend : chat::Role::Mine;
     }
-    static bool RightSpeaker(const Message& m, chat::Role told, bool group) {
-        return told == m.sender || (group && m.sender == chat::Role::Mine && told == chat::Role::Member);
+    bool RightSpeaker(const Message& m, const Entry& told, bool group) const {
+        if (told.sender == chat::Role::Member && m.sender == chat::Role::Member) return told.number == m.number;
+        return told.sender == m.sender || (group && m.sender == chat::Role::Mine && told.sender == chat::Role::Member &&
+                                           !userKnown_);
     }
 
     void Open(int index) {
@@ -208,14 +263,28 @@ private:
             {"moon(10001)", "与 moon 交谈中"}, {"[vip]星星", "与 [vip]星星 交谈中"}, {"10001", "与 10001 交谈中"},
             {"小明", "Chatting with 小明"}, {"Tom<t.x>", "Chatting with Tom"}};
         static const std::vector<const char*> kGroups = {"快乐一家群", "Group － Classmates", "同学会群"};
-        static const std::vector<const char*> kMembers = {"王五", "赵六(20002)", "30003", "《老李》", "Jerry", "[vip]花花"};
+        static const std::vector<std::pair<const char*, const char*>> kMembers = {
+            {"王五", ""}, {"赵六(20002)", "20002"}, {"30003", ""}, {"《老李》", ""}, {"Jerry", ""}, {"[vip]花花", ""}};
         static const std::vector<const char*> kUserNames = {"sky", "Lee", "张三"};
         if (user_.empty()) user_ = Gbk(AnyOf(kUserNames));
         Chat chat{{}, index % 2 == 1, !Chance(25), Chance(15), Chance(50), {user_},
                   Chance(40) ? std::size_t(Between(20, 120)) : 0, Chance(30) ? "\r" : "\r\n"};
+        chat.id = index;
         if (chat.group) {  // now and then two groups of one title, with other members
             chat.title = index == 3 && Chance(50) ? windows_[1]->chat.title : Gbk(AnyOf(kGroups));
-            for (int i = Between(2, 5); i > 0; --i) chat.speakers.push_back(Gbk(AnyOf(kMembers)));
+            chat.numbers.emplace_back();
+            for (int i = Between(2, 5); i > 0; --i) {
+                const auto& [name, number] = AnyOf(kMembers);
+                chat.speakers.push_back(Gbk(name));
+                chat.numbers.emplace_back(number);
+            }
+            // A group may write every name with a number after it, the user's too:
+            // members of one name have numbers of their own.
+            if (knobs_.numberedGroups > 0 && Chance(knobs_.numberedGroups))
+                for (std::size_t i = 0; i < chat.speakers.size(); ++i) {
+                    chat.numbers[i] = i == 0 ? "88888" : std::to_string(Between(10000, 99999));
+                    chat.speakers[i] = chat.speakers[i].substr(0, chat.speakers[i].find('(')) + "(" + chat.numbers[i] + ")";
+                }
         } else {
             const auto& [name, title] = kFriends[(index / 2 + knobs_.seed) % kFriends.size()];
             chat.speakers.push_back(Gbk(name));
@@ -232,6 +301,7 @@ private:
         w->handle = 0x10000 + 4 * windows_.size();
         w->title = chat.title;
         w->control.beforeRequest = [this, raw = w.get()](FakeHistoryControl&) { OnRequest(*raw); };
+        chatOf_[w->handle] = chat.id;
         windows_.push_back(std::move(w));
         return *windows_.back();
     }
@@ -306,6 +376,7 @@ private:
         m.header = w.chat.speakers[speaker] + " " + Clock(w.chat, Seconds());
         m.lines = {m.header};
         m.sender = ExpectedSender(w.chat, speaker);
+        if (m.sender == chat::Role::Member) m.number = w.chat.numbers[speaker];
         m.disturbed = !w.memory.shown.empty() && messages_[w.memory.shown.back()].shaped;
         std::string body;
         for (const std::string& line : Body(w.chat)) {
@@ -393,7 +464,9 @@ private:
                 Show(w, id, 1, messages_[id].lines.size());
             }
         } else if (what <= 80) {
-            if (Chance(10)) Switch(front_);  // the tracking tick, nothing changed
+            // The tracking tick, nothing changed; following every chat, it looks for new
+            // chat windows every few ticks.
+            if (Chance(knobs_.everyChat ? 70 : 10)) Switch(front_);
             Read();
         } else if (what <= 100 - knobs_.upheaval) {
             Switch(Chance(85) ? AnyOf(open) : nullptr);
@@ -415,7 +488,7 @@ private:
         case 2:  // "typing" and back, or a title without a chat marker and back
             w.title = w.title != w.chat.title ? w.chat.title
                       : Chance(50)            ? w.chat.title + Gbk(" (对方正在输入...)")
-                                              : Gbk("消息提醒");
+                                              : notice_;
             if (front_ == &w) Switch(&w);
             break;
         default:
@@ -435,23 +508,63 @@ private:
     // tracking tick sees it.
     void Switch(Window* w) {
         front_ = w;
-        capture_.Track(*this, w ? w->handle : 0x999, w ? w->title : Gbk("记事本"));
+        capture_.Track(*this, w ? w->handle : kNotepad, w ? w->title : Gbk("记事本"), knobs_.everyChat);
+        Tracked(w);
+    }
+
+    // What the tracking tick makes of the windows, for the rule of a chat window first
+    // seen behind the others. A window whose title is a chat's becomes the chat in front;
+    // one met there for the first time takes the memory of its chat's window closed
+    // before it. Following every chat, the windows are looked through on the first tick
+    // and every kTicksBetweenLooks after it, and those not met before are met behind.
+    void Tracked(Window* w) {
+        if (w && w->title != notice_) {
+            chatInFront_ = w->handle;
+            met_.insert(w->handle);
+        }
+        if (chatInFront_ && !known_.contains(chatInFront_)) {
+            const auto chat = chatOf_.find(chatInFront_);
+            for (const auto& [handle, id] : chatOf_)
+                if (chat != chatOf_.end() && id == chat->second && known_.contains(handle) && !IsOpen(handle)) {
+                    Moved(handle, chatInFront_);
+                    break;
+                }
+        }
+        if (!knobs_.everyChat || ticks_++ % capture::ChatTracking::kTicksBetweenLooks != 0) return;
+        for (Window* o : Windows(true))
+            if (o->handle != chatInFront_ && o->title != notice_ && met_.insert(o->handle).second)
+                metBehind_.insert(o->handle);
+    }
+    // The capture's memory of the chat in window `from` (closed) goes to `to`, a window of
+    // the same chat it has no memory of.
+    void Moved(std::uintptr_t from, std::uintptr_t to) {
+        if (!known_.contains(from) || known_.contains(to)) return;
+        known_.erase(from);
+        known_.insert(to);
     }
 
     // Before each request of a read: what a window shows is remembered as the read first
     // finds it, and again when a message arrives during the read (then with its text,
-    // to tell which of the two the read gave).
+    // to tell which of the two the read gave). Following every chat, the message may
+    // arrive in another window than the one read, read before or after it in the round.
     void OnRequest(Window& w) {
         const bool arrives = midRead_ > 0 && --midRead_ == 0;
+        Window* into = &w;
         if (arrives) {
+            if (knobs_.everyChat && Chance(50)) into = AnyOf(Windows(true));
             const bool split = Chance(30);
-            const int id = Arrive(w, split);
-            Flush(w);
-            if (split) pending_ = {&w, id};
+            const int id = Arrive(*into, split);
+            Flush(*into);
+            if (split) pending_ = {into, id};
+            Snap(*into);
+            if (into == &w) return;
         }
-        if (arrives || std::none_of(snapshots_.begin(), snapshots_.end(), [&](const Snapshot& s) { return s.window == &w; }))
-            snapshots_.push_back({&w, Visible(w), midReadPlanned_ ? w.control.WholeTextNow() : "", Partial(w)});
+        if (std::none_of(snapshots_.begin(), snapshots_.end(), [&](const Snapshot& s) { return s.window == &w; })) Snap(w);
     }
+    void Snap(const Window& w) {
+        snapshots_.push_back({&w, Visible(w), midReadPlanned_ ? w.control.WholeTextNow() : "", Partial(w)});
+    }
+    bool IsOpen(std::uintptr_t handle) { return Find(handle, {}).first == handle; }
 
     void Read(bool messagesMayArrive = true) {
         for (const auto& w : windows_)
@@ -459,32 +572,44 @@ private:
         snapshots_.clear();
         midRead_ = messagesMayArrive && Chance(knobs_.midRead) ? Between(1, 8) : 0;
         midReadPlanned_ = midRead_ > 0;
+        // Following every chat, the chat in front is now and then read alone, as when a
+        // change was seen in it between the rounds.
+        const bool frontOnly = knobs_.everyChat && Chance(30);
         output_.entries.clear(), output_.mine.clear(), output_.friends.clear(), output_.members.clear();
-        const auto [handle, history] =
-            capture_.Read(*this, output_, std::chrono::steady_clock::time_point(std::chrono::milliseconds(clockMs_)));
+        const std::vector<ServedRead> reads =
+            capture_.Read(*this, output_, std::chrono::steady_clock::time_point(std::chrono::milliseconds(clockMs_)),
+                          knobs_.everyChat, frontOnly);
         midRead_ = 0;
-        Judge(handle, history);
+        Judge(reads);
         if (pending_.first) Show(*pending_.first, pending_.second, 1, messages_[pending_.second].lines.size());
         pending_ = {};
     }
 
     // ---- The judge -------------------------------------------------------------------
 
-    // The messages the read of `handle` saw: those of the text it gave, as the window
-    // showed it before or while it was read; nothing when it matches none of those.
-    std::optional<std::vector<int>> Seen(std::uintptr_t handle, const capture::TailRead& history) {
+    // The messages a read of `w` saw: those of the text it gave, as the window showed it
+    // before or while it was read, or as the last read saw it when this one found the
+    // history unchanged; nothing when it matches none of those.
+    std::optional<std::vector<int>> Seen(Window& w, const capture::TailRead& history) {
         partial_ = -1;
         if (history.text.empty()) return std::vector<int>{};
+        const auto& last = w.lastRead;
+        if (!history.changed && history.text == last.text && history.start == last.start)
+            return partial_ = last.partial, last.visible;
+        const auto seen = [&](const Snapshot& s) {
+            w.lastRead = {history.text, history.start, s.visible, s.partial};
+            return partial_ = s.partial, s.visible;
+        };
         if (!midReadPlanned_)
             for (const Snapshot& s : snapshots_)
-                if (s.window->handle == handle) return partial_ = s.partial, s.visible;
+                if (s.window == &w) return seen(s);
         for (auto s = snapshots_.rbegin(); s != snapshots_.rend(); ++s) {
-            if (s->window->handle != handle || !s->text.ends_with(history.text)) continue;
+            if (s->window != &w || !s->text.ends_with(history.text)) continue;
             const std::string_view before(s->text.data(), s->text.size() - history.text.size());
             long positions = long(capture::GbkCharacterCount(before));  // CR LF counts once
             for (std::size_t at = before.find("\r\n"); at != std::string_view::npos; at = before.find("\r\n", at + 2))
                 --positions;
-            if (positions == history.start) return partial_ = s->partial, s->visible;
+            if (positions == history.start) return seen(*s);
         }
         return std::nullopt;
     }
@@ -493,40 +618,72 @@ private:
     // another conversation) gives its last message only; else every message since the
     // last one a read saw. Where a capped history dropped that one, and for what came
     // after a history was cleared or replaced, those before the last may go either way,
-    // as may a last message whose header the capture has just handled.
-    void Settle(Memory& memory, const std::vector<int>& seen) {
+    // as may a last message whose header the capture has just handled (it may be that
+    // message shown again), also when its body comes only at a later read. The first
+    // read of a window first seen behind the others gives nothing: what it held was said
+    // before the capture looked, and only what comes after is due.
+    void Settle(Memory& memory, const std::vector<int>& seen, bool firstBehind) {
         const int last = seen.back();
         const bool placeLost = !memory.fresh && std::find(seen.begin(), seen.end(), memory.anchor) == seen.end();
         const bool onlyLast = memory.fresh || placeLost;
         for (const int id : seen) {
             Message& m = messages_[id];
             if (m.state != State::Unsettled || id == partial_) continue;
-            if (m.blank)
+            if (m.blank || firstBehind)
                 m.state = State::Passed;
             else if (onlyLast && id != last)
                 m.state = placeLost || id >= memory.newFrom ? State::Optional : State::Passed;
-            else if (onlyLast && (m.header == lastLogged_ || m.header == memory.lastHeader))
+            else if ((onlyLast || id == memory.waitedAfresh) && (m.header == lastLogged_ || m.header == memory.lastHeader))
                 m.state = State::Optional;
             else
                 m.state = State::Due;
         }
+        memory.waitedAfresh = (onlyLast || memory.waitedAfresh == last) && partial_ == last ? last : -1;
         memory.fresh = false;
         memory.newFrom = 1 << 30;
         memory.anchor = last;
     }
 
-    void Judge(std::uintptr_t handle, const capture::TailRead& history) {
-        Window* w = nullptr;
-        for (const auto& owned : windows_)
-            if (owned && owned->handle == handle) w = owned.get();
-        const std::optional<std::vector<int>> seen = w ? Seen(handle, history) : std::vector<int>{};
-        if (!seen) ++counts_.unmatched;
-        const std::vector<int> ids = seen.value_or(std::vector<int>{});
-        if (!ids.empty()) Settle(w->memory, ids);
+    // A round of reads: each settled in the order the capture asked for them, then what
+    // was logged matched to the messages of the windows read. The capture takes the
+    // memory of a closed window for the one read in its place, and a window it keeps no
+    // memory of is read afresh; the first read of one first met behind gives nothing.
+    // Messages of several windows come in the order of their times, each window's in its
+    // own order: an entry is looked for first in the window of the entry before it.
+    void Judge(const std::vector<ServedRead>& reads) {
+        struct InRead {
+            Window* w;
+            std::vector<int> ids;
+            std::size_t from = 0;
+        };
+        std::vector<InRead> round;
+        userKnown_ = false;
+        for (const std::string& name : capture_.UserNames()) userKnown_ = userKnown_ || name == user_;
+        for (const ServedRead& read : reads) {
+            Window* w = nullptr;
+            for (const auto& owned : windows_)
+                if (owned && owned->handle == read.handle) w = owned.get();
+            if (!w) continue;
+            if (read.requested != read.handle) {
+                Moved(read.requested, read.handle);
+                if (chatInFront_ == read.requested) chatInFront_ = read.handle;
+            }
+            const bool firstBehind = !known_.contains(read.handle) && metBehind_.contains(read.requested);
+            known_.insert(read.handle);
+            const std::optional<std::vector<int>> seen = Seen(*w, read.history);
+            if (!seen) ++counts_.unmatched;
+            round.push_back({w, seen.value_or(std::vector<int>{})});
+            if (!round.back().ids.empty())
+                Settle(w->memory, round.back().ids, firstBehind);
+            else if (firstBehind)
+                w->memory.fresh = true;  // the capture knows no place there yet
+        }
         // A message read as two where a line of it reads as a header may pass for another.
-        const auto shaped = std::find_if(ids.begin(), ids.end(), [&](int id) { return Excused(messages_[id]); });
-        Message* const blame = shaped == ids.end() ? nullptr : &messages_[*shaped];
-        std::size_t from = 0;
+        Message* blame = nullptr;
+        for (const InRead& r : round)
+            for (const int id : r.ids)
+                if (!blame && Excused(messages_[id])) blame = &messages_[id];
+        Window* previous = nullptr;
         for (const Entry& e : output_.entries) {
             const std::string said = " \xCB\xB5\xA3\xBA";  // " 说："
             lastLogged_ = e.header.ends_with(said) ? e.header.substr(0, e.header.size() - said.size()) : e.header;
@@ -534,32 +691,43 @@ private:
             // The message it reads as: of this read's from the last one matched on, else of
             // the chat's; one due after the last one matched first (one that must be
             // handled before one that may), then one due, then one not handled, then any.
-            const std::size_t inRead = ids.size() - from, count = inRead + (w ? w->memory.shown.size() : 0);
-            const auto candidate = [&](std::size_t i) { return i < inRead ? ids[from + i] : w->memory.shown[i - inRead]; };
+            // Of several windows, first one whose speaker is the one the log tells.
+            std::vector<InRead*> order;
+            for (InRead& r : round) order.insert(r.w == previous ? order.begin() : order.end(), &r);
             int id = -1;
-            for (int pass = 0; pass < 5 && id < 0; ++pass)
-                for (std::size_t i = 0; i < count && id < 0; ++i) {
-                    const Message& m = messages_[candidate(i)];
-                    const bool due = !m.handled && (m.state == State::Due || m.state == State::Optional);
-                    const bool after = candidate(i) > w->memory.lastMatched;
-                    const bool wanted = pass == 0   ? due && after && m.state == State::Due
-                                        : pass == 1 ? due && after
-                                        : pass == 2 ? due
-                                        : pass == 3 ? !m.handled
-                                                    : true;
-                    if (wanted && same(candidate(i))) id = candidate(i), from += i < inRead ? i + 1 : 0;
+            InRead* in = nullptr;
+            for (int pass = 0; pass < (round.size() > 1 ? 10 : 5) && id < 0; ++pass)
+                for (std::size_t o = 0; o < order.size() && id < 0; ++o) {
+                    InRead& r = *order[o];
+                    const std::size_t inRead = r.ids.size() - r.from, count = inRead + r.w->memory.shown.size();
+                    const auto candidate = [&](std::size_t i) { return i < inRead ? r.ids[r.from + i] : r.w->memory.shown[i - inRead]; };
+                    const int step = round.size() > 1 ? pass / 2 : pass;
+                    for (std::size_t i = 0; i < count && id < 0; ++i) {
+                        const Message& m = messages_[candidate(i)];
+                        const bool due = !m.handled && (m.state == State::Due || m.state == State::Optional);
+                        const bool after = candidate(i) > r.w->memory.lastMatched;
+                        const bool wanted = step == 0   ? due && after && m.state == State::Due
+                                            : step == 1 ? due && after
+                                            : step == 2 ? due
+                                            : step == 3 ? !m.handled
+                                                        : true;
+                        const bool voice = round.size() == 1 || pass % 2 == 1 || RightSpeaker(m, e, r.w->chat.group);
+                        if (wanted && voice && same(candidate(i))) id = candidate(i), in = &r, r.from += i < inRead ? i + 1 : 0;
+                    }
                 }
-            if (id >= 0)
-                Account(*w, messages_[id], id, e.sender, blame);
-            else
+            if (id >= 0) {
+                Account(*in->w, messages_[id], id, e, blame);
+                previous = in->w;
+            } else {
                 blame ? void(blame->misHandled = true) : void(++counts_.unmatched);
+            }
         }
-        CheckSpeech(blame);
+        CheckSpeech(blame, std::max<std::size_t>(round.size(), 1));
     }
 
     static bool Excused(const Message& m) { return m.shaped || m.disturbed; }
 
-    void Account(Window& w, Message& m, int id, chat::Role sender, Message* blame) {
+    void Account(Window& w, Message& m, int id, const Entry& told, Message* blame) {
         const auto fault = [&](long& count) {
             if (Excused(m) || (blame && &count != &counts_.wrongSpeaker))
                 (Excused(m) ? m : *blame).misHandled = true;
@@ -568,21 +736,24 @@ private:
         };
         if (m.handled++ > 0) return fault(counts_.repeated);
         if (id < w.memory.lastMatched) fault(counts_.outOfOrder);
-        if (!RightSpeaker(m, sender, w.chat.group)) fault(counts_.wrongSpeaker);
+        if (!RightSpeaker(m, told, w.chat.group)) fault(counts_.wrongSpeaker);
         if (m.state == State::Passed || m.state == State::Unsettled) fault(counts_.unexpected);
         w.memory.lastMatched = std::max(w.memory.lastMatched, id);
         w.memory.lastHeader = m.header;
     }
 
-    // A read speaks once a profile at most, and each member's message on its own: the
-    // bodies of each speaker's kind in the order logged.
-    void CheckSpeech(Message* blame) {
-        bool right = output_.mine.size() <= 1 && output_.friends.size() <= 1;
-        std::string joined;
-        for (const std::string& utterance : output_.members) joined += utterance + "\r\n";
-        const std::string members = joined;
-        const std::string mine = output_.mine.empty() ? "" : output_.mine.front();
-        const std::string friends = output_.friends.empty() ? "" : output_.friends.front();
+    // A read speaks once a profile at most for each window read, and each member's
+    // message on its own: the bodies of each speaker's kind in the order logged. Following
+    // every chat, what is said in a chat other than the one heard last starts with the
+    // chat's name, which the log does not show.
+    void CheckSpeech(Message* blame, std::size_t windowsRead) {
+        bool right = output_.mine.size() <= windowsRead && output_.friends.size() <= windowsRead;
+        const auto joined = [](const std::vector<std::string>& utterances) {
+            std::string all;
+            for (const std::string& utterance : utterances) all += utterance + "\r\n";
+            return all;
+        };
+        const std::string mine = joined(output_.mine), friends = joined(output_.friends), members = joined(output_.members);
         for (const auto& [role, said] : {std::pair{chat::Role::Mine, &mine}, std::pair{chat::Role::Friend, &friends},
                                          std::pair{chat::Role::Member, &members}}) {
             std::size_t at = 0;
@@ -629,34 +800,80 @@ private:
     std::string lastLogged_;
     int partial_ = -1;  // of the read judged: the last message seen, its body not all shown yet
     SimulationCounts counts_;
+    // What the capture must know: the windows (by handle) it keeps a memory of, those the
+    // tracking has met and met behind the others first, the chat in front, the chat each
+    // window shows, and whether the user's name is known.
+    const std::string notice_ = Gbk("消息提醒");  // a title that marks no chat
+    std::set<std::uintptr_t> known_, met_, metBehind_;
+    std::uintptr_t chatInFront_ = 0;
+    std::map<std::uintptr_t, int> chatOf_;
+    long ticks_ = 0;
+    bool userKnown_ = false;
 };
 
-// The program's capture: the tracking and capture ticks, and one tail reader shared by
-// every window, as the platform reads a chat.
+// The program's capture: the tracking and capture ticks, and the history reads. The
+// chat last in front alone is read as the platform once read it, with one tail reader
+// shared by every window; following every chat, as the platform reads now: a tail reader
+// for each window, which mostly asks a window read every second for its length alone.
 class SimulatedChatCapture : public CaptureUnderTest {
 public:
-    void Track(WindowFinder& find, std::uintptr_t handle, const std::string& title) override {
+    // As the platform: looks that ask for the length alone between whole cheap tests.
+    static constexpr int kQuickLooksBetweenTests = 4;
+
+    void Track(WindowFinder& find, std::uintptr_t handle, const std::string& title, bool everyChat) override {
         windows_.exists = [&find](std::uintptr_t window) { return find.Find(window, {}).first == window; };
         windows_.foregroundHandle = handle;
         windows_.foregroundTitle = title;
-        capture_.TrackChats(windows_);
+        windows_.chats.clear();
+        if (everyChat)
+            for (const capture::TitledWindow& window : find.TopLevel()) windows_.chats[window.handle] = {window.title, {}};
+        capture_.TrackChats(windows_, everyChat);
     }
-    std::pair<std::uintptr_t, capture::TailRead> Read(WindowFinder& find, capture::CaptureOutput& output,
-                                                      std::chrono::steady_clock::time_point now) override {
-        const std::optional<capture::ChatRead> next = capture_.NextRead();
-        if (!next) return {};
-        const auto [handle, control] = find.Find(next->window.handle, next->window.title);
-        capture::WindowRead read{next->window, next->window, {}};
-        read.read.handle = handle;
-        if (control) read.history = reader_.ReadFrom(*control, handle, next->request);
-        capture_.HandleRead(read, output, now);
-        return {handle, read.history};
+    std::vector<ServedRead> Read(WindowFinder& find, capture::CaptureOutput& output,
+                                 std::chrono::steady_clock::time_point now, bool everyChat, bool frontOnly) override {
+        std::vector<capture::ChatRead> requests;
+        if (everyChat && !frontOnly) {
+            requests = capture_.NextReads(now);
+        } else if (const std::optional<capture::ChatRead> next = capture_.NextRead()) {
+            requests.push_back(*next);
+        }
+        std::vector<capture::WindowRead> reads;
+        for (const capture::ChatRead& request : requests) reads.push_back({request.window, request.window, {}});
+        for (const std::size_t i : find.ReadingOrder(requests.size())) {
+            const auto [handle, control] = find.Find(requests[i].window.handle, requests[i].window.title);
+            reads[i].read.handle = handle;
+            if (!control) continue;
+            if (!everyChat) {
+                reads[i].history = reader_.ReadFrom(*control, handle, requests[i].request);
+                continue;
+            }
+            Followed& followed = followed_[handle];
+            std::optional<capture::TailRead> quick;
+            if (!requests[i].request.waiting && followed.quickLooks < kQuickLooksBetweenTests &&
+                (quick = followed.tail.SameLength(*control, handle))) {
+                ++followed.quickLooks;
+                reads[i].history = std::move(*quick);
+            } else {
+                followed.quickLooks = 0;
+                reads[i].history = followed.tail.ReadFrom(*control, handle, requests[i].request);
+            }
+        }
+        capture_.HandleReads(reads, output, now);
+        std::vector<ServedRead> served;
+        for (const capture::WindowRead& read : reads) served.push_back({read.requested.handle, read.read.handle, read.history});
+        return served;
     }
+    std::vector<std::string> UserNames() const override { return capture_.tick().UserNames(); }
 
 private:
+    struct Followed {
+        capture::HistoryTailReader tail;
+        int quickLooks = 0;  // length-only looks since the last whole cheap test
+    };
     FakeChatWindows windows_;
     capture::ChatCapture capture_;
     capture::HistoryTailReader reader_;
+    std::map<std::uintptr_t, Followed> followed_;
 };
 
 }  // namespace parlowen::testing

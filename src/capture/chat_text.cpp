@@ -145,6 +145,8 @@ std::vector<const HeaderCandidate*> ChooseHeaders(const std::vector<HeaderCandid
             // nobody.
             const bool bodyFollows = candidate + 1 == candidates.end() ||
                                      (candidate + 1)->line.begin != candidate->line.next || !known(*(candidate + 1));
+            // Nor is a line right under a header line one: it is that message's own.
+            const bool bodyBefore = headers.empty() || headers.back()->line.next != candidate->line.begin;
             const bool headsHistory = bodyFollows && historyStart && candidate->line.begin <= *historyStart &&
                                       *historyStart < candidate->line.end;
             const bool firstChat = rule.userNames.empty();
@@ -152,13 +154,13 @@ std::vector<const HeaderCandidate*> ChooseHeaders(const std::vector<HeaderCandid
             // Nor does a read whose clock style is still in doubt: the name would change
             // which lines vote on it, and the next read of the same text would split it
             // otherwise.
-            const bool learned = !clockInDoubt && inOrder && near && bodyFollows && (followed || firstChat);
+            const bool learned = !clockInDoubt && inOrder && near && bodyFollows && bodyBefore && (followed || firstChat);
             const bool last = std::none_of(candidate + 1, candidates.end(),
                                            [&](const HeaderCandidate& c) { return c.shape.clock == clock; });
             // Only while no name is known at all, so that the next read of the same text,
             // by the names this one learns, splits it the same way.
             const bool nameless = firstChat && newUserNames.empty();
-            const bool speaksLast = nameless && last && inOrder && candidate->line.next < textSize;
+            const bool speaksLast = nameless && last && inOrder && bodyBefore && candidate->line.next < textSize;
             // In the first chat, a name that heads the history or speaks last speaks in
             // the rest of the read, and is learned where one of its lines shows it as
             // the user.

@@ -76,6 +76,14 @@ std::optional<ChatWindowRef> ChatTracking::AsChatWindow(ChatWindows& windows, Ti
                          seenBehind_.contains(window.handle)};
 }
 
+void ChatTracking::Reopened(std::uintptr_t from, std::uintptr_t to) {
+    if (current_.handle == from) current_.handle = to;
+    // A chat behind may close and open again more than once between two looks.
+    for (ChatWindowRef& chat : behind_)
+        if (chat.handle == from) chat.handle = to;
+    met_.insert(to);
+}
+
 void ChatTracking::Timer3Tick(ChatWindows& windows, bool everyChat) {
     ChatWindowRef before = current_;
     if (std::optional<ChatWindowRef> front = AsChatWindow(windows, windows.Foreground())) {

@@ -28,9 +28,7 @@ public:
     static constexpr int kTicksBetweenLooks = 3;
     // The followed window `from` was gone, and `to`, a window of the same title, read in
     // its place: the chat was closed and opened again.
-    void Reopened(std::uintptr_t from, std::uintptr_t to) noexcept {
-        if (current_.handle == from) current_.handle = to;
-    }
+    void Reopened(std::uintptr_t from, std::uintptr_t to);
 
     // Handle 0 and an empty title until a chat window has been seen; nothing is read then.
     const ChatWindowRef& CurrentChat() const noexcept { return current_; }

@@ -10,6 +10,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace parlowen::capture {
@@ -189,9 +190,11 @@ char* AllocateIn(HANDLE process, std::size_t size, std::uint64_t highest) {
 }
 
 // EnumWindows: the windows shown, into the vector `found` points to; nothing escapes.
+// A top-level window is shown when its own style says so (its parent, the desktop,
+// always is), which asks the system less than IsWindowVisible, made for child windows.
 BOOL CALLBACK CollectShown(HWND window, LPARAM found) {
     try {
-        if (::IsWindowVisible(window)) reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+        if (::GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
         return TRUE;
     } catch (...) {
         return FALSE;
@@ -297,11 +300,14 @@ WindowRead ChatWindowsWin32::ReadHistory(const ChatRead& request) {
     HistoryControlWin32 control(history, cancelled_, memory);
     HistoryTailReader& tail = followed.tail;
     const auto controlId = reinterpret_cast<std::uintptr_t>(history);
-    // Looked at every second: mostly its length alone is asked, and the whole cheap test
-    // now and then, which also sees a capped history that a new message left as long.
+    // Looked at every second: mostly its length alone is asked (the chat in front has had
+    // it asked by the watch since), and the whole cheap test now and then, which also sees
+    // a capped history that a new message left as long.
+    std::optional<long> lengthWatched = std::exchange(followed.lengthWatched, std::nullopt);
+    if (::GetTickCount() - followed.watchedAt > 2 * kWatchIntervalMs) lengthWatched.reset();
     std::optional<TailRead> quick;
     if (!request.request.waiting && followed.quickLooks < kQuickLooksBetweenTests &&
-        (quick = tail.SameLength(control, controlId))) {
+        (quick = lengthWatched ? tail.SameLength(controlId, *lengthWatched) : tail.SameLength(control, controlId))) {
         ++followed.quickLooks;
         read.history = std::move(*quick);
     } else {
@@ -342,7 +348,7 @@ HistoryTailReader::Counts ChatWindowsWin32::ReadCounts() const noexcept {
 }
 
 bool ChatWindowsWin32::WatchedHistoryChanged() {
-    // Asked ten times a second: one request, and nothing else asked of the system.
+    // Asked several times a second: one request, and nothing else asked of the system.
     if (!Watching() || watchedMemory_ == nullptr) return false;
     HistoryControlWin32 control(watched_, cancelled_, *watchedMemory_);
     if (!control.ReadsParts()) return false;
@@ -351,7 +357,13 @@ bool ChatWindowsWin32::WatchedHistoryChanged() {
         if (!::IsWindow(watched_)) watched_ = nullptr;  // the chat closed: the next reads find what is left
         return false;
     }
-    if (*length == *watchedLength_) return false;
+    if (*length == *watchedLength_) {
+        if (const auto followed = tails_.find(watched_); followed != tails_.end()) {
+            followed->second.lengthWatched = length;
+            followed->second.watchedAt = ::GetTickCount();
+        }
+        return false;
+    }
     watchedLength_ = length;
     return true;
 }

@@ -47,6 +47,7 @@ void HistoryReaderWin32::Start(std::vector<ChatRead> requests) {
         Locked locked(lock_);
         requests_ = std::move(requests);
     }
+    asked_ = true;
     ::SetEvent(wake_.get());
 }
 
@@ -60,20 +61,40 @@ std::optional<std::vector<WindowRead>> HistoryReaderWin32::Take() {
     return read;
 }
 
+bool HistoryReaderWin32::AwaitRequests(bool& changeReported) {
+    for (;;) {
+        // Between looks the watch sleeps: under Wine a Sleep asks nothing of the
+        // wineserver, where a wait with a timeout costs it a request and a wake-up at the
+        // timeout. Reads asked for meanwhile start when the sleep ends.
+        const bool sleeping = windows_.Watching() && !changeReported;
+        DWORD woken = WAIT_TIMEOUT;
+        if (sleeping)
+            ::Sleep(ChatWindowsWin32::kWatchIntervalMs);
+        else
+            woken = ::WaitForSingleObject(wake_.get(), windows_.Watching() ? ChatWindowsWin32::kWatchIntervalMs : INFINITE);
+        if (stopping_ || (woken != WAIT_OBJECT_0 && woken != WAIT_TIMEOUT)) return false;
+        // The event may also be left set by reads that started at the end of a sleep.
+        if (asked_.exchange(false)) return true;
+        if (woken == WAIT_OBJECT_0) continue;
+        // A change seen is reported once; until the read it brings, the watch waits for
+        // that read rather than sleeping through its start.
+        if (windows_.WatchedHistoryChanged()) {
+            ::PostMessageW(notify_, changedMessage_, 0, 0);
+            changeReported = true;
+        }
+    }
+}
+
 DWORD WINAPI HistoryReaderWin32::Run(void* self) {
     static_cast<HistoryReaderWin32*>(self)->ReadRequests();
     return 0;
 }
 
 void HistoryReaderWin32::ReadRequests() {
+    bool changeReported = false;
     for (;;) {
-        const DWORD woken = ::WaitForSingleObject(wake_.get(), windows_.Watching() ? kWatchIntervalMs : INFINITE);
-        if (stopping_ || (woken != WAIT_OBJECT_0 && woken != WAIT_TIMEOUT)) break;
-        if (woken == WAIT_TIMEOUT) {
-            // A change seen is reported once; the read it brings looks again.
-            if (windows_.WatchedHistoryChanged()) ::PostMessageW(notify_, changedMessage_, 0, 0);
-            continue;
-        }
+        if (!AwaitRequests(changeReported)) break;
+        changeReported = false;
         std::vector<ChatRead> requests;
         {
             Locked locked(lock_);

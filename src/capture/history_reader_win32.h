@@ -23,11 +23,6 @@ namespace parlowen::capture {
 
 class HistoryReaderWin32 {
 public:
-    // Between reads, the history last read is watched this often for a change.
-    // 150 ms: a message is found 75 ms after it came mostly, and within 150 ms, at two
-    // thirds of the cost of looking every 100 ms.
-    static constexpr DWORD kWatchIntervalMs = 150;
-
     // `readMessage` is posted to `notify` each time a read is done, and `changedMessage`
     // when the history last read is seen to change between reads.
     HistoryReaderWin32(HWND notify, UINT readMessage, UINT changedMessage);
@@ -46,11 +41,15 @@ public:
 private:
     static DWORD WINAPI Run(void* self);
     void ReadRequests();
+    // Watches between reads until reads are asked for (true) or the thread is to end;
+    // `changeReported` tells that a change seen waits for the read it brings.
+    bool AwaitRequests(bool& changeReported);
 
     HWND notify_;
     UINT readMessage_;
     UINT changedMessage_;
     std::atomic<bool> stopping_{false};
+    std::atomic<bool> asked_{false};  // reads asked for and not yet started
     ChatWindowsWin32 windows_{&stopping_};  // used by the reading thread alone
     win32::UniqueKernelHandle wake_;
     win32::UniqueKernelHandle thread_;

@@ -65,7 +65,12 @@ HistoryTailReader::Tail HistoryTailReader::ReadTail(HistoryControl& control, lon
 std::optional<TailRead> HistoryTailReader::SameLength(HistoryControl& control, std::uintptr_t controlId) {
     if (!cached_ || cached_->controlId != controlId || !control.ReadsParts()) return std::nullopt;
     const std::optional<long> length = control.Length();
-    if (!length || *length != cached_->signature.length) return std::nullopt;
+    if (!length) return std::nullopt;
+    return SameLength(controlId, *length);
+}
+
+std::optional<TailRead> HistoryTailReader::SameLength(std::uintptr_t controlId, long length) {
+    if (!cached_ || cached_->controlId != controlId || length != cached_->signature.length) return std::nullopt;
     return Unchanged();
 }
 

@@ -108,6 +108,8 @@ public:
     // answer, another length), and the caller reads as ReadFrom does. A capped history
     // whose length a new message left as it was is seen by the next ReadFrom.
     std::optional<TailRead> SameLength(HistoryControl& control, std::uintptr_t controlId);
+    // The same with the length `length` asked for a moment ago, by the watch between reads.
+    std::optional<TailRead> SameLength(std::uintptr_t controlId, long length);
 
     // How the reads went, for the tests and the benchmark.
     struct Counts {

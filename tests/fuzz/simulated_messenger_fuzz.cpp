@@ -12,17 +12,19 @@
 #include <cstdlib>
 #include <iterator>
 
-// Input bytes: four of seed, then messages (x4), windows and the percentages in the
-// order SimulationKnobs lists them; missing ones keep their defaults.
+// Input bytes: four of seed, then messages (x4), windows, the percentages in the order
+// SimulationKnobs lists them, and whether every chat is followed (odd); missing ones
+// keep their defaults.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     parlowen::testing::SimulationKnobs knobs;
     const auto byte = [&](std::size_t i, int otherwise) { return i < size ? int(data[i]) : otherwise; };
     knobs.seed = unsigned(byte(0, 1) | byte(1, 0) << 8 | byte(2, 0) << 16 | byte(3, 0) << 24);
     knobs.messages = 20 + 4 * byte(4, 20);
     knobs.windows = 1 + byte(5, 3) % 6;
-    int* const percentages[] = {&knobs.longBursts, &knobs.splitBodies, &knobs.blankBodies,
-                                &knobs.pastedHeaders, &knobs.midRead, &knobs.upheaval};
+    int* const percentages[] = {&knobs.longBursts, &knobs.splitBodies, &knobs.blankBodies,   &knobs.pastedHeaders,
+                                &knobs.midRead,    &knobs.upheaval,    &knobs.numberedGroups};
     for (std::size_t i = 0; i < std::size(percentages); ++i) *percentages[i] = byte(6 + i, *percentages[i]) % 101;
+    knobs.everyChat = byte(6 + std::size(percentages), 0) % 2 == 1;
     // A line written exactly like a header line of its chat is read as one, and where
     // they are many the messages that such a split leaves behind are many too: the
     // pasted lines stay as rare as in a real chat, and as in the unit test.

@@ -381,6 +381,17 @@ TEST_F(CaptureTickTest, TheUserIsLearnedInOneToOneChatsWithoutLosingAPlace) {
                             "moon 9:00:10" + kLogSaid + "|new", "moon 9:00:11" + kLogSaid + "|newer"}));
 }
 
+// A line right under a header line is that message's text, even where it reads like a
+// header of a name not met yet: it never becomes the user's name.
+TEST_F(CaptureTickTest, ALineUnderAHeaderLineIsNeverLearnedAsAName) {
+    Open(chatWithMoon, "moon 11:52:13\r\n" + Gbk("一共 12:30 块") + "\r\nsky 11:52:13\r\nRe: 12:00:00", 1);
+    Tick();
+    History(1) += "\r\nmoon 11:52:20\r\nRe: 12:00:00";
+    Tick();
+    EXPECT_EQ(Logged(), (std::vector<std::string>{"sky 11:52:13" + kLogSaid + "|Re: 12:00:00",
+                                                  "moon 11:52:20" + kLogSaid + "|Re: 12:00:00"}));
+}
+
 // In a group the user, known by a name learned in a one-to-one chat, is the user, and
 // anyone else a member: spoken with the friend's profile, and named when the speaker
 // changes rather than before each of a member's messages.
@@ -553,26 +564,26 @@ TEST_F(CaptureTickTest, AChatIsHeardWholeOnlyWhereItNamesTheUserOrNotAtAll) {
     EXPECT_EQ(roles.size(), 1u);
 }
 
-// A chat behind others with no message for a minute is looked at every other second; a
-// message makes it looked at every second again.
+// A chat behind others is looked at two seconds of three; one with no message for a
+// minute every other second, until a message comes.
 TEST_F(CaptureTickTest, AQuietChatBehindIsLookedAtEveryOtherSecond) {
     windows.chats[2] = {familyGroup, "dad 19:00:00\r\nold"};
     Open(chatWithMoon, "moon 20:00:00\r\nhello");
     TickEveryChat();
     TakeEvents();
-    const auto looksInFour = [&] {
+    const auto looksInSix = [&] {
         int looks = 0;
-        for (int i = 0; i < 4; ++i, now += 1s) looks += capture.NextReads(now).size() == 2;
+        for (int i = 0; i < 6; ++i, now += 1s) looks += capture.NextReads(now).size() == 2;
         return looks;
     };
-    EXPECT_EQ(looksInFour(), 2);
+    EXPECT_EQ(looksInSix(), 3);
     History(2) += "\r\nmum 19:00:05\r\nnew";
     TickEveryChat();
     TickEveryChat();
     ASSERT_EQ(Logged().size(), 1u);
-    EXPECT_EQ(looksInFour(), 4);
+    EXPECT_EQ(looksInSix(), 4);
     now += parlowen::capture::ChatCapture::kQuietAfter;
-    EXPECT_EQ(looksInFour(), 2);
+    EXPECT_EQ(looksInSix(), 3);
 }
 
 // A chat closed and opened again in front takes the place of its latest window, not of an

@@ -1,7 +1,8 @@
 // The chat capture against the simulated messenger: chats played from many seeds, well
-// over 100,000 messages in all, every message due handled once, in order, with the
-// right voice. Lines written exactly like a header line of their chat are counted, not
-// failed: no rule can tell them from one.
+// over 100,000 messages in all, with the chat in front followed and with every chat
+// followed, every message due handled once, in order, with the right voice. Lines
+// written exactly like a header line of their chat are counted, not failed: no rule can
+// tell them from one.
 #include "../simulated_messenger.h"
 
 #include <gtest/gtest.h>
@@ -31,6 +32,13 @@ const Run kRuns[] = {
     {"one-to-one and group, pictures and pasted headers", 25,
      {.messages = 1000, .windows = 2, .blankBodies = 25, .pastedHeaders = 5}},
     {"300 KB messages in capped histories", 4, {.messages = 250, .windows = 3, .hugeOneIn = 25}},
+    // Every open chat followed, its windows read in rounds.
+    {"every chat: ordinary chats", 25, {.messages = 1000, .everyChat = true}},
+    {"every chat: bursts, headers before their text, messages during reads", 25,
+     {.messages = 1000, .longBursts = 40, .splitBodies = 30, .midRead = 15, .everyChat = true}},
+    {"every chat: six windows and much upheaval", 25, {.messages = 1000, .windows = 6, .upheaval = 25, .everyChat = true}},
+    {"every chat: groups that write numbers after names", 25,
+     {.messages = 1000, .numberedGroups = 100, .everyChat = true}},
 };
 
 void PrintTo(const Run& run, std::ostream* out) { *out << run.what; }
