@@ -14,12 +14,11 @@ std::optional<ChatRead> ChatCapture::NextRead() const {
 std::vector<ChatRead> ChatCapture::NextReads(Clock::time_point now) {
     std::vector<ChatRead> reads;
     if (std::optional<ChatRead> front = NextRead()) reads.push_back(std::move(*front));
-    round_ = (round_ + 1) % 6;
-    const bool quietLooked = round_ % 2 == 0, livelyLooked = round_ % 3 != 2;
+    quietPassedOver_ = !quietPassedOver_;
     for (const ChatWindowRef& window : tracking_.ChatsBehind()) {
         // A chat first seen is looked at at once, and is quiet until a message comes.
         const auto [last, first] = lastMessage_.try_emplace(window.handle, now - kQuietAfter);
-        if (first || (now - last->second < kQuietAfter ? livelyLooked : quietLooked))
+        if (first || !quietPassedOver_ || now - last->second < kQuietAfter)
             reads.push_back({window, tick_.RequestFor(window)});
     }
     return reads;

@@ -47,10 +47,8 @@ public:
     // nothing while no chat window has been seen.
     std::optional<ChatRead> NextRead() const;
     // The reads of every chat followed at `now`, a second after the last: the one last in
-    // front first, then those behind it. A chat behind is looked at two seconds of three,
-    // so that a message there is mostly heard within a second, at two thirds of the cost
-    // of looking each second; one with no message for kQuietAfter every other second, as
-    // most chats are quiet most of the time.
+    // front first, then those behind it; one with no message for kQuietAfter is looked at
+    // every other second, as most chats are quiet most of the time.
     std::vector<ChatRead> NextReads(Clock::time_point now);
     static constexpr std::chrono::seconds kQuietAfter{60};
     // When the read is done: its new messages go to `output`.
@@ -67,9 +65,10 @@ public:
 private:
     ChatTracking tracking_;
     CaptureTick tick_;
-    // When each chat behind last gave a message.
+    // When each chat behind last gave a message, and whether the quiet ones were passed
+    // over at the last reads.
     std::map<std::uintptr_t, Clock::time_point> lastMessage_;
-    int round_ = 0;  // which of six seconds the last reads were of
+    bool quietPassedOver_ = false;
 };
 
 }  // namespace parlowen::capture
