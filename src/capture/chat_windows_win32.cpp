@@ -194,7 +194,7 @@ char* AllocateIn(HANDLE process, std::size_t size, std::uint64_t highest) {
 // always is), which asks the system less than IsWindowVisible, made for child windows.
 BOOL CALLBACK CollectShown(HWND window, LPARAM found) {
     try {
-        if (::GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+        if (::GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
         return TRUE;
     } catch (...) {
         return FALSE;
