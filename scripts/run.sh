@@ -9,7 +9,10 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
+# A step that fails says which, besides its own error.
+trap 'echo "run: failed (status $?) at line $LINENO: $BASH_COMMAND" >&2' ERR
 scripts/setup.sh
+(source scripts/wine-env.sh && tell_wine32 run)
 # Only what runs here: the program (its voice process comes with it) and the demo chat.
 # The compiler's chatter goes to a log; a failing build shows its errors and the log's end.
 mkdir -p build/run
@@ -23,6 +26,7 @@ if ! { cmake --preset windows && cmake --build --preset windows --target parlowe
   echo "run: the build failed; its whole log is $build_log" >&2
   exit 1
 fi
+
 source scripts/wine-env.sh
 
 # The user's own prefix, kept between runs so that the settings survive.

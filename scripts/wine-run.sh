@@ -18,7 +18,13 @@ kind=${version:+-$version}${PARLOWEN_WINE_ARCH:+-$arch}
 template=$root/build/wine/template$kind
 prefix=${PARLOWEN_PREFIX:-$root/build/wine/e2e$kind}
 
-prepare_wine_prefix "$template" "$version" "$arch"
+# A 32-bit program where none can run fails with the reason, not with Wine's "Bad EXE format".
+pe_header=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null)
+if [[ $PARLOWEN_WINE32 == no && -n $pe_header && $(od -An -tx2 -j$((pe_header + 4)) -N2 "$1") == " 014c" ]]; then
+  echo "wine: $1 is a 32-bit program: $PARLOWEN_WINE32_WHY"
+  exit 1
+fi
+prepare_wine_prefix "$template" "$version" "$arch" || exit 1
 rm -rf "$prefix"
 cp -a "$template" "$prefix"
 export WINEPREFIX=$prefix

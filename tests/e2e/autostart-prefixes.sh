@@ -3,17 +3,20 @@
 # share the autostart folder tick and untick the option independently, and a prefix
 # without a Z: drive, whose home Wine names as "\??\unix\…", writes and removes its entry
 # there. Runs the 32-bit driver's AutostartStep cases in each prefix in turn (each checks
-# its own entry) and checks the shared folder between the steps. Ends with
+# its own entry) and checks the shared folder between the steps. Where no 32-bit program
+# runs, the 64-bit driver takes its place. Ends with
 # "N passed, N failed".
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 source "$root/scripts/wine-env.sh"
+# The 32-bit driver, the program users install; the 64-bit one where no 32-bit program runs.
 build=$root/build/windows32
+[[ $PARLOWEN_WINE32 == yes ]] || build=$root/build/windows
 work=$root/build/autostart-prefixes
 rm -rf "$work"
 mkdir -p "$work/config" "$work/home" "$work/screenshots"
 
-prepare_wine_prefix "$root/build/wine/template"
+prepare_wine_prefix "$root/build/wine/template" || exit 1
 for prefix in a b noz; do cp -a "$root/build/wine/template" "$work/$prefix"; done
 # A prefix that maps no drive to the Unix root runs a copy of the program from its C: drive.
 rm "$work/noz/dosdevices/z:"

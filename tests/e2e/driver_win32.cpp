@@ -1,7 +1,8 @@
 // The end-to-end driver: runs every registered case against the real program and
-// prints one closing line "N passed, N failed", after a repeat of every failure (and of
-// every first-run failure of a case that passed when run again) so that the end of a long
-// log still tells what broke. Usage: parlowen_e2e <screenshot folder> [case or Prefix*...]
+// prints one closing line "N passed, N failed, N skipped", after a repeat of every failure
+// (and of every first-run failure of a case that passed when run again) and of every case
+// or part skipped with its reason, so that the end of a long log still tells what broke and
+// what did not run. Usage: parlowen_e2e <screenshot folder> [case or Prefix*...]
 // With PARLOWEN_E2E_SHARD=K/N it runs only every Nth of the chosen cases, from the Kth on,
 // so that the suite can be run as N shorter runs, each in a fresh prefix.
 #include "e2e.h"
@@ -26,6 +27,12 @@ const char* g_currentCase = "";
 std::vector<std::string> g_failureLines;
 std::vector<std::string> g_contexts;
 std::wstring g_screenshotFolder = L".";
+std::vector<std::string> g_skipLines;
+
+// Thrown by Skip, caught where the case was started.
+struct Skipped {
+    std::string why;
+};
 
 }  // namespace
 
@@ -46,6 +53,13 @@ void Fail(const char* file, int line, const std::string& what) {
     std::printf("    %s:%d: %s%s\n", base, line, context.c_str(), what.c_str());
     g_failureLines.push_back(std::string(g_currentCase) + ": " + base + ":" + std::to_string(line) + ": " + context + what);
     std::fflush(stdout);
+}
+
+void Skip(const std::string& why) { throw Skipped{why}; }
+
+void SkipPart(const std::string& part, const std::string& why) {
+    std::printf("    skipped %s: %s\n", part.c_str(), why.c_str());
+    g_skipLines.push_back(std::string(g_currentCase) + ": " + part + ": " + why);
 }
 
 Context::Context(std::string what) { g_contexts.push_back(std::move(what)); }
@@ -117,8 +131,10 @@ std::pair<int, int> Shard() {
     return {k - 1, n};
 }
 
-// One run of a case; true when it recorded no failure.
-bool RunCase(const e2e::Case& c) {
+enum class Outcome { Passed, Failed, Skipped };
+
+// One run of a case.
+Outcome RunCase(const e2e::Case& c) {
     std::printf("[ RUN  ] %s\n", c.name);
     std::fflush(stdout);
     const int failuresBefore = e2e::g_failures;
@@ -130,10 +146,15 @@ bool RunCase(const e2e::Case& c) {
     if (!c.step) ::DeleteFileW(e2e::StartupShortcutPath().c_str());
     try {
         c.body();
+    } catch (const e2e::Skipped& skipped) {
+        if (e2e::g_failures == failuresBefore) {
+            e2e::g_skipLines.push_back(std::string(c.name) + ": " + skipped.why);
+            return Outcome::Skipped;
+        }
     } catch (const std::exception& e) {
         e2e::Fail("driver", 0, std::string("exception: ") + e.what());
     }
-    return e2e::g_failures == failuresBefore;
+    return e2e::g_failures == failuresBefore ? Outcome::Passed : Outcome::Failed;
 }
 
 }  // namespace
@@ -147,6 +168,7 @@ int wmain(int argc, wchar_t** argv) {
     int passed = 0;
     int failed = 0;
     int flaky = 0;
+    int skipped = 0;
     std::vector<std::string> flakyLines;
     std::pair<int, int> shardOfShards;
     try {
@@ -166,30 +188,36 @@ int wmain(int argc, wchar_t** argv) {
         if (!selected || chosen++ % shards != shard) continue;
 
         const std::size_t linesBefore = e2e::g_failureLines.size();
+        const std::size_t skipsBefore = e2e::g_skipLines.size();
         const auto started = std::chrono::steady_clock::now();
-        bool ok = RunCase(c);
-        if (!ok) {
+        Outcome outcome = RunCase(c);
+        if (outcome == Outcome::Failed) {
             // A failed case runs once more. A pass then counts, but the case is reported as
             // flaky, with what failed the first time, so that its cause is looked for; a
             // second failure fails the case.
             std::printf("[ RETRY ] %s\n", c.name);
-            ok = RunCase(c);
-            if (ok) {
+            e2e::g_skipLines.resize(skipsBefore);
+            outcome = RunCase(c);
+            if (outcome != Outcome::Failed) {
                 ++flaky;
                 const auto firstRun = e2e::g_failureLines.begin() + static_cast<std::ptrdiff_t>(linesBefore);
                 flakyLines.insert(flakyLines.end(), firstRun, e2e::g_failureLines.end());
                 e2e::g_failureLines.erase(firstRun, e2e::g_failureLines.end());
             }
         }
-        (ok ? passed : failed)++;
+        // A part left out of a case that ran counts as skipped too.
+        if (outcome == Outcome::Passed) skipped += static_cast<int>(e2e::g_skipLines.size() - skipsBefore);
+        (outcome == Outcome::Passed ? passed : outcome == Outcome::Failed ? failed : skipped)++;
         // The time a case took, retry included, shows which ones make the suite long.
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
-        std::printf("[ %s ] %s (%.1f s)\n", ok ? " OK " : "FAIL", c.name, took.count());
+        const char* const mark = outcome == Outcome::Passed ? " OK " : outcome == Outcome::Failed ? "FAIL" : "SKIP";
+        std::printf("[ %s ] %s (%.1f s)\n", mark, c.name, took.count());
         std::fflush(stdout);
     }
     for (const std::string& line : flakyLines) std::printf("[ FLAKY ] %s\n", line.c_str());
+    for (const std::string& line : e2e::g_skipLines) std::printf("[ SKIP ] %s\n", line.c_str());
     for (const std::string& line : e2e::g_failureLines) std::printf("[ FAIL ] %s\n", line.c_str());
     std::printf("%d flaky\n", flaky);
-    std::printf("%d passed, %d failed\n", passed, failed);
+    std::printf("%d passed, %d failed, %d skipped\n", passed, failed, skipped);
     return failed == 0 ? 0 : 1;
 }

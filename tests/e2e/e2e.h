@@ -33,6 +33,14 @@ struct Registrar {
 
 // Records a failed check of the running case, with where it was made.
 void Fail(const char* file, int line, const std::string& what);
+// Ends the running case as skipped, `why` told on a line of its own: what it needs
+// cannot run on this machine.
+[[noreturn]] void Skip(const std::string& why);
+// Leaves `part` of the running case out, told and counted as skipped; the rest runs.
+void SkipPart(const std::string& part, const std::string& why);
+// Why Wine's 32-bit side cannot run on this machine (the test scripts tell it through
+// PARLOWEN_WINE32 and PARLOWEN_WINE32_WHY); empty when it can.
+std::string Wine32Missing();
 // While it lives, every failure recorded names `what` too: the round of a loop a case is in.
 class Context {
 public:

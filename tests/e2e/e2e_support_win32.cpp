@@ -5,6 +5,7 @@
 #include "win32/text_win32.h"
 
 #include <cstdio>
+#include <string_view>
 
 namespace e2e {
 
@@ -27,6 +28,14 @@ std::string Describe(const std::string& bytes) {
 }
 
 std::string Describe(long long value) { return std::to_string(value); }
+
+std::string Wine32Missing() {
+    wchar_t value[512] = L"";
+    if (::GetEnvironmentVariableW(L"PARLOWEN_WINE32", value, 512) == 0 || std::wstring_view(value) != L"no") return "";
+    value[0] = 0;
+    ::GetEnvironmentVariableW(L"PARLOWEN_WINE32_WHY", value, 512);
+    return "this machine runs no 32-bit program" + (value[0] ? ": " + Utf8(value) : std::string());
+}
 
 void PrintFigure(const char* what, double value, const char* unit) {
     std::printf("    measured: %s %.3f %s\n", what, value, unit);

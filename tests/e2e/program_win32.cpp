@@ -226,17 +226,6 @@ int HoldThreadsOf(DWORD processId) {
     return held;
 }
 
-std::vector<MessengerBuild> MessengerBuilds() {
-    const auto name = [](bool own) { return std::string((sizeof(void*) == 8) == own ? "64" : "32") + "-bit messenger"; };
-    std::vector<MessengerBuild> builds{{name(true), DriverFolder() + L"parlowen-demo-chat.exe"}};
-    wchar_t other[MAX_PATH] = L"";
-    if (::GetEnvironmentVariableW(L"PARLOWEN_OTHER_WIDTH_DEMO_CHAT", other, MAX_PATH) == 0)
-        Fail(__FILE__, __LINE__, "PARLOWEN_OTHER_WIDTH_DEMO_CHAT names no demo chat of the other width");
-    else
-        builds.push_back({name(false), other});
-    return builds;
-}
-
 unsigned PointerBytesOf(HANDLE process) {
     return parlowen::win32::ProcessPointerBytes(process).value_or(0);
 }
