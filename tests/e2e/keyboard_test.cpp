@@ -123,6 +123,9 @@ E2E_TEST(KeyboardTabGoesRoundEveryPageAndNothingTrapsIt) {
 E2E_TEST(KeyboardFocusComesBackWithTheWindow) {
     START_PROGRAM(program, main);
     BringBackFromTray(main);
+    // The keyboard comes to the log a moment after the window: a key typed before that
+    // would be followed by the wrong change of focus.
+    REQUIRE(WaitUntil([&] { return Id(Focused(main)) == IdRichEdit1; }, 3000));
     TypeAndFollow(main, VK_TAB, {VK_CONTROL});
     CHECK_EQ(Id(TypeAndFollow(main, VK_TAB)), static_cast<int>(IdCBFriend));
     for (unsigned trayCommand : {0u, unsigned{IdOpen1}}) {
