@@ -273,6 +273,14 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   # one, where the system redirects the program's registry access to the 32-bit view.
   parlowen_e2e_run(e2e-winxp 600 ENVIRONMENT "PARLOWEN_WINE_VERSION=winxp;PARLOWEN_WINE_ARCH=win32")
   parlowen_e2e_run(e2e-winxp64 600 ENVIRONMENT "PARLOWEN_WINE_VERSION=winxp64")
+  set_tests_properties(e2e-winxp e2e-winxp64 PROPERTIES LABELS xp)
+  # What only the 32-bit program shows beside the 64-bit program's whole suite, for a
+  # machine that runs it only emulated (label "32only"; the shards run these cases too):
+  # its start, its installer, and its pairings with messengers of either width.
+  parlowen_e2e_run(e2e-32only 1200 CASES MainWindowStartsMinimisedWithItsCaptionAndSize Installer*
+                                         MessengersOfEitherWidth* ChatWindowsReadsTheDemoChatInAnotherProcess
+                                         ChatWindowsTailParsesAsTheWholeTextForRandomTranscripts)
+  set_tests_properties(e2e-32only PROPERTIES LABELS 32only)
 else()
   # On a machine that runs no 32-bit program the 64-bit program runs the whole suite
   # instead, in four shards as the 32-bit one does (label "whole"; scripts/test.sh picks).

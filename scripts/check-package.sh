@@ -15,6 +15,10 @@
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/wine-env.sh"
+# --win32-prefix: only the 32-bit-only prefix's check, with the packages installed already;
+# where 32-bit Wine runs only emulated, the check runs itself so under the emulation.
+win32_only=
+[[ ${1:-} == --win32-prefix ]] && win32_only=1
 
 packages=()
 for name in parlowen_*_all parlowen64_*_amd64 parlowen32_*_i386; do
@@ -22,29 +26,31 @@ for name in parlowen_*_all parlowen64_*_amd64 parlowen32_*_i386; do
   [[ -n $package ]] || { echo "package: no $name.deb in build/" >&2; exit 1; }
   packages+=("$package")
 done
-work=$root/build/package-check
+work=$root/build/package-check${win32_only:+/win32}
 rm -rf "$work"
 mkdir -p "$work"
 
 fail() { echo "package: $*" >&2; failed=1; }
 failed=0
 
-# Debian's own checks: no lintian error or warning, a valid menu entry and AppStream file.
-for package in "${packages[@]}"; do
-  if ! lintian --fail-on error,warning --tag-display-limit 0 "$package" >"$work/lintian.log" 2>&1; then
-    grep -v 'root privileges' "$work/lintian.log" >&2
-    fail "lintian finds errors or warnings in $(basename "$package")"
-  fi
-done
-dpkg-deb -x "${packages[0]}" "$work/contents"
-desktop-file-validate "$work/contents/usr/share/applications/"*.desktop >&2 || fail "the menu entry is not valid"
-appstreamcli validate --no-net --pedantic "$work/contents/usr/share/metainfo/"*.xml >"$work/appstream.log" 2>&1 ||
-  { cat "$work/appstream.log" >&2; fail "the AppStream file is not valid"; }
+if [[ -z $win32_only ]]; then
+  # Debian's own checks: no lintian error or warning, a valid menu entry and AppStream file.
+  for package in "${packages[@]}"; do
+    if ! lintian --fail-on error,warning --tag-display-limit 0 "$package" >"$work/lintian.log" 2>&1; then
+      grep -v 'root privileges' "$work/lintian.log" >&2
+      fail "lintian finds errors or warnings in $(basename "$package")"
+    fi
+  done
+  dpkg-deb -x "${packages[0]}" "$work/contents"
+  desktop-file-validate "$work/contents/usr/share/applications/"*.desktop >&2 || fail "the menu entry is not valid"
+  appstreamcli validate --no-net --pedantic "$work/contents/usr/share/metainfo/"*.xml >"$work/appstream.log" 2>&1 ||
+    { cat "$work/appstream.log" >&2; fail "the AppStream file is not valid"; }
 
-export DEBIAN_FRONTEND=noninteractive
-apt-get install -y -qq --no-install-recommends "${packages[@]}" >"$work/install.log" 2>&1 ||
-  { cat "$work/install.log" >&2; echo "package: does not install" >&2; exit 1; }
-[[ $(command -v parlowen) == /usr/bin/parlowen ]] || fail "no /usr/bin/parlowen after installing"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get install -y -qq --no-install-recommends "${packages[@]}" >"$work/install.log" 2>&1 ||
+    { cat "$work/install.log" >&2; echo "package: does not install" >&2; exit 1; }
+  [[ $(command -v parlowen) == /usr/bin/parlowen ]] || fail "no /usr/bin/parlowen after installing"
+fi
 
 start_virtual_display
 trap 'wineserver -k 2>/dev/null; stop_private_audio_server; stop_virtual_display' EXIT
@@ -62,7 +68,7 @@ window_up() { xwininfo -root -tree | grep -q '"Parlowen2009"'; }
 # Wine shows the voice process's command line as Z:\usr\lib\parlowen\<width>\parlowen-voice.exe.so.
 voice_up() { pgrep -f "usr.lib.parlowen.$1.parlowen-voice\.exe\.so" >/dev/null; }
 wait_for_program() {
-  for _ in $(seq 1 300); do window_up && voice_up "$1" && return 0; sleep 0.1; done
+  for _ in $(seq 1 900); do window_up && voice_up "$1" && return 0; sleep 0.1; done
   window_up || fail "the installed program shows no window in a $1 prefix"
   voice_up "$1" || fail "the installed program starts no voice process from /usr/lib/parlowen/$1"
   return 1
@@ -72,28 +78,43 @@ end_wine() { wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; }
 rms() { sox -t raw -r 16000 -e signed -b 16 -c 1 "$work/speech.raw" -n stat 2>&1 | awk '/^RMS +amplitude/ {print $3}'; }
 heard() { awk -v rms="$(rms)" 'BEGIN { exit !(rms >= 0.01) }'; }
 
+# A 32-bit-only prefix runs the 32-bit program, which speaks what the messenger's chat
+# shows: the demo chat's tour sends a message as the user and one as the friend.
+check_win32_prefix() {
+  start_private_audio_server "$work/audio" "$work/speech.raw"
+  if start_parlowen_in win32 && wait_for_program win32; then
+    wine "$root/build/windows32/parlowen-demo-chat.exe" /tour >"$work/demo-chat.log" 2>/dev/null &
+    for _ in $(seq 1 1200); do grep -q 'tour done' "$work/demo-chat.log" && break; sleep 0.1; done
+    grep -q 'tour done' "$work/demo-chat.log" || fail "the 32-bit demo chat did not finish its messages"
+    for _ in $(seq 1 100); do heard && break; sleep 0.1; done
+    mkdir -p "$root/build/screenshots-package"
+    import -window root "$root/build/screenshots-package/win32-prefix.png"
+    heard && echo "package: heard in a 32-bit prefix, RMS $(rms)" ||
+      fail "nothing was heard from the installed program in a 32-bit prefix (RMS $(rms))"
+  fi
+  end_wine
+  stop_private_audio_server
+}
+if [[ -n $win32_only ]]; then
+  check_win32_prefix
+  exit $failed
+fi
+
 # A 64-bit prefix runs the 64-bit program.
 start_parlowen_in "" || fail "no 64-bit prefix to run the installed program in"
 wait_for_program win64
 end_wine
 
-# A 32-bit-only prefix runs the 32-bit program, which speaks what the messenger's chat
-# shows: the demo chat's tour sends a message as the user and one as the friend.
-start_private_audio_server "$work/audio" "$work/speech.raw"
-if [[ $PARLOWEN_WINE32 == no ]]; then
-  echo "package: skipped the 32-bit program in a 32-bit-only prefix: $PARLOWEN_WINE32_WHY"
-elif start_parlowen_in win32 && wait_for_program win32; then
-  wine "$root/build/windows32/parlowen-demo-chat.exe" /tour >"$work/demo-chat.log" 2>/dev/null &
-  for _ in $(seq 1 600); do grep -q 'tour done' "$work/demo-chat.log" && break; sleep 0.1; done
-  grep -q 'tour done' "$work/demo-chat.log" || fail "the 32-bit demo chat did not finish its messages"
-  for _ in $(seq 1 100); do heard && break; sleep 0.1; done
-  mkdir -p "$root/build/screenshots-package"
-  import -window root "$root/build/screenshots-package/win32-prefix.png"
-  heard && echo "package: heard in a 32-bit prefix, RMS $(rms)" ||
-    fail "nothing was heard from the installed program in a 32-bit prefix (RMS $(rms))"
+prefixes="a 64-bit and a 32-bit prefix"
+if [[ $PARLOWEN_WINE32 != no ]]; then
+  check_win32_prefix
+elif why=$("$root/scripts/wine32-emulation.sh" --check); then
+  prefixes+=" (emulated)"
+  "$root/scripts/wine32-emulation.sh" "$0" --win32-prefix || fail "the 32-bit prefix's check failed under emulation"
+else
+  prefixes="a 64-bit prefix"
+  echo "package: skipped the 32-bit program in a 32-bit-only prefix: $PARLOWEN_WINE32_WHY; $why"
 fi
-end_wine
-stop_private_audio_server
 
 # On a system that runs no 32-bit program (here a `wine` that answers as Debian's does
 # there), the launcher says so in a 32-bit prefix, with the way out, and runs nothing.
@@ -118,6 +139,4 @@ apt-get remove -y -qq parlowen parlowen64 >>"$work/remove.log" 2>&1 || fail "doe
 [[ ! -e /usr/bin/parlowen && ! -e /usr/lib/parlowen ]] || fail "files left after removing"
 if ((failed)); then echo "package: FAILED"; exit 1; fi
 rm -rf "$work"
-prefixes="a 64-bit and a 32-bit prefix"
-[[ $PARLOWEN_WINE32 == yes ]] || prefixes="a 64-bit prefix"
 echo "package: ok, $(cd "$root/build" && echo parlowen*_*.deb) installed, run in $prefixes and removed"

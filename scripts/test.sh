@@ -40,16 +40,30 @@ prefixes_failed=0
 tests/e2e/autostart-prefixes.sh || { prefixes_failed=1; status=1; }
 ctest --preset native 2>&1 | tee build/unit-tests.log || status=1
 if [[ $PARLOWEN_WINE32 == yes ]]; then
-  e2e_presets=("e2e" "e2e64 -LE whole")
+  e2e_presets=("e2e -LE 32only" "e2e64 -LE whole")
 else
-  # The 64-bit program runs the whole suite in 64-bit prefixes; the Windows XP prefixes
-  # show what only the 32-bit program shows (the registry view 32-bit voices are read from).
+  # The 64-bit program runs the whole suite in 64-bit prefixes. What only the 32-bit
+  # program or a 32-bit prefix shows (the Windows XP prefixes, the registry view 32-bit
+  # voices are read from, the installer, the pairings with a 32-bit messenger) runs
+  # emulated where it can, and is skipped with the reason where it cannot.
   e2e_presets=("e2e64 -L whole")
-  xp_cases=$(grep -h -c '^E2E_TEST_ON_WINDOWS_5(' tests/e2e/*.cpp | awk '{ n += $1 } END { print n }')
-  skip "the end-to-end cases for Windows XP, in a 32-bit-only and a 64-bit prefix" "$PARLOWEN_WINE32_WHY" $((2 * xp_cases))
+  if why=$(scripts/wine32-emulation.sh --check); then
+    echo "test: what only the 32-bit program or a 32-bit prefix shows runs with 32-bit Wine emulated (qemu-i386)"
+    e2e_presets+=("emulated e2e -L xp|32only" "emulated e2e64 -LE whole")
+  else
+    xp_cases=$(grep -h -c '^E2E_TEST_ON_WINDOWS_5(' tests/e2e/*.cpp | awk '{ n += $1 } END { print n }')
+    skip "the end-to-end cases for Windows XP, in a 32-bit-only and a 64-bit prefix" "$PARLOWEN_WINE32_WHY; $why" \
+      $((2 * xp_cases))
+  fi
 fi
 (e2e_status=0
- for preset in "${e2e_presets[@]}"; do ctest --preset $preset 2>&1 || e2e_status=1; done
+ for preset in "${e2e_presets[@]}"; do
+   if [[ $preset == emulated* ]]; then
+     scripts/wine32-emulation.sh ctest --preset ${preset#emulated } 2>&1 || e2e_status=1
+   else
+     ctest --preset $preset 2>&1 || e2e_status=1
+   fi
+ done
  exit $e2e_status) | tee build/e2e-tests.log || status=1
 scripts/fuzz.sh 15 2>&1 | tee build/fuzz-tests.log || status=1
 

@@ -12,8 +12,8 @@ export LANG=zh_CN.GBK LC_ALL=zh_CN.GBK
 # 32-bit loader then answers "Exec format error", and Debian's `wine` script, which takes
 # that loader whenever it is installed, fails even in 64-bit prefixes. There every `wine`
 # of these scripts goes through the 64-bit loader (scripts/wine64-only), and what needs
-# the 32-bit side is run through an emulator or skipped with the reason
-# (PARLOWEN_WINE32=no, PARLOWEN_WINE32_WHY). PARLOWEN_WINE32_LOADER names another loader
+# the 32-bit side is run through an emulator (PARLOWEN_WINE32=emulated) or skipped with the
+# reason (PARLOWEN_WINE32=no, PARLOWEN_WINE32_WHY). PARLOWEN_WINE32_LOADER names another loader
 # to ask, one that fails, to take that path on any machine.
 parlowen_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 if [[ -z ${PARLOWEN_WINE32:-} ]]; then
@@ -26,10 +26,20 @@ if [[ -z ${PARLOWEN_WINE32:-} ]]; then
   fi
   unset wine32_answer
 fi
+# Emulated (scripts/wine32-emulation.sh), the 32-bit loader runs as on a machine that
+# runs it natively, only slower.
+wine64_only=$parlowen_root/scripts/wine64-only
 if [[ $PARLOWEN_WINE32 == no ]]; then
   export WINELOADER=/usr/lib/wine/wine64
-  [[ :$PATH: == *:$parlowen_root/scripts/wine64-only:* ]] || export PATH=$parlowen_root/scripts/wine64-only:$PATH
+  [[ :$PATH: == *:$wine64_only:* ]] || export PATH=$wine64_only:$PATH
+elif [[ :$PATH: == *:$wine64_only:* ]]; then
+  PATH=:$PATH:
+  PATH=${PATH//:$wine64_only:/:}
+  PATH=${PATH#:}
+  export PATH=${PATH%:}
+  unset WINELOADER
 fi
+unset wine64_only
 
 # Prints, once at the start of a command, that 32-bit Wine cannot run here; $1 names the
 # command.
