@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # What following a chat costs, under Wine: for each pairing of program and messenger
-# widths (PAIRINGS, default "32:32 32:64 64:32 64:64", program first) and each history
+# widths (PAIRINGS, default "32:32 32:64 64:32 64:64", program first; 64:64 where no
+# 32-bit program runs) and each history
 # size (bytes; default 10 KB, 1 MB and 10 MB) a stand-in messenger holding that much
 # history runs in its own process
 # with its chat window in front, parlowen.exe follows it, and after a warm-up this prints
@@ -64,8 +65,13 @@ wineserver_pid() {
 
 percent() { awk -v t="$1" -v hz="$(getconf CLK_TCK)" -v s="$measured" 'BEGIN { printf "%.2f", 100 * t / hz / s }'; }
 
+pairings=${PAIRINGS:-32:32 32:64 64:32 64:64}
+if [[ $PARLOWEN_WINE32 == no && -z ${PAIRINGS:-} ]]; then
+  echo "bench: 64:64 only: $PARLOWEN_WINE32_WHY"
+  pairings=64:64
+fi
 printf '%-8s %-6s %-10s %10s %10s %11s %8s   %s\n' widths chats history program messenger wineserver total "GUI thread"
-for pairing in ${PAIRINGS:-32:32 32:64 64:32 64:64}; do
+for pairing in $pairings; do
 for size in "$@"; do
   program_exe=${PROGRAM:-$(tree "${pairing%:*}")/parlowen.exe}
   messenger_exe=$(tree "${pairing#*:}")/parlowen-stand-in-messenger.exe
@@ -83,7 +89,17 @@ for size in "$@"; do
   ready=$WINEPREFIX/messenger-ready
   wine "$messenger_exe" "$size" --tell-ready "${every[@]}" >"$ready" 2>/dev/null &
   messenger=$!
-  until grep -q ready "$ready" 2>/dev/null; do sleep 1; done
+  # A messenger or program that does not start ends the run with the reason, not a wait.
+  for _ in $(seq 120); do
+    grep -q ready "$ready" 2>/dev/null && break
+    kill -0 "$messenger" 2>/dev/null && kill -0 "$program" 2>/dev/null || break
+    sleep 1
+  done
+  if ! grep -q ready "$ready" 2>/dev/null; then
+    kill -0 "$program" 2>/dev/null || { echo "bench: $program_exe ended before the messenger was ready" >&2; exit 1; }
+    echo "bench: $messenger_exe did not tell it was ready within 2 minutes" >&2
+    exit 1
+  fi
   sleep "$warm_up"
 
   server=$(wineserver_pid)
