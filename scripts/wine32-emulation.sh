@@ -43,7 +43,7 @@ install_qemu() {
   grep -rqs '^[^#]*bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/ ||
     echo "deb http://deb.debian.org/debian bookworm-backports main" >"$list"
   log=$(mktemp -t parlowen-qemu.XXXXXX)
-  echo "wine32-emulation: installing qemu-user from bookworm-backports (a minute)"
+  echo "wine32-emulation: installing qemu-user from bookworm-backports (a minute)" >&2
   if ! { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
     qemu-user/bookworm-backports; } >"$log" 2>&1; then
     tail -n 5 "$log" >&2
