@@ -357,13 +357,14 @@ bool ChatWindowsWin32::WatchedHistoryChanged() {
         if (!::IsWindow(watched_)) watched_ = nullptr;  // the chat closed: the next reads find what is left
         return false;
     }
-    if (*length == *watchedLength_) {
-        if (const auto followed = tails_.find(watched_); followed != tails_.end()) {
-            followed->second.lengthWatched = length;
-            followed->second.watchedAt = ::GetTickCount();
-        }
-        return false;
+    // The length just seen is what the read it may bring starts from: a length found
+    // unchanged a moment before the change would have that read find nothing new, and the
+    // message wait for the next look.
+    if (const auto followed = tails_.find(watched_); followed != tails_.end()) {
+        followed->second.lengthWatched = length;
+        followed->second.watchedAt = ::GetTickCount();
     }
+    if (*length == *watchedLength_) return false;
     watchedLength_ = length;
     return true;
 }

@@ -121,8 +121,8 @@ private:
         HistoryTailReader tail;
         int quickLooks = 0;  // length-only looks since the last whole cheap test
         DWORD processId = 0;  // the messenger's
-        // The length the watch last found unchanged, and when (GetTickCount): the look of
-        // the next read, when made a moment before it.
+        // The length the watch last found, and when (GetTickCount): the look of the next
+        // read, when made a moment before it.
         std::optional<long> lengthWatched;
         DWORD watchedAt = 0;
     };
