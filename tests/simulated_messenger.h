@@ -9,9 +9,10 @@
 //
 // It plays the capture following the chat window last in front alone, or following
 // every chat window open (`everyChat`): then the windows are read in rounds, in any
-// order, messages may come in one window while another of the round is read, and a
-// window first seen behind the others gives nothing it held when the capture first read
-// it.
+// order, messages may come in one window while another of the round is read, a window
+// seen behind the others at the capture's first look gives nothing it held when the
+// capture first read it, and one the messenger opens behind them later (for a message,
+// its older history above it) gives what was written since it opened.
 #pragma once
 
 #include "capture/capture_tick.h"
@@ -77,6 +78,7 @@ struct SimulationKnobs {
     int upheaval = 6;       // steps that clear, replace, retitle, close or reopen a window
     int numberedGroups = 0;  // groups whose header lines write a number after each name
     int hugeOneIn = 0;       // one message in this many carries 300 KB (0: none)
+    int popUps = 0;          // steps in which the messenger opens a new chat's window for a message
     bool everyChat = false;  // every open chat window is followed, not only the one in front
 };
 
@@ -105,7 +107,8 @@ struct ServedRead {
 class CaptureUnderTest {
 public:
     virtual ~CaptureUnderTest() = default;
-    virtual void Track(WindowFinder& find, std::uintptr_t handle, const std::string& title, bool everyChat) = 0;
+    virtual void Track(WindowFinder& find, std::uintptr_t handle, const std::string& title, bool everyChat,
+                       capture::LocalTime now) = 0;
     virtual std::vector<ServedRead> Read(WindowFinder& find, capture::CaptureOutput& output,
                                          std::chrono::steady_clock::time_point now, bool everyChat, bool frontOnly) = 0;
     virtual std::vector<std::string> UserNames() const = 0;
@@ -159,6 +162,7 @@ private:
     struct Message {
         std::vector<std::string> lines;  // its header line, then its body's
         std::string header, body;        // as the log must show them
+        long long seconds = 0;           // when it was written, as its header tells
         chat::Role sender{};
         std::string number;  // a member's, where the header line writes one
         bool blank = false;
@@ -315,6 +319,11 @@ private:
         return text;
     }
     long long Seconds() const { return 2 * 86400 + startSeconds_ + clockMs_ / 1000 - backdate_; }
+    // The user's clock, which the messenger's header lines show.
+    capture::LocalTime Now() const {
+        const long long seconds = Seconds();
+        return {1, 6 + int(seconds / 86400 % 20), int(seconds % 86400)};
+    }
 
     // Whether `line` is written like a header line of `chat`: a name, maybe a date (a
     // messenger may date only the headers of other days) and a time in the chat's clock
@@ -373,7 +382,8 @@ private:
     int Arrive(Window& w, bool headerOnly) {
         const std::size_t speaker = Between(0, int(w.chat.speakers.size()) - 1);
         Message m;
-        m.header = w.chat.speakers[speaker] + " " + Clock(w.chat, Seconds());
+        m.seconds = Seconds();
+        m.header = w.chat.speakers[speaker] + " " + Clock(w.chat, m.seconds);
         m.lines = {m.header};
         m.sender = ExpectedSender(w.chat, speaker);
         if (m.sender == chat::Role::Member) m.number = w.chat.numbers[speaker];
@@ -445,10 +455,31 @@ private:
             if (owned.get() == &old) owned.reset();
     }
 
+    // The messenger opens a one-to-one chat's window for a message, behind the others:
+    // the chat's older history above the message, and now and then another after it.
+    void PopUp() {
+        const std::string name = "friend" + std::to_string(++poppedUp_);
+        Chat chat{Gbk("与 ") + name + Gbk(" 交谈中"), false, !Chance(25), Chance(15), Chance(50), {user_, name},
+                  Chance(40) ? std::size_t(Between(20, 120)) : 0, Chance(30) ? "\r" : "\r\n"};
+        chat.id = 1000 + poppedUp_;
+        // The user closes the chats opened so, but for the last few.
+        for (Window* o : Windows(true))
+            if (o->chat.id >= 1000 && o->chat.id <= 1000 + poppedUp_ - 4) {
+                o->open = false;
+                if (front_ == o) front_ = nullptr;
+            }
+        Window& w = Adopt(chat, {});
+        backdate_ = Between(3600, 20 * 3600);
+        for (int i = Between(0, 5); i > 0; --i) Arrive(w, false);
+        backdate_ = 0;
+        for (int i = Between(1, 3); i > 0; --i) Arrive(w, false);
+    }
+
     // ---- The user and the messenger, step by step ------------------------------------
 
     void Step() {
         clockMs_ += Between(0, 1200);
+        if (knobs_.popUps && Chance(knobs_.popUps)) return PopUp();
         const std::vector<Window*> open = Windows(true), closed = Windows(false);
         const int what = Between(1, 100);
         if (what <= 58) {  // mostly in the chat in front; now and then in another, or one closed
@@ -508,32 +539,42 @@ private:
     // tracking tick sees it.
     void Switch(Window* w) {
         front_ = w;
-        capture_.Track(*this, w ? w->handle : kNotepad, w ? w->title : Gbk("记事本"), knobs_.everyChat);
+        capture_.Track(*this, w ? w->handle : kNotepad, w ? w->title : Gbk("记事本"), knobs_.everyChat, Now());
         Tracked(w);
     }
 
-    // What the tracking tick makes of the windows, for the rule of a chat window first
-    // seen behind the others. A window whose title is a chat's becomes the chat in front;
-    // one met there for the first time takes the memory of its chat's window closed
-    // before it. Following every chat, the windows are looked through on the first tick
-    // and every kTicksBetweenLooks after it, and those not met before are met behind.
+    // What the tracking tick makes of the windows, for the rules of a chat window first
+    // seen behind the others. A window whose title is a chat's becomes the chat in front.
+    // Following every chat, the windows are looked through on the first tick and every
+    // kTicksBetweenLooks after it: those not met before are met behind, at the first look
+    // as there before the capture looked, later as opened since. A window met in front, or
+    // behind after the first look, takes the memory of its chat's window closed before it.
     void Tracked(Window* w) {
         if (w && w->title != notice_) {
             chatInFront_ = w->handle;
             met_.insert(w->handle);
         }
-        if (chatInFront_ && !known_.contains(chatInFront_)) {
-            const auto chat = chatOf_.find(chatInFront_);
-            for (const auto& [handle, id] : chatOf_)
-                if (chat != chatOf_.end() && id == chat->second && known_.contains(handle) && !IsOpen(handle)) {
-                    Moved(handle, chatInFront_);
-                    break;
-                }
-        }
+        if (chatInFront_) TakeClosedNamesake(chatInFront_);
         if (!knobs_.everyChat || ticks_++ % capture::ChatTracking::kTicksBetweenLooks != 0) return;
-        for (Window* o : Windows(true))
-            if (o->handle != chatInFront_ && o->title != notice_ && met_.insert(o->handle).second)
+        const bool first = !looked_;
+        looked_ = true;
+        for (Window* o : Windows(true)) {
+            if (o->handle == chatInFront_ || o->title == notice_ || !met_.insert(o->handle).second) continue;
+            if (first)
                 metBehind_.insert(o->handle);
+            else if (!TakeClosedNamesake(o->handle))
+                appeared_[o->handle] = Seconds();
+        }
+    }
+    bool TakeClosedNamesake(std::uintptr_t handle) {
+        if (known_.contains(handle)) return false;
+        const auto chat = chatOf_.find(handle);
+        for (const auto& [closed, id] : chatOf_)
+            if (chat != chatOf_.end() && id == chat->second && known_.contains(closed) && !IsOpen(closed)) {
+                Moved(closed, handle);
+                return true;
+            }
+        return false;
     }
     // The capture's memory of the chat in window `from` (closed) goes to `to`, a window of
     // the same chat it has no memory of.
@@ -620,9 +661,14 @@ private:
     // after a history was cleared or replaced, those before the last may go either way,
     // as may a last message whose header the capture has just handled (it may be that
     // message shown again), also when its body comes only at a later read. The first
-    // read of a window first seen behind the others gives nothing: what it held was said
-    // before the capture looked, and only what comes after is due.
-    void Settle(Memory& memory, const std::vector<int>& seen, bool firstBehind) {
+    // read of a window seen behind the others at the first look gives nothing: what it
+    // held was said before the capture looked, and only what comes after is due. That of
+    // a window opened behind them later gives the messages written since a little before
+    // it was met (`appearedAt`): those from two minutes before are due, those from four
+    // minutes before or earlier, or of another date where the chat shows dates, are not,
+    // and those between may go either way.
+    void Settle(Memory& memory, const std::vector<int>& seen, bool firstBehind, const Chat& chat,
+                std::optional<long long> appearedAt) {
         const int last = seen.back();
         const bool placeLost = !memory.fresh && std::find(seen.begin(), seen.end(), memory.anchor) == seen.end();
         const bool onlyLast = memory.fresh || placeLost;
@@ -631,6 +677,11 @@ private:
             if (m.state != State::Unsettled || id == partial_) continue;
             if (m.blank || firstBehind)
                 m.state = State::Passed;
+            else if (appearedAt)
+                m.state = m.seconds < *appearedAt - 240 ? State::Passed
+                          : m.seconds >= *appearedAt - 120 && (!chat.dated || m.seconds / 86400 == *appearedAt / 86400)
+                              ? State::Due
+                              : State::Optional;
             else if (onlyLast && id != last)
                 m.state = placeLost || id >= memory.newFrom ? State::Optional : State::Passed;
             else if ((onlyLast || id == memory.waitedAfresh) && (m.header == lastLogged_ || m.header == memory.lastHeader))
@@ -668,13 +719,17 @@ private:
                 Moved(read.requested, read.handle);
                 if (chatInFront_ == read.requested) chatInFront_ = read.handle;
             }
-            const bool firstBehind = !known_.contains(read.handle) && metBehind_.contains(read.requested);
+            const bool unknown = !known_.contains(read.handle);
+            const bool firstBehind = unknown && metBehind_.contains(read.requested);
+            std::optional<long long> appearedAt;
+            if (const auto appeared = appeared_.find(read.requested); unknown && appeared != appeared_.end())
+                appearedAt = appeared->second;
             known_.insert(read.handle);
             const std::optional<std::vector<int>> seen = Seen(*w, read.history);
             if (!seen) ++counts_.unmatched;
             round.push_back({w, seen.value_or(std::vector<int>{})});
             if (!round.back().ids.empty())
-                Settle(w->memory, round.back().ids, firstBehind);
+                Settle(w->memory, round.back().ids, firstBehind, w->chat, appearedAt);
             else if (firstBehind)
                 w->memory.fresh = true;  // the capture knows no place there yet
         }
@@ -712,7 +767,20 @@ private:
                                             : step == 3 ? !m.handled
                                                         : true;
                         const bool voice = round.size() == 1 || pass % 2 == 1 || RightSpeaker(m, e, r.w->chat.group);
-                        if (wanted && voice && same(candidate(i))) id = candidate(i), in = &r, r.from += i < inRead ? i + 1 : 0;
+                        if (!wanted || !voice || !same(candidate(i))) continue;
+                        // Of messages alike in header and text, the first that may be
+                        // handled: the log cannot tell them apart, nor which of them was
+                        // the one due.
+                        std::size_t first = i;
+                        for (std::size_t k = 0; k < i && step <= 1 && first == i; ++k) {
+                            Message& alike = messages_[candidate(k)];
+                            if (!alike.handled && (alike.state == State::Due || alike.state == State::Optional) &&
+                                candidate(k) > r.w->memory.lastMatched && same(candidate(k))) {
+                                first = k;
+                                std::swap(alike.state, messages_[candidate(i)].state);
+                            }
+                        }
+                        id = candidate(first), in = &r, r.from += first < inRead ? first + 1 : 0;
                     }
                 }
             if (id >= 0) {
@@ -804,10 +872,14 @@ private:
     int partial_ = -1;  // of the read judged: the last message seen, its body not all shown yet
     SimulationCounts counts_;
     // What the capture must know: the windows (by handle) it keeps a memory of, those the
-    // tracking has met and met behind the others first, the chat in front, the chat each
-    // window shows, and whether the user's name is known.
+    // tracking has met, met behind the others at its first look, and met behind them
+    // later (and when), the chat in front, the chat each window shows, and whether the
+    // user's name is known.
     const std::string notice_ = Gbk("消息提醒");  // a title that marks no chat
     std::set<std::uintptr_t> known_, met_, metBehind_;
+    std::map<std::uintptr_t, long long> appeared_;
+    bool looked_ = false;
+    int poppedUp_ = 0;
     std::uintptr_t chatInFront_ = 0;
     std::map<std::uintptr_t, int> chatOf_;
     long ticks_ = 0;
@@ -823,14 +895,15 @@ public:
     // As the platform: looks that ask for the length alone between whole cheap tests.
     static constexpr int kQuickLooksBetweenTests = 4;
 
-    void Track(WindowFinder& find, std::uintptr_t handle, const std::string& title, bool everyChat) override {
+    void Track(WindowFinder& find, std::uintptr_t handle, const std::string& title, bool everyChat,
+               capture::LocalTime now) override {
         windows_.exists = [&find](std::uintptr_t window) { return find.Find(window, {}).first == window; };
         windows_.foregroundHandle = handle;
         windows_.foregroundTitle = title;
         windows_.chats.clear();
         if (everyChat)
             for (const capture::TitledWindow& window : find.TopLevel()) windows_.chats[window.handle] = {window.title, {}};
-        capture_.TrackChats(windows_, everyChat);
+        capture_.TrackChats(windows_, everyChat, now);
     }
     std::vector<ServedRead> Read(WindowFinder& find, capture::CaptureOutput& output,
                                  std::chrono::steady_clock::time_point now, bool everyChat, bool frontOnly) override {

@@ -1,9 +1,11 @@
 #include "capture/capture_tick.h"
 
+#include "capture/window_keyed.h"
 #include "chat/member_number.h"
 #include "text/gbk.h"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 namespace parlowen::capture {
@@ -23,6 +25,20 @@ std::optional<std::string> SpokenText(bool readMessage, bool readName, std::stri
     return std::nullopt;
 }
 
+// The first of the last messages written since `opened`, a little before it: where the
+// new messages of a window that opened behind others start; past the end when none is.
+// A line of a new message written like an older header line reads as a message of its
+// own: one older message alone among new ones is taken as a part of them.
+std::size_t FirstWrittenSince(const std::vector<ChatMessage>& messages, LocalTime opened) {
+    const auto isNew = [&](std::size_t i) {
+        const std::optional<HeaderShape> shape = HeaderShapeOf(messages[i].header);
+        return shape && WrittenSince(*shape, opened, CaptureTick::kNewBeforeOpening);
+    };
+    std::size_t first = messages.size();
+    while (first > 0 && (isNew(first - 1) || (first > 1 && isNew(first - 2)))) --first;
+    return first;
+}
+
 }  // namespace
 
 HeaderRule CaptureTick::RuleFor(const ChatWindowRef& window, const ChatMemory* chat) const {
@@ -32,7 +48,8 @@ HeaderRule CaptureTick::RuleFor(const ChatWindowRef& window, const ChatMemory* c
 ReadRequest CaptureTick::RequestFor(const ChatWindowRef& window) const {
     const auto known = chats_.find(window.handle);
     const ChatMemory* chat = known == chats_.end() ? nullptr : &known->second;
-    return {chat ? chat->Position() : std::nullopt, RuleFor(window, chat), chat && chat->LooksEverywhere(),
+    const bool opened = !chat && window.firstSight == FirstSight::Appeared;
+    return {chat ? chat->Position() : std::nullopt, RuleFor(window, chat), opened || (chat && chat->LooksEverywhere()),
             chat && chat->Waiting()};
 }
 
@@ -45,18 +62,21 @@ std::vector<ChatMessage> CaptureTick::TakeNew(const ChatWindowRef& window, const
     // Nothing has changed since the last read, which was handled.
     if (!read.changed && !chat.Waiting() && !chat.LooksEverywhere()) return {};
     const HeaderRule rule = RuleFor(window, &chat);
+    const bool opened = firstRead && window.firstSight == FirstSight::Appeared;
     const auto parseFrom = [&](bool searchBack) {
         return ParseTranscript(read.text, read.start, rule, chat.ParseFrom(read.text, read.start, searchBack),
-                               chat.ParseLimit(), read.end);
+                               opened ? std::numeric_limits<std::size_t>::max() : chat.ParseLimit(), read.end);
     };
     // Mostly the last message settled stands where it stood; only where it does not is
     // the text before it looked through.
     Transcript parsed = parseFrom(false);
     if (chat.Position() && !chat.Finds(parsed)) parsed = parseFrom(true);
     if (!window.group) LearnUserNames(parsed.newUserNames);
-    const std::vector<const ChatMessage*> settled = chat.Settle(parsed, lastHeaderSeen_, now, read.start == 0);
-    // What a window held when it was first seen behind others was said before the program looked.
-    if (firstRead && window.seenBehind) return {};
+    std::optional<std::size_t> newFrom;
+    if (opened) newFrom = FirstWrittenSince(parsed.messages, window.appeared);
+    const std::vector<const ChatMessage*> settled = chat.Settle(parsed, lastHeaderSeen_, now, read.start == 0, newFrom);
+    // What a window held when the capture first looked behind the others was said before.
+    if (firstRead && window.firstSight == FirstSight::BehindAtStart) return {};
     std::vector<ChatMessage> messages;
     for (const ChatMessage* message : settled) messages.push_back(*message);
     return messages;
@@ -81,16 +101,15 @@ void CaptureTick::SetUserNames(const std::vector<std::string>& names) {
 }
 
 void CaptureTick::Reopened(std::uintptr_t from, std::uintptr_t to) {
-    const auto old = chats_.find(from);
-    if (old == chats_.end() || chats_.contains(to)) return;
-    chats_.emplace(to, std::move(old->second));
-    chats_.erase(old);
-    lastRead_[to] = lastRead_[from];
-    lastRead_.erase(from);
+    if (!chats_.contains(from) || chats_.contains(to)) return;
+    MoveToWindow(chats_, from, to);
+    MoveToWindow(lastRead_, from, to);
+    MoveToWindow(lastMemberNamed_, from, to);
+    if (lastChatHeard_ == from) lastChatHeard_ = to;
 }
 
-void CaptureTick::AdoptClosedNamesake(const ChatWindowRef& window, ChatWindows& windows) {
-    if (window.handle == 0 || chats_.contains(window.handle)) return;
+std::optional<std::uintptr_t> CaptureTick::ClosedNamesake(const ChatWindowRef& window, ChatWindows& windows) const {
+    if (window.handle == 0 || chats_.contains(window.handle)) return std::nullopt;
     // Of the chats of that title that were closed, the one read last is this one's latest.
     const auto readAt = [&](std::uintptr_t handle) {
         const auto read = lastRead_.find(handle);
@@ -100,7 +119,7 @@ void CaptureTick::AdoptClosedNamesake(const ChatWindowRef& window, ChatWindows& 
     for (const auto& [handle, chat] : chats_)
         if (chat.MayBeReadUnder(window.title) && !windows.Exists(handle) && (!closed || readAt(handle) > readAt(*closed)))
             closed = handle;
-    if (closed) Reopened(*closed, window.handle);
+    return closed;
 }
 
 chat::Speaker CaptureTick::SpeakerOf(const ChatWindowRef& window, const ChatMessage& message) const {

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,16 +66,21 @@ public:
     }
     // The same in two steps, so that the messages of several windows read at once are
     // handled in the order they came: the messages new in `read`, settled, and their
-    // handling. A window first seen behind others gives nothing from its first read.
+    // handling. A window seen behind others when the capture first looked there gives
+    // nothing from its first read, one that opened behind them later the last messages
+    // written since a little before it opened (kNewBeforeOpening).
     std::vector<ChatMessage> TakeNew(const ChatWindowRef& window, const TailRead& read, Clock::time_point now);
     void HandleMessages(const ChatWindowRef& window, const std::vector<ChatMessage>& messages, CaptureOutput& output);
+    // The messenger shows a chat's older history above the messages that opened its
+    // window: those timed this long before the window was seen, or later, are new.
+    static constexpr int kNewBeforeOpening = 3 * 60;
 
     // The window `from` was gone and `to`, of the same title, was read in its place:
     // the chat was closed and opened again, and keeps its place.
     void Reopened(std::uintptr_t from, std::uintptr_t to);
-    // `window`, met for the first time, is a chat closed and opened again when a window
-    // read under its title no longer exists: it takes that window's place.
-    void AdoptClosedNamesake(const ChatWindowRef& window, ChatWindows& windows);
+    // The window read last of those read under `window`'s title that no longer exist,
+    // when `window` is new to the capture: the chat closed, whose place it is to take.
+    std::optional<std::uintptr_t> ClosedNamesake(const ChatWindowRef& window, ChatWindows& windows) const;
 
     // The header line of the last message handled; empty until one has been.
     const std::string& LastHeaderSeen() const noexcept { return lastHeaderSeen_; }

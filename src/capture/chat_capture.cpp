@@ -1,9 +1,28 @@
 #include "capture/chat_capture.h"
 
+#include "capture/window_keyed.h"
+
 #include <algorithm>
 #include <limits>
 
 namespace parlowen::capture {
+
+void ChatCapture::TrackChats(ChatWindows& windows, bool everyChat, LocalTime now) {
+    tracking_.Timer3Tick(windows, everyChat, now);
+    AdoptClosedNamesake(tracking_.CurrentChat(), windows);
+    for (const ChatWindowRef& chat : tracking_.MetBehind()) AdoptClosedNamesake(chat, windows);
+}
+
+void ChatCapture::AdoptClosedNamesake(const ChatWindowRef& window, ChatWindows& windows) {
+    if (const std::optional<std::uintptr_t> closed = tick_.ClosedNamesake(window, windows))
+        Reopened(*closed, window.handle);
+}
+
+void ChatCapture::Reopened(std::uintptr_t from, std::uintptr_t to) {
+    tick_.Reopened(from, to);
+    tracking_.Reopened(from, to);
+    MoveToWindow(lastMessage_, from, to);
+}
 
 std::optional<ChatRead> ChatCapture::NextRead() const {
     const ChatWindowRef& window = tracking_.CurrentChat();
@@ -42,10 +61,7 @@ void ChatCapture::HandleReads(const std::vector<WindowRead>& reads, CaptureOutpu
     std::vector<Arrived> arrived;
     for (const WindowRead& read : reads) {
         if (read.read.handle == 0) continue;
-        if (read.read.handle != read.requested.handle) {
-            tick_.Reopened(read.requested.handle, read.read.handle);
-            tracking_.Reopened(read.requested.handle, read.read.handle);
-        }
+        if (read.read.handle != read.requested.handle) Reopened(read.requested.handle, read.read.handle);
         std::vector<ChatMessage> messages = tick_.TakeNew(read.read, read.history, now);
         if (messages.empty()) continue;
         lastMessage_[read.read.handle] = now;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "capture/capture_tick.h"
+#include "capture/chat_reads.h"
 #include "capture/chat_tracking.h"
 #include "capture/chat_windows.h"
 #include "capture/history_tail.h"
@@ -16,31 +17,16 @@
 
 namespace parlowen::capture {
 
-// What to read next: the followed window, and how far back.
-struct ChatRead {
-    ChatWindowRef window;
-    ReadRequest request;
-};
-
-// What a read gave: the window asked for, the window read (another handle when the one
-// asked for was gone; handle 0 when none was found), and its history.
-struct WindowRead {
-    ChatWindowRef requested;
-    ChatWindowRef read;
-    TailRead history;
-};
-
 class ChatCapture {
 public:
     using Clock = CaptureTick::Clock;
     static constexpr std::chrono::milliseconds kBodyWait = ChatMemory::kBodyWait;
 
     // The tracking tick (Timer3Timer): follows the chat window the user brings to the
-    // front, and with `everyChat` the other chat windows open behind it.
-    void TrackChats(ChatWindows& windows, bool everyChat = false) {
-        tracking_.Timer3Tick(windows, everyChat);
-        tick_.AdoptClosedNamesake(tracking_.CurrentChat(), windows);
-    }
+    // front, and with `everyChat` the other chat windows open behind it; `now` is the
+    // user's clock. A chat closed and opened again, in front or behind, goes on from
+    // where its closed window was.
+    void TrackChats(ChatWindows& windows, bool everyChat = false, LocalTime now = {});
     const ChatWindowRef& CurrentChat() const noexcept { return tracking_.CurrentChat(); }
     const std::vector<ChatWindowRef>& ChatsBehind() const noexcept { return tracking_.ChatsBehind(); }
     // The capture tick (Timer2Timer) asks for this read of the chat last in front;
@@ -63,6 +49,10 @@ public:
     CaptureTick& tick() noexcept { return tick_; }
 
 private:
+    // `to` is the window of the chat that was in `from`.
+    void Reopened(std::uintptr_t from, std::uintptr_t to);
+    void AdoptClosedNamesake(const ChatWindowRef& window, ChatWindows& windows);
+
     ChatTracking tracking_;
     CaptureTick tick_;
     // When each chat behind last gave a message, and whether the quiet ones were passed

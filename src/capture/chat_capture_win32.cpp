@@ -6,6 +6,13 @@ void ChatCaptureWin32::Connect(HWND notify, UINT readMessage, UINT changedMessag
     reader_ = std::make_unique<HistoryReaderWin32>(notify, readMessage, changedMessage);
 }
 
+void ChatCaptureWin32::TrackChats(bool everyChat) {
+    SYSTEMTIME local{};
+    ::GetLocalTime(&local);
+    capture_.TrackChats(foreground_, everyChat,
+                        {local.wMonth, local.wDay, (local.wHour * 60 + local.wMinute) * 60 + local.wSecond});
+}
+
 void ChatCaptureWin32::StartRead(bool frontOnly) {
     if (!reader_) return;
     if (!frontOnly) return reader_->Start(capture_.NextReads(ChatCapture::Clock::now()));

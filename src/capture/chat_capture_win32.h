@@ -29,7 +29,7 @@ public:
 
     // The tracking tick (Timer3Timer): follows the chat window the user brings to the
     // front, and with `everyChat` those open behind it.
-    void TrackChats(bool everyChat) { capture_.TrackChats(foreground_, everyChat); }
+    void TrackChats(bool everyChat);
     // The capture tick (Timer2Timer): starts reading the followed windows' histories;
     // with `frontOnly`, the chat last in front alone (its history was seen to change).
     // Nothing is read while no chat window has been seen.

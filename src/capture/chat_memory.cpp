@@ -80,7 +80,8 @@ std::optional<std::size_t> ChatMemory::Find(const Place& place, const std::vecto
 }
 
 std::vector<const ChatMessage*> ChatMemory::Settle(const Transcript& parsed, std::string_view lastHeaderSeen,
-                                                   Clock::time_point now, bool wholeHistory) {
+                                                   Clock::time_point now, bool wholeHistory,
+                                                   std::optional<std::size_t> newFrom) {
     if (parsed.clockSettled && clock_ == ClockStyle::Unknown) clock_ = parsed.clock;
     const std::vector<ChatMessage>& messages = parsed.messages;
     std::size_t first = messages.size();
@@ -101,7 +102,9 @@ std::vector<const ChatMessage*> ChatMemory::Settle(const Transcript& parsed, std
         // The place was not known when the message waited (a window first seen, a
         // history cleared): it and all after it are new.
         first = *waited;
-    } else if (!messages.empty() && !AlreadyHandled(messages.back(), lastHeaderSeen)) {
+    } else if (newFrom && *newFrom < messages.size()) {
+        first = *newFrom;
+    } else if (!messages.empty() && !newFrom && !AlreadyHandled(messages.back(), lastHeaderSeen)) {
         first = messages.size() - 1;
     } else if (!messages.empty()) {
         // The message handled last, shown again after the history was cleared, or in a

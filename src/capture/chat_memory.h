@@ -77,9 +77,12 @@ public:
     // kBodyWait from `now`; any other without one is passed over. Returns those with a
     // body, which are to be handled, and remembers the last one settled.
     // `wholeHistory`: the read reached the history's start, so a place not found in it
-    // is gone; else the next read looks everywhere first.
+    // is gone; else the next read looks everywhere first. `newFrom`: where no place is
+    // known yet, the first of the messages that are new (those written since a window
+    // opened behind others), instead of the last one alone.
     std::vector<const ChatMessage*> Settle(const Transcript& parsed, std::string_view lastHeaderSeen,
-                                           Clock::time_point now, bool wholeHistory);
+                                           Clock::time_point now, bool wholeHistory,
+                                           std::optional<std::size_t> newFrom = std::nullopt);
 
 private:
     // A message as it is found again: its header and the start of its body, which may

@@ -72,8 +72,12 @@ std::optional<ChatWindowRef> ChatTracking::AsChatWindow(ChatWindows& windows, Ti
     const std::u16string unicode = windows.AnsiToUnicode(title);
     if (!HoldsAny(unicode, kTitleMarkers)) return std::nullopt;
     std::string name = windows.UnicodeToAnsi(ChatName(unicode));
-    return ChatWindowRef{window.handle, std::move(title), HoldsAny(unicode, kGroupMarkers), std::move(name),
-                         seenBehind_.contains(window.handle)};
+    ChatWindowRef chat{window.handle, std::move(title), HoldsAny(unicode, kGroupMarkers), std::move(name)};
+    if (const auto met = met_.find(window.handle); met != met_.end()) {
+        chat.firstSight = met->second.how;
+        chat.appeared = met->second.when;
+    }
+    return chat;
 }
 
 void ChatTracking::Reopened(std::uintptr_t from, std::uintptr_t to) {
@@ -81,18 +85,20 @@ void ChatTracking::Reopened(std::uintptr_t from, std::uintptr_t to) {
     // A chat behind may close and open again more than once between two looks.
     for (ChatWindowRef& chat : behind_)
         if (chat.handle == from) chat.handle = to;
-    met_.insert(to);
+    met_.try_emplace(to, Sighting{FirstSight::InFront, {}});
 }
 
-void ChatTracking::Timer3Tick(ChatWindows& windows, bool everyChat) {
+void ChatTracking::Timer3Tick(ChatWindows& windows, bool everyChat, LocalTime now) {
     ChatWindowRef before = current_;
+    metBehind_.clear();
     if (std::optional<ChatWindowRef> front = AsChatWindow(windows, windows.Foreground())) {
         current_ = std::move(*front);
-        met_.insert(current_.handle);
+        met_.try_emplace(current_.handle, Sighting{FirstSight::InFront, {}});
     }
     if (!everyChat) {
         behind_.clear();
         ticksSinceLook_ = kTicksBetweenLooks;
+        lookedBehind_ = false;
         return;
     }
     // Between looks, the chat that was in front goes on behind the one there now.
@@ -101,15 +107,29 @@ void ChatTracking::Timer3Tick(ChatWindows& windows, bool everyChat) {
     if (++ticksSinceLook_ < kTicksBetweenLooks) return;
     ticksSinceLook_ = 0;
     behind_.clear();
+    // The windows open at the first look were there before the capture looked; any met
+    // later opened since.
+    const Sighting behind{lookedBehind_ ? FirstSight::Appeared : FirstSight::BehindAtStart, now};
+    lookedBehind_ = true;
+    // How a window was met is kept while it is open, whatever its title says meanwhile.
+    std::map<std::uintptr_t, Sighting> stillOpen;
+    const auto keep = [&](std::uintptr_t handle) {
+        if (const auto met = met_.find(handle); met != met_.end()) stillOpen.insert(*met);
+    };
+    keep(current_.handle);
     for (TitledWindow& window : windows.TopLevelWindows()) {
         if (window.handle == current_.handle) continue;
+        keep(window.handle);
         std::optional<ChatWindowRef> chat = AsChatWindow(windows, std::move(window));
         if (!chat) continue;
-        // A window met behind the others the first time is followed from what comes next.
-        if (met_.insert(chat->handle).second) seenBehind_.insert(chat->handle);
-        chat->seenBehind = seenBehind_.contains(chat->handle);
+        if (stillOpen.try_emplace(chat->handle, behind).second) {
+            chat->firstSight = behind.how;
+            chat->appeared = behind.when;
+            metBehind_.push_back(*chat);
+        }
         behind_.push_back(std::move(*chat));
     }
+    met_ = std::move(stillOpen);
 }
 
 }  // namespace parlowen::capture

@@ -4,8 +4,8 @@
 #include "capture/chat_windows.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,8 +23,9 @@ public:
     // last chat window stays followed while the user works elsewhere. With `everyChat`,
     // every other top-level window whose title carries one is followed behind it; the
     // windows are looked through for new ones every kTicksBetweenLooks ticks, as each
-    // title asked for costs a call into the system.
-    void Timer3Tick(ChatWindows& windows, bool everyChat = false);
+    // title asked for costs a call into the system. `now` is the user's clock, by which a
+    // window that opens behind the others tells its new messages from its older ones.
+    void Timer3Tick(ChatWindows& windows, bool everyChat = false, LocalTime now = {});
     static constexpr int kTicksBetweenLooks = 3;
     // The followed window `from` was gone, and `to`, a window of the same title, read in
     // its place: the chat was closed and opened again.
@@ -35,16 +36,24 @@ public:
     const std::string& CurrentChatTitle() const noexcept { return current_.title; }
     // The chat windows followed behind the current one, in the system's order.
     const std::vector<ChatWindowRef>& ChatsBehind() const noexcept { return behind_; }
+    // Those of them met for the first time at the last tick.
+    const std::vector<ChatWindowRef>& MetBehind() const noexcept { return metBehind_; }
 
 private:
     // `window` as a chat window, when its title carries a marker.
     std::optional<ChatWindowRef> AsChatWindow(ChatWindows& windows, TitledWindow window);
 
+    struct Sighting {
+        FirstSight how;
+        LocalTime when;
+    };
     ChatWindowRef current_;
     std::vector<ChatWindowRef> behind_;
-    std::set<std::uintptr_t> met_;         // every chat window seen, in front or behind
-    std::set<std::uintptr_t> seenBehind_;  // those first seen behind the others
+    std::vector<ChatWindowRef> metBehind_;
+    // How each chat window still open was first seen.
+    std::map<std::uintptr_t, Sighting> met_;
     int ticksSinceLook_ = kTicksBetweenLooks;
+    bool lookedBehind_ = false;  // since every chat has been followed
 };
 
 }  // namespace parlowen::capture

@@ -1,6 +1,8 @@
 // The window services the chat tracking needs of the platform, and nothing more.
 #pragma once
 
+#include "capture/header_format.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,6 +17,12 @@ struct TitledWindow {
     std::string title;
 };
 
+// How a chat window was first seen: in front of the others; behind them when the
+// capture began to follow every chat, so that what it held was said before; or opened
+// behind them later (the messenger opens a chat window when a message comes), so that
+// what arrived as it opened is new and the older history shown above it is not.
+enum class FirstSight : unsigned char { InFront, BehindAtStart, Appeared };
+
 // A chat window as the capture follows it. The handle tells the window, so that a title
 // that changes, or two windows of one title, are never taken for another window; the
 // title names the friend in a one-to-one window, and finds the chat again when its
@@ -25,8 +33,8 @@ struct ChatWindowRef {
     bool group = false;  // the title marks a group chat
     // The chat's name: the title without the messenger's words (the friend, the group).
     std::string name{};
-    // First seen behind other windows: what its history held then is old news.
-    bool seenBehind = false;
+    FirstSight firstSight = FirstSight::InFront;
+    LocalTime appeared{};  // when it was first seen, where it Appeared
     bool operator==(const ChatWindowRef&) const = default;
 };
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "win32/handles_win32.h"
-#include "capture/chat_capture.h"
+#include "capture/chat_reads.h"
 #include "capture/chat_windows.h"
 #include "capture/history_tail.h"
 #include "capture/remote_block.h"

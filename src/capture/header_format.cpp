@@ -118,6 +118,15 @@ std::optional<HeaderShape> HeaderShapeOf(std::string_view line) {
     return shape;
 }
 
+bool WrittenSince(const HeaderShape& shape, LocalTime moment, int secondsBefore) {
+    constexpr int kDay = 24 * 60 * 60;
+    constexpr int kClockPutBack = 60 * 60;
+    // A date is compared by month and day, which it holds with or without its year.
+    if (shape.dated && shape.day % (13 * 32) != moment.month * 32L + moment.day) return false;
+    const int after = ((shape.secondOfDay - moment.secondOfDay) % kDay + kDay) % kDay;
+    return after <= kClockPutBack || kDay - after <= secondsBefore;
+}
+
 std::string SenderName(std::string_view name) {
     name = CutBeforeBracketPair(name, '(', ')');
     name = CutBeforeBracketPair(name, '<', '>');

@@ -27,6 +27,20 @@ struct HeaderShape {
     long day = 0;  // where dated: the date as a number that grows with it
 };
 
+// A moment on the user's clock, which is the messenger's: its date and the second of
+// its day.
+struct LocalTime {
+    int month = 1;
+    int day = 1;
+    int secondOfDay = 0;
+    bool operator==(const LocalTime&) const = default;
+};
+
+// Whether a message headed as `shape` tells was written at `moment` or after it, or at
+// most `secondsBefore` earlier. A header of another date is older; one timed up to an
+// hour after the moment (a clock put back) is not.
+bool WrittenSince(const HeaderShape& shape, LocalTime moment, int secondsBefore);
+
 // The shape of `line` when it is written as a header line; nothing when it is not: no
 // name, no blank before the time, or anything but blanks after it.
 std::optional<HeaderShape> HeaderShapeOf(std::string_view line);

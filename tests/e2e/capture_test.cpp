@@ -1,6 +1,7 @@
 // The heart of the program: the driver plays the messenger with its own chat windows,
 // and checks what the program said, with which voice, and what its log shows.
 #include "app/hotkeys.h"
+#include "capture/chat_tracking.h"
 #include "demo_chat/chat_window_win32.h"
 #include "win32/text_win32.h"
 #include "e2e.h"
@@ -13,12 +14,14 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <thread>
 
 namespace {
 
 using namespace e2e;
 using namespace parlowen::app;
+using parlowen::capture::ChatTracking;
 using parlowen::demo::ChatWindow;
 using parlowen::win32::Utf8ToWide;
 using parlowen::win32::WideToAnsi;
@@ -655,6 +658,59 @@ E2E_TEST(EveryOpenChatIsHeardEachAsTheUserWants) {
     REQUIRE(WaitUntil([&] { return ::IsWindowVisible(Page(main, IdTabSheet4)) != FALSE; }, 3000));
     Pump(3500);  // until the page has painted itself and the start-up balloon is gone
     SaveScreenshot(nullptr, L"chats-page");
+    CHECK_EQ(program.Close(), 0ul);
+}
+
+// The local time `seconds` from now as a header line shows it ("hh:mm:ss").
+std::string ClockFromNow(int seconds) {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    const int second = ((now.wHour * 60 + now.wMinute) * 60 + now.wSecond + seconds + 86400) % 86400;
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", second / 3600, second / 60 % 60, second % 60);
+    return text;
+}
+
+// A chat window the messenger opens behind the user's work for a message is heard from
+// the messages that opened it, not from the older one shown above them; a chat closed
+// and opened again behind gives what came while it was closed, and nothing it held before.
+E2E_TEST(AChatOpenedBehindIsHeardFromTheMessagesThatOpenedIt) {
+    RecordingSpeech speech;
+    InstallTestVoices({L"Test Voice One"});
+    std::optional<ChatWindow> family(std::in_place, std::wstring_view(L"快乐一家群"));
+    family->SetHistory("dad 09:00:00\r\nold");
+    START_PROGRAM(program, main);
+    ChatWindow notes(std::wstring_view(L"记事本"));
+    notes.BringToFront();
+    REQUIRE(WaitUntil([&] { return ::GetForegroundWindow() == notes.hwnd(); }, 3000));
+    REQUIRE(WaitForTicks(main, {.readsTaken = 2}));
+    size_t calls = 0;
+    SpokenSince(program, 0, &calls);
+
+    ChatWindow sun(std::wstring_view(L"与 sun 交谈中"), ChatWindow::Opening::Hidden);
+    const std::string hourAgo = ClockFromNow(-3600), before = ClockFromNow(-2), now = ClockFromNow(0);
+    sun.SetHistory("sun " + hourAgo + "\r\nold news\r\nsun " + before + "\r\nhello\r\nsun " + now + "\r\nthere?");
+    sun.ShowBehind();
+    REQUIRE(::GetForegroundWindow() == notes.hwnd());
+    const std::wstring opened = L"0000ff sun " + Wide(before) + L" 说：\\r\n000000 hello\\r\n0000ff sun " + Wide(now) +
+                                L" 说：\\r\n000000 there?\\r\n";
+    CHECK(WaitUntil([&] { return LogEntries(main) == opened; }, 8000));
+    CHECK(WaitUntil([&] { return SpokenSince(program, calls).size() == 1; }, 3000));
+    CHECK_EQ(Texts(SpokenSince(program, calls)), (std::vector<std::string>{Utf8Of(L"sun说：hello\r\nsun说：there?")}));
+
+    // The group closed; a message comes while it is closed, and the messenger opens it again behind.
+    family.reset();
+    REQUIRE(WaitForTicks(main, {.trackingTicks = ChatTracking::kTicksBetweenLooks + 1}));
+    family.emplace(std::wstring_view(L"快乐一家群"), ChatWindow::Opening::Hidden);
+    family->SetHistory("dad 09:00:00\r\nold\r\nmum 09:30:00\r\nwhile closed");
+    family->ShowBehind();
+    CHECK(WaitUntil([&] { return LogEntries(main) == opened + L"0000ff mum 09:30:00 说：\\r\n000000 while closed\\r\n"; }, 8000));
+    for (const ChatWindow* window : {&*family, &sun, &notes})
+        ::SetWindowPos(window->hwnd(), nullptr, 680, 0, 340, 300, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::ShowWindow(main, SW_RESTORE);
+    ::SetForegroundWindow(main);
+    Pump(3500);  // until the start-up balloon is gone
+    SaveScreenshot(nullptr, L"opened-behind");
     CHECK_EQ(program.Close(), 0ul);
 }
 

@@ -13,8 +13,9 @@
 #include <iterator>
 
 // Input bytes: four of seed, then messages (x4), windows, the percentages in the order
-// SimulationKnobs lists them, and whether every chat is followed (odd); missing ones
-// keep their defaults.
+// SimulationKnobs lists them, whether every chat is followed (odd), and how often the
+// messenger opens a chat's window for a message (up to 10 %); missing ones keep their
+// defaults.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     parlowen::testing::SimulationKnobs knobs;
     const auto byte = [&](std::size_t i, int otherwise) { return i < size ? int(data[i]) : otherwise; };
@@ -25,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                 &knobs.midRead,    &knobs.upheaval,    &knobs.numberedGroups};
     for (std::size_t i = 0; i < std::size(percentages); ++i) *percentages[i] = byte(6 + i, *percentages[i]) % 101;
     knobs.everyChat = byte(6 + std::size(percentages), 0) % 2 == 1;
+    knobs.popUps = byte(7 + std::size(percentages), 0) % 11;
     // A line written exactly like a header line of its chat is read as one, and where
     // they are many the messages that such a split leaves behind are many too: the
     // pasted lines stay as rare as in a real chat, and as in the unit test.

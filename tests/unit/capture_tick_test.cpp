@@ -79,7 +79,7 @@ protected:
     }
     // Following every chat: the windows tracked, and each followed read once.
     void TickEveryChat() {
-        capture.TrackChats(windows, true);
+        capture.TrackChats(windows, true, clock);
         std::vector<parlowen::capture::WindowRead> reads;
         for (const auto& request : capture.NextReads(now)) reads.push_back(windows.ReadHistory(request));
         capture.HandleReads(reads, output, now);
@@ -104,6 +104,7 @@ protected:
     FakeChatWindows windows;
     ChatCapture capture;
     ChatCapture::Clock::time_point now;
+    parlowen::capture::LocalTime clock{1, 6, 20 * 3600};  // the user's, which headers show
     RecordingOutput output{capture.tick()};
 };
 
@@ -613,4 +614,26 @@ TEST_F(CaptureTickTest, AChatOpenedAgainGoesOnFromItsLatestWindow) {
     History(4) += "\r\nfive";
     TickEveryChat();
     EXPECT_FALSE(capture.tick().RequestFor(capture.CurrentChat()).waiting);
+}
+
+// A chat window the messenger opens behind the others, once they are followed, is heard
+// from the messages that opened it, not from the older history shown above them; one
+// closed and opened again behind goes on from its place, with what came while it was closed.
+TEST_F(CaptureTickTest, AChatOpenedBehindIsHeardFromWhatCameAsItOpened) {
+    const auto looked = [&] {
+        for (int i = 0; i < parlowen::capture::ChatTracking::kTicksBetweenLooks; ++i) TickEveryChat();
+        return Logged();
+    };
+    windows.chats[2] = {familyGroup, "dad 19:00:00\r\nold news"};
+    Open(chatWithMoon, "moon 20:00:00\r\nhello");
+    TickEveryChat();
+    TakeEvents();
+    clock.secondOfDay = 20 * 3600 + 60;
+    windows.chats[3] = {Gbk("与 sun 交谈中"), "sun 18:00:00\r\nan hour old\r\nsun 20:00:50\r\nthere?\r\nsun 20:00:55\r\nhi"};
+    EXPECT_EQ(looked(), (std::vector<std::string>{"sun 20:00:50" + kLogSaid + "|there?", "sun 20:00:55" + kLogSaid + "|hi"}));
+
+    windows.chats.erase(2);
+    EXPECT_TRUE(looked().empty());
+    windows.chats[4] = {familyGroup, "dad 19:00:00\r\nold news\r\nmum 19:30:00\r\nwhile closed"};
+    EXPECT_EQ(looked(), (std::vector<std::string>{"mum 19:30:00" + kLogSaid + "|while closed"}));
 }

@@ -21,9 +21,10 @@ struct Run {
     const char* what;
     unsigned seeds;
     SimulationKnobs knobs;
+    unsigned firstSeed = 1;
 };
 
-// Each row is played from `seeds` seeds.
+// Each row is played from `seeds` seeds, `firstSeed` the first.
 const Run kRuns[] = {
     {"ordinary chats", 25, {.messages = 1000}},
     {"bursts, headers before their text, messages during reads", 25,
@@ -39,6 +40,16 @@ const Run kRuns[] = {
     {"every chat: six windows and much upheaval", 25, {.messages = 1000, .windows = 6, .upheaval = 25, .everyChat = true}},
     {"every chat: groups that write numbers after names", 25,
      {.messages = 1000, .numberedGroups = 100, .everyChat = true}},
+    {"every chat: windows the messenger opens behind for a message", 50,
+     {.messages = 1000, .windows = 3, .popUps = 3, .everyChat = true}},
+    {"every chat: chats closed while messages come, and opened again in front or behind", 50,
+     {.messages = 1000, .windows = 4, .upheaval = 25, .popUps = 1, .everyChat = true}},
+    // Found by fuzzing: two messages alike in header and text, one of a few sent the same
+    // minute to a chat read again after a while, the first of them passed over by design.
+    {"fuzz finding: alike messages in a chat read again", 1,
+     {.messages = 1032, .windows = 3, .longBursts = 3, .splitBodies = 15, .blankBodies = 4, .pastedHeaders = 1,
+      .midRead = 5, .upheaval = 6},
+     320668956},
 };
 
 void PrintTo(const Run& run, std::ostream* out) { *out << run.what; }
@@ -47,7 +58,7 @@ class SimulatedMessengerTest : public ::testing::TestWithParam<Run> {};
 
 TEST_P(SimulatedMessengerTest, HandlesEveryMessageDueOnceInOrderWithTheRightVoice) {
     SimulationCounts total;
-    for (unsigned seed = 1; seed <= GetParam().seeds; ++seed) {
+    for (unsigned seed = GetParam().firstSeed; seed < GetParam().firstSeed + GetParam().seeds; ++seed) {
         SimulationKnobs knobs = GetParam().knobs;
         knobs.seed = seed;
         SimulatedChatCapture capture;

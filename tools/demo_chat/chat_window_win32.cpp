@@ -32,10 +32,11 @@ ChatWindow::ChatWindow(std::string_view ansiTitle) {
     CreateHistory();
 }
 
-ChatWindow::ChatWindow(std::wstring_view title) {
+ChatWindow::ChatWindow(std::wstring_view title, Opening opening) {
     RegisterWindowClass();
     const std::wstring terminated(title);
-    ::CreateWindowExW(0, kWindowClass, terminated.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+    const DWORD shown = opening == Opening::Shown ? WS_VISIBLE : 0;
+    ::CreateWindowExW(0, kWindowClass, terminated.c_str(), WS_OVERLAPPEDWINDOW | shown,
                       CW_USEDEFAULT, CW_USEDEFAULT, kWidth, kHeight, nullptr, nullptr,
                       ::GetModuleHandleW(nullptr), this);
     CreateHistory();
@@ -151,6 +152,8 @@ void ChatWindow::BringToFront() {
     ::ShowWindow(window_, SW_RESTORE);
     ::SetForegroundWindow(window_);
 }
+
+void ChatWindow::ShowBehind() { ::ShowWindow(window_, SW_SHOWNOACTIVATE); }
 
 std::string CurrentTimeText() {
     SYSTEMTIME now;

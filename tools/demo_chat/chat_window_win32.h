@@ -19,7 +19,9 @@ public:
     // Creates and shows the window on the calling thread, which then has to pump its
     // messages for the history to be read. The title is ANSI bytes or wide text.
     explicit ChatWindow(std::string_view ansiTitle);
-    explicit ChatWindow(std::wstring_view title);
+    // With `Opening::Hidden` the window is made but not shown, until ShowBehind.
+    enum class Opening { Shown, Hidden };
+    explicit ChatWindow(std::wstring_view title, Opening opening = Opening::Shown);
     ChatWindow(const ChatWindow&) = delete;
     ChatWindow& operator=(const ChatWindow&) = delete;
     // Destroys the window; only the thread that created it can.
@@ -33,6 +35,9 @@ public:
     void SetHistory(std::string_view text);
     std::string History() const;
     void BringToFront();
+    // Shows the window without taking the foreground, as a messenger opens a chat for a
+    // message behind the user's work.
+    void ShowBehind();
 
     HWND hwnd() const noexcept { return window_; }
     HWND history() const noexcept { return history_; }
