@@ -63,18 +63,26 @@ std::vector<ChatMessage> CaptureTick::TakeNew(const ChatWindowRef& window, const
     if (!read.changed && !chat.Waiting() && !chat.LooksEverywhere()) return {};
     const HeaderRule rule = RuleFor(window, &chat);
     const bool opened = firstRead && window.firstSight == FirstSight::Appeared;
-    const auto parseFrom = [&](bool searchBack) {
-        return ParseTranscript(read.text, read.start, rule, chat.ParseFrom(read.text, read.start, searchBack),
+    std::size_t parsedFrom = 0;
+    const auto parseAt = [&](std::size_t from) {
+        parsedFrom = from;
+        return ParseTranscript(read.text, read.start, rule, from,
                                opened ? std::numeric_limits<std::size_t>::max() : chat.ParseLimit(), read.end);
     };
     // Mostly the last message settled stands where it stood; only where it does not is
-    // the text before it looked through.
-    Transcript parsed = parseFrom(false);
-    if (chat.Position() && !chat.Finds(parsed)) parsed = parseFrom(true);
+    // the text before it looked through: as far as a capped history mostly moves it, then
+    // all that was read, as a message dropped may have been long.
+    Transcript parsed = parseAt(chat.ParseFrom(read.text, read.start, false));
+    if (chat.Position() && !chat.Finds(parsed)) parsed = parseAt(chat.ParseFrom(read.text, read.start, true));
+    if (chat.Position() && !chat.Finds(parsed) && parsedFrom != 0) parsed = parseAt(0);
     if (!window.group) LearnUserNames(parsed.newUserNames);
     std::optional<std::size_t> newFrom;
     if (opened) newFrom = FirstWrittenSince(parsed.messages, window.appeared);
-    const std::vector<const ChatMessage*> settled = chat.Settle(parsed, lastHeaderSeen_, now, read.start == 0, newFrom);
+    // A place not found is gone only where the read reached the history's start and the
+    // parse covered all of it: a capped history may have moved the place far further
+    // towards the start than the parse looked.
+    const bool wholeHistory = read.start == 0 && parsedFrom == 0;
+    const std::vector<const ChatMessage*> settled = chat.Settle(parsed, lastHeaderSeen_, now, wholeHistory, newFrom);
     // What a window held when the capture first looked behind the others was said before.
     if (firstRead && window.firstSight == FirstSight::BehindAtStart) return {};
     std::vector<ChatMessage> messages;

@@ -17,13 +17,15 @@ std::size_t ChatMemory::ParseFrom(std::string_view text, long start, bool search
     const std::optional<long> position = Position();
     if (!position || lookEverywhere_) return 0;
     const long shift = searchBack ? HistoryTailReader::kCappedShiftCharacters : kContextCharacters;
-    // Where the history is shorter now than where the place stood, it was cleared or
-    // capped, and whatever is left of the place is at most at its end.
     const long stood = *position - start;
+    // A history now shorter than where the place stood was capped or cleared beneath it:
+    // what is left of it may be anywhere in what was read.
+    if (stood > PositionsIn(text)) return 0;
     const long from = std::max(0L, stood - shift);
     if (const std::optional<std::size_t> byte = ByteOfPosition(text, from);
         byte && ByteOfPosition(text.substr(*byte), stood - from))
         return *byte;
+    // The place lies before what was read (a burst longer than a read reaches back).
     return ByteOfPosition(text, std::max(0L, PositionsIn(text) - shift)).value_or(0);
 }
 

@@ -94,8 +94,12 @@ TailRead HistoryTailReader::ReadFrom(HistoryControl& control, std::uintptr_t con
         const long length = signature->length;
         const std::optional<long>& from = request.from;
         const bool reachBack = from && *from >= 0 && length - *from <= kLongestBurst;
-        const long reachBackTo =
-            request.fromStart ? 0 : reachBack ? std::max(0L, *from - kCappedShiftCharacters) : length;
+        // A history now shorter than where the place stood was capped or cleared beneath
+        // it, by as much as a message may be long: it is read from its start.
+        const bool shrunk = from && *from > length;
+        const long reachBackTo = request.fromStart || shrunk ? 0
+                                 : reachBack                 ? std::max(0L, *from - kCappedShiftCharacters)
+                                                             : length;
         const Tail tail = ReadTail(control, length, reachBackTo, request.rule);
         if (tail.outcome == Outcome::Unanswered) return Unanswered();
         if (tail.outcome == Outcome::TooLong) break;

@@ -637,3 +637,15 @@ TEST_F(CaptureTickTest, AChatOpenedBehindIsHeardFromWhatCameAsItOpened) {
     windows.chats[4] = {familyGroup, "dad 19:00:00\r\nold news\r\nmum 19:30:00\r\nwhile closed"};
     EXPECT_EQ(looked(), (std::vector<std::string>{"mum 19:30:00" + kLogSaid + "|while closed"}));
 }
+
+// A history capped beneath the last message handled, by far more than the read parses
+// back from where it stood, still finds it there: all that came after it is new.
+TEST_F(CaptureTickTest, AHistoryCappedFarBeneathThePlaceLosesNothing) {
+    Open(chatWithMoon, "moon 20:00:00\r\n" + std::string(20000, 'x') + "\r\nmoon 20:00:01\r\nA\r\nmoon 20:00:02\r\nB");
+    Tick();
+    TakeEvents();
+    const std::string longOne(10000, 'y');
+    History() = "moon 20:00:01\r\nA\r\nmoon 20:00:02\r\nB\r\nmoon 20:00:03\r\n" + longOne + "\r\nmoon 20:00:04\r\nD";
+    Tick();
+    EXPECT_EQ(Logged(), (std::vector<std::string>{"moon 20:00:03" + kLogSaid + "|" + longOne, "moon 20:00:04" + kLogSaid + "|D"}));
+}
