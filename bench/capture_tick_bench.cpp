@@ -36,6 +36,7 @@ public:
     }
     std::string UnicodeToAnsi(std::u16string_view text) override { return std::string(text.begin(), text.end()); }
     std::vector<capture::TitledWindow> TopLevelWindows() override { return {Foreground()}; }
+    bool Shown(std::uintptr_t) override { return true; }
     std::string ReadHistory() const { return transcript_; }
 
 private:

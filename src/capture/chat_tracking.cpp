@@ -121,7 +121,7 @@ void ChatTracking::Timer3Tick(ChatWindows& windows, bool everyChat, LocalTime no
         if (window.handle == current_.handle) continue;
         keep(window.handle);
         std::optional<ChatWindowRef> chat = AsChatWindow(windows, std::move(window));
-        if (!chat) continue;
+        if (!chat || !windows.Shown(chat->handle)) continue;
         if (stillOpen.try_emplace(chat->handle, behind).second) {
             chat->firstSight = behind.how;
             chat->appeared = behind.when;

@@ -42,8 +42,11 @@ class ChatWindows {
 public:
     virtual ~ChatWindows() = default;
     virtual TitledWindow Foreground() = 0;
-    // Every top-level window that has a title, in the system's order.
+    // Every top-level window that has a title, shown or not, in the system's order.
     virtual std::vector<TitledWindow> TopLevelWindows() = 0;
+    // Whether the top-level window `handle` is shown: asked of chat windows alone, as each
+    // answer about another program's window costs a call into the system.
+    virtual bool Shown(std::uintptr_t handle) = 0;
     // ANSI text (the system code page) converted to UTF-16, and back.
     virtual std::u16string AnsiToUnicode(std::string_view text) = 0;
     virtual std::string UnicodeToAnsi(std::u16string_view text) = 0;

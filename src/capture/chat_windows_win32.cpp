@@ -189,12 +189,10 @@ char* AllocateIn(HANDLE process, std::size_t size, std::uint64_t highest) {
     return nullptr;
 }
 
-// EnumWindows: the windows shown, into the vector `found` points to; nothing escapes.
-// A top-level window is shown when its own style says so (its parent, the desktop,
-// always is), which asks the system less than IsWindowVisible, made for child windows.
-BOOL CALLBACK CollectShown(HWND window, LPARAM found) {
+// EnumWindows: every top-level window, into the vector `found` points to; nothing escapes.
+BOOL CALLBACK Collect(HWND window, LPARAM found) {
     try {
-        if (::GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
         return TRUE;
     } catch (...) {
         return FALSE;
@@ -262,7 +260,7 @@ TitledWindow ChatWindowsWin32::Foreground() {
 
 std::vector<TitledWindow> ChatWindowsWin32::TopLevelWindows() {
     std::vector<HWND> handles;
-    ::EnumWindows(&CollectShown, reinterpret_cast<LPARAM>(&handles));
+    ::EnumWindows(&Collect, reinterpret_cast<LPARAM>(&handles));
     std::vector<TitledWindow> windows;
     for (HWND window : handles) {
         char title[kTitleBufferSize] = {};
@@ -270,6 +268,12 @@ std::vector<TitledWindow> ChatWindowsWin32::TopLevelWindows() {
             windows.push_back({reinterpret_cast<std::uintptr_t>(window), title});
     }
     return windows;
+}
+
+// A top-level window is shown when its own style says so (its parent, the desktop,
+// always is), which asks the system less than IsWindowVisible, made for child windows.
+bool ChatWindowsWin32::Shown(std::uintptr_t handle) {
+    return (::GetWindowLongPtrW(reinterpret_cast<HWND>(handle), GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 std::string ChatWindowsWin32::UnicodeToAnsi(std::u16string_view text) {
@@ -287,10 +291,10 @@ WindowRead ChatWindowsWin32::ReadHistory(const ChatRead& request) {
     // The window followed, while it exists; once it is gone (the chat closed), the one
     // that has its title now (the chat opened again).
     HWND chatWindow = reinterpret_cast<HWND>(request.window.handle);
-    HWND history = chatWindow ? ::FindWindowExA(chatWindow, nullptr, "RichEdit20A", nullptr) : nullptr;
+    HWND history = HistoryOf(chatWindow);
     if (history == nullptr && (chatWindow == nullptr || !::IsWindow(chatWindow))) {
         chatWindow = ::FindWindowA(nullptr, request.window.title.c_str());
-        if (chatWindow) history = ::FindWindowExA(chatWindow, nullptr, "RichEdit20A", nullptr);
+        history = HistoryOf(chatWindow);
     }
     read.read.handle = reinterpret_cast<std::uintptr_t>(chatWindow);
     if (history == nullptr) return read;
@@ -312,12 +316,23 @@ WindowRead ChatWindowsWin32::ReadHistory(const ChatRead& request) {
         read.history = std::move(*quick);
     } else {
         followed.quickLooks = 0;
+        const int unanswered = tail.counts().unanswered;
         read.history = tail.ReadFrom(control, controlId, request.request);
+        // A control that does not answer may have been replaced: it is looked for anew.
+        if (tail.counts().unanswered != unanswered) historyOf_.erase(chatWindow);
     }
     watched_ = history;
     watchedMemory_ = &memory;
     watchedLength_ = tail.LengthRead();
     return read;
+}
+
+HWND ChatWindowsWin32::HistoryOf(HWND chatWindow) {
+    if (chatWindow == nullptr) return nullptr;
+    HWND& history = historyOf_[chatWindow];
+    if (history == nullptr) history = ::FindWindowExA(chatWindow, nullptr, "RichEdit20A", nullptr);
+    if (history == nullptr) historyOf_.erase(chatWindow);
+    return history;
 }
 
 MessengerMemory& ChatWindowsWin32::MemoryOf(DWORD processId) {
@@ -328,6 +343,7 @@ MessengerMemory& ChatWindowsWin32::MemoryOf(DWORD processId) {
 
 void ChatWindowsWin32::ForgetClosed() {
     std::erase_if(tails_, [](const auto& tail) { return !::IsWindow(tail.first); });
+    std::erase_if(historyOf_, [&](const auto& chat) { return !tails_.contains(chat.second); });
     if (!tails_.contains(watched_)) watched_ = nullptr;
     // A messenger with no history control left may have ended; its block goes with it.
     std::erase_if(memories_, [&](const auto& memory) {

@@ -83,6 +83,7 @@ public:
 
     TitledWindow Foreground() override;
     std::vector<TitledWindow> TopLevelWindows() override;
+    bool Shown(std::uintptr_t handle) override;
     std::u16string AnsiToUnicode(std::string_view text) override;
     std::string UnicodeToAnsi(std::u16string_view text) override;
     bool Exists(std::uintptr_t handle) override { return ::IsWindow(reinterpret_cast<HWND>(handle)) != FALSE; }
@@ -112,6 +113,9 @@ public:
 
 private:
     MessengerMemory& MemoryOf(DWORD processId);
+    // The history control of `chatWindow`: its first direct child of class "RichEdit20A",
+    // looked for once (each look costs a call into the system); nullptr when it has none.
+    HWND HistoryOf(HWND chatWindow);
 
     const std::atomic<bool>* cancelled_;
     // A block in each messenger's memory, by its process, and what was read of each
@@ -127,6 +131,7 @@ private:
         DWORD watchedAt = 0;
     };
     std::map<HWND, Followed> tails_;
+    std::map<HWND, HWND> historyOf_;  // by chat window
     HWND watched_ = nullptr;  // the control read last, and its process's block
     MessengerMemory* watchedMemory_ = nullptr;
     std::optional<long> watchedLength_;

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -85,3 +87,18 @@ TEST_F(ChatTrackingTest, TheTrackedWindowStaysTrackedAfterItLeavesTheForeground)
 }
 
 }  // namespace
+
+// Following every chat, the chat windows shown behind the one in front are followed, in
+// the system's order; a hidden one is not, and a window that is no chat is never asked
+// whether it is shown.
+TEST_F(ChatTrackingTest, EveryShownChatWindowBehindIsFollowed) {
+    windows.chats = {{2, {Gbk("快乐一家群"), ""}}, {3, {Gbk("记事本"), ""}}, {4, {Gbk("与 sun 交谈中"), ""}},
+                     {5, {Gbk("与 star 交谈中"), ""}}};
+    windows.hidden = {3, 5};
+    windows.foregroundTitle = Gbk("与 moon 交谈中");
+    tracking.Timer3Tick(windows, true);
+    std::vector<std::uintptr_t> behind;
+    for (const auto& chat : tracking.ChatsBehind()) behind.push_back(chat.handle);
+    EXPECT_EQ(behind, (std::vector<std::uintptr_t>{2, 4}));
+    EXPECT_FALSE(windows.askedShown.contains(3));
+}

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <map>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -82,6 +83,13 @@ public:
         std::vector<capture::TitledWindow> windows;
         for (const auto& [handle, chat] : chats) windows.push_back({handle, chat.title.substr(0, 254)});
         return windows;
+    }
+
+    std::set<std::uintptr_t> hidden;  // windows among `chats` not shown
+    std::set<std::uintptr_t> askedShown;
+    bool Shown(std::uintptr_t handle) override {
+        askedShown.insert(handle);
+        return !hidden.contains(handle);
     }
 
     // Whether a window exists: by default, whether it is among `chats`.
