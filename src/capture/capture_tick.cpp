@@ -144,26 +144,18 @@ chat::Speaker CaptureTick::SpeakerOf(const ChatWindowRef& window, const ChatMess
     return {chat::Role::Member, message.sender, std::move(number)};
 }
 
-void CaptureTick::HandleMessages(const ChatWindowRef& window, const std::vector<ChatMessage>& messages,
-                                 CaptureOutput& output) {
-    if (messages.empty()) return;
-    // Marked before anything else happens, so a message is handled once whatever
-    // becomes of its speech.
-    lastHeaderSeen_ = messages.back().header;
-    if (!window.name.empty()) chatModes_.Meet(window.name, window.group);
+CaptureTick::Handling CaptureTick::Decide(const ChatWindowRef& window, const std::vector<ChatMessage>& messages,
+                                          const std::vector<chat::Speaker>& speakers, const ReadingOptions& options,
+                                          CaptureOutput& output) const {
     const ChatMode mode = chatModes_.ModeOf(window.name);
-
-    std::vector<chat::Speaker> speakers;
-    for (const ChatMessage& message : messages) speakers.push_back(SpeakerOf(window, message));
-
+    Handling handling;
+    const auto named = lastMemberNamed_.find(window.handle);
+    handling.lastMemberNamed = named == lastMemberNamed_.end() ? std::string() : named->second;
     // One utterance a profile: a profile's next utterance cuts the one before it, which
     // must not cut a burst of that profile's messages short. Members' messages are
     // queued one by one, each in its member's voice. A member's name is said when the
     // speaker changes, not before each of a member's messages in a row.
-    const ReadingOptions options = output.Options();
-    std::string mine, friends;
-    std::vector<std::pair<std::size_t, std::string>> members;  // message, utterance
-    std::string& lastMemberNamed = lastMemberNamed_[window.handle];
+    std::string& lastMemberNamed = handling.lastMemberNamed;
     for (std::size_t i = 0; i < messages.size(); ++i) {
         const ChatMessage* message = &messages[i];
         if (!Heard(mode, *message)) continue;
@@ -182,33 +174,49 @@ void CaptureTick::HandleMessages(const ChatWindowRef& window, const std::vector<
             readMessage ? output.SpokenForm(message->body, role) : std::string());
         if (!spoken) continue;
         if (role == chat::Role::Member) {
-            members.emplace_back(i, *spoken);
+            handling.members.emplace_back(i, *spoken);
             continue;
         }
-        std::string& utterance = role == chat::Role::Mine ? mine : friends;
+        std::string& utterance = role == chat::Role::Mine ? handling.mine : handling.friends;
         if (!utterance.empty()) utterance += "\r\n";
         utterance += *spoken;
     }
     // Following every chat, one other than the one heard last is named first, once.
-    if (!mine.empty() || !friends.empty() || !members.empty()) {
-        if (options.everyChat && lastChatHeard_ != 0 && lastChatHeard_ != window.handle) {
-            const chat::Role first = !mine.empty() ? chat::Role::Mine : !friends.empty() ? chat::Role::Friend : chat::Role::Member;
-            std::string& utterance = !mine.empty() ? mine : !friends.empty() ? friends : members.front().second;
-            const std::string name = output.SpokenForm(window.name.empty() ? window.title : window.name, first);
-            if (!utterance.starts_with(name)) utterance.insert(0, name + std::string(kNamePause));
-        }
-        lastChatHeard_ = window.handle;
+    if (handling.SaysAnything() && options.everyChat && lastChatHeard_ != 0 && lastChatHeard_ != window.handle) {
+        const chat::Role first = !handling.mine.empty()      ? chat::Role::Mine
+                                 : !handling.friends.empty() ? chat::Role::Friend
+                                                             : chat::Role::Member;
+        std::string& utterance = !handling.mine.empty()      ? handling.mine
+                                 : !handling.friends.empty() ? handling.friends
+                                                             : handling.members.front().second;
+        const std::string name = output.SpokenForm(window.name.empty() ? window.title : window.name, first);
+        if (!utterance.starts_with(name)) utterance.insert(0, name + std::string(kNamePause));
     }
-    if (!mine.empty()) output.SpeakMine(mine);
-    if (!friends.empty()) output.SpeakFriend(friends);
-    for (const auto& [message, utterance] : members) output.SpeakMember(speakers[message], window.title, utterance);
-
     // Logged whatever the reading options say: a message not spoken is still written.
-    for (std::size_t i = 0; i < messages.size(); ++i) {
-        std::string logHeader = options.showTime ? messages[i].header : messages[i].sender;
-        logHeader.append(kLogJoiner);
-        output.AppendLogEntry(logHeader, messages[i].body, speakers[i]);
-    }
+    for (const ChatMessage& message : messages)
+        handling.logHeaders.push_back((options.showTime ? message.header : message.sender) + std::string(kLogJoiner));
+    return handling;
+}
+
+void CaptureTick::HandleMessages(const ChatWindowRef& window, const std::vector<ChatMessage>& messages,
+                                 CaptureOutput& output) {
+    if (messages.empty()) return;
+    // Marked before anything else happens, so a message is handled once whatever
+    // becomes of its speech.
+    lastHeaderSeen_ = messages.back().header;
+    if (!window.name.empty()) chatModes_.Meet(window.name, window.group);
+    std::vector<chat::Speaker> speakers;
+    for (const ChatMessage& message : messages) speakers.push_back(SpeakerOf(window, message));
+    const Handling handling = Decide(window, messages, speakers, output.Options(), output);
+
+    lastMemberNamed_[window.handle] = handling.lastMemberNamed;
+    if (handling.SaysAnything()) lastChatHeard_ = window.handle;
+    if (!handling.mine.empty()) output.SpeakMine(handling.mine);
+    if (!handling.friends.empty()) output.SpeakFriend(handling.friends);
+    for (const auto& [message, utterance] : handling.members)
+        output.SpeakMember(speakers[message], window.title, utterance);
+    for (std::size_t i = 0; i < messages.size(); ++i)
+        output.AppendLogEntry(handling.logHeaders[i], messages[i].body, speakers[i]);
 }
 
 }  // namespace parlowen::capture

@@ -97,6 +97,19 @@ public:
     const ChatModes& chatModes() const noexcept { return chatModes_; }
 
 private:
+    // What the messages of one read of a window come to, decided before anything is said
+    // or logged: one utterance for each profile, each member's on its own, the log's
+    // header of each message, and whether the chat is named first.
+    struct Handling {
+        std::string mine, friends;
+        std::vector<std::pair<std::size_t, std::string>> members;  // message, utterance
+        std::vector<std::string> logHeaders;
+        std::string lastMemberNamed;  // in the window, once these are said
+        bool SaysAnything() const { return !mine.empty() || !friends.empty() || !members.empty(); }
+    };
+    Handling Decide(const ChatWindowRef& window, const std::vector<ChatMessage>& messages,
+                    const std::vector<chat::Speaker>& speakers, const ReadingOptions& options,
+                    CaptureOutput& output) const;
     HeaderRule RuleFor(const ChatWindowRef& window, const ChatMemory* chat) const;
     void LearnUserNames(const std::vector<std::string>& names);
     // Whether `message` of a chat in `mode` is to be heard.
