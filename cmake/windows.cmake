@@ -45,6 +45,9 @@ add_library(parlowen_win32 STATIC
   src/app/tray_icon_win32.cpp
   src/capture/chat_capture_win32.cpp
   src/capture/chat_windows_win32.cpp
+  src/capture/chat_histories_win32.cpp
+  src/capture/history_control_win32.cpp
+  src/capture/messenger_memory_win32.cpp
   src/log/log_caret_win32.cpp
   src/log/log_control_win32.cpp
   src/log/log_file_win32.cpp

@@ -41,8 +41,8 @@ namespace parlowen::testing {
 // What a run found, in messages; unmatched counts log entries that are none of the chat's
 // messages (and reads that gave a text the window never showed), misSpoken reads whose
 // speech is not what they logged. The indistinguishable mis-handled count the messages
-// with a line written like a header, and those right after them, that were not handled
-// once, in order, with the right voice.
+// with a line written like a header, and those right after them, and the twins of
+// capped histories, that were not handled once, in order, with the right voice.
 struct SimulationCounts {
     long sent = 0, due = 0, handled = 0, lost = 0, repeated = 0, wrongSpeaker = 0, outOfOrder = 0, passedOver = 0,
          indistinguishable = 0, indistinguishableMisHandled = 0, unexpected = 0, unmatched = 0, misSpoken = 0;
@@ -168,6 +168,9 @@ private:
         bool blank = false;
         bool shaped = false;     // a body line reads as a header line of its chat
         bool disturbed = false;  // it follows a shaped one
+        // Alike in header and text to the one before it, in a capped history: once a cap
+        // drops the first, no read tells which of the two is left.
+        bool twin = false;
         State state = State::Unsettled;
         int handled = 0;
         bool misHandled = false;
@@ -396,6 +399,10 @@ private:
         }
         m.body = text::TrimBlanks(body);
         m.blank = m.body.empty();
+        if (w.chat.cap && !w.memory.shown.empty()) {
+            const Message& before = messages_[w.memory.shown.back()];
+            m.twin = before.header == m.header && before.body == m.body;
+        }
         messages_.push_back(std::move(m));
         const int id = int(messages_.size()) - 1;
         w.memory.shown.push_back(id);
@@ -793,7 +800,7 @@ private:
         CheckSpeech(blame, std::max<std::size_t>(round.size(), 1));
     }
 
-    static bool Excused(const Message& m) { return m.shaped || m.disturbed; }
+    static bool Excused(const Message& m) { return m.shaped || m.disturbed || m.twin; }
 
     void Account(Window& w, Message& m, int id, const Entry& told, Message* blame) {
         const auto fault = [&](long& count) {
@@ -848,7 +855,7 @@ private:
             c.due += m.state == State::Due;
             c.handled += m.handled > 0;
             c.passedOver += m.state != State::Due && !m.handled;
-            c.indistinguishable += m.shaped;
+            c.indistinguishable += m.shaped || m.twin;
             c.indistinguishableMisHandled += m.misHandled;
         }
         return c;

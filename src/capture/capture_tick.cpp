@@ -1,6 +1,5 @@
 #include "capture/capture_tick.h"
 
-#include "capture/window_keyed.h"
 #include "chat/member_number.h"
 #include "text/gbk.h"
 
@@ -46,8 +45,8 @@ HeaderRule CaptureTick::RuleFor(const ChatWindowRef& window, const ChatMemory* c
 }
 
 ReadRequest CaptureTick::RequestFor(const ChatWindowRef& window) const {
-    const auto known = chats_.find(window.handle);
-    const ChatMemory* chat = known == chats_.end() ? nullptr : &known->second;
+    const FollowedChat* followed = followed_.Find(window.handle);
+    const ChatMemory* chat = followed && followed->memory ? &*followed->memory : nullptr;
     const bool opened = !chat && window.firstSight == FirstSight::Appeared;
     return {chat ? chat->Position() : std::nullopt, RuleFor(window, chat), opened || (chat && chat->LooksEverywhere()),
             chat && chat->Waiting()};
@@ -55,9 +54,10 @@ ReadRequest CaptureTick::RequestFor(const ChatWindowRef& window) const {
 
 std::vector<ChatMessage> CaptureTick::TakeNew(const ChatWindowRef& window, const TailRead& read,
                                               Clock::time_point now) {
-    const bool firstRead = !chats_.contains(window.handle);
-    ChatMemory& chat = chats_[window.handle];
-    lastRead_[window.handle] = ++reads_;
+    FollowedChat& followed = followed_.Of(window.handle);
+    const bool firstRead = !followed.memory;
+    ChatMemory& chat = firstRead ? followed.memory.emplace() : *followed.memory;
+    followed.lastRead = ++reads_;
     chat.ReadUnder(window.title);
     // Nothing has changed since the last read, which was handled.
     if (!read.changed && !chat.Waiting() && !chat.LooksEverywhere()) return {};
@@ -108,28 +108,6 @@ void CaptureTick::SetUserNames(const std::vector<std::string>& names) {
     LearnUserNames(names);
 }
 
-void CaptureTick::Reopened(std::uintptr_t from, std::uintptr_t to) {
-    if (!chats_.contains(from) || chats_.contains(to)) return;
-    MoveToWindow(chats_, from, to);
-    MoveToWindow(lastRead_, from, to);
-    MoveToWindow(lastMemberNamed_, from, to);
-    if (lastChatHeard_ == from) lastChatHeard_ = to;
-}
-
-std::optional<std::uintptr_t> CaptureTick::ClosedNamesake(const ChatWindowRef& window, ChatWindows& windows) const {
-    if (window.handle == 0 || chats_.contains(window.handle)) return std::nullopt;
-    // Of the chats of that title that were closed, the one read last is this one's latest.
-    const auto readAt = [&](std::uintptr_t handle) {
-        const auto read = lastRead_.find(handle);
-        return read == lastRead_.end() ? std::uint64_t{0} : read->second;
-    };
-    std::optional<std::uintptr_t> closed;
-    for (const auto& [handle, chat] : chats_)
-        if (chat.MayBeReadUnder(window.title) && !windows.Exists(handle) && (!closed || readAt(handle) > readAt(*closed)))
-            closed = handle;
-    return closed;
-}
-
 chat::Speaker CaptureTick::SpeakerOf(const ChatWindowRef& window, const ChatMessage& message) const {
     if (!window.group)
         return {NamedInTitle(message.name, message.sender, window.title) ? chat::Role::Friend : chat::Role::Mine,
@@ -149,8 +127,8 @@ CaptureTick::Handling CaptureTick::Decide(const ChatWindowRef& window, const std
                                           CaptureOutput& output) const {
     const ChatMode mode = chatModes_.ModeOf(window.name);
     Handling handling;
-    const auto named = lastMemberNamed_.find(window.handle);
-    handling.lastMemberNamed = named == lastMemberNamed_.end() ? std::string() : named->second;
+    const FollowedChat* followed = followed_.Find(window.handle);
+    handling.lastMemberNamed = followed ? followed->lastMemberNamed : std::string();
     // One utterance a profile: a profile's next utterance cuts the one before it, which
     // must not cut a burst of that profile's messages short. Members' messages are
     // queued one by one, each in its member's voice. A member's name is said when the
@@ -182,7 +160,8 @@ CaptureTick::Handling CaptureTick::Decide(const ChatWindowRef& window, const std
         utterance += *spoken;
     }
     // Following every chat, one other than the one heard last is named first, once.
-    if (handling.SaysAnything() && options.everyChat && lastChatHeard_ != 0 && lastChatHeard_ != window.handle) {
+    if (handling.SaysAnything() && options.everyChat && followed_.lastHeard != 0 &&
+        followed_.lastHeard != window.handle) {
         const chat::Role first = !handling.mine.empty()      ? chat::Role::Mine
                                  : !handling.friends.empty() ? chat::Role::Friend
                                                              : chat::Role::Member;
@@ -209,8 +188,8 @@ void CaptureTick::HandleMessages(const ChatWindowRef& window, const std::vector<
     for (const ChatMessage& message : messages) speakers.push_back(SpeakerOf(window, message));
     const Handling handling = Decide(window, messages, speakers, output.Options(), output);
 
-    lastMemberNamed_[window.handle] = handling.lastMemberNamed;
-    if (handling.SaysAnything()) lastChatHeard_ = window.handle;
+    followed_.Of(window.handle).lastMemberNamed = handling.lastMemberNamed;
+    if (handling.SaysAnything()) followed_.lastHeard = window.handle;
     if (!handling.mine.empty()) output.SpeakMine(handling.mine);
     if (!handling.friends.empty()) output.SpeakFriend(handling.friends);
     for (const auto& [message, utterance] : handling.members)

@@ -5,12 +5,12 @@
 #include "capture/chat_memory.h"
 #include "capture/chat_modes.h"
 #include "capture/chat_windows.h"
+#include "capture/followed_chats.h"
 #include "capture/history_tail.h"
 #include "chat/speaker.h"
 
 #include <chrono>
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -75,12 +75,9 @@ public:
     // window: those timed this long before the window was seen, or later, are new.
     static constexpr int kNewBeforeOpening = 3 * 60;
 
-    // The window `from` was gone and `to`, of the same title, was read in its place:
-    // the chat was closed and opened again, and keeps its place.
-    void Reopened(std::uintptr_t from, std::uintptr_t to);
-    // The window read last of those read under `window`'s title that no longer exist,
-    // when `window` is new to the capture: the chat closed, whose place it is to take.
-    std::optional<std::uintptr_t> ClosedNamesake(const ChatWindowRef& window, ChatWindows& windows) const;
+    // What is kept of each chat followed, one record a chat.
+    FollowedChats& followed() noexcept { return followed_; }
+    const FollowedChats& followed() const noexcept { return followed_; }
 
     // The header line of the last message handled; empty until one has been.
     const std::string& LastHeaderSeen() const noexcept { return lastHeaderSeen_; }
@@ -115,16 +112,11 @@ private:
     // Whether `message` of a chat in `mode` is to be heard.
     bool Heard(ChatMode mode, const ChatMessage& message) const;
 
-    std::map<std::uintptr_t, ChatMemory> chats_;
-    std::map<std::uintptr_t, std::uint64_t> lastRead_;  // when each window was read, in reads counted
+    FollowedChats followed_;
     std::uint64_t reads_ = 0;
-    // The member whose name was said last in each group window: a member's next message
-    // says the name again only after someone else has spoken.
-    std::map<std::uintptr_t, std::string> lastMemberNamed_;
     std::vector<std::string> userNames_;
     std::string lastHeaderSeen_;
     ChatModes chatModes_;
-    std::uintptr_t lastChatHeard_ = 0;  // the window whose message was said last
 };
 
 }  // namespace parlowen::capture

@@ -1,7 +1,5 @@
 #include "capture/chat_capture.h"
 
-#include "capture/window_keyed.h"
-
 #include <algorithm>
 #include <limits>
 
@@ -10,18 +8,18 @@ namespace parlowen::capture {
 void ChatCapture::TrackChats(ChatWindows& windows, bool everyChat, LocalTime now) {
     tracking_.Timer3Tick(windows, everyChat, now);
     AdoptClosedNamesake(tracking_.CurrentChat(), windows);
-    for (const ChatWindowRef& chat : tracking_.MetBehind()) AdoptClosedNamesake(chat, windows);
+    for (std::uintptr_t chat : tracking_.MetBehind())
+        if (const FollowedChat* met = tick_.followed().Find(chat)) AdoptClosedNamesake(met->window, windows);
 }
 
 void ChatCapture::AdoptClosedNamesake(const ChatWindowRef& window, ChatWindows& windows) {
-    if (const std::optional<std::uintptr_t> closed = tick_.ClosedNamesake(window, windows))
+    if (const std::optional<std::uintptr_t> closed = tick_.followed().ClosedNamesake(window, windows))
         Reopened(*closed, window.handle);
 }
 
 void ChatCapture::Reopened(std::uintptr_t from, std::uintptr_t to) {
-    tick_.Reopened(from, to);
     tracking_.Reopened(from, to);
-    MoveToWindow(lastMessage_, from, to);
+    tick_.followed().Reopened(from, to);
 }
 
 std::optional<ChatRead> ChatCapture::NextRead() const {
@@ -36,8 +34,10 @@ std::vector<ChatRead> ChatCapture::NextReads(Clock::time_point now) {
     quietPassedOver_ = !quietPassedOver_;
     for (const ChatWindowRef& window : tracking_.ChatsBehind()) {
         // A chat first seen is looked at at once, and is quiet until a message comes.
-        const auto [last, first] = lastMessage_.try_emplace(window.handle, now - kQuietAfter);
-        if (first || !quietPassedOver_ || now - last->second < kQuietAfter)
+        std::optional<Clock::time_point>& last = tick_.followed().Of(window.handle).lastMessage;
+        const bool first = !last;
+        if (first) last = now - kQuietAfter;
+        if (first || !quietPassedOver_ || now - *last < kQuietAfter)
             reads.push_back({window, tick_.RequestFor(window)});
     }
     return reads;
@@ -64,7 +64,7 @@ void ChatCapture::HandleReads(const std::vector<WindowRead>& reads, CaptureOutpu
         if (read.read.handle != read.requested.handle) Reopened(read.requested.handle, read.read.handle);
         std::vector<ChatMessage> messages = tick_.TakeNew(read.read, read.history, now);
         if (messages.empty()) continue;
-        lastMessage_[read.read.handle] = now;
+        tick_.followed().Of(read.read.handle).lastMessage = now;
         arrived.push_back({read.read, std::move(messages)});
     }
     // Messages of several chats in one round of reads came in the order their first

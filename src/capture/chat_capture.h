@@ -11,7 +11,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <vector>
 
@@ -28,7 +27,7 @@ public:
     // where its closed window was.
     void TrackChats(ChatWindows& windows, bool everyChat = false, LocalTime now = {});
     const ChatWindowRef& CurrentChat() const noexcept { return tracking_.CurrentChat(); }
-    const std::vector<ChatWindowRef>& ChatsBehind() const noexcept { return tracking_.ChatsBehind(); }
+    std::vector<ChatWindowRef> ChatsBehind() const { return tracking_.ChatsBehind(); }
     // The capture tick (Timer2Timer) asks for this read of the chat last in front;
     // nothing while no chat window has been seen.
     std::optional<ChatRead> NextRead() const;
@@ -53,11 +52,9 @@ private:
     void Reopened(std::uintptr_t from, std::uintptr_t to);
     void AdoptClosedNamesake(const ChatWindowRef& window, ChatWindows& windows);
 
-    ChatTracking tracking_;
     CaptureTick tick_;
-    // When each chat behind last gave a message, and whether the quiet ones were passed
-    // over at the last reads.
-    std::map<std::uintptr_t, Clock::time_point> lastMessage_;
+    ChatTracking tracking_{tick_.followed()};
+    // Whether the quiet chats were passed over at the last reads.
     bool quietPassedOver_ = false;
 };
 

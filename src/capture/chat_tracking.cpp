@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <set>
 #include <string_view>
 #include <utility>
 
@@ -64,7 +65,7 @@ std::u16string ChatName(std::u16string_view title) {
     return name.empty() ? std::u16string(title) : name;
 }
 
-std::optional<ChatWindowRef> ChatTracking::AsChatWindow(ChatWindows& windows, TitledWindow window) {
+std::optional<ChatWindowRef> ChatTracking::AsChatWindow(ChatWindows& windows, TitledWindow window) const {
     std::string& title = window.title;
     // The title is what the platform put into a zero-filled buffer: it ends at its first NUL.
     title.resize(std::min(title.size(), title.find('\0')));
@@ -72,28 +73,55 @@ std::optional<ChatWindowRef> ChatTracking::AsChatWindow(ChatWindows& windows, Ti
     const std::u16string unicode = windows.AnsiToUnicode(title);
     if (!HoldsAny(unicode, kTitleMarkers)) return std::nullopt;
     std::string name = windows.UnicodeToAnsi(ChatName(unicode));
-    ChatWindowRef chat{window.handle, std::move(title), HoldsAny(unicode, kGroupMarkers), std::move(name)};
-    if (const auto met = met_.find(window.handle); met != met_.end()) {
-        chat.firstSight = met->second.how;
-        chat.appeared = met->second.when;
-    }
-    return chat;
+    return ChatWindowRef{window.handle, std::move(title), HoldsAny(unicode, kGroupMarkers), std::move(name)};
+}
+
+bool ChatTracking::Saw(ChatWindowRef window, FirstSight how, LocalTime when) {
+    FollowedChat& chat = chats_.Of(window.handle);
+    const bool first = !chat.open;
+    // How a window was met is kept while it is open, whatever its title says meanwhile.
+    window.firstSight = first ? how : chat.window.firstSight;
+    window.appeared = first ? when : chat.window.appeared;
+    chat.window = std::move(window);
+    chat.open = true;
+    return first;
+}
+
+const ChatWindowRef& ChatTracking::CurrentChat() const {
+    static const ChatWindowRef none;
+    const FollowedChat* chat = chats_.Find(current_);
+    return current_ != 0 && chat ? chat->window : none;
+}
+
+std::vector<ChatWindowRef> ChatTracking::ChatsBehind() const {
+    std::vector<ChatWindowRef> behind;
+    for (std::uintptr_t handle : behind_)
+        if (const FollowedChat* chat = chats_.Find(handle)) behind.push_back(chat->window);
+    return behind;
 }
 
 void ChatTracking::Reopened(std::uintptr_t from, std::uintptr_t to) {
-    if (current_.handle == from) current_.handle = to;
+    const bool followed = current_ == from || std::find(behind_.begin(), behind_.end(), from) != behind_.end();
+    if (from == to || !followed) return;
+    // The chat is followed in its new window as it was, until the tracking sees that one.
+    FollowedChat& reopened = chats_.Of(to);
+    if (const FollowedChat* closed = chats_.Find(from); closed && !reopened.open) {
+        reopened.window = closed->window;
+        reopened.window.handle = to;
+        reopened.open = true;
+    }
+    if (current_ == from) current_ = to;
     // A chat behind may close and open again more than once between two looks.
-    for (ChatWindowRef& chat : behind_)
-        if (chat.handle == from) chat.handle = to;
-    met_.try_emplace(to, Sighting{FirstSight::InFront, {}});
+    std::replace(behind_.begin(), behind_.end(), from, to);
+    std::erase(behind_, current_);
 }
 
 void ChatTracking::Timer3Tick(ChatWindows& windows, bool everyChat, LocalTime now) {
-    ChatWindowRef before = current_;
+    const std::uintptr_t before = current_;
     metBehind_.clear();
     if (std::optional<ChatWindowRef> front = AsChatWindow(windows, windows.Foreground())) {
-        current_ = std::move(*front);
-        met_.try_emplace(current_.handle, Sighting{FirstSight::InFront, {}});
+        current_ = front->handle;
+        Saw(std::move(*front), FirstSight::InFront, {});
     }
     if (!everyChat) {
         behind_.clear();
@@ -102,34 +130,26 @@ void ChatTracking::Timer3Tick(ChatWindows& windows, bool everyChat, LocalTime no
         return;
     }
     // Between looks, the chat that was in front goes on behind the one there now.
-    std::erase_if(behind_, [&](const ChatWindowRef& chat) { return chat.handle == current_.handle; });
-    if (before.handle != current_.handle && before.handle != 0) behind_.push_back(std::move(before));
+    std::erase(behind_, current_);
+    if (before != current_ && before != 0) behind_.push_back(before);
     if (++ticksSinceLook_ < kTicksBetweenLooks) return;
     ticksSinceLook_ = 0;
     behind_.clear();
     // The windows open at the first look were there before the capture looked; any met
     // later opened since.
-    const Sighting behind{lookedBehind_ ? FirstSight::Appeared : FirstSight::BehindAtStart, now};
+    const FirstSight behind = lookedBehind_ ? FirstSight::Appeared : FirstSight::BehindAtStart;
     lookedBehind_ = true;
-    // How a window was met is kept while it is open, whatever its title says meanwhile.
-    std::map<std::uintptr_t, Sighting> stillOpen;
-    const auto keep = [&](std::uintptr_t handle) {
-        if (const auto met = met_.find(handle); met != met_.end()) stillOpen.insert(*met);
-    };
-    keep(current_.handle);
+    std::set<std::uintptr_t> listed{current_};
     for (TitledWindow& window : windows.TopLevelWindows()) {
-        if (window.handle == current_.handle) continue;
-        keep(window.handle);
+        if (window.handle == current_) continue;
+        listed.insert(window.handle);
         std::optional<ChatWindowRef> chat = AsChatWindow(windows, std::move(window));
         if (!chat || !windows.Shown(chat->handle)) continue;
-        if (stillOpen.try_emplace(chat->handle, behind).second) {
-            chat->firstSight = behind.how;
-            chat->appeared = behind.when;
-            metBehind_.push_back(*chat);
-        }
-        behind_.push_back(std::move(*chat));
+        const std::uintptr_t handle = chat->handle;
+        behind_.push_back(handle);
+        if (Saw(std::move(*chat), behind, now)) metBehind_.push_back(handle);
     }
-    met_ = std::move(stillOpen);
+    chats_.OpenOnly(listed);
 }
 
 }  // namespace parlowen::capture

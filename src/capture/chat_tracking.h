@@ -2,9 +2,9 @@
 #pragma once
 
 #include "capture/chat_windows.h"
+#include "capture/followed_chats.h"
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +18,9 @@ std::u16string ChatName(std::u16string_view title);
 
 class ChatTracking {
 public:
+    // What is seen of each chat window goes into its record in `chats`.
+    explicit ChatTracking(FollowedChats& chats) : chats_(chats) {}
+
     // The tracking tick: when the foreground window's title carries a chat window
     // marker, that window becomes the current chat. Nothing else ever changes it, so the
     // last chat window stays followed while the user works elsewhere. With `everyChat`,
@@ -28,30 +31,28 @@ public:
     void Timer3Tick(ChatWindows& windows, bool everyChat = false, LocalTime now = {});
     static constexpr int kTicksBetweenLooks = 3;
     // The followed window `from` was gone, and `to`, a window of the same title, read in
-    // its place: the chat was closed and opened again.
+    // its place: the chat was closed and opened again, and is followed where it was.
     void Reopened(std::uintptr_t from, std::uintptr_t to);
 
     // Handle 0 and an empty title until a chat window has been seen; nothing is read then.
-    const ChatWindowRef& CurrentChat() const noexcept { return current_; }
-    const std::string& CurrentChatTitle() const noexcept { return current_.title; }
+    const ChatWindowRef& CurrentChat() const;
+    const std::string& CurrentChatTitle() const { return CurrentChat().title; }
     // The chat windows followed behind the current one, in the system's order.
-    const std::vector<ChatWindowRef>& ChatsBehind() const noexcept { return behind_; }
+    std::vector<ChatWindowRef> ChatsBehind() const;
     // Those of them met for the first time at the last tick.
-    const std::vector<ChatWindowRef>& MetBehind() const noexcept { return metBehind_; }
+    const std::vector<std::uintptr_t>& MetBehind() const noexcept { return metBehind_; }
 
 private:
     // `window` as a chat window, when its title carries a marker.
-    std::optional<ChatWindowRef> AsChatWindow(ChatWindows& windows, TitledWindow window);
+    std::optional<ChatWindowRef> AsChatWindow(ChatWindows& windows, TitledWindow window) const;
+    // `window` seen now: its record takes its title, and how and when it was first seen
+    // when it was not open before (then true).
+    bool Saw(ChatWindowRef window, FirstSight how, LocalTime when);
 
-    struct Sighting {
-        FirstSight how;
-        LocalTime when;
-    };
-    ChatWindowRef current_;
-    std::vector<ChatWindowRef> behind_;
-    std::vector<ChatWindowRef> metBehind_;
-    // How each chat window still open was first seen.
-    std::map<std::uintptr_t, Sighting> met_;
+    FollowedChats& chats_;
+    std::uintptr_t current_ = 0;
+    std::vector<std::uintptr_t> behind_;
+    std::vector<std::uintptr_t> metBehind_;
     int ticksSinceLook_ = kTicksBetweenLooks;
     bool lookedBehind_ = false;  // since every chat has been followed
 };

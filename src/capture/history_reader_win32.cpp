@@ -66,19 +66,19 @@ bool HistoryReaderWin32::AwaitRequests(bool& changeReported) {
         // Between looks the watch sleeps: under Wine a Sleep asks nothing of the
         // wineserver, where a wait with a timeout costs it a request and a wake-up at the
         // timeout. Reads asked for meanwhile start when the sleep ends.
-        const bool sleeping = windows_.Watching() && !changeReported;
+        const bool sleeping = histories_.Watching() && !changeReported;
         DWORD woken = WAIT_TIMEOUT;
         if (sleeping)
-            ::Sleep(ChatWindowsWin32::kWatchIntervalMs);
+            ::Sleep(ChatHistoriesWin32::kWatchIntervalMs);
         else
-            woken = ::WaitForSingleObject(wake_.get(), windows_.Watching() ? ChatWindowsWin32::kWatchIntervalMs : INFINITE);
+            woken = ::WaitForSingleObject(wake_.get(), histories_.Watching() ? ChatHistoriesWin32::kWatchIntervalMs : INFINITE);
         if (stopping_ || (woken != WAIT_OBJECT_0 && woken != WAIT_TIMEOUT)) return false;
         // The event may also be left set by reads that started at the end of a sleep.
         if (asked_.exchange(false)) return true;
         if (woken == WAIT_OBJECT_0) continue;
         // A change seen is reported once; until the read it brings, the watch waits for
         // that read rather than sleeping through its start.
-        if (windows_.WatchedHistoryChanged()) {
+        if (histories_.WatchedHistoryChanged()) {
             ::PostMessageW(notify_, changedMessage_, 0, 0);
             changeReported = true;
         }
@@ -102,21 +102,22 @@ void HistoryReaderWin32::ReadRequests() {
         }
         // What was read of chats closed since is forgotten now and then.
         if (++readsSinceForgetting_ >= kReadsBetweenForgetting) {
-            windows_.ForgetClosed();
+            histories_.ForgetClosed();
             readsSinceForgetting_ = 0;
         }
         std::vector<WindowRead> reads;
-        // The first window is read last, so that it is the one watched until the next reads.
-        for (std::size_t i = requests.size(); i-- > 0;) {
-            WindowRead read{requests[i].window, requests[i].window, {}};
+        for (const ChatRead& request : requests) {
+            WindowRead read{request.window, request.window, {}};
             // Nothing may escape the thread; a read that failed reads as an empty history.
             try {
-                read = windows_.ReadHistory(requests[i]);
+                read = histories_.Read(request);
             } catch (...) {
                 read.history = {};
             }
-            reads.insert(reads.begin(), std::move(read));
+            reads.push_back(std::move(read));
         }
+        // The chat last in front, read first, is watched until the next reads.
+        histories_.Watch(reads.empty() ? 0 : reads.front().read.handle);
         {
             Locked locked(lock_);
             result_ = std::move(reads);

@@ -9,7 +9,7 @@
 #pragma once
 
 #include "win32/handles_win32.h"
-#include "capture/chat_windows_win32.h"
+#include "capture/chat_histories_win32.h"
 
 #include <windows.h>
 
@@ -50,7 +50,7 @@ private:
     UINT changedMessage_;
     std::atomic<bool> stopping_{false};
     std::atomic<bool> asked_{false};  // reads asked for and not yet started
-    ChatWindowsWin32 windows_{&stopping_};  // used by the reading thread alone
+    ChatHistoriesWin32 histories_{&stopping_};  // used by the reading thread alone
     win32::UniqueKernelHandle wake_;
     win32::UniqueKernelHandle thread_;
     // Handed between the threads: the GUI thread writes the request and then wakes the

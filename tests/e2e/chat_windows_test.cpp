@@ -2,6 +2,7 @@
 // large transcripts, GBK text byte for byte, windows that are missing or do not
 // answer, and another process's window, which is how the program meets the messenger.
 #include "capture/chat_text.h"
+#include "capture/chat_histories_win32.h"
 #include "capture/chat_windows_win32.h"
 #include "text/blanks.h"
 #include "e2e.h"
@@ -21,6 +22,7 @@
 namespace {
 
 using namespace e2e;
+using parlowen::capture::ChatHistoriesWin32;
 using parlowen::capture::ChatWindowsWin32;
 using parlowen::capture::GbkCharacterCount;
 using parlowen::capture::ParseTranscript;
@@ -35,8 +37,8 @@ std::string Parsed(const std::string& transcript) {
 
 // The history of the window titled `title`, as the capture reads a chat it has not
 // followed before.
-std::string ReadHistory(ChatWindowsWin32& windows, const std::string& title) {
-    return windows.ReadHistory({{0, title, false}, {}}).history.text;
+std::string ReadHistory(ChatHistoriesWin32& histories, const std::string& title) {
+    return histories.Read({{0, title, false}, {}}).history.text;
 }
 
 bool EndsWith(const std::string& text, const std::string& end) {
@@ -78,17 +80,17 @@ std::string AllChineseCharacters() {
 E2E_TEST(ChatWindowsReadsTheEndOfSmallAndLargeTranscripts) {
     ChatWindow chat(kChatTitle);
     for (std::size_t size : {std::size_t{1} << 10, std::size_t{3} << 20}) {
-        ChatWindowsWin32 windows;
+        ChatHistoriesWin32 histories;
         const std::string transcript = TranscriptOfSize(size);
         chat.SetHistory(transcript);
-        const std::string read = ReadHistory(windows, kChatTitle);
+        const std::string read = ReadHistory(histories, kChatTitle);
         CHECK(EndsWith(transcript, read));
         CHECK(read.size() < 1200);  // a thousand characters at most
         CHECK_EQ(Parsed(read), std::string("moon 20:16:30|moon|the last one"));
         // Read again unchanged, it costs only the cheap test.
-        CHECK(ReadHistory(windows, kChatTitle) == read);
-        CHECK_EQ(windows.ReadCounts().tails, 1);
-        CHECK_EQ(windows.ReadCounts().unchanged, 1);
+        CHECK(ReadHistory(histories, kChatTitle) == read);
+        CHECK_EQ(histories.ReadCounts().tails, 1);
+        CHECK_EQ(histories.ReadCounts().unchanged, 1);
     }
 }
 
@@ -99,26 +101,26 @@ E2E_TEST(ChatWindowsReadsGbkTextByteForByte) {
     const std::string transcript =
         "\xD4\xC2\xC1\xC1 20:16:30\r\n" + AllChineseCharacters() + "\r\n" + AllChineseCharacters();
     chat.SetHistory(transcript);
-    ChatWindowsWin32 windows;
-    const std::string read = ReadHistory(windows, kChatTitle);
+    ChatHistoriesWin32 histories;
+    const std::string read = ReadHistory(histories, kChatTitle);
     CHECK_EQ(read.size(), transcript.size());
     CHECK(read == transcript);
     // Its last message takes most of it: the end was read further back until it began.
-    CHECK_EQ(windows.ReadCounts().tails, 1);
-    CHECK(windows.AnsiToUnicode(kChatTitle) == u"\u4E0E \u6708\u4EAE \u4EA4\u8C08\u4E2D");
+    CHECK_EQ(histories.ReadCounts().tails, 1);
+    CHECK(ChatWindowsWin32().AnsiToUnicode(kChatTitle) == u"\u4E0E \u6708\u4EAE \u4EA4\u8C08\u4E2D");
 }
 
 E2E_TEST(ChatWindowsReadsNothingWithoutAWindowOrItsHistory) {
-    ChatWindowsWin32 windows;
+    ChatHistoriesWin32 histories;
     ChatWindow chat(kChatTitle);
     chat.SetHistory("moon 20:16:30\r\nhi");
-    CHECK_EQ(ReadHistory(windows, kChatTitle + " "), std::string());  // only exact titles
-    CHECK_EQ(ReadHistory(windows, "no such window"), std::string());
+    CHECK_EQ(ReadHistory(histories, kChatTitle + " "), std::string());  // only exact titles
+    CHECK_EQ(ReadHistory(histories, "no such window"), std::string());
 
     HWND plain = ::CreateWindowExA(0, "STATIC", "Chatting with moon", WS_OVERLAPPEDWINDOW, 0, 0,
                                    200, 100, nullptr, nullptr, nullptr, nullptr);
     REQUIRE(plain != nullptr);
-    CHECK_EQ(ReadHistory(windows, "Chatting with moon"), std::string());
+    CHECK_EQ(ReadHistory(histories, "Chatting with moon"), std::string());
     ::DestroyWindow(plain);
 }
 
@@ -152,14 +154,14 @@ E2E_TEST(ChatWindowsGivesUpOnAWindowThatDoesNotAnswer) {
     REQUIRE(thread != nullptr);
     ::WaitForSingleObject(messenger.ready, 10000);
 
-    ChatWindowsWin32 windows;
-    CHECK_EQ(ReadHistory(windows, HungMessenger::kTitle), std::string("moon 20:16:30\r\nhi"));
+    ChatHistoriesWin32 histories;
+    CHECK_EQ(ReadHistory(histories, HungMessenger::kTitle), std::string("moon 20:16:30\r\nhi"));
     ::SetEvent(messenger.hang);
     ::WaitForSingleObject(messenger.hanging, 10000);
     // The messenger never answers again until told to: that the read returns at all
     // shows that it gives up.
     const DWORD start = ::GetTickCount();
-    CHECK_EQ(ReadHistory(windows, HungMessenger::kTitle), std::string());
+    CHECK_EQ(ReadHistory(histories, HungMessenger::kTitle), std::string());
     std::printf("    measured: gave up after %lu ms\n", ::GetTickCount() - start);
 
     ::WaitForSingleObject(thread, 20000);
@@ -193,9 +195,9 @@ E2E_TEST(ChatWindowsReadsTheDemoChatInAnotherProcess) {
         const std::string title = Ansi(L"与 moon 交谈中");
         HWND history = demo.history();
         REQUIRE(history != nullptr);
-        ChatWindowsWin32 windows;
+        ChatHistoriesWin32 histories;
         // The demo greets with a first message from the friend: one message, read whole.
-        const std::string greeting = ReadHistory(windows, title);
+        const std::string greeting = ReadHistory(histories, title);
         CHECK_EQ(greeting.substr(0, 5), std::string("moon "));
         CHECK(greeting.size() > std::string("moon hh:mm:ss\r\n").size());
         CHECK(greeting == ControlTextAnsi(history));
@@ -203,7 +205,7 @@ E2E_TEST(ChatWindowsReadsTheDemoChatInAnotherProcess) {
         // Sent the way a user does: type a line and press the friend's button.
         const std::string typed = "see you at the gate, " + Ansi(L"月亮");
         demo.Send(DemoChat::Sender::Friend, typed);
-        const std::string read = ReadHistory(windows, title);
+        const std::string read = ReadHistory(histories, title);
         const std::string whole = ControlTextAnsi(history);
         CHECK_EQ(whole.substr(0, greeting.size() + 7), greeting + "\r\nmoon ");
         CHECK(EndsWith(whole, read));
@@ -216,7 +218,7 @@ E2E_TEST(ChatWindowsReadsTheDemoChatInAnotherProcess) {
         // read alone.
         const std::string more = "\r\n" + TranscriptOfSize(std::size_t{3} << 20);
         AppendFromOutside(history, more);
-        const std::string readLarge = ReadHistory(windows, title);
+        const std::string readLarge = ReadHistory(histories, title);
         CHECK(EndsWith(more, readLarge));
         CHECK_EQ(Parsed(readLarge), std::string("moon 20:16:30|moon|the last one"));
 
@@ -227,10 +229,10 @@ E2E_TEST(ChatWindowsReadsTheDemoChatInAnotherProcess) {
         ::SendMessageA(history, EM_SETSEL, 0, static_cast<LPARAM>(GbkCharacterCount(first) - firstBreaks));
         ::SendMessageA(history, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
         AppendFromOutside(history, "\r\nsky 20:16:31\r\n" + std::string(first.size() - 17, 'x'));
-        CHECK_EQ(Parsed(ReadHistory(windows, title)), "sky 20:16:31|sky|" + std::string(first.size() - 17, 'x'));
+        CHECK_EQ(Parsed(ReadHistory(histories, title)), "sky 20:16:31|sky|" + std::string(first.size() - 17, 'x'));
         // Every read took the end alone: no pairing falls back to the whole text.
-        CHECK_EQ(windows.ReadCounts().wholeTexts, 0);
-        CHECK_EQ(windows.ReadCounts().tails, 4);
+        CHECK_EQ(histories.ReadCounts().wholeTexts, 0);
+        CHECK_EQ(histories.ReadCounts().tails, 4);
     }
 }
 
@@ -251,15 +253,15 @@ E2E_TEST(ChatWindowsTailParsesAsTheWholeTextForRandomTranscripts) {
         for (int i = 0; i < kTranscripts; ++i) {
             const std::string transcript = transcripts.Next();
             ::SendMessageA(history, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(transcript.c_str()));
-            ChatWindowsWin32 windows;  // nothing read before
-            const std::string read = ReadHistory(windows, title);
+            ChatHistoriesWin32 histories;  // nothing read before
+            const std::string read = ReadHistory(histories, title);
             const std::string whole = ControlTextAnsi(history);
             if (!EndsWith(whole, read) || Parsed(read) != Parsed(whole)) {
                 Fail(__FILE__, __LINE__, "transcript " + std::to_string(i) + " " + Describe(transcript) +
                                              ": read " + Describe(read) + ", whole " + Describe(whole));
                 break;
             }
-            tails += windows.ReadCounts().tails;
+            tails += histories.ReadCounts().tails;
         }
         // Most end in a message short enough to read the end alone; the rest were read whole.
         CHECK(tails > kTranscripts * 2 / 3);
@@ -326,11 +328,11 @@ E2E_TEST(ChatWindowsReadsTheWholeTextWhenPartsAreNotAnswered) {
         if (message == EM_GETTEXTRANGE) return 0;
         return std::nullopt;
     });
-    ChatWindowsWin32 windows;
-    CHECK(ReadHistory(windows, ThreadMessenger::kTitle) == transcript);
-    CHECK(ReadHistory(windows, ThreadMessenger::kTitle) == transcript);
-    CHECK_EQ(windows.ReadCounts().wholeTexts, 2);  // never trusted to be unchanged
-    CHECK_EQ(windows.ReadCounts().tails, 0);
+    ChatHistoriesWin32 histories;
+    CHECK(ReadHistory(histories, ThreadMessenger::kTitle) == transcript);
+    CHECK(ReadHistory(histories, ThreadMessenger::kTitle) == transcript);
+    CHECK_EQ(histories.ReadCounts().wholeTexts, 2);  // never trusted to be unchanged
+    CHECK_EQ(histories.ReadCounts().tails, 0);
 }
 
 E2E_TEST(ChatWindowsReadsAHistoryThatGrowsWhileItIsRead) {
@@ -342,11 +344,11 @@ E2E_TEST(ChatWindowsReadsAHistoryThatGrowsWhileItIsRead) {
                                       chat.AppendMessage("sky", "arrived while it was read", "20:17:00");
                                   return std::nullopt;
                               });
-    ChatWindowsWin32 windows;
-    const std::string read = ReadHistory(windows, ThreadMessenger::kTitle);
+    ChatHistoriesWin32 histories;
+    const std::string read = ReadHistory(histories, ThreadMessenger::kTitle);
     CHECK_EQ(Parsed(read), std::string("sky 20:17:00|sky|arrived while it was read"));
     CHECK_EQ(endReads, 2);
-    CHECK_EQ(windows.ReadCounts().tails, 1);
+    CHECK_EQ(histories.ReadCounts().tails, 1);
 }
 
 E2E_TEST(ChatWindowsGivesUpOnAMessengerThatStopsAnsweringHalfwayThroughTheEnd) {
@@ -357,14 +359,14 @@ E2E_TEST(ChatWindowsGivesUpOnAMessengerThatStopsAnsweringHalfwayThroughTheEnd) {
                                       ::Sleep(3000);
                                   return std::nullopt;
                               });
-    ChatWindowsWin32 windows;
+    ChatHistoriesWin32 histories;
     const DWORD start = ::GetTickCount();
-    CHECK_EQ(ReadHistory(windows, ThreadMessenger::kTitle), std::string());
+    CHECK_EQ(ReadHistory(histories, ThreadMessenger::kTitle), std::string());
     std::printf("    measured: gave up after %lu ms\n", ::GetTickCount() - start);
-    CHECK_EQ(windows.ReadCounts().unanswered, 1);  // given up on, not waited for
+    CHECK_EQ(histories.ReadCounts().unanswered, 1);  // given up on, not waited for
     // Once it answers again, the next read is right.
     ::Sleep(1500);
-    CHECK_EQ(Parsed(ReadHistory(windows, ThreadMessenger::kTitle)), std::string("moon 20:16:30|moon|the last one"));
+    CHECK_EQ(Parsed(ReadHistory(histories, ThreadMessenger::kTitle)), std::string("moon 20:16:30|moon|the last one"));
 }
 
 }  // namespace

@@ -22,7 +22,8 @@ protected:
     }
 
     FakeChatWindows windows;
-    ChatTracking tracking;
+    parlowen::capture::FollowedChats chats;
+    ChatTracking tracking{chats};
 };
 
 TEST_F(ChatTrackingTest, EachOfTheFifteenMarkersTracksTheTitle) {
