@@ -26,15 +26,13 @@ std::size_t GbkCharacterCount(std::string_view text) {
 
 std::optional<HistoryTailReader::Signature> HistoryTailReader::TakeSignature(
     HistoryControl& control) {
-    const std::optional<long> rows = control.RowCount();
-    if (!rows) return std::nullopt;
     // A length out of range is refused, never turned into a range request: the control
     // reads an end below zero as "to the end of the text", whatever the buffer holds.
     const std::optional<long> length = control.Length();
     if (!length || *length < 0 || *length > kLongestHistory) return std::nullopt;
     std::optional<std::string> head = control.Text(0, std::min(*length, kHeadCharacters));
     if (!head) return std::nullopt;
-    return Signature{*rows, *length, std::move(*head)};
+    return Signature{std::nullopt, *length, std::move(*head)};
 }
 
 std::optional<HistoryTailReader::Signature> HistoryTailReader::TakeRowSignature(HistoryControl& control) {

@@ -125,10 +125,12 @@ public:
     }
 
     // The cheap test: what a change of the text changes, asked at a cost that does not
-    // grow with the text. New messages add rows and length; a history capped in length
-    // drops its first messages as new ones come, which changes its start.
+    // grow with the text. New messages add length; a history capped in length drops its
+    // first messages as new ones come, which changes its start. The rows are asked only of
+    // a control whose parts cannot be read, whose length is found from them: where parts
+    // are read, they tell nothing the length and the start do not, and cost a request.
     struct Signature {
-        long rows = 0;
+        std::optional<long> rows;
         long length = 0;
         std::string head;
         bool operator==(const Signature&) const = default;
