@@ -35,7 +35,8 @@ public:
         return std::u16string(text.begin(), text.end());  // the title is ASCII
     }
     std::string UnicodeToAnsi(std::u16string_view text) override { return std::string(text.begin(), text.end()); }
-    std::vector<capture::TitledWindow> TopLevelWindows() override { return {Foreground()}; }
+    std::vector<std::uintptr_t> TopLevelWindows() override { return {1}; }
+    std::string Title(std::uintptr_t) override { return std::string(kTitle); }
     bool Shown(std::uintptr_t) override { return true; }
     std::string ReadHistory() const { return transcript_; }
 

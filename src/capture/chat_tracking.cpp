@@ -125,6 +125,7 @@ void ChatTracking::Timer3Tick(ChatWindows& windows, bool everyChat, LocalTime no
     }
     if (!everyChat) {
         behind_.clear();
+        noChats_.clear();
         ticksSinceLook_ = kTicksBetweenLooks;
         lookedBehind_ = false;
         return;
@@ -139,17 +140,27 @@ void ChatTracking::Timer3Tick(ChatWindows& windows, bool everyChat, LocalTime no
     // later opened since.
     const FirstSight behind = lookedBehind_ ? FirstSight::Appeared : FirstSight::BehindAtStart;
     lookedBehind_ = true;
+    // A window that has never been a chat's, and was none at the last look, is most likely
+    // none still: its title is asked again only every kLooksBetweenEveryTitle looks, as
+    // each costs a call into the system. One retitled as a chat meanwhile is heard from
+    // what came since a little before it was seen, as any chat that appears is. A chat's
+    // window whose title is a notice for a while is asked at every look.
+    const bool everyTitle = ++looksSinceEveryTitle_ >= kLooksBetweenEveryTitle;
+    if (everyTitle) looksSinceEveryTitle_ = 0;
     std::set<std::uintptr_t> listed{current_};
-    for (TitledWindow& window : windows.TopLevelWindows()) {
-        if (window.handle == current_) continue;
-        listed.insert(window.handle);
-        std::optional<ChatWindowRef> chat = AsChatWindow(windows, std::move(window));
-        if (!chat || !windows.Shown(chat->handle)) continue;
-        const std::uintptr_t handle = chat->handle;
+    std::set<std::uintptr_t> noChats;
+    for (std::uintptr_t handle : windows.TopLevelWindows()) {
+        if (handle == current_) continue;
+        listed.insert(handle);
+        std::optional<ChatWindowRef> chat;
+        if (everyTitle || !noChats_.contains(handle)) chat = AsChatWindow(windows, {handle, windows.Title(handle)});
+        if (!chat && !chats_.Find(handle)) noChats.insert(handle);
+        if (!chat || !windows.Shown(handle)) continue;
         behind_.push_back(handle);
         if (Saw(std::move(*chat), behind, now)) metBehind_.push_back(handle);
     }
     chats_.OpenOnly(listed);
+    noChats_ = std::move(noChats);
 }
 
 }  // namespace parlowen::capture

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,7 @@ public:
     // window that opens behind the others tells its new messages from its older ones.
     void Timer3Tick(ChatWindows& windows, bool everyChat = false, LocalTime now = {});
     static constexpr int kTicksBetweenLooks = 3;
+    static constexpr int kLooksBetweenEveryTitle = 5;
     // The followed window `from` was gone, and `to`, a window of the same title, read in
     // its place: the chat was closed and opened again, and is followed where it was.
     void Reopened(std::uintptr_t from, std::uintptr_t to);
@@ -55,6 +57,8 @@ private:
     std::vector<std::uintptr_t> metBehind_;
     int ticksSinceLook_ = kTicksBetweenLooks;
     bool lookedBehind_ = false;  // since every chat has been followed
+    std::set<std::uintptr_t> noChats_;  // windows never a chat's, nor at the last look
+    int looksSinceEveryTitle_ = 0;
 };
 
 }  // namespace parlowen::capture

@@ -42,8 +42,11 @@ class ChatWindows {
 public:
     virtual ~ChatWindows() = default;
     virtual TitledWindow Foreground() = 0;
-    // Every top-level window that has a title, shown or not, in the system's order.
-    virtual std::vector<TitledWindow> TopLevelWindows() = 0;
+    // Every top-level window, shown or not, in the system's order.
+    virtual std::vector<std::uintptr_t> TopLevelWindows() = 0;
+    // The title of the window `handle` as ANSI bytes, at most 254 of them; empty when it
+    // has none.
+    virtual std::string Title(std::uintptr_t handle) = 0;
     // Whether the top-level window `handle` is shown: asked of chat windows alone, as each
     // answer about another program's window costs a call into the system.
     virtual bool Shown(std::uintptr_t handle) = 0;

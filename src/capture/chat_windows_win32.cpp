@@ -25,21 +25,22 @@ BOOL CALLBACK Collect(HWND window, LPARAM found) {
 TitledWindow ChatWindowsWin32::Foreground() {
     HWND foreground = ::GetForegroundWindow();
     if (foreground == nullptr) return {};
-    char title[kTitleBufferSize] = {};
-    ::GetWindowTextA(foreground, title, kTitleBufferSize);
-    return {reinterpret_cast<std::uintptr_t>(foreground), title};
+    const auto handle = reinterpret_cast<std::uintptr_t>(foreground);
+    return {handle, Title(handle)};
 }
 
-std::vector<TitledWindow> ChatWindowsWin32::TopLevelWindows() {
+std::vector<std::uintptr_t> ChatWindowsWin32::TopLevelWindows() {
     std::vector<HWND> handles;
     ::EnumWindows(&Collect, reinterpret_cast<LPARAM>(&handles));
-    std::vector<TitledWindow> windows;
-    for (HWND window : handles) {
-        char title[kTitleBufferSize] = {};
-        if (::GetWindowTextA(window, title, kTitleBufferSize) > 0)
-            windows.push_back({reinterpret_cast<std::uintptr_t>(window), title});
-    }
+    std::vector<std::uintptr_t> windows;
+    for (HWND window : handles) windows.push_back(reinterpret_cast<std::uintptr_t>(window));
     return windows;
+}
+
+std::string ChatWindowsWin32::Title(std::uintptr_t handle) {
+    char title[kTitleBufferSize] = {};
+    ::GetWindowTextA(reinterpret_cast<HWND>(handle), title, kTitleBufferSize);
+    return title;
 }
 
 // A top-level window is shown when its own style says so (its parent, the desktop,

@@ -16,7 +16,8 @@ namespace parlowen::capture {
 class ChatWindowsWin32 final : public ChatWindows {
 public:
     TitledWindow Foreground() override;
-    std::vector<TitledWindow> TopLevelWindows() override;
+    std::vector<std::uintptr_t> TopLevelWindows() override;
+    std::string Title(std::uintptr_t handle) override;
     bool Shown(std::uintptr_t handle) override;
     std::u16string AnsiToUnicode(std::string_view text) override;
     std::string UnicodeToAnsi(std::u16string_view text) override;

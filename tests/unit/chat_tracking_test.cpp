@@ -103,3 +103,19 @@ TEST_F(ChatTrackingTest, EveryShownChatWindowBehindIsFollowed) {
     EXPECT_EQ(behind, (std::vector<std::uintptr_t>{2, 4}));
     EXPECT_FALSE(windows.askedShown.contains(3));
 }
+
+// A window that is no chat is asked its title again only every few looks, and is
+// followed from the look that finds it retitled as a chat, as one that appeared then.
+TEST_F(ChatTrackingTest, AWindowThatWasNoChatIsAskedItsTitleAgainEveryFewLooks) {
+    windows.chats = {{2, {Gbk("记事本"), ""}}};
+    windows.foregroundTitle = Gbk("与 moon 交谈中");
+    tracking.Timer3Tick(windows, true);
+    windows.chats[2].title = Gbk("与 sun 交谈中");
+    const int ticksToTheLookOfEveryTitle = (ChatTracking::kLooksBetweenEveryTitle - 1) * ChatTracking::kTicksBetweenLooks;
+    for (int tick = 1; tick < ticksToTheLookOfEveryTitle; ++tick) tracking.Timer3Tick(windows, true);
+    EXPECT_TRUE(tracking.ChatsBehind().empty());
+    EXPECT_EQ(windows.titlesAsked[2], 1);
+    tracking.Timer3Tick(windows, true);
+    ASSERT_EQ(tracking.ChatsBehind().size(), 1u);
+    EXPECT_EQ(tracking.ChatsBehind()[0].firstSight, parlowen::capture::FirstSight::Appeared);
+}

@@ -79,10 +79,16 @@ public:
         return Iconv(bytes, "UTF-16LE", "GBK", "?");
     }
     // Every chat window is a top-level window, in the order of their handles.
-    std::vector<capture::TitledWindow> TopLevelWindows() override {
-        std::vector<capture::TitledWindow> windows;
-        for (const auto& [handle, chat] : chats) windows.push_back({handle, chat.title.substr(0, 254)});
+    std::vector<std::uintptr_t> TopLevelWindows() override {
+        std::vector<std::uintptr_t> windows;
+        for (const auto& chat : chats) windows.push_back(chat.first);
         return windows;
+    }
+    std::map<std::uintptr_t, int> titlesAsked;
+    std::string Title(std::uintptr_t handle) override {
+        ++titlesAsked[handle];
+        const auto chat = chats.find(handle);
+        return chat == chats.end() ? std::string() : chat->second.title.substr(0, 254);
     }
 
     std::set<std::uintptr_t> hidden;  // windows among `chats` not shown
