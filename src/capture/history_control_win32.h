@@ -57,7 +57,13 @@ private:
         memory_.AfterBlockRequest(control_, answer.has_value());
         return answer;
     }
-    char* Block(std::size_t bytes) { return memory_.BlockFor(control_, bytes); }
+    char* Block(std::size_t bytes) {
+        // A request given up on may still be running in the messenger: any request that
+        // completes after it shows it done, and the block free again. WM_NULL asks the
+        // control nothing that costs it.
+        if (memory_.BusyIn(control_)) Ask(WM_NULL, 0, 0);
+        return memory_.BlockFor(control_, bytes);
+    }
 
     HWND control_;
     const std::atomic<bool>* cancelled_;

@@ -43,6 +43,8 @@ public:
 
     // Whether requests through a block can be made to `window`'s process.
     bool Serves(HWND window);
+    // Whether a request through the block given up on may still be running in `window`.
+    bool BusyIn(HWND window) const noexcept { return block_.BusyIn(Id(window)); }
     // After every request that used the block, and whether it completed.
     void AfterBlockRequest(HWND window, bool completed) { block_.AfterBlockRequest(Id(window), completed); }
     // After any request to `window` that completed: those sent before it are done.
