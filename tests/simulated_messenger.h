@@ -793,6 +793,11 @@ private:
             if (id >= 0) {
                 Account(*in->w, messages_[id], id, e, blame);
                 previous = in->w;
+            } else if (Message* head = HeadOf(round, e)) {
+                // The first part of a message read as two: it was handled, so that a whole
+                // one alike in another chat is not taken for it.
+                head->handled = 1;
+                head->misHandled = true;
             } else {
                 blame ? void(blame->misHandled = true) : void(++counts_.unmatched);
             }
@@ -801,6 +806,20 @@ private:
     }
 
     static bool Excused(const Message& m) { return m.shaped || m.disturbed || m.twin; }
+
+    // The message of the round whose body a line of which reads as a header starts with
+    // what `e` logged under its header.
+    template <typename Round>
+    Message* HeadOf(const Round& round, const Entry& e) {
+        for (const auto& r : round)
+            for (const int id : r.ids) {
+                Message& m = messages_[id];
+                if (m.shaped && !m.handled && m.header + " \xCB\xB5\xA3\xBA" == e.header && m.body.starts_with(e.body) &&
+                    m.body.size() > e.body.size())
+                    return &m;
+            }
+        return nullptr;
+    }
 
     void Account(Window& w, Message& m, int id, const Entry& told, Message* blame) {
         const auto fault = [&](long& count) {

@@ -20,6 +20,9 @@ void ChatCapture::AdoptClosedNamesake(const ChatWindowRef& window, ChatWindows& 
 void ChatCapture::Reopened(std::uintptr_t from, std::uintptr_t to) {
     tracking_.Reopened(from, to);
     tick_.followed().Reopened(from, to);
+    // Most often the messenger opened it again for a message: it is looked at at once, as
+    // a chat that appears is, and is quiet until a message comes.
+    tick_.followed().Of(to).lastMessage.reset();
 }
 
 std::optional<ChatRead> ChatCapture::NextRead() const {
@@ -31,13 +34,14 @@ std::optional<ChatRead> ChatCapture::NextRead() const {
 std::vector<ChatRead> ChatCapture::NextReads(Clock::time_point now) {
     std::vector<ChatRead> reads;
     if (std::optional<ChatRead> front = NextRead()) reads.push_back(std::move(*front));
-    quietPassedOver_ = !quietPassedOver_;
+    const bool quietLooked = ++roundsSinceQuietLook_ >= kRoundsBetweenQuietLooks;
+    if (quietLooked) roundsSinceQuietLook_ = 0;
     for (const ChatWindowRef& window : tracking_.ChatsBehind()) {
         // A chat first seen is looked at at once, and is quiet until a message comes.
         std::optional<Clock::time_point>& last = tick_.followed().Of(window.handle).lastMessage;
         const bool first = !last;
         if (first) last = now - kQuietAfter;
-        if (first || !quietPassedOver_ || now - *last < kQuietAfter)
+        if (first || quietLooked || now - *last < kQuietAfter)
             reads.push_back({window, tick_.RequestFor(window)});
     }
     return reads;

@@ -33,9 +33,11 @@ public:
     std::optional<ChatRead> NextRead() const;
     // The reads of every chat followed at `now`, a second after the last: the one last in
     // front first, then those behind it; one with no message for kQuietAfter is looked at
-    // every other second, as most chats are quiet most of the time.
+    // every kRoundsBetweenQuietLooks seconds, as most chats are quiet most of the time and
+    // each look costs the messenger a request.
     std::vector<ChatRead> NextReads(Clock::time_point now);
     static constexpr std::chrono::seconds kQuietAfter{60};
+    static constexpr int kRoundsBetweenQuietLooks = 3;
     // When the read is done: its new messages go to `output`.
     void HandleRead(const WindowRead& read, CaptureOutput& output, Clock::time_point now) {
         HandleReads({read}, output, now);
@@ -54,8 +56,8 @@ private:
 
     CaptureTick tick_;
     ChatTracking tracking_{tick_.followed()};
-    // Whether the quiet chats were passed over at the last reads.
-    bool quietPassedOver_ = false;
+    // Rounds of reads since the quiet chats were looked at.
+    int roundsSinceQuietLook_ = 0;
 };
 
 }  // namespace parlowen::capture
