@@ -912,10 +912,9 @@ private:
     bool userKnown_ = false;
 };
 
-// The program's capture: the tracking and capture ticks, and the history reads. The
-// chat last in front alone is read as the platform once read it, with one tail reader
-// shared by every window; following every chat, as the platform reads now: a tail reader
-// for each window, which mostly asks a window read every second for its length alone.
+// The program's capture: the tracking and capture ticks, and the history reads, as the
+// platform reads: a tail reader for each window, which, following every chat, mostly asks
+// a window read every second for its length alone.
 class SimulatedChatCapture : public CaptureUnderTest {
 public:
     // As the platform: looks that ask for the length alone between whole cheap tests.
@@ -945,11 +944,11 @@ public:
             const auto [handle, control] = find.Find(requests[i].window.handle, requests[i].window.title);
             reads[i].read.handle = handle;
             if (!control) continue;
+            Followed& followed = followed_[handle];
             if (!everyChat) {
-                reads[i].history = reader_.ReadFrom(*control, handle, requests[i].request);
+                reads[i].history = followed.tail.ReadFrom(*control, handle, requests[i].request);
                 continue;
             }
-            Followed& followed = followed_[handle];
             std::optional<capture::TailRead> quick;
             if (!requests[i].request.waiting && followed.quickLooks < kQuickLooksBetweenTests &&
                 (quick = followed.tail.SameLength(*control, handle))) {
@@ -974,7 +973,6 @@ private:
     };
     FakeChatWindows windows_;
     capture::ChatCapture capture_;
-    capture::HistoryTailReader reader_;
     std::map<std::uintptr_t, Followed> followed_;
 };
 

@@ -29,13 +29,10 @@ std::optional<std::string> SpokenText(bool readMessage, bool readName, std::stri
 // A line of a new message written like an older header line reads as a message of its
 // own: one older message alone among new ones is taken as a part of them.
 std::size_t FirstWrittenSince(const std::vector<ChatMessage>& messages, LocalTime opened) {
-    const auto isNew = [&](std::size_t i) {
-        const std::optional<HeaderShape> shape = HeaderShapeOf(messages[i].header);
+    return FirstOfNewest(messages, messages.size(), [&](const ChatMessage& message) {
+        const std::optional<HeaderShape> shape = HeaderShapeOf(message.header);
         return shape && WrittenSince(*shape, opened, CaptureTick::kNewBeforeOpening);
-    };
-    std::size_t first = messages.size();
-    while (first > 0 && (isNew(first - 1) || (first > 1 && isNew(first - 2)))) --first;
-    return first;
+    });
 }
 
 }  // namespace

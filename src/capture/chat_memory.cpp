@@ -6,6 +6,20 @@
 #include <limits>
 
 namespace parlowen::capture {
+namespace {
+
+// Whether the message headed `header` was written at most an hour after the one headed
+// `earlier` (of the same date, where both show one): a message since it, read a moment
+// after it was, and not one of an older conversation shown in its place.
+bool WrittenSoonAfter(std::string_view header, std::string_view earlier) {
+    const std::optional<HeaderShape> shape = HeaderShapeOf(header), before = HeaderShapeOf(earlier);
+    if (!shape || !before) return false;
+    constexpr long kDates = 13 * 32;
+    const long date = (before->dated ? before->day : shape->day) % kDates;
+    return WrittenSince(*shape, {int(date / 32), int(date % 32), before->secondOfDay}, 0);
+}
+
+}  // namespace
 
 void ChatMemory::ReadUnder(std::string_view title) {
     if (WasReadUnder(title)) return;
@@ -91,6 +105,9 @@ std::vector<const ChatMessage*> ChatMemory::Settle(const Transcript& parsed, std
     const std::optional<std::size_t> found = last_ ? Find(*last_, messages) : std::nullopt;
     if (last_ && !found && !waited && !wholeHistory && !lookEverywhere_) {
         lookEverywhere_ = true;
+        for (const std::size_t at : {std::size_t{0}, messages.size() - 1})
+            if (at < messages.size() && WrittenSoonAfter(messages[at].header, last_->message.header))
+                since_.push_back(PlaceOf(messages, at));
         // Should the place be gone, a last message waiting for its body is where the
         // next read starts.
         if (!messages.empty() && messages.back().body.empty() && !waiting_)
@@ -98,8 +115,18 @@ std::vector<const ChatMessage*> ChatMemory::Settle(const Transcript& parsed, std
         return {};
     }
     lookEverywhere_ = false;
+    // A capped history drops its oldest messages first: one that came after the place,
+    // found where the place is gone, tells that all before it came after the place too.
+    // An older conversation shown since in the window's place is not.
+    std::optional<std::size_t> since;
+    for (const Place& after : found ? std::vector<Place>{} : since_)
+        if (const std::optional<std::size_t> at = Find(after, messages); at && (!since || *at < *since)) since = at;
     if (found) {
         first = *found + 1;
+    } else if (since) {
+        first = FirstOfNewest(messages, *since + 1, [&](const ChatMessage& message) {
+            return WrittenSoonAfter(message.header, last_->message.header);
+        });
     } else if (waited) {
         // The place was not known when the message waited (a window first seen, a
         // history cleared): it and all after it are new.
@@ -126,6 +153,7 @@ std::vector<const ChatMessage*> ChatMemory::Settle(const Transcript& parsed, std
         settled = &message;
         if (!message.body.empty()) handled.push_back(&message);
     }
+    since_.clear();
     if (settled) {
         last_ = PlaceOf(messages, static_cast<std::size_t>(settled - messages.data()));
         if (settled == &messages.back()) waiting_.reset();

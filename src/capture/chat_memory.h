@@ -77,7 +77,8 @@ public:
     // kBodyWait from `now`; any other without one is passed over. Returns those with a
     // body, which are to be handled, and remembers the last one settled.
     // `wholeHistory`: the read reached the history's start, so a place not found in it
-    // is gone; else the next read looks everywhere first. `newFrom`: where no place is
+    // is gone; else the next read looks everywhere first, and should the place be gone by
+    // then, all it reads is new when it holds a message of this read. `newFrom`: where no place is
     // known yet, the first of the messages that are new (those written since a window
     // opened behind others), instead of the last one alone.
     std::vector<const ChatMessage*> Settle(const Transcript& parsed, std::string_view lastHeaderSeen,
@@ -129,6 +130,11 @@ private:
     std::optional<Place> last_;
     std::optional<Pending> waiting_;
     bool lookEverywhere_ = false;
+    // The first and the last message of the read that did not find the place near where
+    // it stood, written soon after it: messages that came after it (the last the likeliest
+    // to be left by the next cap), by which the next read tells a history capped beneath
+    // the place (all it holds came since) from one cleared or replaced.
+    std::vector<Place> since_;
 };
 
 }  // namespace parlowen::capture

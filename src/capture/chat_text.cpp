@@ -160,7 +160,14 @@ std::vector<const HeaderCandidate*> ChooseHeaders(const std::vector<HeaderCandid
             // Only while no name is known at all, so that the next read of the same text,
             // by the names this one learns, splits it the same way.
             const bool nameless = firstChat && newUserNames.empty();
-            const bool speaksLast = nameless && last && inOrder && bodyBefore && candidate->line.next < textSize;
+            // An older conversation may be shown above the user's first lines, hours
+            // apart: then the name's own earlier lines keep the times in order with it.
+            const bool ownLinesInOrder = std::any_of(candidates.begin(), candidate, [&](const HeaderCandidate& c) {
+                return c.name == candidate->name && c.shape.clock == clock && InTimeOrder(c.shape, candidate->shape) &&
+                       Near(c.shape, candidate->shape);
+            });
+            const bool speaksLast = nameless && last && (inOrder || ownLinesInOrder) && bodyBefore &&
+                                    candidate->line.next < textSize;
             // In the first chat, a name that heads the history or speaks last speaks in
             // the rest of the read, and is learned where one of its lines shows it as
             // the user.
@@ -261,6 +268,13 @@ std::optional<std::size_t> ByteOfPosition(std::string_view text, long position) 
         pos += text.compare(pos, 2, "\r\n") == 0 ? 2 : text::GbkCharLength(text, pos);
     }
     return pos <= text.size() ? std::optional<std::size_t>(pos) : std::nullopt;
+}
+
+std::size_t FirstOfNewest(const std::vector<ChatMessage>& messages, std::size_t end,
+                          const std::function<bool(const ChatMessage&)>& isNew) {
+    std::size_t first = std::min(end, messages.size());
+    while (first > 0 && (isNew(messages[first - 1]) || (first > 1 && isNew(messages[first - 2])))) --first;
+    return first;
 }
 
 }  // namespace parlowen::capture

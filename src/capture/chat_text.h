@@ -9,6 +9,7 @@
 #include "capture/header_format.h"
 
 #include <cstddef>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <string>
@@ -89,5 +90,11 @@ bool HoldsWholeHeaderLine(std::string_view tail, const HeaderRule& rule);
 // the byte where position `position` starts (nothing past the end).
 long PositionsIn(std::string_view text);
 std::optional<std::size_t> ByteOfPosition(std::string_view text, long position);
+
+// Where the newest messages before `end` start, walking back while `isNew` takes them: a
+// line of a new message written like an older header line reads as a message of its
+// own, so one older message alone among new ones is taken as a part of them.
+std::size_t FirstOfNewest(const std::vector<ChatMessage>& messages, std::size_t end,
+                          const std::function<bool(const ChatMessage&)>& isNew);
 
 }  // namespace parlowen::capture

@@ -46,7 +46,7 @@ std::optional<HistoryTailReader::Signature> HistoryTailReader::TakeRowSignature(
 // The end is read from `characters` before `reachBackTo` (the length, or the position of
 // a message already handled), so that a message there has text before it.
 HistoryTailReader::Tail HistoryTailReader::ReadTail(HistoryControl& control, long length, long reachBackTo,
-                                                    const HeaderRule& rule) {
+                                                    const HeaderRule& rule, std::string_view mustHold) {
     for (long characters = kFirstTailCharacters;; characters *= 8) {
         const long start = std::max(0L, std::min(length, reachBackTo) - characters);
         std::optional<std::string> text = control.Text(start, length);
@@ -55,9 +55,22 @@ HistoryTailReader::Tail HistoryTailReader::ReadTail(HistoryControl& control, lon
         // Fewer characters than asked for: the text is shorter than it was a moment ago.
         if (static_cast<long>(GbkCharacterCount(*text)) != length - start) return {Outcome::Changed, {}};
         std::string tail = WithCrLf(*text);
-        if (start == 0 || HoldsWholeHeaderLine(tail, rule)) return {Outcome::Complete, std::move(tail), start};
+        if (start == 0 || (HoldsWholeHeaderLine(tail, rule) && tail.find(mustHold) != std::string::npos))
+            return {Outcome::Complete, std::move(tail), start};
         if (characters >= kLongestTailCharacters) return {Outcome::TooLong, {}};
     }
+}
+
+std::string HistoryTailReader::PlaceTextBeforeCap(const Signature& now, const ReadRequest& request) const {
+    if (!cached_ || !request.from || request.fromStart || now.head == cached_->signature.head) return {};
+    const std::string& before = cached_->transcript;
+    const std::optional<std::size_t> at = ByteOfPosition(before, *request.from - cached_->start);
+    if (!at || *at >= before.size()) return {};
+    // Up to the end of the place's body line that follows its header: enough to tell it
+    // from the other messages of its speaker that minute.
+    std::size_t end = before.find("\r\n", *at);
+    if (end != std::string::npos) end = before.find("\r\n", end + 2);
+    return before.substr(*at, std::min(end, *at + kPlaceTextBytes) - *at);
 }
 
 std::optional<TailRead> HistoryTailReader::SameLength(HistoryControl& control, std::uintptr_t controlId) {
@@ -86,6 +99,7 @@ TailRead HistoryTailReader::ReadFrom(HistoryControl& control, std::uintptr_t con
     if (cached_ && cached_->controlId == controlId && cached_->signature == *signature &&
         (!request.fromStart || cached_->start == 0))
         return Unchanged();
+    const std::string placeText = PlaceTextBeforeCap(*signature, request);
     cached_.reset();
 
     for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
@@ -98,7 +112,7 @@ TailRead HistoryTailReader::ReadFrom(HistoryControl& control, std::uintptr_t con
         const long reachBackTo = request.fromStart || shrunk ? 0
                                  : reachBack                 ? std::max(0L, *from - kCappedShiftCharacters)
                                                              : length;
-        const Tail tail = ReadTail(control, length, reachBackTo, request.rule);
+        const Tail tail = ReadTail(control, length, reachBackTo, request.rule, placeText);
         if (tail.outcome == Outcome::Unanswered) return Unanswered();
         if (tail.outcome == Outcome::TooLong) break;
         // A control that answers with nothing is not trusted with the cheap test either.

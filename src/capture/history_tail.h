@@ -155,7 +155,15 @@ private:
     static std::optional<Signature> TakeSignature(HistoryControl& control);
     // The cheap test of a control whose parts cannot be asked for: rows and length only.
     static std::optional<Signature> TakeRowSignature(HistoryControl& control);
-    static Tail ReadTail(HistoryControl& control, long length, long reachBackTo, const HeaderRule& rule);
+    // The end is read back until it holds `mustHold` too.
+    static Tail ReadTail(HistoryControl& control, long length, long reachBackTo, const HeaderRule& rule,
+                         std::string_view mustHold);
+    // Where the history's start changed since the last read (a cap dropped its first
+    // messages, however long), the text of the place `request` reaches back to as that
+    // read showed it, which the end read now must hold: a cap may move the place further
+    // than a read reaches back. Empty where nothing is to be looked for.
+    std::string PlaceTextBeforeCap(const Signature& now, const ReadRequest& request) const;
+    static constexpr std::size_t kPlaceTextBytes = 96;
     TailRead ReadWhole(HistoryControl& control, std::uintptr_t controlId, const std::optional<Signature>& before,
                        SignatureTaker takeSignature = &TakeSignature);
     TailRead ReadWholeWhenChanged(HistoryControl& control, std::uintptr_t controlId);

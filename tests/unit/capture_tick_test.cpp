@@ -382,6 +382,14 @@ TEST_F(CaptureTickTest, TheUserIsLearnedInOneToOneChatsWithoutLosingAPlace) {
                             "moon 9:00:10" + kLogSaid + "|new", "moon 9:00:11" + kLogSaid + "|newer"}));
 }
 
+// In the first chat, the user's first lines may come under an older conversation, on the
+// clock hours before its last line: their own times in order tell the user speaks last.
+TEST_F(CaptureTickTest, TheUserSpeaksLastUnderAnOlderConversation) {
+    Open(chatWithMoon, "moon 15:48:56\r\nyesterday\r\nsky 10:08:49\r\nmorning\r\nsky 10:08:54\r\nanyone?");
+    Tick();
+    EXPECT_EQ(Logged(), (std::vector<std::string>{"sky 10:08:54" + kLogSaid + "|anyone?"}));
+}
+
 // A line right under a header line is that message's text, even where it reads like a
 // header of a name not met yet: it never becomes the user's name.
 TEST_F(CaptureTickTest, ALineUnderAHeaderLineIsNeverLearnedAsAName) {

@@ -342,15 +342,20 @@ struct LoggingOutput : CaptureOutput {
 
 // A burst longer than the first end read, with double-byte characters, is read back to
 // the last message handled (never whole), and each of its messages is handled once.
-TEST(HistoryTailReaderTest, ABurstIsReadBackToTheLastMessageHandled) {
+// One chat's history read by the reader and handled by the capture, as the program does.
+struct ReadAndHandle {
+    FakeHistoryControl& control;
     const ChatWindowRef window{kControl, "Chatting with moon", false};
-    FakeHistoryControl control(History(200));
     HistoryTailReader reader;
     CaptureTick tick;
     LoggingOutput output;
-    const auto readAndHandle = [&] {
-        tick.Handle(window, reader.ReadFrom(control, kControl, tick.RequestFor(window)), output, {});
-    };
+    void operator()() { tick.Handle(window, reader.ReadFrom(control, kControl, tick.RequestFor(window)), output, {}); }
+};
+
+TEST(HistoryTailReaderTest, ABurstIsReadBackToTheLastMessageHandled) {
+    FakeHistoryControl control(History(200));
+    ReadAndHandle readAndHandle{control};
+    LoggingOutput& output = readAndHandle.output;
     readAndHandle();
     ASSERT_EQ(output.logged, std::vector<std::string>{Body(199)});
     std::vector<std::string> burst;
@@ -363,6 +368,25 @@ TEST(HistoryTailReaderTest, ABurstIsReadBackToTheLastMessageHandled) {
     readAndHandle();  // unchanged: nothing more
     EXPECT_EQ(output.logged, burst);
     EXPECT_EQ(control.wholeReads, 0);
+}
+
+// A cap that drops a message longer than a read reaches back moves the place further
+// back than that: the read reaches back until it holds the place, and every message that
+// came is handled at once, the long one among them.
+TEST(HistoryTailReaderTest, ACapThatDropsALongMessageLosesNothingAfterThePlace) {
+    std::string history = Message(0, std::string(100000, 'x'));
+    for (int i = 1; i <= 20; ++i) history += "\r\n" + Message(i, Body(i));
+    FakeHistoryControl control(history);
+    ReadAndHandle readAndHandle{control};
+    LoggingOutput& output = readAndHandle.output;
+    readAndHandle();
+    ASSERT_EQ(output.logged, std::vector<std::string>{Body(20)});
+    const std::vector<std::string> came = {Body(21), Body(22), std::string(100000, 'y'), Body(24)};
+    for (int i = 0; i < 4; ++i) control.Append("\r\n" + Message(21 + i, came[i]));
+    control.DropFirstParagraphs(2);
+    output.logged.clear();
+    readAndHandle();
+    EXPECT_EQ(output.logged, came);
 }
 
 }  // namespace burst
