@@ -178,6 +178,12 @@ E2E_TEST(MessengersOfEitherWidthAreFollowedAndEachMessageLoggedOnce) {
         DemoChat demo(build.exe);
         REQUIRE(demo.window() != nullptr);
         demo.BringToFront();
+        // The program follows the new window first: a window's first read gives its last
+        // message alone, and a slow messenger may be read for the first time only after
+        // both messages below came.
+        const std::string hello = "hello from the " + build.name;
+        demo.Send(DemoChat::Sender::Friend, hello);
+        CHECK(WaitUntil([&] { return ProbeLog(main).find(L"000000 " + Wide(hello)) != std::wstring::npos; }, 20000));
         const std::string mine = "mine from the " + build.name, friends = "from moon's " + build.name;
         demo.Send(DemoChat::Sender::Me, mine);
         CHECK(WaitUntil([&] { return ProbeLog(main).find(L"000000 " + Wide(mine)) != std::wstring::npos; }, 8000));
