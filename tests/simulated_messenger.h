@@ -747,9 +747,8 @@ private:
                 if (!blame && Excused(messages_[id])) blame = &messages_[id];
         Window* previous = nullptr;
         for (const Entry& e : output_.entries) {
-            const std::string said = " \xCB\xB5\xA3\xBA";  // " 说："
-            lastLogged_ = e.header.ends_with(said) ? e.header.substr(0, e.header.size() - said.size()) : e.header;
-            const auto same = [&](int id) { return messages_[id].header + said == e.header && messages_[id].body == e.body; };
+            lastLogged_ = e.header.ends_with(kSaid) ? e.header.substr(0, e.header.size() - kSaid.size()) : e.header;
+            const auto same = [&](int id) { return messages_[id].header + kSaid == e.header && messages_[id].body == e.body; };
             // The message it reads as: of this read's from the last one matched on, else of
             // the chat's; one due after the last one matched first (one that must be
             // handled before one that may), then one due, then one not handled, then any.
@@ -806,6 +805,8 @@ private:
     }
 
     static bool Excused(const Message& m) { return m.shaped || m.disturbed || m.twin; }
+    // What the log writes after a message's header line: " 说：".
+    static inline const std::string kSaid = " \xCB\xB5\xA3\xBA";
 
     // The message of the round whose body a line of which reads as a header starts with
     // what `e` logged under its header.
@@ -814,7 +815,7 @@ private:
         for (const auto& r : round)
             for (const int id : r.ids) {
                 Message& m = messages_[id];
-                if (m.shaped && !m.handled && m.header + " \xCB\xB5\xA3\xBA" == e.header && m.body.starts_with(e.body) &&
+                if (m.shaped && !m.handled && m.header + kSaid == e.header && m.body.starts_with(e.body) &&
                     m.body.size() > e.body.size())
                     return &m;
             }

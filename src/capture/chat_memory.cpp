@@ -13,10 +13,7 @@ namespace {
 // after it was, and not one of an older conversation shown in its place.
 bool WrittenSoonAfter(std::string_view header, std::string_view earlier) {
     const std::optional<HeaderShape> shape = HeaderShapeOf(header), before = HeaderShapeOf(earlier);
-    if (!shape || !before) return false;
-    constexpr long kDates = 13 * 32;
-    const long date = (before->dated ? before->day : shape->day) % kDates;
-    return WrittenSince(*shape, {int(date / 32), int(date % 32), before->secondOfDay}, 0);
+    return shape && before && WrittenSince(*shape, *before, 0);
 }
 
 }  // namespace
@@ -119,8 +116,9 @@ std::vector<const ChatMessage*> ChatMemory::Settle(const Transcript& parsed, std
     // found where the place is gone, tells that all before it came after the place too.
     // An older conversation shown since in the window's place is not.
     std::optional<std::size_t> since;
-    for (const Place& after : found ? std::vector<Place>{} : since_)
-        if (const std::optional<std::size_t> at = Find(after, messages); at && (!since || *at < *since)) since = at;
+    if (!found)
+        for (const Place& after : since_)
+            if (const std::optional<std::size_t> at = Find(after, messages); at && (!since || *at < *since)) since = at;
     if (found) {
         first = *found + 1;
     } else if (since) {

@@ -162,12 +162,15 @@ std::vector<const HeaderCandidate*> ChooseHeaders(const std::vector<HeaderCandid
             const bool nameless = firstChat && newUserNames.empty();
             // An older conversation may be shown above the user's first lines, hours
             // apart: then the name's own earlier lines keep the times in order with it.
-            const bool ownLinesInOrder = std::any_of(candidates.begin(), candidate, [&](const HeaderCandidate& c) {
-                return c.name == candidate->name && c.shape.clock == clock && InTimeOrder(c.shape, candidate->shape) &&
-                       Near(c.shape, candidate->shape);
-            });
-            const bool speaksLast = nameless && last && (inOrder || ownLinesInOrder) && bodyBefore &&
-                                    candidate->line.next < textSize;
+            // Looked for last, as it walks back through the read.
+            const auto ownLinesInOrder = [&] {
+                return std::any_of(candidates.begin(), candidate, [&](const HeaderCandidate& c) {
+                    return c.name == candidate->name && c.shape.clock == clock &&
+                           InTimeOrder(c.shape, candidate->shape) && Near(c.shape, candidate->shape);
+                });
+            };
+            const bool speaksLast = nameless && last && bodyBefore && candidate->line.next < textSize &&
+                                    (inOrder || ownLinesInOrder());
             // In the first chat, a name that heads the history or speaks last speaks in
             // the rest of the read, and is learned where one of its lines shows it as
             // the user.

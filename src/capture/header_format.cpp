@@ -118,13 +118,25 @@ std::optional<HeaderShape> HeaderShapeOf(std::string_view line) {
     return shape;
 }
 
+namespace {
+
+// A date's number is ((year * 13) + month) * 32 + day; without its year, its month and day.
+constexpr long kMonthDays = 13 * 32;
+
+}  // namespace
+
 bool WrittenSince(const HeaderShape& shape, LocalTime moment, int secondsBefore) {
     constexpr int kDay = 24 * 60 * 60;
     constexpr int kClockPutBack = 60 * 60;
     // A date is compared by month and day, which it holds with or without its year.
-    if (shape.dated && shape.day % (13 * 32) != moment.month * 32L + moment.day) return false;
+    if (shape.dated && shape.day % kMonthDays != moment.month * 32L + moment.day) return false;
     const int after = ((shape.secondOfDay - moment.secondOfDay) % kDay + kDay) % kDay;
     return after <= kClockPutBack || kDay - after <= secondsBefore;
+}
+
+bool WrittenSince(const HeaderShape& shape, const HeaderShape& earlier, int secondsBefore) {
+    const long monthDay = (earlier.dated ? earlier.day : shape.day) % kMonthDays;
+    return WrittenSince(shape, {int(monthDay / 32), int(monthDay % 32), earlier.secondOfDay}, secondsBefore);
 }
 
 std::string SenderName(std::string_view name) {

@@ -40,6 +40,9 @@ struct LocalTime {
 // most `secondsBefore` earlier. A header of another date is older; one timed up to an
 // hour after the moment (a clock put back) is not.
 bool WrittenSince(const HeaderShape& shape, LocalTime moment, int secondsBefore);
+// The same, the moment being the one `earlier` shows: its date where it shows one, else
+// the times alone are compared.
+bool WrittenSince(const HeaderShape& shape, const HeaderShape& earlier, int secondsBefore);
 
 // The shape of `line` when it is written as a header line; nothing when it is not: no
 // name, no blank before the time, or anything but blanks after it.

@@ -61,8 +61,11 @@ HistoryTailReader::Tail HistoryTailReader::ReadTail(HistoryControl& control, lon
     }
 }
 
-std::string HistoryTailReader::PlaceTextBeforeCap(const Signature& now, const ReadRequest& request) const {
-    if (!cached_ || !request.from || request.fromStart || now.head == cached_->signature.head) return {};
+std::string HistoryTailReader::PlaceTextBeforeCap(std::uintptr_t controlId, const Signature& now,
+                                                  const ReadRequest& request) const {
+    if (!cached_ || cached_->controlId != controlId || !request.from || request.fromStart ||
+        now.head == cached_->signature.head)
+        return {};
     const std::string& before = cached_->transcript;
     const std::optional<std::size_t> at = ByteOfPosition(before, *request.from - cached_->start);
     if (!at || *at >= before.size()) return {};
@@ -99,7 +102,7 @@ TailRead HistoryTailReader::ReadFrom(HistoryControl& control, std::uintptr_t con
     if (cached_ && cached_->controlId == controlId && cached_->signature == *signature &&
         (!request.fromStart || cached_->start == 0))
         return Unchanged();
-    const std::string placeText = PlaceTextBeforeCap(*signature, request);
+    const std::string placeText = PlaceTextBeforeCap(controlId, *signature, request);
     cached_.reset();
 
     for (int attempt = 0; attempt < kReadAttempts; ++attempt) {

@@ -158,11 +158,11 @@ private:
     // The end is read back until it holds `mustHold` too.
     static Tail ReadTail(HistoryControl& control, long length, long reachBackTo, const HeaderRule& rule,
                          std::string_view mustHold);
-    // Where the history's start changed since the last read (a cap dropped its first
-    // messages, however long), the text of the place `request` reaches back to as that
-    // read showed it, which the end read now must hold: a cap may move the place further
-    // than a read reaches back. Empty where nothing is to be looked for.
-    std::string PlaceTextBeforeCap(const Signature& now, const ReadRequest& request) const;
+    // Where the history's start changed since the last read of `controlId` (a cap dropped
+    // its first messages, however long), the text of the place `request` reaches back to
+    // as that read showed it, which the end read now must hold: a cap may move the place
+    // further than a read reaches back. Empty where nothing is to be looked for.
+    std::string PlaceTextBeforeCap(std::uintptr_t controlId, const Signature& now, const ReadRequest& request) const;
     static constexpr std::size_t kPlaceTextBytes = 96;
     TailRead ReadWhole(HistoryControl& control, std::uintptr_t controlId, const std::optional<Signature>& before,
                        SignatureTaker takeSignature = &TakeSignature);
